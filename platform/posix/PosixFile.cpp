@@ -1,0 +1,413 @@
+// Files for the engine on POSIX: open with Windows sharing modes, positioned reads and writes,
+// length, sync, file times and the read-only attribute, plus the test fault hook.
+//
+// Sharing modes are open-file-description locks on four reserved bytes far beyond any real
+// data. Every open takes a shared lock on the bytes that describe it ("has read access", "has
+// write access", "denies read", "denies write") and, before taking them, asks whether another
+// open holds a byte that conflicts with it. Check and take happen under flock(LOCK_EX) on the
+// same descriptor: flock works on read-only descriptors and does not interact with fcntl
+// locks on Linux. The locks belong to the open file description, so they conflict between
+// two opens in one process as well as between processes, and vanish when the last
+// descriptor closes or the process dies.
+#include <cerrno>
+#include <climits>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "platform/FaultInjection.h"
+#include "platform/Platform.h"
+#include "platform/posix/PathError.h"
+
+namespace platform {
+
+namespace {
+
+using posix::failErrno;
+using posix::failPath;
+
+// The reserved byte range: far past the largest file the engine writes, and clear of the end
+// of the offset range so that start + length never overflows.
+constexpr off_t kShareLockBase = static_cast<off_t>(0x7FFFFFFF00000000LL);
+enum ShareByte : off_t { kHasRead = 0, kHasWrite = 1, kDeniesRead = 2, kDeniesWrite = 3 };
+
+// ---- Fault plan ----
+FaultPlan gPlan;
+bool gPlanActive = false;
+struct PlanCounts {
+  int opens = 0, reads = 0, writes = 0, syncs = 0;
+} gPlanCounts;
+IoCounters gCounters;
+
+// Advances the plan's count for one kind of call; true when this call is the planned one.
+bool planHits(int* count, int at) {
+  if (!gPlanActive) return false;
+  ++*count;
+  return at > 0 && *count == at;
+}
+
+int plannedFailure() {
+  setLastError(gPlan.errorCode);
+  return -1;
+}
+
+// ---- Sharing ----
+// True when another open file description holds the given share byte.
+int shareByteHeld(int fd, off_t byte, bool* held) {
+  struct flock fl;
+  std::memset(&fl, 0, sizeof fl);
+  fl.l_type = F_WRLCK;
+  fl.l_whence = SEEK_SET;
+  fl.l_start = kShareLockBase + byte;
+  fl.l_len = 1;
+  if (::fcntl(fd, F_OFD_GETLK, &fl) < 0) return -1;
+  *held = fl.l_type != F_UNLCK;
+  return 0;
+}
+
+int takeShareByte(int fd, off_t byte) {
+  struct flock fl;
+  std::memset(&fl, 0, sizeof fl);
+  fl.l_type = F_RDLCK;
+  fl.l_whence = SEEK_SET;
+  fl.l_start = kShareLockBase + byte;
+  fl.l_len = 1;
+  return ::fcntl(fd, F_OFD_SETLK, &fl);
+}
+
+int flockRetrying(int fd, int op) {
+  int rc;
+  do {
+    rc = ::flock(fd, op);
+  } while (rc < 0 && errno == EINTR);
+  return rc;
+}
+
+// Checks `request` against every other open of the file and, when it is allowed, marks this
+// open. 0 allowed, 1 refused, -1 with errno when the locks cannot be used. `canMark` is false
+// for a write-only descriptor, which cannot hold the shared marks; it is still checked.
+int checkAndTakeSharing(int fd, const OpenRequest& request, bool canMark) {
+  if (flockRetrying(fd, LOCK_EX) < 0) return -1;
+  struct Rule {
+    bool applies;
+    off_t conflicting;
+  };
+  const Rule rules[] = {
+      {request.read, kDeniesRead},
+      {request.write, kDeniesWrite},
+      {!request.shareRead, kHasRead},
+      {!request.shareWrite, kHasWrite},
+  };
+  int result = 0;
+  for (const Rule& rule : rules) {
+    if (!rule.applies) continue;
+    bool held = false;
+    if (shareByteHeld(fd, rule.conflicting, &held) < 0) {
+      result = -1;
+      break;
+    }
+    if (held) {
+      result = 1;
+      break;
+    }
+  }
+  if (result == 0 && canMark) {
+    const Rule marks[] = {
+        {request.read, kHasRead},
+        {request.write, kHasWrite},
+        {!request.shareRead, kDeniesRead},
+        {!request.shareWrite, kDeniesWrite},
+    };
+    for (const Rule& mark : marks) {
+      if (mark.applies && takeShareByte(fd, mark.conflicting) < 0) {
+        result = -1;
+        break;
+      }
+    }
+  }
+  int saved = errno;
+  flockRetrying(fd, LOCK_UN);
+  errno = saved;
+  return result;
+}
+
+void closeQuietly(int fd) {
+  int saved = errno;
+  ::close(fd);
+  errno = saved;
+}
+
+FileTime fromTimespec(const struct statx_timestamp& ts) {
+  return FileTime{ts.tv_sec, static_cast<int32_t>(ts.tv_nsec)};
+}
+
+int setTimes(const char* name, const struct timespec times[2]) {
+  if (!name) {
+    setLastError(kErrInvalidParameter);
+    return -1;
+  }
+  if (::utimensat(AT_FDCWD, name, times, 0) < 0) return failPath(name, errno);
+  return 0;
+}
+
+}  // namespace
+
+// ---- Fault hook ----
+
+void setFaultPlan(const FaultPlan& plan) {
+  gPlan = plan;
+  gPlanCounts = PlanCounts{};
+  gPlanActive = true;
+}
+
+void clearFaultPlan() {
+  gPlanActive = false;
+  gPlan = FaultPlan{};
+  gPlanCounts = PlanCounts{};
+}
+
+IoCounters ioCounters() { return gCounters; }
+void resetIoCounters() { gCounters = IoCounters{}; }
+
+// ---- Files ----
+
+FileHandle openFile(const char* name, const OpenRequest& request) {
+  if (!name || !*name) {
+    setLastError(kErrPathNotFound);
+    return kInvalidHandle;
+  }
+  ++gCounters.opens;
+  if (planHits(&gPlanCounts.opens, gPlan.failOpenAt)) return plannedFailure();
+
+  const bool truncate = request.disposition == Disposition::CreateAlways ||
+                        request.disposition == Disposition::TruncateExisting;
+  // Cutting a file needs write access, as on Windows.
+  if (truncate && !request.write) {
+    setLastError(kErrInvalidParameter);
+    return kInvalidHandle;
+  }
+  int flags = O_CLOEXEC | O_NOCTTY;
+  if (request.disposition == Disposition::OpenAlways ||
+      request.disposition == Disposition::CreateAlways)
+    flags |= O_CREAT;
+  // A writer opens read-write so that it can hold the shared sharing marks; only when the
+  // file cannot be read does it fall back to write-only.
+  int access = request.write ? O_RDWR : O_RDONLY;
+  int fd;
+  do {
+    fd = ::open(name, flags | access, 0666);
+  } while (fd < 0 && errno == EINTR);
+  bool canMark = true;
+  if (fd < 0 && errno == EACCES && request.write && !request.read) {
+    canMark = false;
+    do {
+      fd = ::open(name, flags | O_WRONLY, 0666);
+    } while (fd < 0 && errno == EINTR);
+  }
+  if (fd < 0) {
+    failPath(name, errno);
+    return kInvalidHandle;
+  }
+
+  struct stat st;
+  if (::fstat(fd, &st) < 0) {
+    failErrno(errno);
+    closeQuietly(fd);
+    return kInvalidHandle;
+  }
+  // A folder is never opened as a file, and a file without write permission bits carries the
+  // read-only attribute, which refuses writers even when the user could override it (root).
+  if (S_ISDIR(st.st_mode) ||
+      (request.write && (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)) {
+    closeQuietly(fd);
+    setLastError(kErrAccessDenied);
+    return kInvalidHandle;
+  }
+
+  int shared = checkAndTakeSharing(fd, request, canMark);
+  if (shared != 0) {
+    if (shared < 0)
+      failErrno(errno);
+    else
+      setLastError(kErrAccessDenied);
+    closeQuietly(fd);
+    return kInvalidHandle;
+  }
+  // Only cut the file once the open is known to be allowed: a refused open must leave the
+  // other opener's data alone.
+  if (truncate && st.st_size != 0 && ::ftruncate(fd, 0) < 0) {
+    failErrno(errno);
+    closeQuietly(fd);
+    return kInvalidHandle;
+  }
+  return fd;
+}
+
+int closeFile(FileHandle handle) {
+  if (handle < 0) {
+    setLastError(kErrInvalidHandle);
+    return -1;
+  }
+  ++gCounters.closes;
+  // Linux releases the descriptor even when close reports EINTR, so it is never retried.
+  if (::close(handle) < 0 && errno != EINTR) return failErrno(errno);
+  return 0;
+}
+
+int64_t readAt(FileHandle handle, void* buffer, int64_t n, int64_t pos) {
+  if (handle < 0 || n < 0 || pos < 0 || (n > 0 && !buffer)) {
+    setLastError(handle < 0 ? kErrInvalidHandle : kErrInvalidParameter);
+    return -1;
+  }
+  ++gCounters.reads;
+  if (planHits(&gPlanCounts.reads, gPlan.failReadAt)) return plannedFailure();
+  if (gPlanActive && gPlan.shortReadAt > 0 && gPlanCounts.reads == gPlan.shortReadAt &&
+      n > gPlan.shortReadBytes)
+    n = gPlan.shortReadBytes < 0 ? 0 : gPlan.shortReadBytes;
+
+  char* out = static_cast<char*>(buffer);
+  int64_t done = 0;
+  while (done < n) {
+    ssize_t got = ::pread(handle, out + done, static_cast<size_t>(n - done),
+                          static_cast<off_t>(pos + done));
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      return failErrno(errno);
+    }
+    if (got == 0) break;  // end of file
+    done += got;
+  }
+  return done;
+}
+
+int64_t writeAt(FileHandle handle, const void* buffer, int64_t n, int64_t pos) {
+  if (handle < 0 || n < 0 || pos < 0 || (n > 0 && !buffer)) {
+    setLastError(handle < 0 ? kErrInvalidHandle : kErrInvalidParameter);
+    return -1;
+  }
+  ++gCounters.writes;
+  if (planHits(&gPlanCounts.writes, gPlan.failWriteAt)) return plannedFailure();
+
+  const char* in = static_cast<const char*>(buffer);
+  int64_t done = 0;
+  while (done < n) {
+    ssize_t put = ::pwrite(handle, in + done, static_cast<size_t>(n - done),
+                           static_cast<off_t>(pos + done));
+    if (put < 0) {
+      if (errno == EINTR) continue;
+      return failErrno(errno);
+    }
+    if (put == 0) {  // no progress: the disk is full
+      setLastError(kErrDiskFull);
+      return -1;
+    }
+    done += put;
+  }
+  return n;
+}
+
+int truncateFile(FileHandle handle, int64_t n) {
+  if (handle < 0 || n < 0) {
+    setLastError(handle < 0 ? kErrInvalidHandle : kErrInvalidParameter);
+    return -1;
+  }
+  int rc;
+  do {
+    rc = ::ftruncate(handle, static_cast<off_t>(n));
+  } while (rc < 0 && errno == EINTR);
+  if (rc < 0) return failErrno(errno);
+  return 0;
+}
+
+int64_t fileLength(FileHandle handle) {
+  struct stat st;
+  if (::fstat(handle, &st) < 0) return failErrno(errno);
+  return static_cast<int64_t>(st.st_size);
+}
+
+int syncFile(FileHandle handle) {
+  ++gCounters.syncs;
+  if (planHits(&gPlanCounts.syncs, gPlan.failSyncAt)) return plannedFailure();
+  if (::fsync(handle) < 0) return failErrno(errno);
+  return 0;
+}
+
+namespace {
+
+int timesFromStatx(int dirFd, const char* path, int flags, FileTimes* out) {
+  struct statx sx;
+  if (::statx(dirFd, path, flags, STATX_BASIC_STATS | STATX_BTIME, &sx) < 0) return -1;
+  FileTimes t;
+  t.creation = (sx.stx_mask & STATX_BTIME) ? fromTimespec(sx.stx_btime) : fromTimespec(sx.stx_ctime);
+  t.lastWrite = fromTimespec(sx.stx_mtime);
+  t.lastAccess = fromTimespec(sx.stx_atime);
+  *out = t;
+  return 0;
+}
+
+}  // namespace
+
+int fileTimes(FileHandle handle, FileTimes* out) {
+  if (handle < 0 || !out) {
+    setLastError(handle < 0 ? kErrInvalidHandle : kErrInvalidParameter);
+    return -1;
+  }
+  if (timesFromStatx(handle, "", AT_EMPTY_PATH, out) < 0) return failErrno(errno);
+  return 0;
+}
+
+int fileTimesByName(const char* name, FileTimes* out) {
+  if (!name || !out) {
+    setLastError(kErrInvalidParameter);
+    return -1;
+  }
+  if (timesFromStatx(AT_FDCWD, name, 0, out) < 0) return failPath(name, errno);
+  return 0;
+}
+
+int setWriteTime(const char* name, const FileTime& time) {
+  struct timespec times[2];
+  times[0].tv_sec = 0;
+  times[0].tv_nsec = UTIME_OMIT;
+  times[1].tv_sec = static_cast<time_t>(time.seconds);
+  times[1].tv_nsec = time.nanoseconds;
+  return setTimes(name, times);
+}
+
+int setAccessTime(const char* name, const FileTime& time) {
+  struct timespec times[2];
+  times[0].tv_sec = static_cast<time_t>(time.seconds);
+  times[0].tv_nsec = time.nanoseconds;
+  times[1].tv_sec = 0;
+  times[1].tv_nsec = UTIME_OMIT;
+  return setTimes(name, times);
+}
+
+int isReadOnly(const char* name) {
+  struct stat st;
+  if (!name) {
+    setLastError(kErrInvalidParameter);
+    return -1;
+  }
+  if (::stat(name, &st) < 0) return failPath(name, errno);
+  return (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 ? 1 : 0;
+}
+
+int setReadOnly(const char* name, bool readOnly) {
+  struct stat st;
+  if (!name) {
+    setLastError(kErrInvalidParameter);
+    return -1;
+  }
+  if (::stat(name, &st) < 0) return failPath(name, errno);
+  mode_t mode = st.st_mode & 07777;
+  // Clearing the attribute gives the owner write permission back; setting it takes every
+  // write permission away.
+  mode = readOnly ? (mode & ~static_cast<mode_t>(S_IWUSR | S_IWGRP | S_IWOTH)) : (mode | S_IWUSR);
+  if (::chmod(name, mode) < 0) return failPath(name, errno);
+  return 0;
+}
+
+}  // namespace platform
