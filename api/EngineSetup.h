@@ -1,0 +1,68 @@
+// The engine's settings: the options file OPTIONS.DAT (a table file titled "Lexaurum Options"
+// in the private folder) and their values in memory. Every key the engine reads has a field
+// here with its default; keys this version does not know are kept and written back, so a
+// newer program's settings survive an older one. Depends on api/TableFile and below.
+#pragma once
+
+#include <map>
+#include <string>
+
+struct SearchOptions {
+  bool fuzzySearching = false;
+  int fuzziness = 0;  // 0..9
+  bool phonicSearching = false;
+  bool autoStemming = false;
+  bool synonymSearching = false;
+  bool natLangSearching = false;
+};
+
+class EngineSetup {
+ public:
+  static constexpr const char* kTitle = "Lexaurum Options";
+
+  // Indexing and alphabet.
+  std::string alphabetName = "ENGLISH.ABC";
+  int hyphens = 3;  // 1..4: how hyphen characters are treated
+  int maxWordLength = 32;
+  bool indexNumbers = true;
+  int binaryFiles = 2;  // 1 filter binary files, 3 skip them, other: no detection
+  std::string noiseListName = "LEXAURUM.NOI";
+  bool relativePaths = false;  // for indexes made by scripts
+  bool indexCaseSensitive = false;    // unindexed search folding
+  bool indexAccentSensitive = false;
+
+  // Searching.
+  std::string stemmerName = "STEMMING.DAT";
+  char fuzzyChar = '%';
+  char phoneticChar = '#';
+  char stemmingChar = '~';
+  char synonymChar = '&';
+  char macroChar = '\0';  // none: macros are off
+  SearchOptions searchOptions;
+  int retrievalLimit = 0;  // documents; 0 = no limit
+  int searchParameter = 0;
+
+  // Word characters handed out by lxrsGetOptions until an alphabet is loaded: every code
+  // 1..255 that is not a space, NUL-ended.
+  std::string wordChars;
+
+  EngineSetup();
+
+  // Reads `path`. 0; -1 when the file is missing or not an options file, in which case every
+  // field keeps its default.
+  int read(const std::string& path);
+  // Writes every known key and every kept unknown one; 0 or -1 (file unchanged).
+  int write(const std::string& path) const;
+
+  // A key this version keeps only as text (the debugging switches "MergeNW" and friends):
+  // its value as an integer, or `fallback` when absent or not a number.
+  int extraInt(const std::string& name, int fallback) const;
+  std::string extraString(const std::string& name) const;
+  void setExtra(const std::string& name, const std::string& value);
+
+  // maxWordLength as the indexer uses it: above 128 becomes 127, below 4 becomes 4.
+  int effectiveMaxWordLength() const;
+
+ private:
+  std::map<std::string, std::string> extras_;
+};

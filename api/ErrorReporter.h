@@ -1,0 +1,19 @@
+// The engine interface's one error reporter: it joins a message and two details into a line,
+// appends the line to the accumulated error text that lxrInitInfo.errorText points at, and
+// writes it to the debug log. The text's storage never moves, so the pointer handed out
+// stays valid until the process ends.
+#pragma once
+
+#include <string>
+
+namespace apierror {
+
+// "message detail1 detail2" (blanks between the parts that are given); returns -1.
+int report(const std::string& message, const std::string& detail1 = "",
+           const std::string& detail2 = "");
+
+// The accumulated text, NUL-terminated. When full, the oldest lines give way.
+const char* accumulatedText();
+void clear();
+
+}  // namespace apierror

@@ -1,0 +1,80 @@
+// The engine instance: configuration, the private-folder lock, messages and the library.
+#include "api/LexaurumInstance.h"
+
+#include "api/IndexLibrary.h"
+#include "io/FileMode.h"
+#include "io/LockFile.h"
+#include "objects/Trace.h"
+#include "objects/WellKnownFiles.h"
+#include "platform/Platform.h"
+
+LexaurumInstance::LexaurumInstance(const std::string& homeDir, const std::string& privateDir,
+                                   std::vector<std::string> commandWords)
+    : homeDir_(homeDir), privateDir_(privateDir), commandWords_(std::move(commandWords)) {}
+
+LexaurumInstance::~LexaurumInstance() {
+  if (library_) {
+    if (library_->mustSave()) library_->save();
+    if (IndexLibrary::current() == library_.get()) IndexLibrary::setCurrent(nullptr);
+  }
+  if (messages::table() == &messages_) messages::setTable(nullptr);
+  if (lock_) lock_->releaseAndDelete();
+}
+
+std::string LexaurumInstance::privateFile(const std::string& name) const {
+  return privateDir_ + "/" + name;
+}
+
+std::string LexaurumInstance::homeFile(const std::string& name) const {
+  return homeDir_ + "/" + name;
+}
+
+int LexaurumInstance::readConfiguration() {
+  std::string options = privateFile(wellknown::name(wellknown::kOptions));
+  if (setup_.read(options) < 0)
+    trace::line("LexaurumInstance: no options file %s -- using the defaults", options.c_str());
+  std::string messageFile = homeFile(wellknown::name(wellknown::kMessages));
+  if (!platform::fileExists(messageFile.c_str())) {
+    message_ = "Necessary file is missing: " + messageFile;
+    errorCode_ = 1;
+    return -1;
+  }
+  return 0;
+}
+
+int LexaurumInstance::lockPrivateDirectory() {
+  std::string name = privateFile(wellknown::name(wellknown::kInUse));
+  auto lock = std::make_unique<LockFile>(platform::userName().c_str(), name.c_str(),
+                                         filemode::kRead | filemode::kWrite | filemode::kCreate);
+  if (!lock->isLocked()) {
+    message_ = "Unable to lock private directory " + privateDir_;
+    errorCode_ = 2;
+    return -1;
+  }
+  lock_ = std::move(lock);
+  return 0;
+}
+
+int LexaurumInstance::loadMessagesAndLibrary() {
+  std::string why;
+  std::string messageFile = homeFile(wellknown::name(wellknown::kMessages));
+  if (messages_.load(messageFile, &why) < 0) {
+    message_ = why;
+    errorCode_ = 1;
+    return -1;
+  }
+  messages::setTable(&messages_);
+  library_ = std::make_unique<IndexLibrary>(privateDir_);
+  library_->open("");
+  IndexLibrary::setCurrent(library_.get());
+  return 0;
+}
+
+int LexaurumInstance::saveOptions() {
+  std::string options = privateFile(wellknown::name(wellknown::kOptions));
+  if (setup_.write(options) < 0) {
+    message_ = "Unable to save the options file " + options;
+    return -1;
+  }
+  return 0;
+}

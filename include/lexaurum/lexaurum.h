@@ -1,0 +1,318 @@
+/* The Lexaurum engine interface: the plain records every front end fills and the entry
+ * operations it hands them to. Plain C, usable from C and C++ alike.
+ *
+ * Every entry operation reports its outcome in a 16-bit result the caller passes by pointer
+ * (0 success, -1 failure) and also returns it. Records are zero-filled by the caller (or by
+ * lxrInit...() below), then `structSize` is set to sizeof the record. Text fields are
+ * NUL-terminated 8-bit text in the document code page (Windows-1252). */
+#ifndef LEXAURUM_LEXAURUM_H
+#define LEXAURUM_LEXAURUM_H
+
+#include <stdint.h>
+#include <string.h>
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+#if defined(__GNUC__)
+#define LXR_API __attribute__((visibility("default")))
+#else
+#define LXR_API
+#endif
+
+/* On a 32-bit target the records have the sizes of the original interface; there they are
+ * packed to 2 bytes. On 64-bit targets pointers make them larger and natural alignment
+ * applies; `structSize` is always sizeof the record. */
+#if UINTPTR_MAX == 0xFFFFFFFFu
+#define LXR_RECORDS_32BIT 1
+#pragma pack(push, 2)
+#endif
+
+/* A growable list of strings (include and exclude patterns, index folders). Made and freed
+ * with lxrsNewStringSet / lxrsFreeStringSet. */
+#ifdef __cplusplus
+class StringSet;
+#else
+typedef struct StringSet StringSet;
+#endif
+
+/* A searcher made by lxrsCreateSearcher; opaque. */
+typedef struct lxrSearcher lxrSearcher;
+
+/* ---- Text capacities ---------------------------------------------------------------- */
+#define LXR_PATH_CHARS 512
+#define LXR_INDEX_NAME_CHARS 40
+#define LXR_REQUEST_CHARS 256
+
+/* ---- Progress codes passed in the progress records --------------------------------- */
+#define LXR_PROGRESS_STOP_QUERY 1001      /* the caller may answer -1 to stop a search */
+#define LXR_PROGRESS_SEARCH_DONE 1003
+#define LXR_PROGRESS_SEARCH_START 2001
+#define LXR_PROGRESS_SEARCH_2002 2002
+#define LXR_PROGRESS_SEARCHING 2003       /* an index or a file is being searched */
+#define LXR_PROGRESS_DOC_FOUND 2004
+#define LXR_PROGRESS_CHECKING_FILES 3004
+#define LXR_PROGRESS_DOC_BEGIN 3007
+#define LXR_PROGRESS_DOC_WORDS 3008
+#define LXR_PROGRESS_DOC_DONE 3009
+#define LXR_PROGRESS_OPEN_FAILED 3010
+#define LXR_PROGRESS_BINARY_SKIPPED 3011
+#define LXR_PROGRESS_MERGING 3012
+#define LXR_PROGRESS_COMPRESSING 3013
+#define LXR_PROGRESS_SORT_BEGIN 4003
+#define LXR_PROGRESS_SORT_END 4004
+
+/* ---- Flag values --------------------------------------------------------------------- */
+/* lxrSearchJob.sortType */
+#define LXR_SORT_ASK 0
+#define LXR_SORT_NONE 1
+#define LXR_SORT_ASCENDING 2
+#define LXR_SORT_BY_NAME 4
+#define LXR_SORT_BY_DATE 8
+#define LXR_SORT_BY_SCORE 16
+/* lxrSearchJob.listingFlags */
+#define LXR_LIST_COUNTS_ONLY 1
+#define LXR_LIST_HITS 2
+#define LXR_LIST_DETAIL 32
+#define LXR_LIST_HEADER 1024
+#define LXR_LIST_APPEND 2048
+/* lxrSearchJob.searchFlags */
+#define LXR_SEARCH_FUZZY 1
+#define LXR_SEARCH_PHONIC 2
+#define LXR_SEARCH_STEMMING 4
+#define LXR_SEARCH_NATURAL 8
+#define LXR_SEARCH_SYNONYMS 16
+/* lxrJobBase.cancelFlag */
+#define LXR_CANCEL_SAVE (-1)
+#define LXR_CANCEL_IMMEDIATE (-2)
+/* lxrOptions.binaryFiles */
+#define LXR_BINARY_FILTER 1
+#define LXR_BINARY_SKIP 3
+/* lxrInitInfo.errorCode */
+#define LXR_INIT_FILE_MISSING 1
+#define LXR_INIT_PRIVATE_DIR 2
+
+/* ---- Call-backs ---------------------------------------------------------------------- */
+typedef void (*lxrShowFn)(const char* text);     /* a text beginning "$" carries an
+                                                    8-character tag: show from text + 8 */
+typedef int (*lxrAskYesNoFn)(const char* text);  /* non-zero = yes */
+typedef int (*lxrAskYesNoAllFn)(const char* text); /* 1 yes, 0 no, 2 yes to all, -2 cancel */
+typedef void (*lxrBeepFn)(void);
+/* Progress: `progress` points at the job's lxrIndexProgressInfo or lxrSearchProgressInfo. */
+typedef void (*lxrReportCallBack)(uintptr_t pReportData, void* progress);
+/* Asked for the sort order when sortType is 0. */
+typedef int16_t (*lxrGetSortTypeFn)(uintptr_t pReportData);
+
+/* ---- Records ------------------------------------------------------------------------- */
+
+/* The common head of lxrIndexJob and lxrSearchJob. */
+typedef struct lxrJobBase {
+  int32_t structSize;
+  lxrReportCallBack pReportCallBack; /* may be null */
+  uintptr_t pReportData;             /* handed back unchanged to every call-back */
+  int32_t cancelFlag;                /* -2 stop at once; other non-zero: stop, keep work */
+} lxrJobBase;
+
+/* Which files a job takes. No size field. */
+typedef struct lxrFileSpec {
+  StringSet* includeFilters;              /* may be null */
+  StringSet* excludeFilters;              /* may be null */
+  char directory[LXR_PATH_CHARS];
+  char directoryListName[LXR_PATH_CHARS]; /* text file: one folder a line */
+  char filesListName[LXR_PATH_CHARS];     /* text file: one file a line */
+  void* fileConditions;                   /* may be null; owned by the caller */
+  char reserved[20];
+} lxrFileSpec;
+
+typedef struct lxrIndexJob {
+  lxrJobBase base;
+  char indexName[LXR_INDEX_NAME_CHARS];
+  char indexPath[LXR_PATH_CHARS];
+  int16_t create, add, compress, removeListed, removeDeleted;
+  int16_t caseSensitive, accentSensitive, relativePaths, addToLibrary;
+  lxrFileSpec toAdd;
+  char toRemoveListName[LXR_PATH_CHARS];
+  const char* tempFileDir; /* may be null */
+  char reserved[58];
+} lxrIndexJob;
+
+typedef struct lxrSearchJob {
+  lxrJobBase base;
+  char request[LXR_REQUEST_CHARS];
+  char additionalRequest[LXR_REQUEST_CHARS];
+  int16_t sortType;
+  lxrGetSortTypeFn getSortType; /* may be null */
+  int16_t searchFiles;
+  int16_t searchIndexes;
+  lxrFileSpec filesToSearch;
+  StringSet* indexesToSearch;   /* index folders; may be null */
+  char resultsName[LXR_PATH_CHARS];
+  char listingName[LXR_PATH_CHARS];
+  int32_t listingFlags;
+  int32_t totalFiles; /* written by the engine */
+  int32_t totalHits;  /* written by the engine */
+  int16_t searchParameter;
+  int16_t searchFlags;
+  int16_t fuzziness; /* 0..9, with LXR_SEARCH_FUZZY */
+  lxrSearcher* searchHandle; /* may be null */
+  char reserved[50];
+} lxrSearchJob;
+
+typedef struct lxrInitInfo {
+  int32_t structSize;
+  char privateDir[LXR_PATH_CHARS];
+  char homeDir[LXR_PATH_CHARS];
+  lxrShowFn pShowErrorFn;
+  lxrAskYesNoFn pAskYesNoFn;
+  lxrShowFn pShowInfoFn;
+  lxrBeepFn pBeepFn;
+  uintptr_t scriptArgA;
+  int32_t engineWord; /* written by the engine; callers ignore it */
+  lxrAskYesNoAllFn pAskYesNoAllFn;
+  int32_t errorCode;       /* LXR_INIT_FILE_MISSING or LXR_INIT_PRIVATE_DIR on failure */
+  const char* errorText;   /* the engine's accumulated error text; valid until shutdown */
+  uintptr_t scriptArgB;
+  const char* commandLine; /* may be null */
+  char reserved[20];
+} lxrInitInfo;
+
+typedef struct lxrOptions {
+  int32_t structSize;
+  int16_t binaryFiles;  /* LXR_BINARY_FILTER, LXR_BINARY_SKIP, other: no detection */
+  char wordChars[256];  /* get: every code 1..255 the alphabet does not class as a space */
+  int16_t hyphenMode;   /* how hyphens are treated (1..4) */
+  char alphabetName[LXR_PATH_CHARS];
+  uint8_t indexNumbers; /* index words that begin with a digit */
+  char reserved[2055];
+} lxrOptions;
+
+/* A date and time as seven bytes. */
+typedef struct lxrDate {
+  uint8_t century, year, month, day, hour, minute, second;
+} lxrDate;
+
+typedef struct lxrIndexInfo {
+  int32_t structSize;
+  int32_t documents;     /* documents less obsolete ones */
+  int32_t words;
+  int32_t paths;
+  int32_t fragmentation; /* segments less one */
+  int32_t obsolete;
+  char indexName[LXR_INDEX_NAME_CHARS];
+  uint8_t accentSensitive, caseSensitive, relativePaths;
+  lxrDate created, updated, compressed; /* zero when never */
+  int32_t indexBytes;
+  char versionTag[32];
+  char reserved[68];
+} lxrIndexInfo;
+
+/* Progress of an index job, shared with the caller's progress call-back. */
+typedef struct lxrIndexProgressInfo {
+  int32_t structSize;
+  int32_t statusCode;   /* 3004, 3007..3013, 4003, 4004 */
+  int32_t phase;        /* 1 begin .. 8 done */
+  int32_t percentDone;
+  int32_t filesSelected, filesChecked, filesToIndex, filesIndexed;
+  int32_t binaryFilesSkipped, openFailures, encryptedFilesSkipped;
+  int64_t bytesToIndex;
+  int64_t freeDiskKBytes;
+  int32_t fileSize, bytesRead, wordCount;
+  int32_t sorterBufferBytes, mergeRoomBytes, mergeFileBytes, wordListBytes;
+  char fileName[LXR_PATH_CHARS];
+  char filePath[LXR_PATH_CHARS];
+  char fileType[40];
+  char errorText[256];
+  char reserved[64];
+} lxrIndexProgressInfo;
+
+/* Progress of a search job. */
+typedef struct lxrSearchProgressInfo {
+  int32_t structSize;
+  int32_t statusCode;   /* 2001..2004, 1003, 1001 */
+  char name[LXR_PATH_CHARS]; /* 2003: the index or file being searched */
+  int16_t isFile;
+  int32_t filesToSearch, filesSearched;
+  char docName[LXR_PATH_CHARS]; /* 2004 */
+  int32_t hitCount;
+  const void* docRecord;
+  int32_t answer;       /* 1001: set -1 to stop the search */
+  char reserved[64];
+} lxrSearchProgressInfo;
+
+#ifdef LXR_RECORDS_32BIT
+#pragma pack(pop)
+#endif
+
+/* ---- Entry operations ---------------------------------------------------------------- */
+LXR_API int16_t lxrsDoInit(lxrInitInfo* info, int16_t* result);
+LXR_API int16_t lxrsDoShutDown(int16_t* result);
+LXR_API int16_t lxrsDoIndexJob(lxrIndexJob* job, int16_t* result);
+LXR_API int16_t lxrsDoSearchJob(lxrSearchJob* job, int16_t* result);
+LXR_API int16_t lxrsGetIndexInfo(const char* indexPath, lxrIndexInfo* info, int16_t* result);
+LXR_API int16_t lxrsDoGetFileText(const char* toExtractName, const char* toCreateName,
+                                  int16_t* result);
+LXR_API int16_t lxrsSetOptions(lxrOptions* options, int16_t* result);
+LXR_API int16_t lxrsGetOptions(lxrOptions* options, int16_t* result);
+LXR_API int16_t lxrsDeleteIndex(const char* indexPath, int16_t* result);
+LXR_API int16_t lxrsRunScript(const char* scriptName, int16_t* result);
+LXR_API lxrSearcher* lxrsCreateSearcher(void);
+LXR_API void lxrsDeleteSearcher(lxrSearcher* searcher);
+/* Reports the index library: `count` indexes; into `buffer` (null: count and size only) each
+ * index's name and then its path, each NUL-terminated, as many whole entries as fit.
+ * `neededSize` = 5 + for each index (name length + path length + 2). Returns 0, or -1 when
+ * the engine is not initialised, an argument is bad or a given buffer was too small. */
+LXR_API int16_t lxrsGetIndexList(int16_t* count, char* buffer, int32_t bufferSize,
+                                 int32_t* neededSize);
+LXR_API void lxrVersion(int16_t* major, int16_t* minor);
+/* Starts the debug log into `fileName`, or stops it when null. */
+LXR_API int16_t lxrsDebugLog(const char* fileName);
+
+/* String sets for C callers (C++ callers may use StringSet directly). */
+LXR_API StringSet* lxrsNewStringSet(void);
+LXR_API int32_t lxrsStringSetAdd(StringSet* set, const char* text); /* new count, -1 bad */
+LXR_API void lxrsFreeStringSet(StringSet* set);
+
+/* Zero-fill a record and set its size. */
+static inline void lxrInitRecord(void* record, int32_t size) {
+  memset(record, 0, (size_t)size);
+  memcpy(record, &size, sizeof size);
+}
+#define LXR_INIT_RECORD(r) lxrInitRecord(&(r), (int32_t)sizeof(r))
+
+#ifdef __cplusplus
+} /* extern "C" */
+
+/* C++ callers may pass the result by reference. */
+inline int16_t lxrsDoInit(lxrInitInfo& info, int16_t& result) { return lxrsDoInit(&info, &result); }
+inline int16_t lxrsDoShutDown(int16_t& result) { return lxrsDoShutDown(&result); }
+inline int16_t lxrsDoIndexJob(lxrIndexJob& job, int16_t& result) {
+  return lxrsDoIndexJob(&job, &result);
+}
+inline int16_t lxrsDoSearchJob(lxrSearchJob& job, int16_t& result) {
+  return lxrsDoSearchJob(&job, &result);
+}
+inline int16_t lxrsSetOptions(lxrOptions& options, int16_t& result) {
+  return lxrsSetOptions(&options, &result);
+}
+inline int16_t lxrsGetOptions(lxrOptions& options, int16_t& result) {
+  return lxrsGetOptions(&options, &result);
+}
+#endif
+
+#ifdef LXR_RECORDS_32BIT
+/* The sizes of the original interface, on the target it was made for. */
+#ifdef __cplusplus
+#define LXR_STATIC_ASSERT static_assert
+#else
+#define LXR_STATIC_ASSERT _Static_assert
+#endif
+LXR_STATIC_ASSERT(sizeof(lxrInitInfo) == 1092, "lxrInitInfo size");
+LXR_STATIC_ASSERT(sizeof(lxrIndexJob) == 2728, "lxrIndexJob size");
+LXR_STATIC_ASSERT(sizeof(lxrSearchJob) == 3206, "lxrSearchJob size");
+LXR_STATIC_ASSERT(sizeof(lxrFileSpec) == 1568, "lxrFileSpec size");
+LXR_STATIC_ASSERT(sizeof(lxrOptions) == 2832, "lxrOptions size");
+LXR_STATIC_ASSERT(sizeof(lxrIndexInfo) == 192, "lxrIndexInfo size");
+#endif
+
+#endif /* LEXAURUM_LEXAURUM_H */

@@ -1,0 +1,71 @@
+// Environment, process identity, local time and run-time libraries on POSIX.
+#include <dlfcn.h>
+#include <pwd.h>
+#include <unistd.h>
+
+#include <cstdlib>
+
+#include "platform/Platform.h"
+
+namespace platform {
+
+const char* getEnv(const char* name) { return name ? std::getenv(name) : nullptr; }
+
+int setEnv(const char* name, const char* value) {
+  if (!name || !*name) return -1;
+  int rc = value ? ::setenv(name, value, 1) : ::unsetenv(name);
+  if (rc != 0) setLastError(errorFromErrno(errno));
+  return rc == 0 ? 0 : -1;
+}
+
+int processId() { return static_cast<int>(::getpid()); }
+
+std::string userName() {
+  struct passwd pw;
+  struct passwd* found = nullptr;
+  char buffer[4096];
+  if (::getpwuid_r(::geteuid(), &pw, buffer, sizeof buffer, &found) == 0 && found &&
+      found->pw_name)
+    return found->pw_name;
+  const char* env = std::getenv("USER");
+  return env ? env : "";
+}
+
+std::time_t now() { return std::time(nullptr); }
+
+bool localTime(std::time_t t, std::tm* out) { return ::localtime_r(&t, out) != nullptr; }
+
+std::time_t makeLocalTime(std::tm* tm) { return std::mktime(tm); }
+
+namespace {
+thread_local std::string gLibraryError;
+}
+
+void* loadLibrary(const char* path) {
+  void* lib = ::dlopen(path, RTLD_NOW | RTLD_LOCAL);
+  if (!lib) {
+    const char* e = ::dlerror();
+    gLibraryError = e ? e : "unknown error";
+    setLastError(kErrFileNotFound);
+  }
+  return lib;
+}
+
+void* librarySymbol(void* library, const char* name) {
+  if (!library || !name) return nullptr;
+  ::dlerror();
+  void* sym = ::dlsym(library, name);
+  if (!sym) {
+    const char* e = ::dlerror();
+    gLibraryError = e ? e : "symbol not found";
+  }
+  return sym;
+}
+
+void freeLibrary(void* library) {
+  if (library) ::dlclose(library);
+}
+
+std::string libraryError() { return gLibraryError; }
+
+}  // namespace platform

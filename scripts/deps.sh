@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Sourced by demo.sh and test.sh: makes sure the Debian packages the build needs are present.
+# As root it installs what is missing; otherwise it prints the exact apt-get line and fails.
+
+# need_packages PKG... : install (root) or name (others) the packages that are not installed.
+need_packages() {
+  local missing=()
+  local pkg
+  for pkg in "$@"; do
+    dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed' || missing+=("$pkg")
+  done
+  ((${#missing[@]} == 0)) && return 0
+  if [ "$(id -u)" -eq 0 ]; then
+    echo "Installing missing packages: ${missing[*]}"
+    apt-get update -qq || return 1
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}" || return 1
+  else
+    echo "These Debian packages are missing. Install them with:"
+    echo "  sudo apt-get install -y ${missing[*]}"
+    return 1
+  fi
+}
+
+# Packages for building the engine, the lxr tool and the tests.
+LXR_BUILD_PACKAGES=(g++ gcc cmake ninja-build pkg-config libgtest-dev libgmock-dev)

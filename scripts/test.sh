@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Builds a Debug build with AddressSanitizer and UndefinedBehaviorSanitizer and runs every test.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+source scripts/deps.sh
+need_packages "${LXR_BUILD_PACKAGES[@]}"
+
+BUILD=${LXR_TEST_BUILD:-build/test}
+cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DSANITIZE=address,undefined \
+  -DBUILD_TESTS=ON -DLXR_WERROR=ON >/dev/null
+cmake --build "$BUILD" -j "$(nproc)"
+export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}
+export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
+cd "$BUILD"
+ctest --output-on-failure -j "$(nproc)" --timeout 300

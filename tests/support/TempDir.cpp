@@ -1,0 +1,53 @@
+// Temporary folders and raw file helpers for tests.
+#include "tests/support/TempDir.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+namespace fs = std::filesystem;
+
+namespace testsupport {
+
+TempDir::TempDir() {
+  std::string pattern = (fs::temp_directory_path() / "lxrtest-XXXXXX").string();
+  char* made = mkdtemp(pattern.data());
+  if (!made) throw std::runtime_error("mkdtemp failed");
+  path_ = made;
+}
+
+TempDir::~TempDir() {
+  std::error_code ec;
+  fs::remove_all(path_, ec);
+}
+
+std::string TempDir::file(const std::string& name) const { return path_ + "/" + name; }
+
+std::string readFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
+void writeFile(const std::string& path, const std::string& data) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out << data;
+}
+
+bool exists(const std::string& path) { return fs::exists(path); }
+
+int openDescriptorCount() {
+  int n = 0;
+  for ([[maybe_unused]] auto& e : fs::directory_iterator("/proc/self/fd")) ++n;
+  return n;
+}
+
+std::string sourcePath(const std::string& relative) {
+  const char* dir = std::getenv("LXR_SOURCE_DIR");
+  return std::string(dir ? dir : ".") + "/" + relative;
+}
+
+}  // namespace testsupport

@@ -1,0 +1,33 @@
+// Test helpers: a temporary folder removed with everything in it when the test ends, and
+// small file helpers.
+#pragma once
+
+#include <string>
+
+namespace testsupport {
+
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+
+  const std::string& path() const { return path_; }
+  // path() + "/" + name
+  std::string file(const std::string& name) const;
+
+ private:
+  std::string path_;
+};
+
+// Whole-file helpers that bypass the engine's own file layer.
+std::string readFile(const std::string& path);
+void writeFile(const std::string& path, const std::string& data);
+bool exists(const std::string& path);
+// The number of open file descriptors of this process.
+int openDescriptorCount();
+// The source tree (from LXR_SOURCE_DIR, set by ctest) and a file below it.
+std::string sourcePath(const std::string& relative);
+
+}  // namespace testsupport

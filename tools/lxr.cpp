@@ -1,0 +1,192 @@
+// lxr: the command-line front end of the engine. It initialises the engine in a private
+// folder (--dir, else $LXRDIR, else the default), runs one command and shuts down.
+//
+//   lxr [--dir DIR] [--home DIR] [--log FILE] COMMAND ...
+//   lxr options                         show the options
+//   lxr options set NAME VALUE          change one option (binaryFiles, hyphens,
+//                                       alphabetName, indexNumbers)
+//   lxr library list                    list the index library
+//   lxr library add NAME PATH           add an index to the library
+//   lxr library remove NAME             remove an index from the library
+//   lxr version
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "api/DllInterface.h"
+#include "api/IndexLibrary.h"
+#include "lexaurum/lexaurum.h"
+#include "objects/UserCallbacks.h"
+
+namespace {
+
+void showError(const char* text) { std::fprintf(stderr, "lxr: %s\n", ui::displayText(text)); }
+void showInfo(const char* text) { std::printf("%s\n", ui::displayText(text)); }
+// The tool runs unattended: questions are answered no, so nothing is replaced unasked.
+int askNo(const char* text) {
+  std::fprintf(stderr, "lxr: %s -- answered no\n", ui::displayText(text));
+  return 0;
+}
+int askNoAll(const char* text) { return askNo(text); }
+
+int usage() {
+  std::fprintf(stderr,
+               "usage: lxr [--dir DIR] [--home DIR] [--log FILE] COMMAND\n"
+               "  options                    show the options\n"
+               "  options set NAME VALUE     change an option (binaryFiles, hyphens,\n"
+               "                             alphabetName, indexNumbers)\n"
+               "  library list               list the index library\n"
+               "  library add NAME PATH      add an index to the library\n"
+               "  library remove NAME        remove an index from the library\n"
+               "  version                    show the engine's version\n");
+  return 2;
+}
+
+void copyField(char* field, size_t capacity, const std::string& value) {
+  std::snprintf(field, capacity, "%s", value.c_str());
+}
+
+int showOptions() {
+  lxrOptions options;
+  LXR_INIT_RECORD(options);
+  int16_t result = 0;
+  if (lxrsGetOptions(&options, &result) < 0) return 1;
+  std::printf("binaryFiles   = %d\n", options.binaryFiles);
+  std::printf("hyphens       = %d\n", options.hyphenMode);
+  std::printf("alphabetName  = %s\n", options.alphabetName);
+  std::printf("indexNumbers  = %d\n", options.indexNumbers);
+  std::printf("word characters: %zu\n", strlen(options.wordChars));
+  return 0;
+}
+
+int setOption(const std::string& name, const std::string& value) {
+  lxrOptions options;
+  LXR_INIT_RECORD(options);
+  int16_t result = 0;
+  if (lxrsGetOptions(&options, &result) < 0) return 1;
+  if (name == "binaryFiles") {
+    options.binaryFiles = static_cast<int16_t>(std::atoi(value.c_str()));
+  } else if (name == "hyphens") {
+    options.hyphenMode = static_cast<int16_t>(std::atoi(value.c_str()));
+  } else if (name == "alphabetName") {
+    copyField(options.alphabetName, sizeof options.alphabetName, value);
+  } else if (name == "indexNumbers") {
+    options.indexNumbers = static_cast<uint8_t>(std::atoi(value.c_str()) != 0);
+  } else {
+    std::fprintf(stderr, "lxr: unknown option %s\n", name.c_str());
+    return 2;
+  }
+  if (lxrsSetOptions(&options, &result) < 0) return 1;
+  std::printf("%s set to %s\n", name.c_str(), value.c_str());
+  return 0;
+}
+
+int listLibrary() {
+  int16_t count = 0;
+  int32_t needed = 0;
+  if (lxrsGetIndexList(&count, nullptr, 0, &needed) < 0) return 1;
+  std::vector<char> buffer(static_cast<size_t>(needed));
+  if (lxrsGetIndexList(&count, buffer.data(), needed, &needed) < 0) return 1;
+  std::printf("%d index%s in the library\n", count, count == 1 ? "" : "es");
+  const char* p = buffer.data();
+  for (int i = 0; i < count; ++i) {
+    const char* name = p;
+    const char* path = name + strlen(name) + 1;
+    std::printf("  %-39s %s\n", name, path);
+    p = path + strlen(path) + 1;
+  }
+  return 0;
+}
+
+IndexLibrary* library() {
+  DllInterface* dll = DllInterface::current();
+  return dll && dll->instance() ? &dll->instance()->library() : nullptr;
+}
+
+int runCommand(const std::vector<std::string>& args) {
+  if (args.empty()) return usage();
+  const std::string& cmd = args[0];
+  if (cmd == "options" && args.size() == 1) return showOptions();
+  if (cmd == "options" && args.size() == 4 && args[1] == "set") return setOption(args[2], args[3]);
+  if (cmd == "library" && args.size() == 2 && args[1] == "list") return listLibrary();
+  if (cmd == "library" && args.size() == 4 && args[1] == "add") {
+    if (library()->add(args[2], args[3]) < 0) {
+      std::fprintf(stderr, "lxr: could not add %s (name taken, library full, or bad name)\n",
+                   args[2].c_str());
+      return 1;
+    }
+    std::printf("added %s\n", args[2].c_str());
+    return 0;
+  }
+  if (cmd == "library" && args.size() == 3 && args[1] == "remove") {
+    if (library()->remove(args[2]) < 0) {
+      std::fprintf(stderr, "lxr: no index named %s in the library\n", args[2].c_str());
+      return 1;
+    }
+    std::printf("removed %s\n", args[2].c_str());
+    return 0;
+  }
+  return usage();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::string dir, home, log;
+  std::vector<std::string> args;
+  for (int i = 1; i < argc; ++i) {
+    std::string a = argv[i];
+    auto value = [&](std::string* out) {
+      if (i + 1 >= argc) return false;
+      *out = argv[++i];
+      return true;
+    };
+    if (a == "--dir" || a == "-dir") {
+      if (!value(&dir)) return usage();
+    } else if (a == "--home") {
+      if (!value(&home)) return usage();
+    } else if (a == "--log") {
+      if (!value(&log)) return usage();
+    } else if (a == "--help" || a == "-h") {
+      return usage();
+    } else {
+      args.push_back(a);
+    }
+  }
+  if (args.size() == 1 && args[0] == "version") {
+    int16_t major = 0, minor = 0;
+    lxrVersion(&major, &minor);
+    std::printf("Lexaurum %d.%d\n", major, minor);
+    return 0;
+  }
+  if (args.empty()) return usage();
+  if (!log.empty()) lxrsDebugLog(log.c_str());
+
+  lxrInitInfo info;
+  LXR_INIT_RECORD(info);
+  copyField(info.privateDir, sizeof info.privateDir, dir);
+  copyField(info.homeDir, sizeof info.homeDir, home);
+  info.pShowErrorFn = showError;
+  info.pShowInfoFn = showInfo;
+  info.pAskYesNoFn = askNo;
+  info.pAskYesNoAllFn = askNoAll;
+  int16_t result = 0;
+  if (lxrsDoInit(&info, &result) < 0) {
+    if (info.errorCode == LXR_INIT_FILE_MISSING)
+      std::fprintf(stderr, "lxr: Lexaurum could not initialize because a necessary file is "
+                           "missing. Please re-install Lexaurum to restore the missing file.\n");
+    else if (info.errorCode == LXR_INIT_PRIVATE_DIR)
+      std::fprintf(stderr, "lxr: Lexaurum could not initialize because the directory %s could "
+                           "not be accessed or was already in use.\n",
+                   dir.empty() ? "(default)" : dir.c_str());
+    else
+      std::fprintf(stderr, "lxr: Lexaurum could not initialize\n");
+    if (info.errorText && *info.errorText) std::fprintf(stderr, "%s", info.errorText);
+    return 1;
+  }
+  int rc = runCommand(args);
+  lxrsDoShutDown(&result);
+  return rc;
+}
