@@ -212,8 +212,7 @@ LXR_API int16_t lxrsDoIndexJob(lxrIndexJob* job, int16_t* result) {
   std::string indexPath = copyText(job->indexPath, sizeof job->indexPath);
   std::string indexName = copyText(job->indexName, sizeof job->indexName);
   if (indexPath.empty() && !job->create) {
-    int pos = engine->library().find(indexName);
-    if (pos < 0) {
+    if (engine->library().find(indexName) == 0) {
       apierror::report("lxrsDoIndexJob: no index named", "\"" + indexName + "\"",
                        "in the index library");
       return frame.finish(-1, result);

@@ -1,0 +1,1 @@
+/* Stand-in for stdlib.h (see string.h beside it). */
