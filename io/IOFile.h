@@ -1,0 +1,53 @@
+// IOFile: a read-write block buffer joined to a File. Index, record and key files are read
+// and written through it. Depends on io/File and io/IOBuffer.
+#pragma once
+
+#include <cstdint>
+
+#include "io/File.h"
+#include "io/IOBuffer.h"
+
+// Threads: one user at a time.
+class IOFile : public IOBuffer {
+ public:
+  explicit IOFile(int32_t bufferBytes = kDefaultBufferBytes, char* external = nullptr)
+      : IOBuffer(bufferBytes, external) {}
+  // Closes the file if it is still attached; a failed close is traced.
+  ~IOFile() override;
+
+  // Opens `name` with the mode bits of io/FileMode.h through a File of its own, takes a
+  // reference on it, and positions at 0. 0, or -1 when a file is already attached or the
+  // open fails (platform::lastError() says why; nothing is left attached).
+  int open(const char* name, int mode);
+  // Joins an already open File, taking a reference on it; the caller keeps ownership of the
+  // File object. -1 (traced as an ERROR) for a null File or when one is attached.
+  int attach(File* file);
+  // Writes a dirty block back, releases the File and deletes it when this IOFile opened it
+  // and no other reference keeps it open. 0 when nothing is attached. -1 when the last
+  // write or the close failed; the IOFile is detached either way.
+  // Requires: IOFiles attached to a File this one opened are closed before this one.
+  int close();
+  // Writes a dirty block back and commits the File, so everything written so far is on the
+  // disk. 0, or -1 (traced as an ERROR).
+  int save();
+  // Cuts the file at n (n <= length) after writing back a dirty block; the position moves to
+  // n. 0 or -1.
+  int setLength(int32_t n);
+
+  // Writes the first n bytes of the buffer at `position` of the file. On failure it traces
+  // "writeBlock failed!" and, when the disk holding the file has less than 16,384 bytes free,
+  // shows message 56 (disk full) with the file name. 0 or -1.
+  int writeBlock(int32_t position, int32_t n) override;
+
+  // The attached File (null when none); valid until close().
+  File* file() const { return file_; }
+  bool isOpen() const { return file_ != nullptr; }
+
+ protected:
+  int32_t readBlock(int32_t position, char* into, int32_t n) override;
+  const char* bufferName() const override;
+
+ private:
+  File* file_ = nullptr;
+  bool ownsFile_ = false;
+};
