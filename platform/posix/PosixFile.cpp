@@ -15,6 +15,7 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 
 #include "platform/FaultInjection.h"
@@ -32,6 +33,9 @@ using posix::failPath;
 // of the offset range so that start + length never overflows.
 constexpr off_t kShareLockBase = static_cast<off_t>(0x7FFFFFFF00000000LL);
 enum ShareByte : off_t { kHasRead = 0, kHasWrite = 1, kDeniesRead = 2, kDeniesWrite = 3 };
+// Waiting for the guard: up to about three seconds in one-millisecond steps.
+constexpr int kGuardAttempts = 3000;
+constexpr long kGuardPauseNanos = 1000000;
 
 // ---- Fault plan ----
 FaultPlan gPlan;
@@ -85,11 +89,23 @@ int flockRetrying(int fd, int op) {
   return rc;
 }
 
+// Takes the guard. Other opens hold it only for a few system calls, so a guard that stays
+// taken for seconds belongs to someone else's flock on the file: the open is refused rather
+// than left waiting for ever.
+int takeGuard(int fd) {
+  for (int attempt = 0;; ++attempt) {
+    if (flockRetrying(fd, LOCK_EX | LOCK_NB) == 0) return 0;
+    if (errno != EWOULDBLOCK || attempt >= kGuardAttempts) return -1;
+    struct timespec pause = {0, kGuardPauseNanos};
+    ::nanosleep(&pause, nullptr);
+  }
+}
+
 // Checks `request` against every other open of the file and, when it is allowed, marks this
 // open. 0 allowed, 1 refused, -1 with errno when the locks cannot be used. `canMark` is false
 // for a write-only descriptor, which cannot hold the shared marks; it is still checked.
 int checkAndTakeSharing(int fd, const OpenRequest& request, bool canMark) {
-  if (flockRetrying(fd, LOCK_EX) < 0) return -1;
+  if (takeGuard(fd) < 0) return -1;
   struct Rule {
     bool applies;
     off_t conflicting;
