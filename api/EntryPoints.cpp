@@ -6,6 +6,7 @@
 
 #include "api/DllInterface.h"
 #include "api/ErrorReporter.h"
+#include "api/Folders.h"
 #include "api/IndexLibrary.h"
 #include "api/Validation.h"
 #include "io/File.h"
@@ -63,40 +64,6 @@ std::string copyText(const char* field, size_t capacity) {
   return std::string(field, strnlen(field, capacity));
 }
 
-std::string withoutTrailingSlash(std::string path) {
-  while (path.size() > 1 && path.back() == '/') path.pop_back();
-  return path;
-}
-
-std::string absolute(const std::string& path) {
-  if (path.empty() || path[0] == '/') return path;
-  return platform::currentDirectory() + "/" + path;
-}
-
-// The private folder: as given, else $LXRDIR, else $XDG_DATA_HOME/lexaurum, else
-// ~/.local/share/lexaurum.
-std::string choosePrivateDir(const std::string& given) {
-  if (!given.empty()) return withoutTrailingSlash(absolute(given));
-  if (const char* env = platform::getEnv("LXRDIR"); env && *env)
-    return withoutTrailingSlash(absolute(env));
-  if (const char* xdg = platform::getEnv("XDG_DATA_HOME"); xdg && *xdg)
-    return withoutTrailingSlash(std::string(xdg)) + "/lexaurum";
-  return platform::homeDirectory() + "/.local/share/lexaurum";
-}
-
-// The home folder: as given, else the executable's folder, or ../share/lexaurum beside it
-// when the data files live there (an installed program).
-std::string chooseHomeDir(const std::string& given) {
-  if (!given.empty()) return withoutTrailingSlash(absolute(given));
-  std::string exe = platform::executableDirectory();
-  std::string shared = exe + "/../share/lexaurum";
-  std::string message = "/" + wellknown::name(wellknown::kMessages);
-  if (!platform::fileExists((exe + message).c_str()) &&
-      platform::fileExists((shared + message).c_str()))
-    return shared;
-  return exe;
-}
-
 int notAvailable(const char* operation, const char* what) {
   return apierror::report(operation, what, "is not available in this version of the engine");
 }
@@ -123,8 +90,8 @@ LXR_API int16_t lxrsDoInit(lxrInitInfo* info, int16_t* result) {
   for (const NamedFn& f : fns)
     if (validation::callback(f.fn, f.name) < 0) return frame.finish(-1, result);
 
-  std::string privateDir = choosePrivateDir(copyText(info->privateDir, sizeof info->privateDir));
-  std::string homeDir = chooseHomeDir(copyText(info->homeDir, sizeof info->homeDir));
+  std::string privateDir = folders::choosePrivateDir(copyText(info->privateDir, sizeof info->privateDir));
+  std::string homeDir = folders::chooseHomeDir(copyText(info->homeDir, sizeof info->homeDir));
   trace::line("      Private directory: %s", privateDir.c_str());
   trace::line("      Home directory:    %s", homeDir.c_str());
 

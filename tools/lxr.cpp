@@ -12,13 +12,16 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "api/DllInterface.h"
+#include "api/Folders.h"
 #include "api/IndexLibrary.h"
 #include "lexaurum/lexaurum.h"
 #include "objects/UserCallbacks.h"
+#include "platform/Platform.h"
 
 namespace {
 
@@ -100,6 +103,35 @@ int listLibrary() {
   return 0;
 }
 
+// Set when another process holds the private folder: this run works in a temporary copy of
+// its settings, and commands that change the shared settings refuse.
+bool gBorrowedFolder = false;
+std::string gSharedDir;
+
+int refuseSharedChange() {
+  std::fprintf(stderr,
+               "lxr: the private folder %s is in use by another Lexaurum process; the options "
+               "and the index library cannot be changed until it ends\n",
+               gSharedDir.c_str());
+  return 1;
+}
+
+// Makes a temporary private folder holding copies of the shared folder's settings.
+std::string borrowSettings(const std::string& sharedDir) {
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  fs::path temp = fs::temp_directory_path(ec);
+  if (ec) return "";
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    fs::path dir = temp / ("lexaurum-" + std::to_string(platform::processId()) + "-" + std::to_string(attempt));
+    if (!fs::create_directory(dir, ec) || ec) continue;
+    for (const char* name : {"OPTIONS.DAT", "IXLIB.ILB"})
+      fs::copy_file(fs::path(sharedDir) / name, dir / name, ec);  // a missing one stays missing
+    return dir.string();
+  }
+  return "";
+}
+
 IndexLibrary* library() {
   DllInterface* dll = DllInterface::current();
   return dll && dll->instance() ? &dll->instance()->library() : nullptr;
@@ -109,6 +141,9 @@ int runCommand(const std::vector<std::string>& args) {
   if (args.empty()) return usage();
   const std::string& cmd = args[0];
   if (cmd == "options" && args.size() == 1) return showOptions();
+  bool changesSettings = (cmd == "options" && args.size() > 1) ||
+                         (cmd == "library" && args.size() > 1 && args[1] != "list");
+  if (gBorrowedFolder && changesSettings) return refuseSharedChange();
   if (cmd == "options" && args.size() == 4 && args[1] == "set") return setOption(args[2], args[3]);
   if (cmd == "library" && args.size() == 2 && args[1] == "list") return listLibrary();
   if (cmd == "library" && args.size() == 4 && args[1] == "add") {
@@ -173,14 +208,27 @@ int main(int argc, char** argv) {
   info.pAskYesNoFn = askNo;
   info.pAskYesNoAllFn = askNoAll;
   int16_t result = 0;
-  if (lxrsDoInit(&info, &result) < 0) {
+  std::string privateDir = folders::choosePrivateDir(dir);
+  std::string borrowed;
+  if (lxrsDoInit(&info, &result) < 0 && info.errorCode == LXR_INIT_PRIVATE_DIR &&
+      std::filesystem::exists(privateDir + "/IN_USE.TMP")) {
+    // Another process holds the folder: work beside it in a temporary copy.
+    borrowed = borrowSettings(privateDir);
+    if (!borrowed.empty()) {
+      gBorrowedFolder = true;
+      gSharedDir = privateDir;
+      copyField(info.privateDir, sizeof info.privateDir, borrowed);
+      lxrsDoInit(&info, &result);
+    }
+  }
+  if (result < 0) {
     if (info.errorCode == LXR_INIT_FILE_MISSING)
       std::fprintf(stderr, "lxr: Lexaurum could not initialize because a necessary file is "
                            "missing. Please re-install Lexaurum to restore the missing file.\n");
     else if (info.errorCode == LXR_INIT_PRIVATE_DIR)
       std::fprintf(stderr, "lxr: Lexaurum could not initialize because the directory %s could "
                            "not be accessed or was already in use.\n",
-                   dir.empty() ? "(default)" : dir.c_str());
+                   privateDir.c_str());
     else
       std::fprintf(stderr, "lxr: Lexaurum could not initialize\n");
     if (info.errorText && *info.errorText) std::fprintf(stderr, "%s", info.errorText);
@@ -188,5 +236,9 @@ int main(int argc, char** argv) {
   }
   int rc = runCommand(args);
   lxrsDoShutDown(&result);
+  if (!borrowed.empty()) {
+    std::error_code ec;
+    std::filesystem::remove_all(borrowed, ec);
+  }
   return rc;
 }

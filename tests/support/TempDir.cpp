@@ -46,8 +46,11 @@ int openDescriptorCount() {
 }
 
 std::string sourcePath(const std::string& relative) {
-  const char* dir = std::getenv("LXR_SOURCE_DIR");
-  return std::string(dir ? dir : ".") + "/" + relative;
+  return std::string(LXR_SOURCE_DIR) + "/" + relative;
+}
+
+std::string binaryPath(const std::string& relative) {
+  return std::string(LXR_BINARY_DIR) + "/" + relative;
 }
 
 }  // namespace testsupport

@@ -27,7 +27,8 @@ void writeFile(const std::string& path, const std::string& data);
 bool exists(const std::string& path);
 // The number of open file descriptors of this process.
 int openDescriptorCount();
-// The source tree (from LXR_SOURCE_DIR, set by ctest) and a file below it.
+// A file below the source tree, or below the build tree.
 std::string sourcePath(const std::string& relative);
+std::string binaryPath(const std::string& relative);
 
 }  // namespace testsupport

@@ -1,0 +1,43 @@
+// Resolving the private and home folders.
+#include "api/Folders.h"
+
+#include "objects/WellKnownFiles.h"
+#include "platform/Platform.h"
+
+namespace folders {
+
+namespace {
+
+std::string withoutTrailingSlash(std::string path) {
+  while (path.size() > 1 && path.back() == '/') path.pop_back();
+  return path;
+}
+
+std::string absolute(const std::string& path) {
+  if (path.empty() || path[0] == '/') return path;
+  return platform::currentDirectory() + "/" + path;
+}
+
+}  // namespace
+
+std::string choosePrivateDir(const std::string& given) {
+  if (!given.empty()) return withoutTrailingSlash(absolute(given));
+  if (const char* env = platform::getEnv("LXRDIR"); env && *env)
+    return withoutTrailingSlash(absolute(env));
+  if (const char* xdg = platform::getEnv("XDG_DATA_HOME"); xdg && *xdg)
+    return withoutTrailingSlash(std::string(xdg)) + "/lexaurum";
+  return platform::homeDirectory() + "/.local/share/lexaurum";
+}
+
+std::string chooseHomeDir(const std::string& given) {
+  if (!given.empty()) return withoutTrailingSlash(absolute(given));
+  std::string exe = platform::executableDirectory();
+  std::string shared = exe + "/../share/lexaurum";
+  std::string message = "/" + wellknown::name(wellknown::kMessages);
+  if (!platform::fileExists((exe + message).c_str()) &&
+      platform::fileExists((shared + message).c_str()))
+    return shared;
+  return exe;
+}
+
+}  // namespace folders

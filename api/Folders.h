@@ -1,0 +1,18 @@
+// Where the engine's folders are: the private folder (settings, library, logs, results) and
+// the home folder (shipped configuration files). Shared by the entry operations and the lxr
+// tool, so both resolve the same folder from the same inputs.
+#pragma once
+
+#include <string>
+
+namespace folders {
+
+// The private folder: `given` when not empty, else $LXRDIR, else $XDG_DATA_HOME/lexaurum,
+// else ~/.local/share/lexaurum; made absolute, without a trailing "/".
+std::string choosePrivateDir(const std::string& given);
+
+// The home folder: `given` when not empty, else the executable's folder, or
+// ../share/lexaurum beside it when the message file lives there (an installed program).
+std::string chooseHomeDir(const std::string& given);
+
+}  // namespace folders

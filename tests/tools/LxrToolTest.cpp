@@ -1,0 +1,91 @@
+// The lxr tool as a user runs it: commands, exit codes, and a second process beside one that
+// holds the private folder.
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "lexaurum/lexaurum.h"
+#include "objects/Trace.h"
+#include "tests/support/TempDir.h"
+
+namespace {
+
+struct ToolRun {
+  int status;
+  std::string output;
+};
+
+ToolRun lxr(const std::string& privateDir, const std::string& args) {
+  std::string cmd = testsupport::binaryPath("tools/lxr") + " --dir '" + privateDir + "' " +
+                    args + " 2>&1";
+  ToolRun r{-1, ""};
+  FILE* p = popen(cmd.c_str(), "r");
+  if (!p) return r;
+  std::array<char, 512> buf;
+  while (fgets(buf.data(), buf.size(), p)) r.output += buf.data();
+  int st = pclose(p);
+  r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+  return r;
+}
+
+TEST(LxrToolTest, SetsOptionsAndKeepsTheLibrary) {
+  testsupport::TempDir dir;
+  std::string priv = dir.file("p");
+  EXPECT_EQ(0, lxr(priv, "options set hyphens 2").status);
+  ToolRun shown = lxr(priv, "options");
+  EXPECT_EQ(0, shown.status);
+  EXPECT_NE(std::string::npos, shown.output.find("hyphens       = 2"));
+  EXPECT_EQ(0, lxr(priv, "library add Mail /data/mail").status);
+  EXPECT_EQ(1, lxr(priv, "library add Mail /data/other").status) << "names are unique";
+  ToolRun list = lxr(priv, "library list");
+  EXPECT_NE(std::string::npos, list.output.find("1 index in the library"));
+  EXPECT_NE(std::string::npos, list.output.find("/data/mail"));
+  EXPECT_EQ(2, lxr(priv, "no-such-command").status);
+}
+
+TEST(LxrToolTest, SecondProcessReadsBesideTheHolderButCannotChangeSettings) {
+  testsupport::TempDir dir;
+  std::string priv = dir.file("p");
+  ASSERT_EQ(0, lxr(priv, "library add Mail /data/mail").status);
+
+  int ready[2];
+  ASSERT_EQ(0, pipe(ready));
+  pid_t holder = fork();
+  if (holder == 0) {
+    trace::setSink(nullptr, nullptr);
+    lxrInitInfo info;
+    LXR_INIT_RECORD(info);
+    std::snprintf(info.privateDir, sizeof info.privateDir, "%s", priv.c_str());
+    std::snprintf(info.homeDir, sizeof info.homeDir, "%s", testsupport::sourcePath("data").c_str());
+    int16_t result;
+    if (lxrsDoInit(&info, &result) != 0) _exit(1);
+    char c = 'r';
+    if (write(ready[1], &c, 1) != 1) _exit(2);
+    for (;;) pause();
+  }
+  char c = 0;
+  ASSERT_EQ(1, read(ready[0], &c, 1));
+
+  ToolRun list = lxr(priv, "library list");
+  EXPECT_EQ(0, list.status) << list.output;
+  EXPECT_NE(std::string::npos, list.output.find("/data/mail"));
+  ToolRun change = lxr(priv, "options set hyphens 1");
+  EXPECT_EQ(1, change.status);
+  EXPECT_NE(std::string::npos, change.output.find("in use by another Lexaurum process"));
+  EXPECT_EQ(1, lxr(priv, "library remove Mail").status);
+
+  kill(holder, SIGKILL);
+  waitpid(holder, nullptr, 0);
+  close(ready[0]);
+  close(ready[1]);
+  EXPECT_EQ(0, lxr(priv, "library remove Mail").status) << "the folder is free again";
+}
+
+}  // namespace
