@@ -6,7 +6,6 @@
 #include <set>
 
 #include "api/TableFile.h"
-#include "platform/Platform.h"
 
 namespace {
 
@@ -58,12 +57,6 @@ void getText(const TableFile& t, const char* name, std::string* field) {
 }
 
 }  // namespace
-
-EngineSetup::EngineSetup() {
-  for (int c = 1; c < 256; ++c)
-    if (platform::isCharAlphaNumeric(static_cast<unsigned char>(c)))
-      wordChars += static_cast<char>(c);
-}
 
 int EngineSetup::read(const std::string& path) {
   TableFile t(kTitle);

@@ -42,11 +42,7 @@ class EngineSetup {
   int retrievalLimit = 0;  // documents; 0 = no limit
   int searchParameter = 0;
 
-  // Word characters handed out by lxrsGetOptions until an alphabet is loaded: every code
-  // 1..255 that is not a space, NUL-ended.
-  std::string wordChars;
-
-  EngineSetup();
+  EngineSetup() = default;
 
   // Reads `path`. 0; -1 when the file is missing or not an options file, in which case every
   // field keeps its default.

@@ -9,6 +9,8 @@
 #include "api/Folders.h"
 #include "api/IndexLibrary.h"
 #include "api/Validation.h"
+#include "import/Alphabet.h"
+#include "import/TextFormat.h"
 #include "io/File.h"
 #include "lexaurum/lexaurum.h"
 #include "objects/ErrorLog.h"
@@ -235,12 +237,31 @@ LXR_API int16_t lxrsSetOptions(lxrOptions* options, int16_t* result) {
   if (!engine) return frame.finish(-1, result);
   EngineSetup& setup = engine->setup();
   setup.binaryFiles = options->binaryFiles;
-  std::string chars = copyText(options->wordChars, sizeof options->wordChars);
-  if (!chars.empty()) setup.wordChars = chars;
-  if (options->hyphenMode >= 1 && options->hyphenMode <= 4) setup.hyphens = options->hyphenMode;
+  if (options->hyphenMode >= 0 && options->hyphenMode <= 4) setup.hyphens = options->hyphenMode;
   std::string alphabet = copyText(options->alphabetName, sizeof options->alphabetName);
+  bool newAlphabet = !alphabet.empty() && alphabet != setup.alphabetName;
   if (!alphabet.empty()) setup.alphabetName = alphabet;
   setup.indexNumbers = options->indexNumbers != 0;
+  // Rebuild the alphabet: a new file is loaded; the character set then says which codes
+  // are not spaces (codes it adds become letters, codes it leaves out become spaces).
+  if (newAlphabet)
+    engine->applyAlphabet(false);
+  else
+    setHyphenMode(hyphenModeFromOption(setup.hyphens));
+  std::string chars = copyText(options->wordChars, sizeof options->wordChars);
+  if (!chars.empty()) {
+    Alphabet& a = processAlphabet();
+    bool inSet[256] = {};
+    for (char c : chars) inSet[static_cast<unsigned char>(c)] = true;
+    for (int c = 1; c < 256; ++c) {
+      unsigned char u = static_cast<unsigned char>(c);
+      bool space = a.type(u) == Alphabet::kSpace;
+      if (inSet[c] && space) a.setLetter(u);
+      if (!inSet[c] && !space) a.setSpace(u);
+    }
+    a.rebuildMap();
+    textformat::setupAlphabet();
+  }
   if (engine->saveOptions() < 0) {
     apierror::report(engine->message());
     return frame.finish(-1, result);
@@ -258,8 +279,10 @@ LXR_API int16_t lxrsGetOptions(lxrOptions* options, int16_t* result) {
   const EngineSetup& setup = engine->setup();
   options->binaryFiles = static_cast<int16_t>(setup.binaryFiles);
   std::memset(options->wordChars, 0, sizeof options->wordChars);
-  std::memcpy(options->wordChars, setup.wordChars.data(),
-              std::min(setup.wordChars.size(), sizeof options->wordChars - 1));
+  size_t n = 0;
+  for (int c = 1; c < 256; ++c)
+    if (processAlphabet().type(static_cast<unsigned char>(c)) != Alphabet::kSpace)
+      options->wordChars[n++] = static_cast<char>(c);
   options->hyphenMode = static_cast<int16_t>(setup.hyphens);
   std::memset(options->alphabetName, 0, sizeof options->alphabetName);
   std::memcpy(options->alphabetName, setup.alphabetName.data(),

@@ -2,6 +2,8 @@
 #include "api/LexaurumInstance.h"
 
 #include "api/IndexLibrary.h"
+#include "import/Alphabet.h"
+#include "import/ImportSetup.h"
 #include "io/FileMode.h"
 #include "io/LockFile.h"
 #include "objects/Trace.h"
@@ -64,6 +66,7 @@ int LexaurumInstance::loadMessagesAndLibrary() {
     return -1;
   }
   messages::setTable(&messages_);
+  applyAlphabet(true);
   library_ = std::make_unique<IndexLibrary>(privateDir_);
   library_->open("");
   IndexLibrary::setCurrent(library_.get());
@@ -77,4 +80,16 @@ int LexaurumInstance::saveOptions() {
     return -1;
   }
   return 0;
+}
+
+int LexaurumInstance::applyAlphabet(bool quiet) {
+  const std::string& name = setup_.alphabetName;
+  std::string path = name;
+  if (name.empty() || name[0] != '/') {
+    path = privateFile(name);
+    if (!platform::fileExists(path.c_str())) path = homeFile(name);
+  }
+  int rc = importsetup::setAlphabet(path, quiet);
+  setHyphenMode(hyphenModeFromOption(setup_.hyphens));
+  return rc;
 }

@@ -38,6 +38,10 @@ class LexaurumInstance {
 
   // Writes the options file; 0 or -1.
   int saveOptions();
+  // Installs the alphabet file named by the options as the process-wide alphabet (looked
+  // for in the private folder, then in the home folder) and applies the hyphen mode.
+  // Unless quiet, a file that cannot be read is reported (message 95). 0 or -1.
+  int applyAlphabet(bool quiet);
 
   const std::string& homeDir() const { return homeDir_; }
   const std::string& privateDir() const { return privateDir_; }

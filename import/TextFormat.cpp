@@ -1,0 +1,99 @@
+// Word-finder tables and the word finder.
+#include "import/TextFormat.h"
+
+#include "import/Alphabet.h"
+#include "objects/Trace.h"
+
+namespace textformat {
+
+namespace {
+
+struct Tables {
+  uint8_t cls[256];
+  bool continues[256];
+  bool blank[256];
+};
+
+Tables build() {
+  const Alphabet& a = processAlphabet();
+  int mode = hyphenMode();
+  Tables t{};
+  t.cls[0] = kIgnoredChar;
+  for (int c = 1; c < 256; ++c) {
+    uint16_t type = a.type(static_cast<unsigned char>(c));
+    uint8_t k;
+    if (type & Alphabet::kLetter) {
+      k = kWordChar;
+    } else if (type == Alphabet::kHyphen) {
+      k = mode == 1 ? kHyphenChar : mode == 4 ? kWordChar : mode == 0 ? kIgnoredChar : kSpaceChar;
+    } else if (type == Alphabet::kSpace) {
+      k = kSpaceChar;
+    } else {
+      k = kIgnoredChar;
+    }
+    t.cls[c] = k;
+  }
+  for (int c = 0; c < 256; ++c) {
+    t.continues[c] = (t.cls[c] == kWordChar || t.cls[c] == kIgnoredChar) && c >= 14 && c != 25 && c != 26;
+    t.blank[c] = (c >= 9 && c <= 13) || c == 32;
+  }
+  return t;
+}
+
+Tables& tables() {
+  static Tables t = build();
+  return t;
+}
+
+}  // namespace
+
+void setupAlphabet() {
+  trace::text("TextFormat::setupAlphabet...");
+  tables() = build();
+  trace::text("TextFormat::setupAlphabet...Done");
+}
+
+uint8_t charClass(unsigned char c) { return tables().cls[c]; }
+bool continuesWord(unsigned char c) { return tables().continues[c]; }
+bool isBlank(unsigned char c) { return tables().blank[c]; }
+
+int findWords(const unsigned char* line, int length, WordSpan* words, int maxWords) {
+  const Tables& t = tables();
+  int count = 0;
+  int pos = 0;
+  while (pos < length && count < maxWords) {
+    unsigned char c = line[pos];
+    if (t.cls[c] == kWordChar) {
+      int start = pos++;
+      while (pos < length && t.continues[line[pos]]) ++pos;
+      int wordLength = pos - start;
+      // A special hyphen joins the word when the next character is not one as well.
+      if (pos < length && t.cls[line[pos]] == kHyphenChar &&
+          !(pos + 1 < length && t.cls[line[pos + 1]] == kHyphenChar))
+        ++wordLength;
+      words[count++] = {start, wordLength};
+      ++pos;  // past the character that stopped the word
+    } else if (c == kHiddenCode && !(pos > 0 && line[pos - 1] == kEscapeCode)) {
+      ++pos;
+      while (pos < length && line[pos] != kHiddenCode) ++pos;
+      ++pos;  // past the closing code
+    } else {
+      ++pos;
+    }
+  }
+  return count;
+}
+
+std::string wordText(const unsigned char* line, const WordSpan& span, int maxLength) {
+  const Alphabet& a = processAlphabet();
+  std::string out;
+  for (int i = 0; i < span.length; ++i) {
+    unsigned char m = a.map(line[span.start + i]);
+    if (m) out += static_cast<char>(m);
+  }
+  while (!out.empty() && out.back() == ' ') out.pop_back();
+  if (maxLength >= 0 && out.size() > static_cast<size_t>(maxLength)) out.resize(static_cast<size_t>(maxLength));
+  return out;
+}
+
+}  // namespace textformat
