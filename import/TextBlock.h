@@ -1,0 +1,52 @@
+// The text-block layer: how an importer hands a document's text to the rest of the engine.
+// A block is a run of bytes in the document code page (Windows-1252) in which the codes
+// below 14, and 25 and 26, are formatting codes rather than characters. The codes carry no
+// parameter bytes, so the word finder can walk a block without knowing them. The layout
+// (import/LineLayout.h) breaks blocks into lines. docs/text-blocks.md describes the layer.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+namespace textblock {
+
+constexpr unsigned char kBold = 1;        // bold on / off
+constexpr unsigned char kItalic = 2;      // italic on / off
+constexpr unsigned char kHidden = 3;      // hidden text on / off: holds no words, not shown
+constexpr unsigned char kEscape = 4;      // the next byte is a character, even below 14
+constexpr unsigned char kUnderline = 5;   // underline on / off
+constexpr unsigned char kIndent = 6;      // the rest of the paragraph one tab stop further in
+constexpr unsigned char kHitMark = 7;     // hit highlighting on / off (set by the reader)
+constexpr unsigned char kReserved8 = 8;   // not used; importers never deliver it
+constexpr unsigned char kTab = 9;         // to the next tab stop
+constexpr unsigned char kParagraphEnd = 10;
+constexpr unsigned char kLineBreak = 11;  // a line break inside a paragraph
+constexpr unsigned char kPageEnd = 12;    // a page ends here (also ends the paragraph)
+constexpr unsigned char kCarriageReturn = 13;  // ignored
+constexpr unsigned char kDamaged = 25;    // the document is damaged here; nothing follows
+constexpr unsigned char kEnd = 26;        // the document ends here; nothing follows
+
+constexpr int kTabWidth = 8;
+
+inline bool isCode(unsigned char c) { return c < 14 || c == kDamaged || c == kEnd; }
+
+// Attribute bits of a character, as the layout records them.
+constexpr unsigned char kAttrBold = 1;
+constexpr unsigned char kAttrItalic = 2;
+constexpr unsigned char kAttrUnderline = 4;
+constexpr unsigned char kAttrHit = 8;
+
+// Appends one character to a block. Tab, line feed, vertical tab, form feed and carriage
+// return go in as the codes of the same value; other control characters become a blank.
+void appendChar(std::string* block, unsigned char c);
+// Appends text, character by character as appendChar does.
+void appendText(std::string* block, const char* text, size_t length);
+inline void appendText(std::string* block, const std::string& text) {
+  appendText(block, text.data(), text.size());
+}
+
+// The characters of a block without its codes (escaped characters kept, hidden text
+// dropped, tabs as blanks, paragraph ends, line breaks and page ends as line feeds).
+std::string plainText(const std::string& block);
+
+}  // namespace textblock
