@@ -115,5 +115,4 @@ class FileReader {
   int displayMode_ = 1;
   int status_ = kCopyAllowed;
   int32_t anchor_ = -1;
-  size_t nextHitIndex_ = 0;
 };
