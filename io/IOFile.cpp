@@ -13,58 +13,35 @@ constexpr int kDiskFullMessage = 56;
 }  // namespace
 
 IOFile::~IOFile() {
-  if (file_ && close() < 0) trace::line("IOFile::~IOFile -- close failed: %s", bufferName());
+  if (link_.get() && close() < 0) trace::line("IOFile::~IOFile -- close failed: %s", bufferName());
 }
 
 int IOFile::open(const char* name, int mode) {
-  if (file_) return -1;
-  File* f = new File;
-  if (f->open(name, mode) < 0) {
-    int err = platform::lastError();
-    delete f;
-    platform::setLastError(err);
-    return -1;
-  }
-  f->addRef();
-  file_ = f;
-  ownsFile_ = true;
-  resetBuffer(0, f->getLength());
+  if (link_.open(name, mode) < 0) return -1;
+  resetBuffer(0, link_.get()->getLength());
   return 0;
 }
 
 int IOFile::attach(File* file) {
-  if (!file) {
-    trace::line("ERROR IOFile::attach -- attaching NULL");
-    return -1;
-  }
-  if (file_) {
-    trace::line("ERROR IOFile::attach -- already have a file");
-    return -1;
-  }
-  file->addRef();
-  file_ = file;
-  ownsFile_ = false;
+  if (link_.attach(file, "IOFile") < 0) return -1;
   resetBuffer(0, file->getLength());
   return 0;
 }
 
 int IOFile::close() {
-  if (!file_) return 0;
+  if (!link_.get()) return 0;
   int rc = flush();
-  if (file_->release() < 0) rc = -1;
-  if (ownsFile_ && !file_->isOpen()) delete file_;
-  file_ = nullptr;
-  ownsFile_ = false;
+  if (link_.release() < 0) rc = -1;
   resetBuffer(0, 0);
   return rc;
 }
 
 int IOFile::save() {
-  if (!file_) {
+  if (!link_.get()) {
     trace::line("ERROR IOFile::save() -- file = NULL!");
     return -1;
   }
-  if (flush() < 0 || file_->commit() < 0) {
+  if (flush() < 0 || link_.get()->commit() < 0) {
     trace::line("ERROR IOFile::save() -- file->save() failed!");
     return -1;
   }
@@ -72,30 +49,30 @@ int IOFile::save() {
 }
 
 int IOFile::setLength(int32_t n) {
-  if (!file_ || flush() < 0) return -1;
-  if (file_->setLength(n) < 0) return -1;
+  if (!link_.get() || flush() < 0) return -1;
+  if (link_.get()->setLength(n) < 0) return -1;
   resetBuffer(n, n);
   return 0;
 }
 
 int IOFile::writeBlock(int32_t position, int32_t n) {
-  if (file_ && n >= 0 && n <= bufferBytes_ && file_->seek(position) == 0 &&
-      file_->write(buffer_, n) == n)
+  if (link_.get() && n >= 0 && n <= bufferBytes_ && link_.get()->seek(position) == 0 &&
+      link_.get()->write(buffer_, n) == n)
     return 0;
   int err = platform::lastError();
   trace::line("writeBlock failed!");
-  if (file_) {
-    int64_t freeBytes = platform::freeDiskSpace(file_->getName().c_str());
+  if (link_.get()) {
+    int64_t freeBytes = platform::freeDiskSpace(link_.get()->getName().c_str());
     if (freeBytes >= 0 && freeBytes < kDiskFullBytes)
-      messages::showError(kDiskFullMessage, {file_->getName()});
+      messages::showError(kDiskFullMessage, {link_.get()->getName()});
   }
   platform::setLastError(err);
   return -1;
 }
 
 int32_t IOFile::readBlock(int32_t position, char* into, int32_t n) {
-  if (!file_ || file_->seek(position) < 0) return -1;
-  return file_->read(into, n);
+  if (!link_.get() || link_.get()->seek(position) < 0) return -1;
+  return link_.get()->read(into, n);
 }
 
-const char* IOFile::bufferName() const { return file_ ? file_->getName().c_str() : "(none)"; }
+const char* IOFile::bufferName() const { return link_.get() ? link_.get()->getName().c_str() : "(none)"; }

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "io/File.h"
+#include "io/FileLink.h"
 #include "io/IOBuffer.h"
 
 // Threads: one user at a time.
@@ -40,14 +41,13 @@ class IOFile : public IOBuffer {
   int writeBlock(int32_t position, int32_t n) override;
 
   // The attached File (null when none); valid until close().
-  File* file() const { return file_; }
-  bool isOpen() const { return file_ != nullptr; }
+  File* file() const { return link_.get(); }
+  bool isOpen() const { return link_.get() != nullptr; }
 
  protected:
   int32_t readBlock(int32_t position, char* into, int32_t n) override;
   const char* bufferName() const override;
 
  private:
-  File* file_ = nullptr;
-  bool ownsFile_ = false;
+  FileLink link_;
 };

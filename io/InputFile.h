@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "io/File.h"
+#include "io/FileLink.h"
 #include "io/IOBuffer.h"
 
 // Threads: one user at a time.
@@ -28,14 +29,13 @@ class InputFile : public InputBuffer {
   // open. -1 (traced as an ERROR) when nothing is attached, or when the close failed.
   int close();
 
-  File* file() const { return file_; }
-  bool isOpen() const { return file_ != nullptr; }
+  File* file() const { return link_.get(); }
+  bool isOpen() const { return link_.get() != nullptr; }
 
  protected:
   int32_t readBlock(int32_t position, char* into, int32_t n) override;
   const char* bufferName() const override;
 
  private:
-  File* file_ = nullptr;
-  bool ownsFile_ = false;
+  FileLink link_;
 };
