@@ -28,6 +28,7 @@ GenericCache::GenericCache(int slotCount, int32_t pageBytes)
 GenericCache::~GenericCache() = default;
 
 int GenericCache::findSlot(int32_t id) const {
+  if (lastSlot_ >= 0 && slots_[static_cast<size_t>(lastSlot_)].id == id) return lastSlot_;
   for (size_t i = 0; i < slots_.size(); ++i)
     if (slots_[i].id == id) return static_cast<int>(i);
   return -1;
@@ -62,6 +63,7 @@ char* GenericCache::get(int32_t id, bool fresh) {
   int s = findSlot(id);
   if (s >= 0) {
     ++hits_;
+    lastSlot_ = s;
     Slot& slot = slots_[static_cast<size_t>(s)];
     if (slot.lockCount == 0) unlink(s);
     ++slot.lockCount;
@@ -117,14 +119,30 @@ int GenericCache::getCacheMember(const char* page) const {
   return s;
 }
 
-int GenericCache::release(char* page, bool changed) {
+void GenericCache::pushLeastRecent(int s) {
+  Slot& slot = slots_[static_cast<size_t>(s)];
+  slot.prev = -1;
+  slot.next = lruHead_;
+  if (lruHead_ >= 0)
+    slots_[static_cast<size_t>(lruHead_)].prev = s;
+  else
+    lruTail_ = s;
+  lruHead_ = s;
+}
+
+int GenericCache::release(char* page, bool changed, bool transient) {
   int s = getCacheMember(page);
   if (s < 0) return -1;
   Slot& slot = slots_[static_cast<size_t>(s)];
   if (changed) slot.dirty = true;
   if (slot.lockCount > 0) {
     --slot.lockCount;
-    if (slot.lockCount == 0 && slot.id >= 0) pushMostRecent(s);
+    if (slot.lockCount == 0 && slot.id >= 0) {
+      if (transient && !slot.dirty)
+        pushLeastRecent(s);
+      else
+        pushMostRecent(s);
+    }
   }
   return 0;
 }
@@ -175,6 +193,7 @@ void GenericCache::reset() {
     slot.prev = slot.next = -1;
   }
   lruHead_ = lruTail_ = -1;
+  lastSlot_ = -1;
   lookups_ = hits_ = 0;
 }
 

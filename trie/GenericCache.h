@@ -22,8 +22,10 @@ class GenericCache {
   // read or write-back failed.
   char* get(int32_t id, bool fresh = false);
   // Unlocks a page got from get(); `changed` marks it dirty. A slot whose lock count reaches 0
-  // joins the least-recently-used list. 0, or -1 (traced) when `page` is not a cache image.
-  int release(char* page, bool changed);
+  // joins the least-recently-used list as the most recent, or, with `transient` and clean, as
+  // the least recent (a page read once, like a leaf of a random lookup, should not push out
+  // the pages every lookup passes through). 0, or -1 (traced) when `page` is not a cache image.
+  int release(char* page, bool changed, bool transient = false);
   // Marks a locked page dirty without unlocking it. 0 or -1 as release().
   int markDirty(char* page);
   // Checks that `page` is the cache image of page `id`: 0, or -1 with
@@ -61,11 +63,13 @@ class GenericCache {
   int getCacheMember(const char* page) const;
   void unlink(int slot);
   void pushMostRecent(int slot);
+  void pushLeastRecent(int slot);
   int findSlot(int32_t id) const;
 
   int32_t pageBytes_;
   std::vector<Slot> slots_;
   std::vector<char> memory_;
+  int lastSlot_ = -1;  // the slot of the last hit, tried first
   int lruHead_ = -1;  // least recently used
   int lruTail_ = -1;  // most recently used
   int64_t lookups_ = 0;

@@ -47,23 +47,28 @@ class PageLock {
     page_ = cache->get(id, fresh);
     id_ = id;
     dirty_ = false;
+    transient_ = false;
     return page_ != nullptr;
   }
   // Gives the page back, marking it dirty when changed() was called. 0 or -1.
   int release() {
     int rc = 0;
-    if (page_) rc = cache_->release(page_, dirty_);
+    if (page_) rc = cache_->release(page_, dirty_, transient_);
     page_ = nullptr;
     dirty_ = false;
+    transient_ = false;
     return rc;
   }
   void changed() { dirty_ = true; }
+  // The page may leave the cache first once released (see GenericCache::release).
+  void transient() { transient_ = true; }
   // Exchanges the pages held by two locks.
   void swap(PageLock& other) {
     std::swap(cache_, other.cache_);
     std::swap(page_, other.page_);
     std::swap(id_, other.id_);
     std::swap(dirty_, other.dirty_);
+    std::swap(transient_, other.transient_);
   }
   char* page() const { return page_; }
   int32_t id() const { return id_; }
@@ -74,4 +79,5 @@ class PageLock {
   char* page_ = nullptr;
   int32_t id_ = 0;
   bool dirty_ = false;
+  bool transient_ = false;
 };

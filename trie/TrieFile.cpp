@@ -92,8 +92,8 @@ int TrieFile::create(const char* name, int maxKeyLength) {
   name_ = name;
   open_ = writable_ = true;
   mode_ = filemode::kRead | filemode::kWrite;
+  dropCursor();
   cache_.reset();
-  curLeafId_ = 0;
   std::memset(header_, 0, sizeof header_);
   keyCount_ = 0;
   interiorCount_ = 1;
@@ -173,14 +173,15 @@ int TrieFile::open(const char* name, int mode) {
   }
   writable_ = (mode & filemode::kWrite) != 0;
   mode_ = mode;
+  dropCursor();
   cache_.reset();
-  curLeafId_ = 0;
   return 0;
 }
 
 int TrieFile::close() {
   if (!open_) return 0;
   int rc = 0;
+  dropCursor();
   if (writable_) {
     if (cache_.flush() < 0) rc = -1;
     if (writeHeader() < 0) rc = -1;
@@ -188,7 +189,6 @@ int TrieFile::close() {
   cache_.reset();
   if (file_.release() < 0) rc = -1;
   open_ = writable_ = false;
-  curLeafId_ = 0;
   return rc;
 }
 
@@ -215,6 +215,7 @@ int TrieFile::lockLeaf(PageLock& lock, int32_t id) {
     lock.release();
     return damaged("page is not a leaf", id);
   }
+  lock.transient();
   return 0;
 }
 
@@ -267,6 +268,7 @@ int TrieFile::descend(const char* key, int keyBytes, std::vector<PathStep>* path
     PageLock next;
     if (!next.get(&cache_, child)) return -1;
     if (next.page()[kLeafKindPos] == kLeafKind) {
+      next.transient();
       out->stopped = false;
       out->leafId = child;
       return 0;
@@ -295,6 +297,7 @@ int TrieFile::extremeLeaf(int32_t pageId, int pos, int side, int32_t* leafId) {
     PageLock next;
     if (!next.get(&cache_, child)) return -1;
     if (next.page()[kLeafKindPos] == kLeafKind) {
+      next.transient();
       *leafId = child;
       return 0;
     }
@@ -327,20 +330,31 @@ int TrieFile::findLTELeaf(const char* key, int keyBytes, int32_t* leafId) {
 }
 
 int TrieFile::locateLeaf(const char* key, int keyBytes, int32_t* leafId) {
-  if (curLeafId_ != 0) {
-    PageLock leaf;
-    if (lockLeaf(leaf, curLeafId_) == 0 && TrieLeafNode(leaf.page()).covers(key, keyBytes) == 1) {
-      *leafId = curLeafId_;
-      return 0;
-    }
+  if (curLeafId_ != 0 && TrieLeafNode(cursorLock_.page()).covers(key, keyBytes) == 1) {
+    *leafId = curLeafId_;
+    return 0;
   }
   return findLTELeaf(key, keyBytes, leafId);
 }
 
 void TrieFile::setCursor(char* leafPage, int32_t leafId, int slot) {
+  if (!cursorLock_ || cursorLock_.id() != leafId) {
+    // The caller holds the page, so this finds it in the cache.
+    if (!cursorLock_.get(&cache_, leafId)) {
+      curLeafId_ = 0;
+      return;
+    }
+    cursorLock_.transient();
+  }
   curLeafId_ = leafId;
   cursor_ = slot;
   TrieLeafNode(leafPage).setCursor(slot);
+}
+
+void TrieFile::dropCursor() {
+  cursorLock_.release();
+  curLeafId_ = 0;
+  cursor_ = 0;
 }
 
 // ---- lookups ----
@@ -402,44 +416,40 @@ int TrieFile::checkChain(const char* lowPage, const char* highPage) {
 
 int TrieFile::next() {
   if (!open_ || curLeafId_ == 0) return -1;
-  PageLock leaf;
-  if (lockLeaf(leaf, curLeafId_) < 0) return -1;
-  TrieLeafNode node(leaf.page());
+  char* page = cursorLock_.page();
+  TrieLeafNode node(page);
   if (cursor_ + 1 < node.keyCount()) {
-    setCursor(leaf.page(), curLeafId_, cursor_ + 1);
+    setCursor(page, curLeafId_, cursor_ + 1);
     return 0;
   }
   int32_t nextId = node.next();
   if (nextId == 0) return -1;
   PageLock following;
-  if (lockLeaf(following, nextId) < 0 || checkChain(leaf.page(), following.page()) < 0) return -1;
+  if (lockLeaf(following, nextId) < 0 || checkChain(page, following.page()) < 0) return -1;
   setCursor(following.page(), nextId, 0);
   return 0;
 }
 
 int TrieFile::prev() {
   if (!open_ || curLeafId_ == 0) return -1;
-  PageLock leaf;
-  if (lockLeaf(leaf, curLeafId_) < 0) return -1;
-  TrieLeafNode node(leaf.page());
+  char* page = cursorLock_.page();
+  TrieLeafNode node(page);
   if (cursor_ > 0) {
-    setCursor(leaf.page(), curLeafId_, cursor_ - 1);
+    setCursor(page, curLeafId_, cursor_ - 1);
     return 0;
   }
   int32_t prevId = node.prev();
   if (prevId == 0) return -1;
   PageLock preceding;
-  if (lockLeaf(preceding, prevId) < 0 || checkChain(preceding.page(), leaf.page()) < 0) return -1;
+  if (lockLeaf(preceding, prevId) < 0 || checkChain(preceding.page(), page) < 0) return -1;
   setCursor(preceding.page(), prevId, TrieLeafNode(preceding.page()).keyCount() - 1);
   return 0;
 }
 
 int TrieFile::getKey(char* buffer, int size) {
   if (!open_ || curLeafId_ == 0 || !buffer || size < 1) return -1;
-  PageLock leaf;
-  if (lockLeaf(leaf, curLeafId_) < 0) return -1;
   KeyRef k;
-  if (TrieLeafNode(leaf.page()).getKeyInfo(cursor_, &k, nullptr) < 0) return -1;
+  if (TrieLeafNode(cursorLock_.page()).getKeyInfo(cursor_, &k, nullptr) < 0) return -1;
   int n = k.length < size - 1 ? k.length : size - 1;
   if (n > 0) std::memcpy(buffer, k.bytes, static_cast<size_t>(n));
   buffer[n] = '\0';
@@ -448,9 +458,7 @@ int TrieFile::getKey(char* buffer, int size) {
 
 int TrieFile::getValue(TrieValue* value) {
   if (!open_ || curLeafId_ == 0 || !value) return -1;
-  PageLock leaf;
-  if (lockLeaf(leaf, curLeafId_) < 0) return -1;
-  return TrieLeafNode(leaf.page()).getKeyInfo(cursor_, nullptr, value);
+  return TrieLeafNode(cursorLock_.page()).getKeyInfo(cursor_, nullptr, value);
 }
 
 int32_t TrieFile::getValue() {
@@ -460,11 +468,8 @@ int32_t TrieFile::getValue() {
 
 int TrieFile::setValue(const TrieValue& value) {
   if (!open_ || !writable_ || curLeafId_ == 0) return -1;
-  PageLock leaf;
-  if (lockLeaf(leaf, curLeafId_) < 0) return -1;
-  if (TrieLeafNode(leaf.page()).setValue(cursor_, value) < 0) return -1;
-  leaf.changed();
-  return 0;
+  if (TrieLeafNode(cursorLock_.page()).setValue(cursor_, value) < 0) return -1;
+  return cache_.markDirty(cursorLock_.page());
 }
 
 int TrieFile::setValue(int32_t first) {

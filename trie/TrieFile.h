@@ -142,6 +142,7 @@ class TrieFile {
   int copySubtree(const TrieRecord& from, int pos, int parentBit, TrieRecord* to, int depth);
   int checkChain(const char* lowPage, const char* highPage);
   void setCursor(char* leafPage, int32_t leafId, int slot);
+  void dropCursor();
 
   File file_;
   TrieCache cache_;
@@ -157,6 +158,8 @@ class TrieFile {
   int32_t rootId_ = 0;
   int32_t pageCounter_ = 0;
   int32_t firstLeafId_ = 0;
+  // The cursor: its leaf stays locked in the cache while the cursor stands on it.
+  PageLock cursorLock_;
   int32_t curLeafId_ = 0;  // 0: no cursor
   int cursor_ = 0;
 };

@@ -1,0 +1,12 @@
+#!/usr/bin/env bash
+# Builds the benchmarks in a Release build and runs them. Installs their packages when run
+# as root (see deps.sh). Usage: scripts/bench.sh [key count]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+source scripts/deps.sh
+need_packages "${LXR_BUILD_PACKAGES[@]}" "${LXR_BENCH_PACKAGES[@]}"
+
+BUILD=${LXR_BENCH_BUILD:-build/bench}
+cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_BENCH=ON -DBUILD_TESTS=OFF >/dev/null
+cmake --build "$BUILD" -j "$(nproc)" --target KeyFileBench
+"$BUILD"/bench/KeyFileBench "${1:-1000000}"
