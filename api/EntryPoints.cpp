@@ -7,6 +7,7 @@
 #include "api/DllInterface.h"
 #include "api/ErrorReporter.h"
 #include "api/Folders.h"
+#include "api/ImportStartup.h"
 #include "api/IndexLibrary.h"
 #include "api/Validation.h"
 #include "import/Alphabet.h"
@@ -225,7 +226,7 @@ LXR_API int16_t lxrsDoGetFileText(const char* toExtractName, const char* toCreat
   if (validation::text(toExtractName, kPathChars, "toExtractName") < 0 ||
       validation::text(toCreateName, kPathChars, "toCreateName") < 0 || !initialised())
     return frame.finish(-1, result);
-  return frame.finish(notAvailable("lxrsDoGetFileText:", "document import"), result);
+  return frame.finish(importstartup::writeFileText(toExtractName, toCreateName), result);
 }
 
 LXR_API int16_t lxrsSetOptions(lxrOptions* options, int16_t* result) {

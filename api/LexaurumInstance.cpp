@@ -1,6 +1,7 @@
 // The engine instance: configuration, the private-folder lock, messages and the library.
 #include "api/LexaurumInstance.h"
 
+#include "api/ImportStartup.h"
 #include "api/IndexLibrary.h"
 #include "import/Alphabet.h"
 #include "import/ImportSetup.h"
@@ -15,6 +16,7 @@ LexaurumInstance::LexaurumInstance(const std::string& homeDir, const std::string
     : homeDir_(homeDir), privateDir_(privateDir), commandWords_(std::move(commandWords)) {}
 
 LexaurumInstance::~LexaurumInstance() {
+  importstartup::stop();
   if (library_) {
     if (library_->mustSave()) library_->save();
     if (IndexLibrary::current() == library_.get()) IndexLibrary::setCurrent(nullptr);
@@ -70,6 +72,7 @@ int LexaurumInstance::loadMessagesAndLibrary() {
   library_ = std::make_unique<IndexLibrary>(privateDir_);
   library_->open("");
   IndexLibrary::setCurrent(library_.get());
+  importstartup::start(*this);
   return 0;
 }
 

@@ -8,6 +8,7 @@
 //   lxr library list                    list the index library
 //   lxr library add NAME PATH           add an index to the library
 //   lxr library remove NAME             remove an index from the library
+//   lxr text [--type] FILE              print a document's text (or its format)
 //   lxr version
 #include <cstdio>
 #include <cstdlib>
@@ -22,6 +23,7 @@
 #include "lexaurum/lexaurum.h"
 #include "objects/UserCallbacks.h"
 #include "platform/Platform.h"
+#include "tools/TextCommand.h"
 
 namespace {
 
@@ -43,6 +45,7 @@ int usage() {
                "  library list               list the index library\n"
                "  library add NAME PATH      add an index to the library\n"
                "  library remove NAME        remove an index from the library\n"
+               "  text [--type] FILE         print a document's text (or its format)\n"
                "  version                    show the engine's version\n");
   return 2;
 }
@@ -141,6 +144,10 @@ int runCommand(const std::vector<std::string>& args) {
   if (args.empty()) return usage();
   const std::string& cmd = args[0];
   if (cmd == "options" && args.size() == 1) return showOptions();
+  if (cmd == "text") {
+    int rc = textcommand::run({args.begin() + 1, args.end()});
+    return rc == 2 ? usage() : rc;
+  }
   bool changesSettings = (cmd == "options" && args.size() > 1) ||
                          (cmd == "library" && args.size() > 1 && args[1] != "list");
   if (gBorrowedFolder && changesSettings) return refuseSharedChange();

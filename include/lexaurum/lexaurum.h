@@ -252,6 +252,13 @@ LXR_API int16_t lxrsDoSearchJob(lxrSearchJob* job, int16_t* result);
 LXR_API int16_t lxrsGetIndexInfo(const char* indexPath, lxrIndexInfo* info, int16_t* result);
 LXR_API int16_t lxrsDoGetFileText(const char* toExtractName, const char* toCreateName,
                                   int16_t* result);
+/* Recognises the format of `fileName` as the engine would when opening it as a document:
+ * the format's name into `typeName` (NUL-terminated, cut to typeNameBytes - 1) and its type
+ * code into `typeCode` (0 for formats without a code). Returns 0, or -1 when the engine is
+ * not initialised, an argument is bad, the file cannot be opened or no format can read it;
+ * the outputs are then untouched. */
+LXR_API int16_t lxrsGetFileType(const char* fileName, char* typeName, int32_t typeNameBytes,
+                                int16_t* typeCode, int16_t* result);
 LXR_API int16_t lxrsSetOptions(lxrOptions* options, int16_t* result);
 LXR_API int16_t lxrsGetOptions(lxrOptions* options, int16_t* result);
 LXR_API int16_t lxrsDeleteIndex(const char* indexPath, int16_t* result);

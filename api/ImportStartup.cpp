@@ -1,0 +1,134 @@
+// Start-up and shutdown of document import, the text of a document into a file, and the
+// entry operation lxrsGetFileType.
+#include "api/ImportStartup.h"
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+
+#include "api/DllInterface.h"
+#include "api/ErrorReporter.h"
+#include "api/FileTypeTable.h"
+#include "api/LexaurumInstance.h"
+#include "api/Validation.h"
+#include "import/BuiltinViewers.h"
+#include "import/ExternalViewers.h"
+#include "import/ImportFile.h"
+#include "import/Recognizers.h"
+#include "io/File.h"
+#include "io/FileMode.h"
+#include "lexaurum/lexaurum.h"
+#include "objects/Trace.h"
+#include "objects/WellKnownFiles.h"
+#include "platform/Platform.h"
+
+namespace importstartup {
+
+namespace {
+
+// The column width lines of text are laid out in.
+constexpr int kTextLineWidth = 80;
+constexpr const char* kOpenFailedText = "Unable to open file";
+
+int currentBinaryOption() {
+  DllInterface* dll = DllInterface::current();
+  return dll && dll->instance() ? dll->instance()->setup().binaryFiles : 0;
+}
+
+int writeAll(File& out, const std::string& text) {
+  if (text.empty()) return 0;
+  return out.write(text.data(), static_cast<int32_t>(text.size())) < 0 ? -1 : 0;
+}
+
+}  // namespace
+
+int start(LexaurumInstance& engine) {
+  ViewerTable& table = ViewerTable::global();
+  table.clear();
+  recognizers::setBinaryFilesOptionSource(currentBinaryOption);
+  builtinviewers::registerAll(table);
+  externalviewers::loadAll(table, engine.homeDir());
+  std::string typeFile = engine.privateFile(wellknown::name(wellknown::kFileTypes));
+  if (platform::fileExists(typeFile.c_str())) {
+    FileTypeTable types;
+    if (types.read(typeFile) < 0)
+      trace::line("File type table %s is damaged -- not applied", typeFile.c_str());
+    else
+      types.apply(table);
+  }
+  return 0;
+}
+
+void stop() {
+  ViewerTable::global().clear();
+  externalviewers::unloadAll();
+  recognizers::setBinaryFilesOptionSource(nullptr);
+}
+
+int writeFileText(const std::string& documentName, const std::string& outputName) {
+  // Writing a document's text over the document itself would empty it before it is read.
+  std::error_code ec;
+  if (std::filesystem::equivalent(documentName, outputName, ec) && !ec) {
+    trace::line("lxrsDoGetFileText: %s is the document itself -- not overwritten", outputName.c_str());
+    return -1;
+  }
+  if (!outputfile::mayWrite(outputName, false)) return -1;
+  File out;
+  if (out.open(outputName.c_str(), filemode::kWrite | filemode::kCreate | filemode::kTruncate) < 0) {
+    trace::line("lxrsDoGetFileText: cannot create %s", outputName.c_str());
+    return -1;
+  }
+  ImportFile doc;
+  int rc = 0;
+  if (doc.open(documentName) < 0) {
+    trace::line("lxrsDoGetFileText: %s: %s", documentName.c_str(), doc.errorText().c_str());
+    writeAll(out, std::string(kOpenFailedText) + "\n");
+    rc = -1;
+  } else {
+    ScreenLine line;
+    int got;
+    while ((got = doc.nextLine(&line, kTextLineWidth)) > 0) {
+      if (writeAll(out, ImportFile::lineText(line) + "\n") < 0) {
+        rc = -1;
+        break;
+      }
+    }
+    if (got < 0) rc = -1;
+  }
+  if (out.release() < 0) rc = -1;
+  return rc;
+}
+
+}  // namespace importstartup
+
+extern "C" LXR_API int16_t lxrsGetFileType(const char* fileName, char* typeName,
+                                           int32_t typeNameBytes, int16_t* typeCode,
+                                           int16_t* result) {
+  if (!platform::isWritable(result, sizeof *result)) {
+    trace::text("Parameter Validation Error: Bad short& Reference");
+    return -1;
+  }
+  trace::line("lxrsGetFileType...");
+  *result = -1;
+  if (validation::text(fileName, LXR_PATH_CHARS - 1, "fileName") < 0) return *result;
+  if (typeNameBytes < 1 || !platform::isWritable(typeName, static_cast<size_t>(typeNameBytes)) ||
+      !platform::isWritable(typeCode, sizeof *typeCode)) {
+    apierror::report("lxrsGetFileType:", "bad typeName or typeCode");
+    return *result;
+  }
+  DllInterface* dll = DllInterface::current();
+  if (!dll || !dll->instance()) {
+    apierror::report("DLL Not Initialized");
+    return *result;
+  }
+  ImportFile doc;
+  if (doc.open(fileName) < 0) {
+    trace::line("lxrsGetFileType: %s: %s", fileName, doc.errorText().c_str());
+    return *result;
+  }
+  std::snprintf(typeName, static_cast<size_t>(typeNameBytes), "%s", doc.format()->info.name);
+  *typeCode = doc.fileInfo().type;
+  *result = 0;
+  trace::line("lxrsGetFileType Done");
+  return *result;
+}

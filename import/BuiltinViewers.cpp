@@ -1,0 +1,137 @@
+// The built-in registrations. To give a format its own importer, set `makeImport` in its row.
+#include "import/BuiltinViewers.h"
+
+#include <chrono>
+#include <cstring>
+
+#include "import/BinaryImporter.h"
+#include "import/FormatTypes.h"
+#include "import/Recognizers.h"
+#include "import/TextImporter.h"
+#include "import/ViewerTable.h"
+#include "objects/Trace.h"
+
+namespace builtinviewers {
+
+namespace {
+
+constexpr uint32_t kInternal = LXR_VIEWER_INTERNAL;
+constexpr uint32_t kBinaryFlags = 3072;   // internal + 2048
+constexpr uint32_t kResultsFlags = 9216;  // internal + 8192
+constexpr uint32_t kHtmlFlags = 18;       // hypertext + 16
+constexpr uint32_t kHelpFlags = 9;        // container, opened through extraction
+constexpr uint32_t kZipFlags = LXR_VIEWER_CONTAINER;
+constexpr int32_t kHtmlBlockSize = 32000;
+
+struct Row {
+  const char* name;
+  int16_t type;
+  const char* signature;  // bytes; length below (may hold NUL)
+  int16_t signatureLength;
+  int16_t signatureConfidence;
+  const char* filenamePattern;
+  int32_t filenameConfidence;
+  lxrRecognizeFn recognize;
+  uint32_t flags;
+  lxrMakeImportFn makeImport;
+  int32_t signatureOffset = 0;
+  bool ignoreCase = false;
+  bool isPattern = false;
+  int32_t blockSize = 0;
+  bool fallbackCopy = false;
+  bool properties = false;  // registered with the property-set viewer's own functions
+};
+
+using namespace formattype;
+using namespace recognizers;
+
+const Row kRows[] = {
+    // 1: Word for Windows, four records, all with type 216.
+    {"Microsoft Word for Windows 1.x", kWinWord2, "\x9B\xA5\x21", 3, 100, nullptr, 0, nullptr, kInternal, makeFilteredImport},
+    {"Microsoft Word for Windows 2.x", kWinWord2, "\xDB\xA5\x2D", 3, 100, nullptr, 0, nullptr, kInternal, makeFilteredImport},
+    {"Microsoft Word for Windows 6.x", kWinWord2, "\xDC\xA5\x65", 3, 100, nullptr, 0, nullptr, kInternal, makeFilteredImport},
+    {"Microsoft Word for Windows 7.x", kWinWord2, "\xDC\xA5\x68", 3, 100, nullptr, 0, nullptr, kInternal, makeFilteredImport},
+    // 2
+    {"Microsoft RTF", kRtf, "{\\RTF", 5, 100, nullptr, 0, nullptr, kInternal, makeFilteredImport, 0, true},
+    // 3, 4
+    {"WordPerfect 5.x", kWordPerfect5, "\xFFWPC", 4, 100, nullptr, 0, recognizeWordPerfect5, kInternal, makeFilteredImport},
+    {"WordPerfect 6.x", kWordPerfect6, "\xFFWPC", 4, 100, nullptr, 0, recognizeWordPerfect6, kInternal, makeFilteredImport},
+    // 5, 6, 7: chosen only through the file type table.
+    {"WordPerfect 4.2", kWordPerfect42, nullptr, 0, 0, nullptr, 0, nullptr, kInternal, makeFilteredImport},
+    {"Ansi", kAnsi, nullptr, 0, 0, nullptr, 0, nullptr, kInternal, makeAnsiImport},
+    {"Ascii", kAscii, nullptr, 0, 0, nullptr, 0, nullptr, kInternal, makeAsciiImport},
+    // 8, 9
+    {"Binary (Filtered)", kBinaryFiltered, nullptr, 0, 0, "*", 0, recognizeBinaryFiltered, kBinaryFlags, makeFilteredImport},
+    {"Binary (skipped)", kBinary, nullptr, 0, 0, "*", 0, recognizeBinarySkipped, kBinaryFlags, makeSkippedImport},
+    // 10 .. 13
+    {"Ami Pro", kAmiPro, "[ver]\r\n\t", 8, 100, nullptr, 0, nullptr, kInternal, makeFilteredImport},
+    {"dBASE", kDBase, nullptr, 0, 0, "*.DBF", 100, nullptr, kInternal, makeFilteredImport},
+    {"Multimate", kMultimate, "##/##/####/##/##", 16, 100, nullptr, 0, nullptr, kInternal, makeFilteredImport, 404, false, true},
+    {"Lexaurum Hypertext", kHypertext, "LEXAURUM HYPERTEXT", 18, 100, nullptr, 0, nullptr, kInternal, makeFilteredImport, 0, true},
+    // 14: Word, then Write, told apart by their recognizers.
+    {"Microsoft Word", kWord, "\x31\xBE\x00\x00\x00\xAB", 6, 100, nullptr, 0, recognizeWord, kInternal, makeFilteredImport},
+    {"Microsoft Write", kWrite, "\x31\xBE\x00\x00\x00\xAB", 6, 100, nullptr, 0, recognizeWrite, kInternal, makeFilteredImport},
+    // 15: Works, four records.
+    {"Microsoft Works", kWorks, "\x01\xFE\x01", 3, 100, nullptr, 0, nullptr, kInternal, makeFilteredImport},
+    {"Microsoft Works", kWorks, "\x06\xFE\x01", 3, 100, nullptr, 0, nullptr, kInternal, makeFilteredImport},
+    {"Microsoft Works", kWorks, "\x04\xFE\x01", 3, 100, nullptr, 0, nullptr, kInternal, makeFilteredImport},
+    {"Microsoft Works", kWorks, "\x04\xFE\x0D", 3, 100, nullptr, 0, nullptr, kInternal, makeFilteredImport},
+    // 16, 17
+    {"WordStar 5 or later", kWordStar5, "\x1D\x7D\x00\x00", 4, 100, nullptr, 0, nullptr, kInternal, makeFilteredImport},
+    {"WordStar (older)", kWordStarOld, nullptr, 0, 0, nullptr, 0, nullptr, kInternal, makeFilteredImport},
+    {"WordStar 2000", kWordStar2000, "\x7F WS2000\xFF", 9, 100, nullptr, 0, nullptr, kInternal, makeFilteredImport},
+    // 18, 19
+    {"Search Results", kSearchResults, "\xFFQMX-VLRD\x00SearchResults", 23, 100, nullptr, 0, nullptr, kResultsFlags, makeFilteredImport},
+    {"Search Report", kSearchReport, "\xFFQMX-VLRD\x00SearchReport4", 23, 100, nullptr, 0, nullptr, kResultsFlags, makeFilteredImport},
+    // 20: the fallback for any file no other format claims.
+    {"Ansi", kAnsi, nullptr, 0, 0, "*", 10, nullptr, kInternal, makeAnsiImport, 0, false, false, 0, true},
+    // 21, 22
+    {"OLE 2.0 Compound Document", kCompoundDocument, "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8, 100, nullptr, 0, nullptr, kInternal, makeFilteredImport},
+    {"Properties", kPropertySet, "\xFE\xFF\x00\x00", 4, 100, nullptr, 0, nullptr, 0, nullptr, 0, false, false, 0, false, true},
+    // 23: HTML has its own recognizer and larger blocks.
+    {"HTML", 0, nullptr, 0, 0, nullptr, 0, recognizeHtml, kHtmlFlags, makeFilteredImport, 0, false, false, kHtmlBlockSize},
+    // 24, 25: containers; their members are reached through extraction.
+    {"Windows Help File", 0, nullptr, 0, 0, "*.HLP", 100, nullptr, kHelpFlags, nullptr},
+    {"ZIP Archive", 0, "PK\x03\x04", 4, 100, nullptr, 0, nullptr, kZipFlags, nullptr},
+};
+
+}  // namespace
+
+int registerAll(ViewerTable& table) {
+  auto started = std::chrono::steady_clock::now();
+  int added = 0;
+  for (const Row& r : kRows) {
+    lxrViewerInfo info;
+    std::memset(&info, 0, sizeof info);
+    std::strncpy(info.name, r.name, sizeof info.name - 1);
+    info.type = r.type;
+    std::strncpy(info.buildDate, __DATE__ " " __TIME__, sizeof info.buildDate - 1);
+    info.signatureOffset = r.signatureOffset;
+    info.signatureLength = r.signatureLength;
+    info.signature = reinterpret_cast<const uint8_t*>(r.signature);
+    info.signatureIgnoreCase = r.ignoreCase;
+    info.signatureIsPattern = r.isPattern;
+    info.signatureConfidence = r.signatureConfidence;
+    info.filenamePattern = r.filenamePattern;
+    info.filenameConfidence = r.filenameConfidence;
+    info.blockSize = r.blockSize;
+    info.recognize = r.recognize;
+    info.flags = r.flags;
+    info.makeImport = r.makeImport;
+    if (r.name == std::string("Windows Help File")) info.keepsMemberNames = 1;
+    if (r.properties) {
+      info.makeViewer = propertiesMakeViewer;
+      info.destroyViewer = propertiesDestroyViewer;
+      info.readTextBlock = propertiesReadTextBlock;
+      info.gotoBookMark = propertiesGotoBookMark;
+      info.getFileInfo = propertiesGetFileInfo;
+    }
+    if (table.add(info, r.fallbackCopy) > 0) ++added;
+  }
+  auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
+                                                                  started);
+  trace::line("Register viewers complete -- time = %lld ms", static_cast<long long>(ms.count()));
+  return added;
+}
+
+}  // namespace builtinviewers

@@ -1,0 +1,42 @@
+// The recognizers of the built-in formats that a signature alone cannot tell: binary files,
+// WordPerfect 5.x and 6.x, Word and Write, HTML. Each has the C form of a recognizer
+// (include/lexaurum/lxrviewer.h): it sees the file's name and first bytes and returns a score
+// 0..100. Also the binary-files option the binary recognizers follow. Depends on platform/.
+#pragma once
+
+#include <cstdint>
+
+#include "lexaurum/lxrviewer.h"
+
+namespace recognizers {
+
+// The score a binary file gets from the binary recognizers.
+constexpr int16_t kBinaryScore = 30;
+
+// The binary-files option: 1 filter binary files, 3 skip them, other values no detection.
+// The engine installs a function that reads its current options; without one, the value
+// last given to setBinaryFilesOption (initially 0) applies.
+void setBinaryFilesOptionSource(int (*source)());
+void setBinaryFilesOption(int value);
+int binaryFilesOption();
+
+// True when the bytes look binary: a NUL, or more than one in 32 bytes below 32 that are not
+// tab, line feed, vertical tab, form feed or carriage return.
+bool looksBinary(const uint8_t* head, int32_t headBytes);
+
+extern "C" {
+// kBinaryScore for a binary file while the option is 1 (filtered) or 3 (skipped), else 0.
+int16_t recognizeBinaryFiltered(const char* fileName, const uint8_t* head, int32_t headBytes);
+int16_t recognizeBinarySkipped(const char* fileName, const uint8_t* head, int32_t headBytes);
+// 100 for a WordPerfect document of major version 0 (5.x) or 2 (6.x), unencrypted.
+int16_t recognizeWordPerfect5(const char* fileName, const uint8_t* head, int32_t headBytes);
+int16_t recognizeWordPerfect6(const char* fileName, const uint8_t* head, int32_t headBytes);
+// 100 when the 16-bit value at byte 96 is 0 (Word) or not 0 (Write).
+int16_t recognizeWord(const char* fileName, const uint8_t* head, int32_t headBytes);
+int16_t recognizeWrite(const char* fileName, const uint8_t* head, int32_t headBytes);
+// 100 for "<HTML>", "<TITLE>", "<HEAD>" or a DOCTYPE HTML declaration at the start (after
+// white space, case-blind), 99 for a comment "<!--", else 0.
+int16_t recognizeHtml(const char* fileName, const uint8_t* head, int32_t headBytes);
+}
+
+}  // namespace recognizers

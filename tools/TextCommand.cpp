@@ -1,0 +1,98 @@
+// lxr text [--type] FILE: the document's text via lxrsDoGetFileText into a temporary file,
+// converted from the engine's Windows-1252 to UTF-8 for the terminal; or, with --type, the
+// format name and type code via lxrsGetFileType.
+#include "tools/TextCommand.h"
+
+#include <iconv.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "lexaurum/lexaurum.h"
+
+namespace textcommand {
+
+namespace {
+
+std::string toUtf8(const std::string& text) {
+  iconv_t cd = iconv_open("UTF-8", "WINDOWS-1252");
+  if (cd == reinterpret_cast<iconv_t>(-1)) return text;
+  std::string out;
+  char* in = const_cast<char*>(text.data());
+  size_t inLeft = text.size();
+  char buffer[4096];
+  while (inLeft > 0) {
+    char* o = buffer;
+    size_t oLeft = sizeof buffer;
+    size_t rc = iconv(cd, &in, &inLeft, &o, &oLeft);
+    out.append(buffer, static_cast<size_t>(o - buffer));
+    if (rc == static_cast<size_t>(-1) && errno != E2BIG) {
+      // The five codes without a character in Windows-1252: show a blank.
+      out += ' ';
+      ++in;
+      --inLeft;
+    }
+  }
+  iconv_close(cd);
+  return out;
+}
+
+int printType(const std::string& file) {
+  char name[64] = {};
+  int16_t code = 0, result = 0;
+  if (lxrsGetFileType(file.c_str(), name, sizeof name, &code, &result) < 0) {
+    std::fprintf(stderr, "lxr: %s: no format can read it, or it cannot be opened\n", file.c_str());
+    return 1;
+  }
+  std::printf("%s\t%d\n", toUtf8(name).c_str(), code);
+  return 0;
+}
+
+int printText(const std::string& file) {
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  fs::path dir = fs::temp_directory_path(ec);
+  if (ec) return 1;
+  fs::path out;
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    fs::path candidate = dir / ("lxr-text-" + std::to_string(getpid()) + "-" + std::to_string(attempt));
+    if (fs::create_directory(candidate, ec) && !ec) {
+      out = candidate;
+      break;
+    }
+  }
+  if (out.empty()) {
+    std::fprintf(stderr, "lxr: cannot make a temporary folder\n");
+    return 1;
+  }
+  fs::path textFile = out / "TEXT.TMP";
+  int16_t result = 0;
+  lxrsDoGetFileText(file.c_str(), textFile.c_str(), &result);
+  std::string text;
+  {
+    std::ifstream in(textFile, std::ios::binary);
+    text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }
+  fs::remove_all(out, ec);
+  if (result < 0) {
+    std::fprintf(stderr, "lxr: %s: %s", file.c_str(), text.empty() ? "cannot be read\n" : text.c_str());
+    return 1;
+  }
+  std::string utf8 = toUtf8(text);
+  std::fwrite(utf8.data(), 1, utf8.size(), stdout);
+  return 0;
+}
+
+}  // namespace
+
+int run(const std::vector<std::string>& args) {
+  if (args.size() == 1) return printText(args[0]);
+  if (args.size() == 2 && args[0] == "--type") return printType(args[1]);
+  return 2;
+}
+
+}  // namespace textcommand
