@@ -1,0 +1,65 @@
+// lxr text: the words a person sees in text files of each character set, the recognised
+// format, and a file that cannot be read.
+#include <sys/wait.h>
+
+#include <array>
+#include <cstdio>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "tests/support/TempDir.h"
+
+namespace {
+
+struct TextRun {
+  int status;
+  std::string out;
+};
+
+TextRun lxrText(const std::string& privateDir, const std::string& args) {
+  std::string cmd = testsupport::binaryPath("tools/lxr") + " --dir '" + privateDir + "' text " +
+                    args + " 2>&1";
+  TextRun r{-1, ""};
+  FILE* p = popen(cmd.c_str(), "r");
+  if (!p) return r;
+  std::array<char, 512> buf;
+  size_t n;
+  while ((n = fread(buf.data(), 1, buf.size(), p)) > 0) r.out.append(buf.data(), n);
+  int st = pclose(p);
+  r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+  return r;
+}
+
+std::string data(const std::string& name) {
+  return "'" + testsupport::sourcePath("tests/data/import/" + name) + "'";
+}
+
+TEST(LxrTextTest, PrintsTheTextOfEachCharacterSetAsUtf8) {
+  testsupport::TempDir dir;
+  std::string priv = dir.file("p");
+  TextRun utf8 = lxrText(priv, data("utf8.txt"));
+  EXPECT_EQ(0, utf8.status) << utf8.out;
+  EXPECT_EQ("Grüße aus Köln\nThe naïve café serves crème brûlée.\nEuro sign: € and a dash – here.\n",
+            utf8.out);
+  TextRun ansi = lxrText(priv, data("win1252.txt"));
+  EXPECT_EQ(0, ansi.status) << ansi.out;
+  EXPECT_EQ("Façade and résumé\nSmørrebrød “quoted”\n", ansi.out);
+  TextRun utf16 = lxrText(priv, data("utf16.txt"));
+  EXPECT_EQ(0, utf16.status) << utf16.out;
+  EXPECT_EQ("Übersicht über Straßen\nZweite Zeile\n", utf16.out);
+}
+
+TEST(LxrTextTest, ReportsTheFormatAndFailsOnAMissingFile) {
+  testsupport::TempDir dir;
+  std::string priv = dir.file("p");
+  TextRun type = lxrText(priv, "--type " + data("utf8.txt"));
+  EXPECT_EQ(0, type.status);
+  EXPECT_EQ("Ansi\t202\n", type.out);
+  TextRun missing = lxrText(priv, "'" + dir.file("absent.txt") + "'");
+  EXPECT_EQ(1, missing.status);
+  EXPECT_NE(std::string::npos, missing.out.find("Unable to open file")) << missing.out;
+  EXPECT_EQ(2, lxrText(priv, "").status);
+}
+
+}  // namespace
