@@ -24,7 +24,12 @@ std::string joinPatterns(const std::vector<std::string>& patterns) {
 
 FileTypeTable::Entry FileTypeTable::makeEntry(const std::string& name, const std::string& patterns) {
   Entry e;
-  e.name = name.substr(0, kMaxNameBytes);
+  // A name is one line of text: control characters become blanks, outer blanks go.
+  std::string clean = name.substr(0, kMaxNameBytes);
+  for (char& c : clean)
+    if (static_cast<unsigned char>(c) < ' ' || c == 127) c = ' ';
+  size_t first = clean.find_first_not_of(' ');
+  e.name = first == std::string::npos ? "" : clean.substr(first, clean.find_last_not_of(' ') - first + 1);
   e.patterns = wildcard::splitPatterns(patterns, ViewerTable::kMaxPatterns);
   return e;
 }
@@ -70,9 +75,10 @@ int FileTypeTable::parse(const char* data, size_t size) {
   for (int32_t i = 0; i < n; ++i) {
     if (t.selectRecord(i) < 0) continue;
     std::string name, patterns;
-    if (t.getString("Type", &name, kMaxNameBytes) < 0 || name.empty()) continue;
+    if (t.getString("Type", &name, kMaxNameBytes) < 0) continue;
     t.getString("Pattern", &patterns, kMaxPatternChars);
-    entries_.push_back(makeEntry(name, patterns));
+    Entry e = makeEntry(name, patterns);
+    if (!e.name.empty()) entries_.push_back(std::move(e));
   }
   return 0;
 }

@@ -22,7 +22,8 @@ class FileTypeTable {
     std::vector<std::string> patterns;  // at most ViewerTable::kMaxPatterns
   };
 
-  // Appends an entry; `patterns` is split at blanks, commas and semicolons. Returns the new
+  // Appends an entry; `patterns` is split at blanks, commas, semicolons and control
+  // characters, control characters in the name become blanks. Returns the new
   // count, or -1 when the table already holds kMaxEntries (the table is unchanged).
   int add(const std::string& name, const std::string& patterns);
   // Replaces entry `index`. 0, or -1 for an index out of range.

@@ -63,7 +63,9 @@ std::vector<std::string> splitPatterns(const std::string& list, size_t maxCount)
     piece.clear();
   };
   for (char c : list) {
-    if (c == ' ' || c == ',' || c == ';' || c == '\t')
+    // Control characters end a pattern too: no file name holds one, and a table file could
+    // not carry it back.
+    if (static_cast<unsigned char>(c) <= ' ' || c == ',' || c == ';' || c == 127)
       flush();
     else
       piece += c;

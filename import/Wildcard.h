@@ -20,7 +20,8 @@ inline bool match(const std::string& pattern, const std::string& text) {
 // Equal texts, letters compared without regard to case (Windows-1252).
 bool equalsNoCase(const std::string& a, const std::string& b);
 
-// The patterns of a list separated by blanks, commas or semicolons (empty pieces dropped), at
+// The patterns of a list separated by blanks, commas, semicolons or control characters
+// (empty pieces dropped), at
 // most `maxCount` of them; the rest are ignored.
 std::vector<std::string> splitPatterns(const std::string& list, size_t maxCount);
 

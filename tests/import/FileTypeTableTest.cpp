@@ -54,6 +54,23 @@ TEST(FileTypeTableTest, WritesAndReadsBack) {
   EXPECT_EQ(0, back.count());
 }
 
+// Found by fuzzing: a carriage return or a NUL inside a value was kept in a pattern or name,
+// but a table file cannot carry it, so the table read back differed from the one written.
+TEST(FileTypeTableTest, ControlCharactersInValuesReadBackTheSame) {
+  const char text[] =
+      "Lexaurum File Type Table\r\nCount = 2\r\n[0]\r\nType = As\x01" "cii \r\n"
+      "Pattern = \ratte-n *.D!S\r\r\v[g\x00x\r\n[1]\r\nType = \x02\r\n";
+  FileTypeTable t;
+  ASSERT_EQ(0, t.parse(text, sizeof text - 1));
+  ASSERT_EQ(1, t.count()) << "a name of control characters only is no name";
+  EXPECT_EQ("As cii", t.entry(0).name);
+  EXPECT_EQ((std::vector<std::string>{"atte-n", "*.D!S", "[g", "x"}), t.entry(0).patterns);
+  std::string once = t.toFileText();
+  FileTypeTable back;
+  ASSERT_EQ(0, back.parse(once.data(), once.size()));
+  EXPECT_EQ(once, back.toFileText());
+}
+
 TEST(FileTypeTableTest, ApplyAndResetChangeTheChoice) {
   recognizers::setBinaryFilesOption(2);
   ViewerTable table;
