@@ -1,0 +1,168 @@
+// TextDB: one open index. It names the files of an index folder, takes the index's lock
+// (many readers, one writer, across processes), reads and writes the index header and the
+// options file, opens the document table, the dictionary and the reference file, keeps the
+// recovery record of an update, and swaps in a new dictionary after an update. The file set
+// is drawn in docs/formats/index-files.md. Depends on trie/, io/, api/ settings files and
+// import/ (the process alphabet's folding), never on search/ or the engine interface.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "index/IndexFormat.h"
+#include "index/IndexHeader.h"
+#include "index/IndexJournal.h"
+#include "io/IOFile.h"
+#include "io/LockFile.h"
+#include "io/Vlrfile.h"
+#include "lexaurum/lexaurum.h"
+#include "trie/KeyFile.h"
+
+class StringSet;
+
+// Threads: one user at a time; nothing here locks within the process. Several processes
+// share an index through the sharing modes of INDEX_U.IX. A TextDB owns every file it opened
+// and closes them (and releases the lock) in its destructor; copy and assignment are deleted.
+//
+// Updates: from the writer's lock to the close of the header (or unlock), every change to a
+// file that readers rely on is first saved in INDEX_X.IX. A failed write marks the update
+// failed; closing then puts the index back as it was instead of keeping a half-made update.
+//
+// Messages of the message table: 1 (index not accessible), 5 (not an index of this
+// version), 74 (index in use, deleteIndex).
+class TextDB {
+ public:
+  TextDB();
+  ~TextDB();
+  TextDB(const TextDB&) = delete;
+  TextDB& operator=(const TextDB&) = delete;
+
+  // The index folder, at most 256 bytes (a trailing "/" is dropped). 0, or -1 when longer or
+  // empty (the folder is then unchanged).
+  int setDirectory(const std::string& folder);
+  const std::string& directory() const { return folder_; }
+
+  // The full name of the file of `type` (one bit of index/IndexFormat.h); for the dictionary
+  // the file in use (the pending copy when one is recorded, else INDEX_K.IX). "" for another
+  // type, traced as "ERROR Illegal index file type: %d".
+  std::string fileName(uint32_t type) const;
+  // The name of dictionary copy `n` (pattern "IXK%ld.IX"); INDEX_K.IX for 0.
+  std::string dictionaryName(long n) const;
+
+  // Opens the requested files (mode: io/FileMode.h bits) in the order I, D, K, R, N, T,
+  // taking the lock first when it is not held. A mode without write gets kDenyNone. 0 when
+  // every requested type is open; -1 otherwise ("ERROR TextDB::open(flags < 16)" for
+  // types < 16). Files that did open stay open. errorText() says why.
+  int open(int mode, uint32_t types);
+  // Closes the requested open files in the order D, K (its word count goes into the
+  // header), R, N, T, I. Closing I after opening for writing closes the other files too,
+  // clears the in-use byte, writes the header and the options file, puts everything on the
+  // disk and empties the recovery record; after a failed update it restores the index from
+  // the record instead. 0, or -1 when any of that failed.
+  int close(uint32_t types = indexformat::kAllTypes);
+
+  // Takes the lock (see docs/formats/index-files.md for the order of the steps), reads the
+  // header and the options, sets the process alphabet's folding and, for writing, marks the
+  // header in use and arms the recovery record. 0, or -1 with errorText() set (message 1 or
+  // 5 or the version text); no lock is held after -1.
+  int lockIndex(int mode);
+  // Releases the lock; for a writer, closes the open files and commits the update as
+  // close(I) does. 0, or -1 when the commit failed.
+  int unlock();
+  // True when INDEX_U.IX exists and an open of it for reading and writing is refused with
+  // access denied (a writer holds the index).
+  bool isLocked() const;
+  bool hasLock() const { return lock_ != nullptr; }
+
+  // Fills the record (structSize is set). 0.
+  int getInfo(lxrIndexInfo* info);
+  // The sum of the word counts of documents 1..document count that are not cancelled;
+  // -1 when the document table is not open.
+  int64_t countWords();
+
+  // Reads the filters file (INDEX_S.IX) and the folders file (INDEX_L.IX) into the sets
+  // (each may be null). A missing file gives empty sets. 0, or -1 when a file exists but
+  // cannot be read.
+  int readFilters(StringSet* include, StringSet* exclude, StringSet* folders);
+  // Replaces the two files (saved in the recovery record first during an update). 0 or -1.
+  int writeFilters(const StringSet* include, const StringSet* exclude, const StringSet* folders);
+
+  // Deletes stale dictionary copies and makes the pending copy INDEX_K.IX (see
+  // docs/formats/index-files.md). Takes the writer's lock for the moment when this TextDB
+  // does not hold one. 0, or -1 when the header cannot be read or written.
+  int cleanUpDictionaries();
+
+  // Deletes the index of `folder`: message 74 while it is locked; otherwise removes it from
+  // the index library and deletes its files (and, unless `keepSettings`, L, S and the folder),
+  // then does the same for the subfolder TMP. 0, or -1 when refused.
+  static int deleteIndex(const std::string& folder, bool keepSettings);
+
+  // ---- For the update code: saving state before changing a file in place ----
+  // Saves [pos, pos + bytes) of the file of `type` before the caller overwrites it (once per
+  // range and update). 0 when saved or nothing needs saving (no update running, or the
+  // range lies past the file's length at the start of the update); -1 when the record could
+  // not be written: the caller must not overwrite.
+  int saveRange(uint32_t type, int32_t pos, int32_t bytes);
+  // Saves the whole file of `type` before the caller rewrites it. 0 or -1 as above.
+  int saveWholeFile(uint32_t type);
+  // Marks the running update failed: closing will roll it back.
+  void failUpdate();
+  bool updateFailed() const { return updateFailed_; }
+  // Writes the header now (during an update). 0 or -1.
+  int writeHeader();
+
+  IndexHeader& header() { return header_; }
+  const IndexHeader& header() const { return header_; }
+  vlrFile& docTable() { return docs_; }
+  KeyFile& keys() { return keys_; }
+  IOFile& refFile() { return refs_; }
+  // The raw text of the noise word list (empty when the index has none).
+  const std::string& noiseText() const { return noiseText_; }
+  // The folder relative document paths refer to: the header's, else the index folder.
+  const std::string& documentRoot() const { return docRoot_; }
+  const std::string& errorText() const { return errorText_; }
+  int mode() const { return mode_; }
+  uint32_t openTypes() const { return openTypes_; }
+  bool isWriting() const { return writing_; }
+  bool isOpen(uint32_t type) const { return (openTypes_ & type) != 0; }
+  // The number of document records when the running update began (records below it are
+  // rewritten in place only after saveRange); 0 when no update runs.
+  int32_t docStartRecords() const { return journal_.isArmed() ? docStartRecords_ : 0; }
+  // The dictionary copy made while open for writing, 0 when none.
+  long newDictionary() const { return newDictionary_; }
+
+ private:
+  int fail(int number, const std::string& a, const std::string& b);
+  int readHeaderFile(std::string* reason, int* problem);
+  int settleAfterRead();
+  int armJournal();
+  int commitUpdate();
+  int rollBackUpdate();
+  int openFile(uint32_t type, int mode);
+  int openDictionary(int mode);
+  int copyFile(const std::string& from, const std::string& to);
+  int syncFile(const std::string& name);
+  void releaseLock();
+  std::string bareName(uint32_t type) const;
+
+  std::string folder_;
+  std::string docRoot_;
+  IndexHeader header_;
+  vlrFile docs_;
+  KeyFile keys_;
+  IOFile refs_{4096};
+  std::string noiseText_;
+  std::unique_ptr<LockFile> lock_;
+  IndexJournal journal_;
+  std::string errorText_;
+  int mode_ = 0;
+  uint32_t openTypes_ = 0;
+  bool writing_ = false;
+  bool updateFailed_ = false;
+  long newDictionary_ = 0;
+  // The lengths of the document table and its record index when the update began.
+  int32_t docStartBytes_ = 0;
+  int32_t docIndexStartBytes_ = 0;
+  int32_t docStartRecords_ = 0;
+};

@@ -1,0 +1,278 @@
+// Tests of the recovery record: an update killed at any write or sync, or by SIGKILL at any
+// moment, leaves the index so that the next writer sees it exactly as before the update or
+// exactly as after it; failed updates roll back in the process; damaged, torn and unarmed
+// records are handled.
+#include <csignal>
+#include <cstring>
+
+#include "IndexDbFixture.h"
+#include "index/IndexJournal.h"
+#include "objects/StringSet.h"
+
+using namespace indextest;
+using namespace indexformat;
+
+namespace {
+
+// One update touching every kind of change: new records, a record rewritten in place,
+// dictionary keys, reference bytes appended, the filters files and the header counts.
+// Returns 0 when it committed, -1 at the first failure (the caller dies there).
+int runUpdate(const std::string& folder, int mode, bool dieOnFailure) {
+  auto step = [dieOnFailure](bool ok) {
+    if (!ok && dieOnFailure) _exit(3);
+    return ok;
+  };
+  TextDB db;
+  db.setDirectory(folder);
+  if (!step(db.open(mode, kMainTypes) == 0)) return -1;
+  for (int i = 0; i < 3; ++i) {
+    DocInfo d;
+    FoundFile f;
+    f.name = "/docs/new" + std::to_string(i) + ".txt";
+    f.size = 100 + i;
+    d.setFromFile(f);
+    d.wordCount = 10 * (i + 1);
+    d.importMap = std::string(300 + i, static_cast<char>('a' + i));
+    d.pathId = DocInfo::folderId(db, "/docs");
+    if (!step(d.pathId > 0)) return -1;
+    int32_t id = db.header().documentCount + 1;
+    if (!step(d.write(db, id) == 0 && d.addName(db) == 0)) return -1;
+    db.header().documentCount = id;
+  }
+  DocInfo old;
+  if (!step(old.read(db, 1) == 0)) return -1;
+  old.cancelVer = db.header().writeCount;
+  if (!step(old.write(db, 1) == 0)) return -1;
+  ++db.header().obsoleteCount;
+  for (int i = 0; i < 40; ++i)
+    if (!step(db.keys().insert(kWordKind, ("update" + std::to_string(i)).c_str(), i) == 0))
+      return -1;
+  IOFile& refs = db.refFile();
+  std::string bytes(5000, 'r');
+  if (!step(refs.seek(refs.getLength()) == 0 &&
+            refs.write(bytes.data(), 5000) == 5000))
+    return -1;
+  StringSet inc, dirs;
+  inc.add("*.new");
+  dirs.add("/docs");
+  if (!step(db.writeFilters(&inc, nullptr, &dirs) == 0)) return -1;
+  if (!step(db.close() == 0)) return -1;
+  return 0;
+}
+
+}  // namespace
+
+class IndexJournalTest : public IndexDbFixture {
+ protected:
+  // An index with two documents, some words and references: the state before the update.
+  void makeStartingIndex() {
+    make();
+    TextDB db;
+    db.setDirectory(folder_);
+    ASSERT_EQ(0, db.open(kWriteShared, kMainTypes));
+    ASSERT_EQ(1, addDoc(db, "/docs/first.txt", 7, "map1"));
+    ASSERT_EQ(2, addDoc(db, "/docs/second.txt", 9));
+    for (int i = 0; i < 30; ++i)
+      ASSERT_EQ(0, db.keys().insert(kWordKind, ("start" + std::to_string(i)).c_str(), i));
+    IOFile& refs = db.refFile();
+    ASSERT_EQ(0, refs.seek(refs.getLength()));
+    ASSERT_EQ(100, refs.write(std::string(100, 's').data(), 100));
+    ASSERT_EQ(0, db.close());
+    ASSERT_EQ(0, db.cleanUpDictionaries());
+  }
+
+  // The bytes of the files after the update ran to its end on a copy of the index.
+  Snapshot stateAfterUpdate(int mode) {
+    Snapshot before = snapshot(folder_);
+    pid_t child = spawn([&] { return runUpdate(folder_, mode, true) == 0 ? 0 : 1; });
+    EXPECT_EQ(0, exitStatus(child));
+    Snapshot after = snapshot(folder_);
+    putBack(folder_, before);
+    return after;
+  }
+
+  // What the next writer finds: the recovery record applied, nothing else changed.
+  Snapshot recovered() {
+    snapshotWithRecord_ = snapshot(folder_);
+    snapshotWithRecord_["INDEX_X.IX"] = testsupport::readFile(folder_ + "/INDEX_X.IX");
+    std::string reason;
+    EXPECT_EQ(0, IndexJournal::restore(folder_, "INDEX_X.IX", &reason)) << reason;
+    return snapshot(folder_);
+  }
+
+  Snapshot snapshotWithRecord_;
+
+  // The number of writes (or syncs) a whole update makes.
+  int64_t callsOfUpdate(int mode, bool syncs) {
+    Snapshot before = snapshot(folder_);
+    std::string countFile = dir_.file("calls");
+    pid_t child = spawn([&] {
+      platform::resetIoCounters();
+      if (runUpdate(folder_, mode, true) < 0) return 1;
+      platform::IoCounters c = platform::ioCounters();
+      testsupport::writeFile(countFile, std::to_string(syncs ? c.syncs : c.writes));
+      return 0;
+    });
+    EXPECT_EQ(0, exitStatus(child));
+    putBack(folder_, before);
+    return std::stoll(testsupport::readFile(countFile));
+  }
+
+  // Kills the update at write (or sync) number 1, 2, ... past its last one, and checks the
+  // state each time: before the update when it died, after it when it ran to its end.
+  void crashAtEveryCall(int mode, bool syncs) {
+    makeStartingIndex();
+    const Snapshot before = snapshot(folder_);
+    const Snapshot after = stateAfterUpdate(mode);
+    ASSERT_FALSE(before == after);
+    const int64_t total = callsOfUpdate(mode, syncs);
+    ASSERT_GT(total, 5);
+    int died = 0;
+    for (int n = 1; n <= total + 1; ++n) {
+      pid_t child = spawn([&] {
+        platform::FaultPlan plan;
+        (syncs ? plan.failSyncAt : plan.failWriteAt) = n;
+        platform::setFaultPlan(plan);
+        return runUpdate(folder_, mode, true) == 0 ? 0 : 1;
+      });
+      int status = exitStatus(child);
+      ASSERT_TRUE(status == 0 || status == 3) << "call " << n << " status " << status;
+      Snapshot state = recovered();
+      // Completed: after. Died: before, or after when it died once the update was final.
+      bool ok = state == after || (status == 3 && state == before);
+      EXPECT_TRUE(ok) << "call " << n << (status ? " died: " : " completed: ")
+                      << differences(status ? before : after, state);
+      if (!ok) return;
+      if (state == before) ++died;
+      if (status == 3) {
+        // The next writer's own open restores the same state and works normally.
+        putBack(folder_, snapshotWithRecord_);
+        TextDB db;
+        db.setDirectory(folder_);
+        ASSERT_EQ(0, db.open(kWriteShared, kMainTypes)) << db.errorText();
+        EXPECT_EQ(state == before ? 2 : 5, db.header().documentCount);
+        db.close();
+      }
+      putBack(folder_, before);
+    }
+    EXPECT_GT(died, total / 2);
+  }
+};
+
+TEST_F(IndexJournalTest, UpdateKilledAtAnyWriteIsUndoneExactly) {
+  crashAtEveryCall(kWriteShared, false);
+}
+
+TEST_F(IndexJournalTest, UpdateKilledAtAnySyncIsUndoneExactly) {
+  crashAtEveryCall(kWriteShared, true);
+}
+
+TEST_F(IndexJournalTest, ExclusiveUpdateInPlaceKilledAtAnyWriteIsUndoneExactly) {
+  crashAtEveryCall(kWriteExclusive, false);
+}
+
+TEST_F(IndexJournalTest, UpdateKilledBySignalAtAnyMomentIsBeforeOrAfter) {
+  makeStartingIndex();
+  const Snapshot before = snapshot(folder_);
+  const Snapshot after = stateAfterUpdate(kWriteShared);
+  int sawBefore = 0, sawAfter = 0;
+  for (int i = 0; i < 30; ++i) {
+    pid_t child = spawn([&] {
+      runUpdate(folder_, kWriteShared, true);
+      for (;;) pause();  // done: wait to be killed
+      return 0;
+    });
+    usleep(static_cast<useconds_t>(500 * i));
+    kill(child, SIGKILL);
+    exitStatus(child);
+    // The next writer's open restores the record.
+    {
+      TextDB db;
+      db.setDirectory(folder_);
+      std::string reason;
+      ASSERT_EQ(0, IndexJournal::restore(folder_, "INDEX_X.IX", &reason)) << reason;
+    }
+    Snapshot state = snapshot(folder_);
+    if (state == before) ++sawBefore;
+    else if (state == after) ++sawAfter;
+    else ADD_FAILURE() << "kill after " << 500 * i << "us: " << differences(before, state);
+    putBack(folder_, before);
+  }
+  EXPECT_GT(sawBefore, 0);
+}
+
+TEST_F(IndexJournalTest, AFailedUpdateIsRolledBackWhenClosed) {
+  makeStartingIndex();
+  const Snapshot before = snapshot(folder_);
+  {
+    TextDB db;
+    db.setDirectory(folder_);
+    ASSERT_EQ(0, db.open(kWriteShared, kMainTypes));
+    ASSERT_EQ(3, addDoc(db, "/docs/third.txt", 3));
+    db.failUpdate();
+    EXPECT_EQ(-1, db.close());
+    EXPECT_EQ(2, db.header().documentCount);  // the header as it was
+  }
+  EXPECT_TRUE(before == snapshot(folder_)) << differences(before, snapshot(folder_));
+  EXPECT_EQ("", testsupport::readFile(folder_ + "/INDEX_X.IX"));
+}
+
+TEST_F(IndexJournalTest, DamagedRecordRefusesTheIndexButTornTailsAndUnarmedRecordsDoNot) {
+  makeStartingIndex();
+  const Snapshot before = snapshot(folder_);
+  // Leave an armed record behind: a writer that dies right after its lock.
+  pid_t child = spawn([&] {
+    TextDB db;
+    db.setDirectory(folder_);
+    if (db.open(kWriteShared, kMainTypes) < 0) return 1;
+    _exit(0);
+  });
+  ASSERT_EQ(0, exitStatus(child));
+  const std::string record = testsupport::readFile(folder_ + "/INDEX_X.IX");
+  ASSERT_GT(record.size(), 100u);
+  const Snapshot crashed = snapshot(folder_);
+
+  // A torn entry appended at the end is ignored.
+  testsupport::writeFile(folder_ + "/INDEX_X.IX", record + std::string("I\x05junk", 7));
+  EXPECT_TRUE(before == recovered());
+
+  // A flipped byte inside the saved states is damage: readers and writers are refused.
+  putBack(folder_, crashed);
+  std::string bad = record;
+  bad[60] = static_cast<char>(bad[60] ^ 1);
+  testsupport::writeFile(folder_ + "/INDEX_X.IX", bad);
+  for (int mode : {kReadMode, kWriteShared}) {
+    TextDB db;
+    db.setDirectory(folder_);
+    EXPECT_EQ(-1, db.lockIndex(mode));
+    EXPECT_EQ(messages::text(1, {folder_, "(the recovery record is damaged (saved states))"}),
+              db.errorText());
+  }
+  // Cut anywhere, the record never crashes the reader.
+  for (size_t n = 0; n < record.size(); n += 13) {
+    testsupport::writeFile(folder_ + "/INDEX_X.IX", record.substr(0, n));
+    std::vector<JournalEntry> entries;
+    std::string reason;
+    IndexJournal::load(folder_, "INDEX_X.IX", &entries, &reason);
+  }
+  // A record whose magic never reached the disk protects nothing and is dropped.
+  std::string unarmed = record;
+  std::memset(unarmed.data(), 0, 8);
+  testsupport::writeFile(folder_ + "/INDEX_X.IX", unarmed);
+  TextDB db;
+  db.setDirectory(folder_);
+  ASSERT_EQ(0, db.lockIndex(kWriteShared)) << db.errorText();
+  ASSERT_EQ(0, db.unlock());
+}
+
+TEST_F(IndexJournalTest, EntriesNamingFilesOutsideTheFolderAreDamage) {
+  make();
+  IndexJournal j;
+  JournalEntry e;
+  e.kind = JournalEntry::kWhole;
+  e.name = "../escape";
+  e.length = 1;
+  e.bytes = "x";
+  EXPECT_EQ(-1, j.begin(folder_, "INDEX_X.IX", {e}));
+  EXPECT_FALSE(j.isArmed());
+}
