@@ -115,7 +115,14 @@ std::vector<std::string> splitLines(const std::string& data) {
 TextDB::TextDB() = default;
 
 TextDB::~TextDB() {
-  if (close() < 0) trace::line("ERROR TextDB::~TextDB close failed for %s", folder_.c_str());
+  // An update still running here was abandoned by its caller (an error path): it is undone
+  // rather than kept half-made. Callers commit with close(I) or unlock().
+  if (writing_ && journal_.isArmed()) {
+    trace::line("TextDB::~TextDB -- update of %s abandoned", folder_.c_str());
+    failUpdate();
+  }
+  if (close() < 0 && !writing_)
+    trace::line("ERROR TextDB::~TextDB close failed for %s", folder_.c_str());
   releaseLock();
 }
 

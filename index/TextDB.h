@@ -24,6 +24,8 @@ class StringSet;
 // Threads: one user at a time; nothing here locks within the process. Several processes
 // share an index through the sharing modes of INDEX_U.IX. A TextDB owns every file it opened
 // and closes them (and releases the lock) in its destructor; copy and assignment are deleted.
+// An update still running when the TextDB is destroyed counts as abandoned and is rolled
+// back: callers keep an update with close(I) or unlock().
 //
 // Updates: from the writer's lock to the close of the header (or unlock), every change to a
 // file that readers rely on is first saved in INDEX_X.IX. A failed write marks the update

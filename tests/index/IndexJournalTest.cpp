@@ -217,6 +217,19 @@ TEST_F(IndexJournalTest, AFailedUpdateIsRolledBackWhenClosed) {
   EXPECT_EQ("", testsupport::readFile(folder_ + "/INDEX_X.IX"));
 }
 
+TEST_F(IndexJournalTest, AnUpdateAbandonedWithoutCloseIsRolledBack) {
+  makeStartingIndex();
+  const Snapshot before = snapshot(folder_);
+  {
+    TextDB db;
+    db.setDirectory(folder_);
+    ASSERT_EQ(0, db.open(kWriteShared, kMainTypes));
+    ASSERT_EQ(3, addDoc(db, "/docs/third.txt", 3));
+  }
+  EXPECT_TRUE(traced("TextDB::~TextDB -- update of " + folder_ + " abandoned"));
+  EXPECT_TRUE(before == snapshot(folder_)) << differences(before, snapshot(folder_));
+}
+
 TEST_F(IndexJournalTest, DamagedRecordRefusesTheIndexButTornTailsAndUnarmedRecordsDoNot) {
   makeStartingIndex();
   const Snapshot before = snapshot(folder_);
