@@ -256,11 +256,19 @@ int TextDB::lockIndex(int mode) {
   errorText_.clear();
   std::string reason;
   if (!write) {
-    // A reader only checks that a pending recovery record reads back; the next writer
-    // restores the index from it.
+    // A pending recovery record must read back. When no writer is at work, it is a
+    // crash's: the reader restores the index under a writer's lock held for that moment,
+    // so that searches never see a half-made update.
     std::vector<JournalEntry> entries;
-    if (IndexJournal::load(folder_, bareName(kJournalFile), &entries, &reason) < 0)
-      return fail(1, folder_, "(" + reason + ")");
+    int pending = IndexJournal::load(folder_, bareName(kJournalFile), &entries, &reason);
+    if (pending < 0) return fail(1, folder_, "(" + reason + ")");
+    if (pending > 0) {
+      LockFile writer(platform::userName().c_str(), fileName(kLockFile).c_str(),
+                      filemode::kRead | filemode::kWrite | filemode::kDenyNone);
+      if (writer.isLocked() &&
+          IndexJournal::restore(folder_, bareName(kJournalFile), &reason) < 0)
+        return fail(1, folder_, "(" + reason + ")");
+    }
   }
   int lockMode = mode & (filemode::kRead | filemode::kWrite | filemode::kCreate |
                          filemode::kDenyNone | filemode::kShareRead);

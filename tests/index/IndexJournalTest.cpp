@@ -201,6 +201,33 @@ TEST_F(IndexJournalTest, UpdateKilledBySignalAtAnyMomentIsBeforeOrAfter) {
   EXPECT_GT(sawBefore, 0);
 }
 
+TEST_F(IndexJournalTest, AReaderAfterACrashSeesTheIndexAsBeforeTheUpdate) {
+  makeStartingIndex();
+  const Snapshot before = snapshot(folder_);
+  // A writer dies in the middle of its update.
+  pid_t child = spawn([&] {
+    TextDB db;
+    db.setDirectory(folder_);
+    if (db.open(kWriteExclusive, kMainTypes) < 0) return 1;
+    DocInfo d;
+    if (d.read(db, 1) < 0) return 2;
+    d.cancelVer = db.header().writeCount;
+    if (d.write(db, 1) < 0 || db.docTable().close() < 0) return 3;
+    kill(getpid(), SIGKILL);
+    return 4;
+  });
+  ASSERT_EQ(100 + SIGKILL, exitStatus(child));
+  ASSERT_FALSE(before == snapshot(folder_));
+  TextDB reader;
+  reader.setDirectory(folder_);
+  ASSERT_EQ(0, reader.open(kReadMode, kMainTypes)) << reader.errorText();
+  EXPECT_TRUE(before == snapshot(folder_)) << differences(before, snapshot(folder_));
+  EXPECT_EQ(3, reader.docTable().getRecordCount());
+  DocInfo d;
+  ASSERT_EQ(0, d.read(reader, 1));
+  EXPECT_FALSE(d.cancelled);
+}
+
 TEST_F(IndexJournalTest, AFailedUpdateIsRolledBackWhenClosed) {
   makeStartingIndex();
   const Snapshot before = snapshot(folder_);
