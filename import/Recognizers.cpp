@@ -83,12 +83,21 @@ int16_t recognizeHtml(const char*, const uint8_t* head, int32_t headBytes) {
   if (!head || headBytes <= 0) return 0;
   int32_t n = headBytes < kHtmlHeadBytes ? headBytes : kHtmlHeadBytes;
   int32_t i = 0;
+  // A UTF-8 byte-order mark is no part of the text.
+  if (n >= 3 && head[0] == 0xEF && head[1] == 0xBB && head[2] == 0xBF) i = 3;
   while (i < n && (head[i] == ' ' || (head[i] >= 9 && head[i] <= 13))) ++i;
   std::string text;
   for (; i < n; ++i) text += static_cast<char>(platform::charUpper(head[i]));
   if (text.empty() || text[0] != '<') return 0;
   auto begins = [&](const char* s) { return text.compare(0, std::strlen(s), s) == 0; };
-  if (begins("<HTML>") || begins("<TITLE>") || begins("<HEAD>")) return 100;
+  // An opening tag with attributes counts as the bare tag: <html lang="en"> is as much an
+  // HTML document as <html>.
+  auto beginsTag = [&](const char* tag) {
+    size_t n = std::strlen(tag);
+    return begins(tag) && text.size() > n &&
+           (text[n] == '>' || text[n] == ' ' || text[n] == '\t' || text[n] == '\r' || text[n] == '\n');
+  };
+  if (beginsTag("<HTML") || beginsTag("<TITLE") || beginsTag("<HEAD")) return 100;
   if (begins("<!--")) return 99;
   // The first two words, split at blanks, tabs, line ends, "<", ">" and "!".
   std::string words[2];

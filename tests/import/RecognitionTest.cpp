@@ -108,6 +108,9 @@ TEST_F(RecognitionTest, HtmlScores) {
   EXPECT_EQ(100, score("HTML", "<!DOCTYPE html PUBLIC \"-//W3C//DTD HTML 4.01//EN\">"));
   EXPECT_EQ(100, score("HTML", "\t<html>\n<body>"));
   EXPECT_EQ(100, score("HTML", "<TITLE>x</TITLE>"));
+  EXPECT_EQ(100, score("HTML", "<html lang=\"en\">\n<head>"));
+  EXPECT_EQ(100, score("HTML", "\xEF\xBB\xBF<!DOCTYPE html>")) << "after a UTF-8 byte-order mark";
+  EXPECT_EQ(0, score("HTML", "<header>x</header>"));
   EXPECT_EQ(0, score("HTML", "<!DOCTYPE svg>"));
   EXPECT_EQ(0, score("HTML", "x <html>"));
   EXPECT_EQ(0, score("HTML", ""));
