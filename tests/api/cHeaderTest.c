@@ -5,6 +5,7 @@
 #include <string.h>
 
 #include "lexaurum/lexaurum.h"
+#include "lexaurum/lxrviewer.h"
 
 static int failures = 0;
 #define EXPECT(cond)                                               \
@@ -57,6 +58,11 @@ int main(int argc, char** argv) {
   StringSet* set = lxrsNewStringSet();
   EXPECT(lxrsStringSetAdd(set, "*.txt") == 1);
   lxrsFreeStringSet(set);
+
+  /* The viewer record is plain C as well. */
+  lxrViewerInfo viewer;
+  memset(&viewer, 0, sizeof viewer);
+  EXPECT(viewer.signatureLength == 0);
 
   int16_t major = 0, minor = 0;
   lxrVersion(&major, &minor);
