@@ -17,14 +17,22 @@
 
 namespace {
 
+std::string gFolder;
+
+void removeScratch() {
+  for (const char* name : {"INDEX_I.IX", "INDEX_O.IX", "INDEX_U.IX", "INDEX_X.IX"})
+    platform::removeFile((gFolder + "/" + name).c_str());
+  platform::removeDirectory(gFolder.c_str());
+}
+
 const std::string& scratchFolder() {
-  static std::string folder = [] {
-    std::string f = "/tmp/lxr-index-header-fuzz." + std::to_string(getpid());
-    platform::makeDirectories(f.c_str());
-    wholefile::write(f + "/INDEX_U.IX", "Lexaurum Lock File\n");
-    return f;
-  }();
-  return folder;
+  if (gFolder.empty()) {
+    gFolder = "/tmp/lxr-index-header-fuzz." + std::to_string(getpid());
+    platform::makeDirectories(gFolder.c_str());
+    wholefile::write(gFolder + "/INDEX_U.IX", "Lexaurum Lock File\n");
+    std::atexit(removeScratch);
+  }
+  return gFolder;
 }
 
 }  // namespace
