@@ -12,6 +12,8 @@
 #include "api/Validation.h"
 #include "import/Alphabet.h"
 #include "import/TextFormat.h"
+#include "index/TextDB.h"
+#include "io/FileMode.h"
 #include "io/File.h"
 #include "lexaurum/lexaurum.h"
 #include "objects/ErrorLog.h"
@@ -216,7 +218,15 @@ LXR_API int16_t lxrsGetIndexInfo(const char* indexPath, lxrIndexInfo* info, int1
       validation::writableRecord(info, sizeof(lxrIndexInfo), "lxrIndexInfo") < 0 ||
       !initialised())
     return frame.finish(-1, result);
-  return frame.finish(notAvailable("GetIndexInfo", indexPath), result);
+  TextDB db;
+  if (db.setDirectory(indexPath) < 0 ||
+      db.open(filemode::kRead, indexformat::kHeaderFile) < 0) {
+    return frame.finish(apierror::report("GetIndexInfo", indexPath, db.errorText()), result);
+  }
+  db.getInfo(info);
+  db.close();
+  db.unlock();
+  return frame.finish(0, result);
 }
 
 LXR_API int16_t lxrsDoGetFileText(const char* toExtractName, const char* toCreateName,
@@ -297,7 +307,15 @@ LXR_API int16_t lxrsDeleteIndex(const char* indexPath, int16_t* result) {
   Frame frame("lxrsDeleteIndex");
   if (validation::text(indexPath, kPathChars, "indexPath") < 0 || !initialised())
     return frame.finish(-1, result);
-  return frame.finish(notAvailable("lxrsDeleteIndex:", "deleting an index"), result);
+  std::string header = std::string(indexPath) + "/INDEX_I.IX";
+  if (!platform::fileExists(header.c_str()))
+    return frame.finish(apierror::report("lxrsDeleteIndex:", indexPath, "holds no index"), result);
+  TextDB::deleteIndex(indexPath, false);
+  // The index is gone when its header is.
+  if (platform::fileExists(header.c_str()))
+    return frame.finish(apierror::report("lxrsDeleteIndex:", indexPath, "could not be deleted"),
+                        result);
+  return frame.finish(0, result);
 }
 
 LXR_API int16_t lxrsRunScript(const char* scriptName, int16_t* result) {
