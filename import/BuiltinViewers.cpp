@@ -5,8 +5,11 @@
 #include <cstring>
 
 #include "import/BinaryImporter.h"
+#include "import/DbaseImporter.h"
+#include "import/HtmlImporter.h"
 #include "import/FormatTypes.h"
 #include "import/Recognizers.h"
+#include "import/RtfImporter.h"
 #include "import/TextImporter.h"
 #include "import/ViewerTable.h"
 #include "objects/Trace.h"
@@ -52,7 +55,7 @@ const Row kRows[] = {
     {"Microsoft Word for Windows 6.x", kWinWord2, "\xDC\xA5\x65", 3, 100, nullptr, 0, nullptr, kInternal, makeFilteredImport},
     {"Microsoft Word for Windows 7.x", kWinWord2, "\xDC\xA5\x68", 3, 100, nullptr, 0, nullptr, kInternal, makeFilteredImport},
     // 2
-    {"Microsoft RTF", kRtf, "{\\RTF", 5, 100, nullptr, 0, nullptr, kInternal, makeFilteredImport, 0, true},
+    {"Microsoft RTF", kRtf, "{\\RTF", 5, 100, nullptr, 0, nullptr, kInternal, makeRtfImport, 0, true},
     // 3, 4
     {"WordPerfect 5.x", kWordPerfect5, "\xFFWPC", 4, 100, nullptr, 0, recognizeWordPerfect5, kInternal, makeFilteredImport},
     {"WordPerfect 6.x", kWordPerfect6, "\xFFWPC", 4, 100, nullptr, 0, recognizeWordPerfect6, kInternal, makeFilteredImport},
@@ -65,7 +68,7 @@ const Row kRows[] = {
     {"Binary (skipped)", kBinary, nullptr, 0, 0, "*", 0, recognizeBinarySkipped, kBinaryFlags, makeSkippedImport},
     // 10 .. 13
     {"Ami Pro", kAmiPro, "[ver]\r\n\t", 8, 100, nullptr, 0, nullptr, kInternal, makeFilteredImport},
-    {"dBASE", kDBase, nullptr, 0, 0, "*.DBF", 100, nullptr, kInternal, makeFilteredImport},
+    {"dBASE", kDBase, nullptr, 0, 0, "*.DBF", 100, nullptr, kInternal, makeDbaseImport},
     {"Multimate", kMultimate, "##/##/####/##/##", 16, 100, nullptr, 0, nullptr, kInternal, makeFilteredImport, 404, false, true},
     {"Lexaurum Hypertext", kHypertext, "LEXAURUM HYPERTEXT", 18, 100, nullptr, 0, nullptr, kInternal, makeFilteredImport, 0, true},
     // 14: Word, then Write, told apart by their recognizers.
@@ -89,7 +92,7 @@ const Row kRows[] = {
     {"OLE 2.0 Compound Document", kCompoundDocument, "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8, 100, nullptr, 0, nullptr, kInternal, makeFilteredImport},
     {"Properties", kPropertySet, "\xFE\xFF\x00\x00", 4, 100, nullptr, 0, nullptr, 0, nullptr, 0, false, false, 0, false, true},
     // 23: HTML has its own recognizer and larger blocks.
-    {"HTML", 0, nullptr, 0, 0, nullptr, 0, recognizeHtml, kHtmlFlags, makeFilteredImport, 0, false, false, kHtmlBlockSize},
+    {"HTML", 0, nullptr, 0, 0, nullptr, 0, recognizeHtml, kHtmlFlags, makeHtmlImport, 0, false, false, kHtmlBlockSize},
     // 24, 25: containers; their members are reached through extraction.
     {"Windows Help File", 0, nullptr, 0, 0, "*.HLP", 100, nullptr, kHelpFlags, nullptr},
     {"ZIP Archive", 0, "PK\x03\x04", 4, 100, nullptr, 0, nullptr, kZipFlags, nullptr},
