@@ -23,6 +23,9 @@ constexpr int32_t kJournalHeaderBytes = 32;
 constexpr uint32_t kJournalVersion = 1;
 // Entry: kind (1), name length (1), name, pos (4), length (4), data, checksum (4).
 constexpr int32_t kEntryFixedBytes = 1 + 1 + 4 + 4 + 4;
+// The temporary file io/WholeFile writes beside a file it replaces; a writer killed while
+// replacing a whole file leaves it behind.
+constexpr const char* kReplaceTempSuffix = ".new";
 
 uint32_t crc32(uint32_t seed, const void* data, size_t n) {
   static uint32_t table[256];
@@ -116,6 +119,7 @@ int restoreEntry(const std::string& folder, const JournalEntry& e, std::string* 
   File f;
   switch (e.kind) {
     case JournalEntry::kWhole:
+      platform::removeFile((path + kReplaceTempSuffix).c_str());
       if (e.length < 0) {
         if (exists && platform::removeFile(path.c_str()) < 0) {
           *reason = "cannot remove " + path;
