@@ -2,6 +2,7 @@
 #include "import/LineLayout.h"
 
 #include <algorithm>
+#include <cassert>
 
 #include "import/TextBlock.h"
 #include "import/TextFormat.h"
@@ -60,8 +61,14 @@ int LineLayout::nextLine(ScreenLine* line) {
     pending_.erase(0, pos_);
     pos_ = 0;
   }
+  // A fresh line that keeps the text buffer of the last one, so lines do not allocate.
+  std::string buffer = std::move(line->text);
+  buffer.clear();
   *line = ScreenLine();
+  line->text = std::move(buffer);
   std::string& text = line->text;
+  const uint8_t* wordClass = textformat::classTable();
+  const bool* continues = textformat::continuesTable();
   // A line starts with the attributes still on and the paragraph's indentation.
   if (attributes_ & textblock::kAttrBold) text += static_cast<char>(textblock::kBold);
   if (attributes_ & textblock::kAttrItalic) text += static_cast<char>(textblock::kItalic);
@@ -81,7 +88,9 @@ int LineLayout::nextLine(ScreenLine* line) {
   unsigned char breakAttributes = attributes_;
   int breakIndent = paragraphIndent_;
   bool breakHidden = hidden;
+  int breakWords = 0;
   auto markBreak = [&] {
+    breakWords = words;
     breakHidden = hidden;
     breakText = text.size();
     breakPos = i;
@@ -89,8 +98,14 @@ int LineLayout::nextLine(ScreenLine* line) {
     breakIndent = paragraphIndent_;
   };
   const bool startCut = previousCut_;
+  // The layout counts the words as it goes. The word finder has to run on the line only
+  // where its count may differ (hidden text, escaped characters, codes the alphabet calls
+  // letters, the piece of a cut word) or where the words' places are wanted (hits).
+  bool irregular = hiddenOpen_ || startCut;
+  for (unsigned char code : {textblock::kBold, textblock::kItalic, textblock::kUnderline, textblock::kTab})
+    irregular = irregular || wordClass[code] == textformat::kWordChar;
 
-  auto emit = [&](size_t textEnd, size_t resume, uint8_t continuation, bool cut) {
+  auto emit = [&](size_t textEnd, size_t resume, uint8_t continuation, bool cut, int wordsBefore) {
     text.resize(textEnd);
     bytesRead_ += static_cast<int64_t>(resume - pos_);
     pos_ = resume;
@@ -109,13 +124,18 @@ int LineLayout::nextLine(ScreenLine* line) {
     }
     // Number the words; the piece of a word cut on the previous line is not one.
     textformat::WordSpan spans[textformat::kMaxWordsPerLine];
-    int n = textformat::findWords(reinterpret_cast<const unsigned char*>(text.data()),
-                                  static_cast<int>(text.size()), spans);
+    const bool needSpans = irregular || nextHit_ < hits_.size();
+    int n = wordsBefore;
+    if (needSpans)
+      n = textformat::findWords(reinterpret_cast<const unsigned char*>(text.data()),
+                                static_cast<int>(text.size()), spans);
+    assert(needSpans || n == textformat::findWords(reinterpret_cast<const unsigned char*>(text.data()),
+                                                   static_cast<int>(text.size()), spans));
     int first = (startCut && n > 0 && static_cast<size_t>(spans[0].start) == pieceStart) ? 1 : 0;
     line->firstWord = nextWord_;
     line->wordCount = static_cast<int16_t>(n - first);
     std::vector<std::pair<int, int>> hitSpans;
-    for (int k = first; k < n; ++k) {
+    for (int k = first; needSpans && k < n; ++k) {
       int32_t number = nextWord_ + (k - first);
       while (nextHit_ < hits_.size() && hits_[nextHit_] < number) ++nextHit_;
       if (nextHit_ < hits_.size() && hits_[nextHit_] == number)
@@ -132,32 +152,99 @@ int LineLayout::nextLine(ScreenLine* line) {
         // The document ends (or its source failed) without a final paragraph end.
         ended_ = true;
         bool empty = text.size() == pieceStart && i == pos_;
-        emit(text.size(), i, 0, false);
+        emit(text.size(), i, 0, false, words);
         if (empty) return sourceFailed_ ? -1 : 0;
         return 1;
       }
       continue;
     }
     unsigned char c = static_cast<unsigned char>(pending_[i]);
+    // A run of ordinary characters, the bulk of any text, goes through one tight loop that
+    // takes the same steps as the general path below. That path takes over at anything else:
+    // a code, a blank, hidden text, the width, the byte limit or the 81st word.
+    if (!hidden && c >= 14 && c != textblock::kDamaged && c != textblock::kEnd) {
+      const size_t runStart = i;
+      const size_t end = pending_.size();
+      const size_t textBytes = text.size();
+      const unsigned char* data = reinterpret_cast<const unsigned char*>(pending_.data());
+      // Every character of the run takes one column and one byte, so a character other than
+      // a blank still fits while fewer than `room` characters have been taken.
+      const long roomColumns = static_cast<long>(width_) - col;
+      const long roomBytes = static_cast<long>(kMaxLineBytes) - 2 - static_cast<long>(textBytes);
+      const size_t room = static_cast<size_t>(std::max(0L, std::min(roomColumns, roomBytes)));
+      size_t lastBlank = std::string::npos;  // just after the run's last blank
+      int lastBlankWords = 0;                // the words before it
+      // Locals of the loop's own, so that they stay in registers (the lambdas above hold
+      // references to the line's state).
+      size_t j = i;
+      bool inW = inWord;
+      int w = words;
+      while (j < end) {
+        if (inW) {
+          // The rest of the word, in the tightest loop.
+          const size_t stop = std::min(end, runStart + room);
+          while (j < stop && continues[data[j]]) ++j;
+          if (j >= stop) break;
+          unsigned char ch = data[j];
+          if (ch != ' ' && ch >= 14 && ch != textblock::kDamaged && ch != textblock::kEnd) {
+            inW = false;  // a character that ends the word without starting one
+            ++j;
+            continue;
+          }
+        }
+        unsigned char ch = data[j];
+        if (ch == ' ') {  // a blank is a break point and never breaks the line itself
+          ++j;
+          inW = false;
+          lastBlank = j;
+          lastBlankWords = w;
+          continue;
+        }
+        if (ch < 14 || ch == textblock::kDamaged || ch == textblock::kEnd || j - runStart >= room) break;
+        if (wordClass[ch] == textformat::kWordChar) {
+          if (w >= textformat::kMaxWordsPerLine) break;
+          ++w;
+          inW = true;
+        }
+        ++j;
+      }
+      i = j;
+      inWord = inW;
+      words = w;
+      col += static_cast<int>(i - runStart);
+      if (i > runStart) {
+        text.append(pending_, runStart, i - runStart);
+        if (lastBlank != std::string::npos) {
+          // As markBreak() at the last blank; nothing else of the state changed in the run.
+          breakWords = lastBlankWords;
+          breakHidden = false;
+          breakText = textBytes + (lastBlank - runStart);
+          breakPos = lastBlank;
+          breakAttributes = attributes_;
+          breakIndent = paragraphIndent_;
+        }
+        continue;
+      }
+    }
     bool breakNow = false;
     switch (c) {
       case textblock::kParagraphEnd:
         paragraphIndent_ = 0;
-        emit(text.size(), i + 1, 0, false);
+        emit(text.size(), i + 1, 0, false, words);
         return 1;
       case textblock::kLineBreak:
-        emit(text.size(), i + 1, 1, false);
+        emit(text.size(), i + 1, 1, false, words);
         return 1;
       case textblock::kPageEnd:
         paragraphIndent_ = 0;
-        emit(text.size(), i + 1, 0, false);
+        emit(text.size(), i + 1, 0, false, words);
         line->lineFlags |= ScreenLine::kPageEnd;
         return 1;
       case textblock::kDamaged:
       case textblock::kEnd:
         damaged_ = damaged_ || c == textblock::kDamaged;
         ended_ = true;
-        emit(text.size(), pending_.size(), 0, false);
+        emit(text.size(), pending_.size(), 0, false, words);
         return text.size() > pieceStart || line->wordCount ? 1 : 0;
       case textblock::kCarriageReturn:
         ++i;
@@ -171,6 +258,7 @@ int LineLayout::nextLine(ScreenLine* line) {
         ++i;
         continue;
       case textblock::kHidden:
+        irregular = true;
         hidden = !hidden;
         inWord = false;
         text += static_cast<char>(c);
@@ -195,7 +283,7 @@ int LineLayout::nextLine(ScreenLine* line) {
         int stop = (col / textblock::kTabWidth + 1) * textblock::kTabWidth;
         inWord = false;
         if (stop > width_ && text.size() > pieceStart) {
-          emit(text.size(), i + 1, 1, false);
+          emit(text.size(), i + 1, 1, false, words);
           return 1;
         }
         text += static_cast<char>(c);
@@ -208,6 +296,7 @@ int LineLayout::nextLine(ScreenLine* line) {
         break;
     }
     if (c < 14 && c != textblock::kEscape) {  // codes without meaning here: kept, no room
+      irregular = irregular || wordClass[c] == textformat::kWordChar;
       inWord = false;
       text += static_cast<char>(c);
       ++i;
@@ -217,6 +306,7 @@ int LineLayout::nextLine(ScreenLine* line) {
     size_t charBytes = 1;
     unsigned char ch = c;
     if (c == textblock::kEscape) {
+      irregular = true;
       if (i + 1 >= pending_.size() && !fill()) {
         ++i;  // a lone escape at the end: dropped
         continue;
@@ -247,7 +337,7 @@ int LineLayout::nextLine(ScreenLine* line) {
       breakNow = true;
     if (startsWord && words >= textformat::kMaxWordsPerLine) {
       // The line has its 80 words: this word begins the next line.
-      emit(text.size(), i, 1, false);
+      emit(text.size(), i, 1, false, words);
       return 1;
     }
     if (breakNow && text.size() > pieceStart) {
@@ -255,9 +345,9 @@ int LineLayout::nextLine(ScreenLine* line) {
         attributes_ = breakAttributes;
         paragraphIndent_ = breakIndent;
         hidden = breakHidden;
-        emit(breakText, breakPos, 1, false);
+        emit(breakText, breakPos, 1, false, breakWords);
       } else {
-        emit(text.size(), i, 1, true);
+        emit(text.size(), i, 1, true, words);
       }
       return 1;
     }

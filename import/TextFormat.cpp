@@ -56,6 +56,8 @@ void setupAlphabet() {
 uint8_t charClass(unsigned char c) { return tables().cls[c]; }
 bool continuesWord(unsigned char c) { return tables().continues[c]; }
 bool isBlank(unsigned char c) { return tables().blank[c]; }
+const uint8_t* classTable() { return tables().cls; }
+const bool* continuesTable() { return tables().continues; }
 
 int findWords(const unsigned char* line, int length, WordSpan* words, int maxWords) {
   const Tables& t = tables();

@@ -29,6 +29,10 @@ void setupAlphabet();
 uint8_t charClass(unsigned char c);
 bool continuesWord(unsigned char c);
 bool isBlank(unsigned char c);
+// The 256-entry tables behind charClass and continuesWord, for loops that look up every
+// character. Valid for the life of the process; setupAlphabet rewrites them in place.
+const uint8_t* classTable();
+const bool* continuesTable();
 
 struct WordSpan {
   int start;

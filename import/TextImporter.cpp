@@ -2,6 +2,8 @@
 #include "import/TextImporter.h"
 
 #include <algorithm>
+#include <array>
+#include <cstring>
 #include <vector>
 
 #include "import/TextBlock.h"
@@ -38,7 +40,8 @@ int TextImporter::readTextBlock(std::string* out) {
   const int32_t size = source_.size();
   if (position_ >= size) return 0;
   const int unit = charset::unitBytes(encoding_);
-  std::vector<uint8_t> raw(static_cast<size_t>(blockBytes_) + 2 * unit);
+  std::vector<uint8_t>& raw = raw_;  // kept between blocks, so no block allocates
+  raw.resize(static_cast<size_t>(blockBytes_) + 2 * static_cast<size_t>(unit));
   int32_t got = source_.readAt(position_, raw.data(), blockBytes_);
   if (got <= 0) return -1;  // the size said there was more
   bool last = position_ + got >= size;
@@ -63,33 +66,46 @@ int TextImporter::readTextBlock(std::string* out) {
       }
     }
   }
-  std::string text;
-  converter_->convert(raw.data(), take, &text);
   size_t before = out->size();
-  appendConverted(text, out);
+  if (encoding_ == charset::Encoding::kWindows1252) {
+    appendConverted(raw.data(), take, out);  // already in the engine's code page
+  } else {
+    converted_.clear();
+    converter_->convert(raw.data(), take, &converted_);
+    appendConverted(reinterpret_cast<const uint8_t*>(converted_.data()), converted_.size(), out);
+  }
   position_ += static_cast<int32_t>(take);
   if (out->size() == before) out->push_back(' ');  // never an empty block before the end
   return static_cast<int>(out->size() - before);
 }
 
-void TextImporter::appendConverted(const std::string& text, std::string* out) {
-  for (size_t i = 0; i < text.size(); ++i) {
-    unsigned char c = static_cast<unsigned char>(text[i]);
-    if (c == '\r') {
-      if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
-      out->push_back(static_cast<char>(textblock::kParagraphEnd));
-    } else if (c == '\n') {
-      out->push_back(static_cast<char>(textblock::kParagraphEnd));
-    } else if (c == '\f') {
-      out->push_back(static_cast<char>(textblock::kPageEnd));
-    } else if (c == '\t') {
-      out->push_back(static_cast<char>(textblock::kTab));
-    } else if (c < 32 || c == 127) {
-      out->push_back(' ');
-    } else {
-      out->push_back(static_cast<char>(c));
+void TextImporter::appendConverted(const uint8_t* text, size_t length, std::string* out) {
+  // What each byte becomes: itself, or a blank for a control character. CR (a line end with
+  // the LF that may follow it) and LF are handled apart; form feed and tab keep their codes.
+  static const auto kMap = [] {
+    std::array<unsigned char, 256> m{};
+    for (int c = 0; c < 256; ++c) m[c] = static_cast<unsigned char>(c < 32 || c == 127 ? ' ' : c);
+    m['\n'] = textblock::kParagraphEnd;
+    m['\f'] = textblock::kPageEnd;
+    m['\t'] = textblock::kTab;
+    return m;
+  }();
+  size_t at = out->size();
+  out->resize(at + length);  // the text never grows: every byte gives at most one
+  char* o = out->data() + at;
+  size_t i = 0;
+  while (i < length) {
+    // Up to the next CR through the table, then the CR (with the LF after it) as one end.
+    const void* cr = std::memchr(text + i, '\r', length - i);
+    size_t stop = cr ? static_cast<size_t>(static_cast<const uint8_t*>(cr) - text) : length;
+    for (; i < stop; ++i) *o++ = static_cast<char>(kMap[text[i]]);
+    if (i < length) {
+      if (i + 1 < length && text[i + 1] == '\n') ++i;
+      *o++ = static_cast<char>(textblock::kParagraphEnd);
+      ++i;
     }
   }
+  out->resize(static_cast<size_t>(o - out->data()));
 }
 
 void* makeAnsiImport(void* source, const lxrViewerInfo* info) {

@@ -5,6 +5,8 @@
 #pragma once
 
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "import/Charset.h"
 #include "import/Viewer.h"
@@ -23,8 +25,8 @@ class TextImporter : public Viewer {
   charset::Encoding encoding() const { return encoding_; }
 
  private:
-  // Appends `text` (Windows-1252) as block characters and codes.
-  void appendConverted(const std::string& text, std::string* out);
+  // Appends `length` bytes of Windows-1252 text as block characters and codes.
+  void appendConverted(const uint8_t* text, size_t length, std::string* out);
 
   ByteSource& source_;
   int32_t blockBytes_;
@@ -32,6 +34,8 @@ class TextImporter : public Viewer {
   std::unique_ptr<charset::Converter> converter_;
   int32_t start_ = 0;     // first byte after a byte-order mark
   int32_t position_ = 0;  // next byte to read
+  std::vector<uint8_t> raw_;  // the bytes of the block being read
+  std::string converted_;     // the same in Windows-1252, when they were not
 };
 
 // The makeImport functions of the registry (include/lexaurum/lxrviewer.h): `source` is a
