@@ -1,6 +1,9 @@
 // Temporary folders and raw file helpers for tests.
 #include "tests/support/TempDir.h"
 
+#include <sys/resource.h>
+
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -8,6 +11,21 @@
 #include <stdexcept>
 
 namespace fs = std::filesystem;
+
+namespace {
+
+// No test writes files of more than a few megabytes; a runaway writer (a forked child left
+// behind by an interrupted test, say) must not fill the disk. Writes past the limit fail.
+struct FileSizeLimit {
+  FileSizeLimit() {
+    struct rlimit limit;
+    limit.rlim_cur = limit.rlim_max = rlim_t{1} << 30;
+    setrlimit(RLIMIT_FSIZE, &limit);
+    signal(SIGXFSZ, SIG_IGN);
+  }
+} gFileSizeLimit;
+
+}  // namespace
 
 namespace testsupport {
 
