@@ -74,7 +74,9 @@ int findWords(const unsigned char* line, int length, WordSpan* words, int maxWor
           !(pos + 1 < length && t.cls[line[pos + 1]] == kHyphenChar))
         ++wordLength;
       words[count++] = {start, wordLength};
-      ++pos;  // past the character that stopped the word
+      // Past the character that stopped the word, unless it opens hidden text, which must
+      // be seen as such so that its words are not found.
+      if (pos < length && line[pos] != kHiddenCode) ++pos;
     } else if (c == kHiddenCode && !(pos > 0 && line[pos - 1] == kEscapeCode)) {
       ++pos;
       while (pos < length && line[pos] != kHiddenCode) ++pos;
