@@ -18,6 +18,7 @@ constexpr int kMaxWordLetters = 32;   // longer control words are cut (and so no
 constexpr int kMaxParamDigits = 10;   // further digits are read and dropped
 constexpr int kMaxUnicodeSkip = 16;   // bound on \ucN
 constexpr size_t kMaxFonts = 4096;     // font table entries remembered
+constexpr size_t kMaxCodePages = 32;   // code page tables made for one document
 constexpr int kNoFont = -1;
 
 // Where a group's text goes.
@@ -422,6 +423,9 @@ void RtfParser::word(const char* name, bool hasParam, int32_t param) {
 // the bytes as they are: Windows-1252 is the likeliest guess.
 const unsigned char* RtfParser::table(int codePage) {
   auto it = tables_.find(codePage);
+  if (it != tables_.end()) return it->second.data();
+  if (tables_.size() >= kMaxCodePages) codePage = 1252;  // a document naming ever more of them
+  it = tables_.find(codePage);
   if (it != tables_.end()) return it->second.data();
   std::array<unsigned char, 256> t;
   for (int b = 0; b < 256; ++b) t[static_cast<size_t>(b)] = static_cast<unsigned char>(b);
