@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds a Release build and runs the main job on the bundled sample data: today the engine
 # is initialised in a fresh private folder, its options are set and read back, two indexes
-# are added to the index library and listed, and the engine shuts down.
+# are added to the index library and listed, and the sample documents are recognised and
+# read through their importers (plain text, HTML, Rich Text).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/deps.sh
@@ -31,6 +32,10 @@ run options
 run library add "Sample letters" "$SAMPLES/letters"
 run library add "Sample reports" "$SAMPLES/reports"
 run library list
+for doc in "$SAMPLES"/notices/* "$SAMPLES"/letters/harbour-office.txt; do
+  run text --type "$doc"
+  run text "$doc"
+done
 echo
 echo "Files the engine keeps in its private folder:"
 ls -l "$PRIVATE"
