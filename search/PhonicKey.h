@@ -1,0 +1,9 @@
+// PhonicKey: the sound key of a word for phonic searching: its first character followed by at
+// most three digits coding the consonant sounds that follow. Pure string work.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// The key (1 to 4 characters; empty for an empty word).
+std::string phonicKey(std::string_view word);

@@ -1,0 +1,45 @@
+// SearchWord: one word of a search request split into its text and its markers (phonic,
+// synonym, stemming, fuzzy characters), and the search-wide fuzziness that turns an exact
+// word into a fuzzy one. Pure string work: depends on nothing but the standard library.
+#pragma once
+
+#include <string>
+
+// The marker characters of a request; the engine options can change them.
+struct SearchMarkers {
+  char stemming = '~';
+  char phonic = '#';
+  char fuzzy = '%';
+  char synonym = '&';
+};
+
+// Threads: a plain value.
+class SearchWord {
+ public:
+  static constexpr int kMaxFuzziness = 9;
+  static constexpr int kMaxDifferences = 8;
+
+  // Takes the word as written: trims it, then removes a leading phonic character, the first
+  // synonym character, a trailing stemming character and every fuzzy character, setting the
+  // flags, the fuzzy start (index of the first fuzzy character, -1 when none) and the fuzzy
+  // count. The fuzziness is left as it was.
+  void parse(const std::string& written, const SearchMarkers& markers = {});
+
+  // The word written back with its markers. A word holding "~~" (a range) comes back as its
+  // text. Without fuzzy characters of its own, the word's fuzziness decides them.
+  std::string format(const SearchMarkers& markers = {}) const;
+  // The same with `fuzziness` (clamped to 0..9) in place of the word's own.
+  std::string format(int fuzziness, const SearchMarkers& markers = {}) const;
+
+  // The fuzzy start and count that a search-wide fuzziness (clamped to 0..9) gives a word of
+  // `length` characters: *count 0 (and *start -1) when the word stays exact.
+  static void resolveFuzziness(int fuzziness, int length, int* start, int* count);
+
+  std::string text;
+  int fuzziness = 0;
+  int fuzzyStart = -1;
+  int fuzzyCount = 0;
+  bool phonic = false;
+  bool stemming = false;
+  bool synonym = false;
+};

@@ -1,0 +1,63 @@
+// WordLookup: one simple node's words in one index.
+#include "search/WordLookup.h"
+
+#include <utility>
+
+#include "import/Alphabet.h"
+#include "objects/MessageTable.h"
+
+WordLookup::WordLookup(KeyFile& keys, WordLookupSettings settings)
+    : keys_(keys), settings_(std::move(settings)) {}
+
+std::string WordLookup::foldedText(const std::string& nodeText) const {
+  const Alphabet& alphabet = settings_.alphabet ? *settings_.alphabet : processAlphabet();
+  const SearchMarkers& m = settings_.markers;
+  std::string operators = {m.stemming, m.phonic, m.fuzzy, m.synonym, '@', '?', '*', '(', ')'};
+  std::string word = alphabet.translateRequest(nodeText, operators);
+  if (word.size() >= 2 && word.front() == '"' && word.back() == '"')
+    word = word.substr(1, word.size() - 2);
+  return word;
+}
+
+int WordLookup::lookup(const std::string& nodeText,
+                       const std::function<int(const WordHit&)>& addWord, NodeWords* out) {
+  *out = NodeWords();
+  if (overLimit_) return -1;
+  std::string word = foldedText(nodeText);
+  if (settings_.isNoise && settings_.isNoise(word)) {
+    out->noise = true;
+    return 0;
+  }
+  WordHit hit;
+  if (settings_.resolved) {
+    int found = settings_.resolved(word, &hit);
+    if (found < 0) return -1;
+    if (found > 0) {
+      if (hit.id == -1) return -1;
+      if (addWord(hit) < 0) return -1;
+      out->wordCount = 1;
+      out->documentSum = hit.documents;
+      return 0;
+    }
+  }
+  WordIterator words(keys_);
+  bool sawUnreferenced = false;
+  int rc = words.first(word, &hit, settings_.markers, settings_.stemmer);
+  for (; rc > 0; rc = words.next(&hit)) {
+    if (hit.id == 0) {
+      sawUnreferenced = true;
+      continue;
+    }
+    if (++expanded_ > kMaxExpandedWords) {
+      overLimit_ = true;
+      messages::showError(kTooManyWordsMessage, {settings_.indexName});
+      return -1;
+    }
+    if (addWord(hit) < 0) return -1;
+    ++out->wordCount;
+    out->documentSum += hit.documents;
+  }
+  if (rc < 0) return -1;
+  if (out->wordCount == 0 && sawUnreferenced) out->noise = true;
+  return 0;
+}
