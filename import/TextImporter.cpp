@@ -19,7 +19,16 @@ TextImporter::TextImporter(ByteSource& source, int32_t blockBytes, charset::Enco
     : source_(source), blockBytes_(std::max<int32_t>(blockBytes, 16)) {
   std::vector<uint8_t> head(kDetectBytes);
   int32_t n = source_.readAt(0, head.data(), static_cast<int32_t>(head.size()));
-  charset::Detection d = charset::detect(head.data(), n > 0 ? static_cast<size_t>(n) : 0, plain);
+  size_t headBytes = n > 0 ? static_cast<size_t>(n) : 0;
+  // Text of bytes 1 to 127 only has neither a mark nor UTF-8 or UTF-16 in it: it is `plain`,
+  // and one cheap pass says so (the usual case, and most of the cost of small files).
+  uint8_t high = 0, low = 0xFF;
+  for (size_t i = 0; i < headBytes; ++i) {
+    high |= head[i];
+    low = std::min(low, head[i]);
+  }
+  bool seven = high < 0x80 && low != 0;
+  charset::Detection d = seven ? charset::Detection{plain, 0} : charset::detect(head.data(), headBytes, plain);
   encoding_ = d.encoding;
   start_ = position_ = d.bomBytes;
   converter_ = std::make_unique<charset::Converter>(encoding_);
