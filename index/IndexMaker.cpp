@@ -5,11 +5,17 @@
 #include "index/IndexFormat.h"
 #include "index/TextDB.h"
 #include "io/FileMode.h"
+#include "io/WholeFile.h"
 #include "objects/MessageTable.h"
 #include "objects/Trace.h"
 #include "platform/Platform.h"
 
 using namespace indexformat;
+
+namespace {
+// A noise file longer than this is not copied (its first 1000 words lie far inside).
+constexpr size_t kMaxNoiseFileBytes = 1u << 20;
+}  // namespace
 
 int IndexMaker::failWith(const std::string& text) {
   errorText_ = text;
@@ -59,6 +65,17 @@ int IndexMaker::make(const IndexRequest& request) {
   if (refs.open(db.fileName(kRefFile).c_str(), mode | filemode::kTruncate) < 0 ||
       refs.write(kRefFileText, kRefFileTextBytes) != kRefFileTextBytes || refs.close() < 0)
     return failWith(messages::text(1, {request.folder, "(reference file)"}));
+
+  // The index keeps its own copy of the noise words it is made with. A noise file that
+  // cannot be read only means no noise words, as when the index is opened without one.
+  if (!request.noiseFile.empty()) {
+    std::string noise;
+    if (wholefile::read(request.noiseFile, &noise, kMaxNoiseFileBytes) < 0)
+      trace::line("IndexMaker::make() -- no noise words: %s cannot be read",
+                  request.noiseFile.c_str());
+    else if (wholefile::write(db.fileName(kNoiseFile), noise) < 0)
+      return failWith(messages::text(1, {request.folder, "(noise word list)"}));
+  }
 
   if (db.unlock() < 0) return failWith(db.errorText());
   trace::line("IndexMaker::make() Done -- OK");

@@ -11,6 +11,9 @@ struct IndexRequest {
   bool caseSensitive = false;
   bool accentSensitive = false;
   bool relativePaths = false;
+  // The noise word file whose text becomes the index's INDEX_N.IX ("" for none; a file
+  // that cannot be read leaves the index without noise words).
+  std::string noiseFile;
 };
 
 // Threads: one user at a time. Holds nothing between calls.

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "api/EngineSetup.h"
 #include "index/TextDB.h"
 #include "io/FileMode.h"
 #include "io/InputFile.h"
@@ -12,6 +13,15 @@
 #include "platform/Platform.h"
 
 using namespace mergeformat;
+
+MergeSwitches MergeSwitches::fromOptions(const EngineSetup& setup, bool debugging) {
+  MergeSwitches s;
+  if (!debugging) return s;
+  s.noWords = setup.extraInt("MergeNW", 0) != 0;
+  s.noRefs = setup.extraInt("MergeNR", 0) != 0;
+  s.copyTrace = setup.extraInt("MergeBW", 0);
+  return s;
+}
 
 MergeFile::MergeFile(TextDB& db, const std::string& tempFolder, lxrIndexProgressInfo* progress,
                      const MergeSwitches& switches)

@@ -15,6 +15,7 @@
 #include "io/IOFile.h"
 #include "lexaurum/lexaurum.h"
 
+class EngineSetup;
 class InputFile;
 class TextDB;
 
@@ -24,6 +25,9 @@ struct MergeSwitches {
   bool noWords = false;   // MergeNW: the dictionary is not updated
   bool noRefs = false;    // MergeNR: references are skipped, not copied
   int copyTrace = 0;      // MergeBW: non-zero traces every copy of references
+
+  // The switches from the options when `debugging` is on; all off otherwise.
+  static MergeSwitches fromOptions(const EngineSetup& setup, bool debugging);
 };
 
 // Threads: one user at a time. The MergeFile owns MERGE.TMP and removes it in close() and

@@ -8,6 +8,7 @@
 #include <set>
 
 #include "IndexDbFixture.h"
+#include "api/EngineSetup.h"
 #include "index/MergeFile.h"
 #include "index/RefReader.h"
 #include "index/XWordSorter.h"
@@ -343,4 +344,31 @@ TEST_F(MergeTest, MergeKilledAtAnyWriteLeavesIndexBeforeOrAfter) {
     putBack(folder_, before);
   }
   EXPECT_GT(died, total / 2);
+}
+
+TEST_F(MergeTest, DebuggingSwitchesSkipWordsOrReferences) {
+  EngineSetup setup;
+  setup.setExtra("MergeNW", "1");
+  setup.setExtra("MergeNR", "0");
+  EXPECT_FALSE(MergeSwitches::fromOptions(setup, false).noWords);
+  MergeSwitches noWords = MergeSwitches::fromOptions(setup, true);
+  ASSERT_TRUE(noWords.noWords);
+  MergeSwitches noRefs;
+  noRefs.noRefs = true;
+  TextDB db;
+  db.setDirectory(folder_);
+  ASSERT_EQ(0, db.open(kWriteShared, kMainTypes));
+  for (const MergeSwitches& s : {noWords, noRefs}) {
+    MergeFile mf(db, temp_, nullptr, s);
+    ASSERT_EQ(0, mf.open());
+    ASSERT_EQ(0, mf.beginTrack());
+    ASSERT_EQ(0, mf.add(s.noWords ? "unlisted" : "empty", s.noWords ? 8 : 5, 4, 2));
+    ASSERT_EQ(0, mf.endTrack());
+    ASSERT_EQ(0, mf.merge(nullptr));
+  }
+  EXPECT_EQ(-1, db.keys().find(kWordKind, "unlisted", nullptr));
+  Chain c = readChain(db, "empty");
+  EXPECT_TRUE(c.ids.empty());
+  EXPECT_EQ(1, c.value.v[1]);
+  ASSERT_EQ(0, db.close());
 }

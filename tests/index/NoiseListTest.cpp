@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "IndexDbFixture.h"
 #include "index/NoiseList.h"
 #include "tests/support/TempDir.h"
 
@@ -108,4 +109,30 @@ TEST(NoiseListTest, ShippedEnglishListLoads) {
   EXPECT_TRUE(list.isNoise("of"));
   EXPECT_FALSE(list.isNoise("there's"));
   EXPECT_FALSE(list.isNoise("retrieval"));
+}
+
+class IndexNoiseTest : public IndexDbFixture {};
+
+TEST_F(IndexNoiseTest, NewIndexCopiesNoiseFileAndOpenLoadsIt) {
+  IndexRequest r;
+  r.folder = folder_;
+  r.name = "Noise";
+  r.noiseFile = testsupport::sourcePath("data/LEXAURUM.NOI");
+  IndexMaker maker;
+  ASSERT_EQ(0, maker.make(r)) << maker.errorText();
+  EXPECT_EQ(testsupport::readFile(r.noiseFile), testsupport::readFile(folder_ + "/INDEX_N.IX"));
+  {
+    TextDB db;
+    db.setDirectory(folder_);
+    ASSERT_EQ(0, db.open(indextest::kReadMode, indexformat::kHeaderFile | indexformat::kNoiseFile));
+    NoiseList list;
+    list.loadForIndex(db.noiseText());
+    EXPECT_TRUE(list.isNoise("the"));
+    EXPECT_TRUE(list.isNoise("XDATE"));
+    EXPECT_FALSE(list.isNoise("index"));
+  }
+  // A noise file that cannot be read gives an index without noise words, not a failure.
+  r.noiseFile = dir_.file("missing.noi");
+  ASSERT_EQ(0, maker.make(r)) << maker.errorText();
+  EXPECT_FALSE(testsupport::exists(folder_ + "/INDEX_N.IX"));
 }
