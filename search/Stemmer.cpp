@@ -113,6 +113,7 @@ void Stemmer::stem(std::string* word) const {
     for (size_t i = 0; i < rules_.size(); ++i) {
       const StemRule& r = rules_[i];
       if (!endsWith(*word, r.suffix) || word->size() - r.suffix.size() < r.minLength) continue;
+      if (word->size() - r.suffix.size() + r.replacement.size() > kMaxStemBytes) return;
       word->replace(word->size() - r.suffix.size(), r.suffix.size(), r.replacement);
       changed = true;
       if (++applied[i] > kMaxApplications) return;

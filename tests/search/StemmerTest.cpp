@@ -65,6 +65,12 @@ TEST(StemmerTest, RulesApplyInOrderAndRepeatWithinTheMinimumLength) {
   Stemmer grow;
   ASSERT_EQ(0, parseText(&grow, "x -> xx\n"));
   EXPECT_EQ(std::string(514, 'x'), stemOf(grow, "x"));
+  // ... and before the word passes kMaxStemBytes.
+  Stemmer grow10;
+  ASSERT_EQ(0, parseText(&grow10, "x -> xxxxxxxxxx\n"));
+  std::string grown = stemOf(grow10, "x");
+  EXPECT_LE(grown.size(), Stemmer::kMaxStemBytes);
+  EXPECT_GT(grown.size(), Stemmer::kMaxStemBytes - 10);
 }
 
 TEST(StemmerTest, RootIsThePrefixSharedWithEveryUndoableRule) {
