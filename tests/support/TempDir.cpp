@@ -14,12 +14,13 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// No test writes files of more than a few megabytes; a runaway writer (a forked child left
-// behind by an interrupted test, say) must not fill the disk. Writes past the limit fail.
+// No test writes more than a few megabytes (one makes a sparse 2 GiB file); a runaway
+// writer (a child left behind by an interrupted test, say) must not fill the disk.
+// Writes past the limit fail.
 struct FileSizeLimit {
   FileSizeLimit() {
     struct rlimit limit;
-    limit.rlim_cur = limit.rlim_max = rlim_t{1} << 30;
+    limit.rlim_cur = limit.rlim_max = rlim_t{1} << 32;
     setrlimit(RLIMIT_FSIZE, &limit);
     signal(SIGXFSZ, SIG_IGN);
   }
