@@ -131,10 +131,10 @@ int32_t NoiseList::newChain(const std::string& pattern, size_t from) {
 }
 
 void NoiseList::insert(const std::string& pattern) {
+  // An entry spelled exactly like one already in the tree adds nothing (found below). An
+  // entry that other entries merely match, read as a word, is still added: "ab*" read as a
+  // word matches "a*??", yet "ab*" also matches "ab", which "a*??" does not.
   if (pattern.empty()) return;
-  if (built_ || !nodes_.empty()) {
-    if (isNoise(pattern.data(), pattern.size())) return;
-  }
   unsigned char firstByte = static_cast<unsigned char>(pattern[0]);
   if (heads_[firstByte] < 0) {
     heads_[firstByte] = newChain(pattern, 1);

@@ -372,3 +372,58 @@ TEST_F(MergeTest, DebuggingSwitchesSkipWordsOrReferences) {
   EXPECT_EQ(1, c.value.v[1]);
   ASSERT_EQ(0, db.close());
 }
+
+TEST_F(MergeTest, ImmediateAbortDiscardsTracksAndKeepsIndexUsable) {
+  TextDB db;
+  db.setDirectory(folder_);
+  ASSERT_EQ(0, db.open(kWriteShared, kMainTypes));
+  lxrIndexProgressInfo progress{};
+  lxrJobBase job{};
+  // The first merge report asks to stop at once.
+  job.pReportCallBack = [](uintptr_t data, void* p) {
+    if (static_cast<lxrIndexProgressInfo*>(p)->statusCode == LXR_PROGRESS_MERGING)
+      reinterpret_cast<lxrJobBase*>(data)->cancelFlag = -2;
+  };
+  job.pReportData = reinterpret_cast<uintptr_t>(&job);
+  XWordSorter sorter(db, &progress, kIndexerReserve, temp_);
+  ASSERT_TRUE(sorter.good());
+  ASSERT_EQ(0, sorter.add("gone", 4, 1, 1, &job));
+  EXPECT_EQ(-1, sorter.flushAndMerge(&job));
+  EXPECT_EQ(0, sorter.mergeFile().trackCount());
+  EXPECT_EQ(-1, db.keys().find(kWordKind, "gone", nullptr));
+  EXPECT_FALSE(db.updateFailed());
+  // With the flag already set nothing is stored at all.
+  ASSERT_EQ(0, sorter.add("gone", 4, 1, 1, &job));
+  EXPECT_EQ(-1, sorter.flushAndMerge(&job));
+  EXPECT_EQ(0u, testsupport::readFile(mergeName()).size());
+  // The sorter goes on once the job does.
+  job.cancelFlag = 0;
+  job.pReportCallBack = nullptr;
+  ASSERT_EQ(0, sorter.add("kept", 4, 2, 1, &job));
+  ASSERT_EQ(0, sorter.flushAndMerge(&job));
+  EXPECT_EQ((std::vector<int32_t>{2}), readChain(db, "kept").ids);
+  ASSERT_EQ(0, db.close());
+}
+
+TEST_F(MergeTest, WordBeyondRecordLimitsIsSplitAndMergedWhole) {
+  TextDB db;
+  db.setDirectory(folder_);
+  ASSERT_EQ(0, db.open(kWriteShared, kMainTypes));
+  MergeFile mf(db, temp_, nullptr);
+  ASSERT_EQ(0, mf.open());
+  ASSERT_EQ(0, mf.beginTrack());
+  constexpr int32_t kMany = 120000;  // more than two records' worth
+  for (int32_t n = kMany; n >= 1; --n) ASSERT_EQ(0, mf.add("big", 3, 2, n));
+  for (int32_t n = 5; n >= 1; --n) ASSERT_EQ(0, mf.add("big", 3, 1, n));
+  ASSERT_EQ(0, mf.add("small", 5, 1, 9));
+  ASSERT_EQ(0, mf.endTrack());
+  ASSERT_EQ(0, mf.merge(nullptr));
+  Chain c = readChain(db, "big");
+  EXPECT_FALSE(c.damaged);
+  ASSERT_EQ(2u, c.refs.size());
+  EXPECT_EQ(static_cast<size_t>(kMany), c.refs[2].size());
+  EXPECT_EQ(5u, c.refs[1].size());
+  EXPECT_EQ(kMany + 5, c.value.v[1]);
+  EXPECT_EQ((std::set<int32_t>{9}), readChain(db, "small").refs[1]);
+  ASSERT_EQ(0, db.close());
+}

@@ -136,3 +136,13 @@ TEST_F(IndexNoiseTest, NewIndexCopiesNoiseFileAndOpenLoadsIt) {
   ASSERT_EQ(0, maker.make(r)) << maker.errorText();
   EXPECT_FALSE(testsupport::exists(folder_ + "/INDEX_N.IX"));
 }
+
+// Found by fuzzing: "ab*" read as a word matches "a*??", yet "ab*" also matches "ab",
+// which "a*??" does not; the wider entry must not be dropped as already present.
+TEST(NoiseListTest, RegressionEntryMatchedByAnotherIsStillAdded) {
+  NoiseList list;
+  build(list, {"a*??", "ab*"});
+  EXPECT_TRUE(list.isNoise("ab"));
+  EXPECT_TRUE(list.isNoise("axy"));
+  EXPECT_FALSE(list.isNoise("ax"));
+}
