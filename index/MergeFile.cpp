@@ -216,5 +216,9 @@ int MergeFile::reset() {
   pending_.clear();
   lastWord_.clear();
   if (!out_.isOpen()) return 0;
-  return out_.setLength(0);
+  // A track abandoned half-way may leave bits in the writer: hand them over first, so the
+  // cut below removes them too.
+  int rc = writer_.position(0);
+  if (out_.setLength(0) < 0) rc = -1;
+  return rc;
 }

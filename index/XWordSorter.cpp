@@ -180,7 +180,11 @@ int XWordSorter::storeTrack(lxrJobBase* job) {
     progress_->mergeRoomBytes = static_cast<int32_t>(std::max<int64_t>(merge_.roomLeft(), 0));
     progress_->mergeFileBytes = static_cast<int32_t>(merge_.fileBytes());
   }
-  if (rc < 0) trace::line("ERROR XWordSorter -- storing a track failed");
+  if (rc < 0) {
+    // The table's references are gone: the update must not be kept without them.
+    trace::line("ERROR XWordSorter -- storing a track failed");
+    db_.failUpdate();
+  }
   return rc;
 }
 
@@ -193,7 +197,6 @@ int XWordSorter::flushAndMerge(lxrJobBase* job) {
     return -1;
   }
   if (storeTrack(job) < 0) {
-    db_.failUpdate();
     merge_.reset();
     return -1;
   }

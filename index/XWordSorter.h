@@ -43,7 +43,8 @@ class XWordSorter {
   // Enters one reference. Word numbers of a document come in increasing order: one not
   // above the document's last is ignored (a word twice at one number is stored once). When the table is then full it is stored as a track (progress 4003 and 4004
   // around it, phase 5), which may set mergeNeeded(). 0, or -1 for a length outside
-  // 1..128, a document id or word number below 1, or a failed track write.
+  // 1..128, a document id or word number below 1, or a failed track write (the table's
+  // references are then lost, and the TextDB's update is marked failed).
   // Requires: good(). `job` (may be null) receives the progress reports.
   int add(const char* word, int length, int32_t docId, int32_t wordNumber, lxrJobBase* job);
 
