@@ -1,14 +1,11 @@
 // lxr text on a Rich Text and an HTML document written for these tests: the words a person
 // sees, accented letters included, and nothing of the markup.
-#include <sys/wait.h>
-
-#include <array>
-#include <cstdio>
 #include <string>
 
 #include <gtest/gtest.h>
 
 #include "tests/support/TempDir.h"
+#include "tests/support/ToolRun.h"
 
 namespace {
 
@@ -18,17 +15,8 @@ struct TextRun {
 };
 
 TextRun lxrText(const std::string& privateDir, const std::string& args) {
-  std::string cmd = testsupport::binaryPath("tools/lxr") + " --dir '" + privateDir + "' text " +
-                    args + " 2>&1";
-  TextRun r{-1, ""};
-  FILE* p = popen(cmd.c_str(), "r");
-  if (!p) return r;
-  std::array<char, 512> buf;
-  size_t n;
-  while ((n = fread(buf.data(), 1, buf.size(), p)) > 0) r.out.append(buf.data(), n);
-  int st = pclose(p);
-  r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
-  return r;
+  testsupport::ToolRun run = testsupport::runLxr(privateDir, "text " + args);
+  return {run.status, run.output};
 }
 
 std::string data(const std::string& name) {

@@ -14,25 +14,14 @@
 #include "lexaurum/lexaurum.h"
 #include "objects/Trace.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/ToolRun.h"
 
 namespace {
 
-struct ToolRun {
-  int status;
-  std::string output;
-};
+using testsupport::ToolRun;
 
 ToolRun lxr(const std::string& privateDir, const std::string& args) {
-  std::string cmd = testsupport::binaryPath("tools/lxr") + " --dir '" + privateDir + "' " +
-                    args + " 2>&1";
-  ToolRun r{-1, ""};
-  FILE* p = popen(cmd.c_str(), "r");
-  if (!p) return r;
-  std::array<char, 512> buf;
-  while (fgets(buf.data(), buf.size(), p)) r.output += buf.data();
-  int st = pclose(p);
-  r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
-  return r;
+  return testsupport::runLxr(privateDir, args);
 }
 
 TEST(LxrToolTest, SetsOptionsAndKeepsTheLibrary) {
