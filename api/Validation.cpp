@@ -42,12 +42,12 @@ int stringSet(const StringSet* set, const char* name) {
   return 0;
 }
 
-int fileSpec(const lxrFileSpec* spec, const char* name) {
+int fileSpec(const lxrFileSpec* files, const char* name) {
   std::string base = name;
-  if (readableRecord(spec, sizeof(lxrFileSpec), name) < 0) return -1;
-  if (stringSet(spec->includeFilters, (base + ".includeFilters").c_str()) < 0) return -1;
-  if (stringSet(spec->excludeFilters, (base + ".excludeFilters").c_str()) < 0) return -1;
-  if (spec->fileConditions && !platform::isReadable(spec->fileConditions, 1))
+  if (readableRecord(files, sizeof(lxrFileSpec), name) < 0) return -1;
+  if (stringSet(files->includeFilters, (base + ".includeFilters").c_str()) < 0) return -1;
+  if (stringSet(files->excludeFilters, (base + ".excludeFilters").c_str()) < 0) return -1;
+  if (files->fileConditions && !platform::isReadable(files->fileConditions, 1))
     return apierror::report("Parameter Validation Error: Bad Object Pointer",
                             base + ".fileConditions");
   return 0;

@@ -15,7 +15,7 @@ int readableRecord(const void* record, size_t size, const char* name);
 int callback(const void* fn, const char* name);        // null is fine
 int text(const char* s, size_t maxLength, const char* name);
 int stringSet(const StringSet* set, const char* name);  // null is fine
-int fileSpec(const lxrFileSpec* spec, const char* name);
+int fileSpec(const lxrFileSpec* files, const char* name);
 // The job's progress call-back: logged, probed, and called once with a zero-filled progress
 // record of `progressSize` bytes.
 int jobCallback(lxrJobBase* job, size_t progressSize);

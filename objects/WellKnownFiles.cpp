@@ -46,16 +46,16 @@ std::string formatPattern(const std::string& pattern, long number) {
       continue;
     }
     size_t j = i + 1;
-    std::string spec = "%";
+    std::string conversion = "%";
     while (j < pattern.size() && (isdigit(static_cast<unsigned char>(pattern[j])) ||
-                                  pattern[j] == '.') && spec.size() < 8)
-      spec += pattern[j++];
+                                  pattern[j] == '.') && conversion.size() < 8)
+      conversion += pattern[j++];
     if (j < pattern.size() && pattern[j] == 'l') ++j;
     if (j < pattern.size() && (pattern[j] == 'd' || pattern[j] == 'x')) {
-      spec += 'l';
-      spec += pattern[j];
+      conversion += 'l';
+      conversion += pattern[j];
       char buffer[64];
-      std::snprintf(buffer, sizeof buffer, spec.c_str(), number);
+      std::snprintf(buffer, sizeof buffer, conversion.c_str(), number);
       out += buffer;
       used = true;
       i = j;

@@ -1,4 +1,5 @@
-// lxr text: the words a person sees in text files of each character set, the recognised
+// lxr text: the words a person sees in text files of each character set and in Rich Text
+// and HTML documents (accented letters included, nothing of the markup), the recognised
 // format, and a file that cannot be read.
 #include <string>
 
@@ -48,6 +49,44 @@ TEST(LxrTextTest, ReportsTheFormatAndFailsOnAMissingFile) {
   EXPECT_EQ(1, missing.status);
   EXPECT_NE(std::string::npos, missing.out.find("Unable to open file")) << missing.out;
   EXPECT_EQ(2, lxrText(priv, "").status);
+}
+
+TEST(LxrTextFormatsTest, RichTextShowsItsWordsWithoutControlWords) {
+  testsupport::TempDir dir;
+  std::string priv = dir.file("p");
+  TextRun rtf = lxrText(priv, data("sample.rtf"));
+  EXPECT_EQ(0, rtf.status) << rtf.out;
+  EXPECT_EQ(
+      "Café menu\n"
+      "The naïve crème brûlée costs €5 – today.\n"
+      "Fonts and links\n"
+      "second line     tabbed\n"
+      "visible italic underline\n"
+      "Nested deep group text\n",
+      rtf.out);
+  TextRun type = lxrText(priv, "--type " + data("sample.rtf"));
+  EXPECT_EQ("Microsoft RTF\t212\n", type.out);
+}
+
+TEST(LxrTextFormatsTest, HtmlShowsItsWordsWithoutTagsScriptsOrStyles) {
+  testsupport::TempDir dir;
+  std::string priv = dir.file("p");
+  TextRun html = lxrText(priv, data("sample.html"));
+  EXPECT_EQ(0, html.status) << html.out;
+  EXPECT_EQ(
+      "Café menu\n"
+      "The naïve crème brûlée costs €5 – today.\n"
+      "Fish & chips <b> © 2026 &unknown; “quoted”\n"
+      "first\n"
+      "second\n"
+      "cell one        cell two\n"
+      "line\n"
+      "break\n"
+      "  keep   the\n"
+      "spaces\n",
+      html.out);
+  TextRun ansi = lxrText(priv, data("sample-1252.html"));
+  EXPECT_EQ("Façade and résumé “quoted”\n", ansi.out);
 }
 
 }  // namespace
