@@ -257,24 +257,15 @@ int TrieFile::descend(const char* key, int keyBytes, std::vector<PathStep>* path
     }
     int side = keyBit(key, keyBytes, n.bit);
     if (path) path->push_back(PathStep{page.id(), pos, side, n.bit});
-    int32_t child = n.child(side);
     prevBit = n.bit;
-    if (child < kFirstPageId) {
-      if (child <= 0) return damaged("bad node link", child);
-      pos = child;
-      continue;
-    }
-    if (!validId(child)) return damaged("child id beyond the page counter", child);
-    PageLock next;
-    if (!next.get(&cache_, child)) return -1;
-    if (next.page()[kLeafKindPos] == kLeafKind) {
-      next.transient();
+    int32_t leaf = 0;
+    int rc = stepToChild(page, n.child(side), &pos, &leaf);
+    if (rc < 0) return -1;
+    if (rc == 1) {
       out->stopped = false;
-      out->leafId = child;
+      out->leafId = leaf;
       return 0;
     }
-    page.swap(next);
-    pos = 0;
   }
 }
 
@@ -287,23 +278,29 @@ int TrieFile::extremeLeaf(int32_t pageId, int pos, int side, int32_t* leafId) {
     if (TrieRecord(page.page()).readNode(pos, &n) < 0) return -1;
     if (n.bit <= prevBit) return damaged("trie node out of bit order", page.id());
     prevBit = n.bit;
-    int32_t child = n.child(side);
-    if (child < kFirstPageId) {
-      if (child <= 0) return damaged("bad node link", child);
-      pos = child;
-      continue;
-    }
-    if (!validId(child)) return damaged("child id beyond the page counter", child);
-    PageLock next;
-    if (!next.get(&cache_, child)) return -1;
-    if (next.page()[kLeafKindPos] == kLeafKind) {
-      next.transient();
-      *leafId = child;
-      return 0;
-    }
-    page.swap(next);
-    pos = 0;
+    int rc = stepToChild(page, n.child(side), &pos, leafId);
+    if (rc < 0) return -1;
+    if (rc == 1) return 0;
   }
+}
+
+int TrieFile::stepToChild(PageLock& page, int32_t child, int* pos, int32_t* leafId) {
+  if (child < kFirstPageId) {
+    if (child <= 0) return damaged("bad node link", child);
+    *pos = child;
+    return 0;
+  }
+  if (!validId(child)) return damaged("child id beyond the page counter", child);
+  PageLock next;
+  if (!next.get(&cache_, child)) return -1;
+  if (next.page()[kLeafKindPos] == kLeafKind) {
+    next.transient();
+    *leafId = child;
+    return 1;
+  }
+  page.swap(next);
+  *pos = 0;
+  return 0;
 }
 
 int TrieFile::findLTELeaf(const char* key, int keyBytes, int32_t* leafId) {

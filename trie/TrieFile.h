@@ -135,6 +135,10 @@ class TrieFile {
 
   int descend(const char* key, int keyBytes, std::vector<PathStep>* path, Descent* out);
   int extremeLeaf(int32_t pageId, int pos, int side, int32_t* leafId);
+  // Follows a node's child link during a descent: a node in the same interior page (0, *pos
+  // set), another interior page (0, `page` now holds it and *pos is 0) or a leaf (1,
+  // *leafId set). -1 for a damaged link.
+  int stepToChild(PageLock& page, int32_t child, int* pos, int32_t* leafId);
   int findLTELeaf(const char* key, int keyBytes, int32_t* leafId);
   int locateLeaf(const char* key, int keyBytes, int32_t* leafId);
   int addLeafToTrie(int32_t leafId, const char* key, int keyBytes);

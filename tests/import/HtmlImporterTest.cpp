@@ -6,8 +6,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -17,24 +15,14 @@
 #include "import/RtfImporter.h"
 #include "import/TextBlock.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/ViewerText.h"
 
 namespace {
-
-std::string readFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 std::string blocks(const std::string& html, int32_t blockBytes = 32000, std::string* title = nullptr) {
   MemorySource source("t.html", html);
   HtmlImporter importer(source, blockBytes);
-  std::string out;
-  int rc;
-  while ((rc = importer.readTextBlock(&out)) > 0) {
-  }
-  EXPECT_EQ(0, rc);
-  if (title) *title = importer.fileInfo().title;
-  return out;
+  return testsupport::allBlocks(importer, title);
 }
 
 // The plain text, without the line end that a closing block element leaves at the end.
@@ -45,7 +33,7 @@ std::string text(const std::string& html) {
 }
 
 TEST(HtmlImporterTest, Utf8SampleGivesTheVisibleTextAndTitle) {
-  std::string html = readFile(testsupport::sourcePath("tests/data/import/sample.html"));
+  std::string html = testsupport::readFile(testsupport::sourcePath("tests/data/import/sample.html"));
   ASSERT_FALSE(html.empty());
   std::string title;
   std::string out = blocks(html, 32000, &title);
@@ -66,7 +54,7 @@ TEST(HtmlImporterTest, Utf8SampleGivesTheVisibleTextAndTitle) {
 }
 
 TEST(HtmlImporterTest, Windows1252SampleIsReadInItsDeclaredSet) {
-  std::string html = readFile(testsupport::sourcePath("tests/data/import/sample-1252.html"));
+  std::string html = testsupport::readFile(testsupport::sourcePath("tests/data/import/sample-1252.html"));
   std::string title;
   EXPECT_EQ("Fa\xE7" "ade and r\xE9sum\xE9 \x93quoted\x94\n", textblock::plainText(blocks(html, 32000, &title)));
   EXPECT_EQ("R\xE9sum\xE9", title);
@@ -118,7 +106,7 @@ TEST(HtmlImporterTest, UnterminatedMarkupEndsTheText) {
 }
 
 TEST(HtmlImporterTest, EveryCutOfTheSampleEndsCleanly) {
-  std::string html = readFile(testsupport::sourcePath("tests/data/import/sample.html"));
+  std::string html = testsupport::readFile(testsupport::sourcePath("tests/data/import/sample.html"));
   std::string whole = blocks(html);
   for (size_t cut = 0; cut <= html.size(); ++cut)
     ASSERT_LE(blocks(html.substr(0, cut), 64).size(), whole.size() + 8) << cut;
@@ -164,7 +152,7 @@ TEST(HtmlImporterTest, RealSamplesGiveTheWordsOfTheReferenceTexts) {
       std::string path = e.path().string();
       std::string expectedPath = path + ".expected.txt";
       if (path.ends_with(".expected.txt") || !std::filesystem::exists(expectedPath)) continue;
-      std::string raw = readFile(path);
+      std::string raw = testsupport::readFile(path);
       MemorySource source(path, raw);
       std::string out;
       if (std::string(folder) == "rtf") {
@@ -178,7 +166,7 @@ TEST(HtmlImporterTest, RealSamplesGiveTheWordsOfTheReferenceTexts) {
         }
         out = importer.fileInfo().title + "\n" + out;
       }
-      std::string expectedUtf8 = readFile(expectedPath), expected;
+      std::string expectedUtf8 = testsupport::readFile(expectedPath), expected;
       fromUtf8.convert(reinterpret_cast<const uint8_t*>(expectedUtf8.data()), expectedUtf8.size(), &expected);
       std::vector<std::string> ours = words(textblock::plainText(out)), theirs = words(expected);
       size_t common = commonWords(ours, theirs);

@@ -3,39 +3,27 @@
 // attributes, damaged group structure, and cutting the document at every offset.
 #include "import/RtfImporter.h"
 
-#include <fstream>
-#include <iterator>
 #include <string>
 
 #include <gtest/gtest.h>
 
 #include "import/TextBlock.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/ViewerText.h"
 
 namespace {
-
-std::string readFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 // The whole text of a document as the importer delivers it, codes included.
 std::string blocks(const std::string& rtf, int32_t blockBytes = 2048, std::string* title = nullptr) {
   MemorySource source("t.rtf", rtf);
   RtfImporter importer(source, blockBytes);
-  std::string out;
-  int rc;
-  while ((rc = importer.readTextBlock(&out)) > 0) {
-  }
-  EXPECT_EQ(0, rc);
-  if (title) *title = importer.fileInfo().title;
-  return out;
+  return testsupport::allBlocks(importer, title);
 }
 
 std::string text(const std::string& rtf) { return textblock::plainText(blocks(rtf)); }
 
 TEST(RtfImporterTest, SampleDocumentGivesTheVisibleTextAndTitle) {
-  std::string rtf = readFile(testsupport::sourcePath("tests/data/import/sample.rtf"));
+  std::string rtf = testsupport::readFile(testsupport::sourcePath("tests/data/import/sample.rtf"));
   ASSERT_FALSE(rtf.empty());
   std::string title;
   std::string plain = textblock::plainText(blocks(rtf, 2048, &title));
@@ -110,7 +98,7 @@ TEST(RtfImporterTest, UnbalancedAndDeepGroupsGiveTheReadableText) {
 }
 
 TEST(RtfImporterTest, EveryCutOfTheSampleEndsCleanly) {
-  std::string rtf = readFile(testsupport::sourcePath("tests/data/import/sample.rtf"));
+  std::string rtf = testsupport::readFile(testsupport::sourcePath("tests/data/import/sample.rtf"));
   std::string whole = blocks(rtf);
   for (size_t cut = 0; cut <= rtf.size(); ++cut) {
     std::string part = blocks(rtf.substr(0, cut), 64);
@@ -120,7 +108,7 @@ TEST(RtfImporterTest, EveryCutOfTheSampleEndsCleanly) {
 }
 
 TEST(RtfImporterTest, BookmarksReturnToTheirBlock) {
-  std::string rtf = readFile(testsupport::sourcePath("tests/data/import/sample.rtf"));
+  std::string rtf = testsupport::readFile(testsupport::sourcePath("tests/data/import/sample.rtf"));
   MemorySource source("t.rtf", rtf);
   RtfImporter importer(source, 20);
   std::string first;
