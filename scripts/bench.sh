@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the benchmarks in a Release build and runs them. Installs their packages when run
 # as root (see deps.sh). Usage: scripts/bench.sh [key count] [word-breaking corpus folder]
-# The word-breaking corpus is laid out by ../shared/bench/make-corpus.sh (default /tmp/lxr-corpus).
+# The corpora are laid out by ../shared/bench/make-corpus.sh (default /tmp/lxr-corpus). Last comes
+# the indexing benchmark, scripts/bench-index.sh, on every corpus (LXR_BENCH_INDEX=0 skips it).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/deps.sh
@@ -16,3 +17,6 @@ if [ ! -d "$CORPUS" ] && [ -x ../shared/bench/make-corpus.sh ]; then
   ../shared/bench/make-corpus.sh "$(dirname "$CORPUS")" >/dev/null
 fi
 "$BUILD"/bench/WordBreakBench "$CORPUS"
+if [ "${LXR_BENCH_INDEX:-1}" != 0 ]; then
+  LXR_BENCH_BUILD="$BUILD" LXR_CORPUS_DIR="$(dirname "$CORPUS")" scripts/bench-index.sh
+fi

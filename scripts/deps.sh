@@ -24,5 +24,6 @@ need_packages() {
 # Packages for building the engine, the lxr tool and the tests.
 LXR_BUILD_PACKAGES=(g++ gcc cmake ninja-build pkg-config libgtest-dev libgmock-dev)
 
-# Packages for the benchmarks in bench/ (LMDB is the comparison anchor of the key file).
-LXR_BENCH_PACKAGES=(liblmdb-dev)
+# Packages for the benchmarks in bench/ (LMDB anchors the key file, Xapian the indexer, GNU
+# time measures peak memory).
+LXR_BENCH_PACKAGES=(liblmdb-dev libxapian-dev time)
