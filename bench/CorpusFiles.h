@@ -13,7 +13,7 @@ namespace corpusfiles {
 std::vector<std::string> list(const std::string& root);
 
 // Reads the whole of `path` into `*out`. Returns the byte count, or -1 when the file cannot
-// be opened or read (`*out` is then unspecified).
+// be opened or read (`*out` may then hold part of the file).
 long long readWhole(const std::string& path, std::string* out);
 
 // Bytes taken by the regular files under `root` (their sizes, not their blocks).
