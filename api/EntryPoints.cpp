@@ -8,6 +8,8 @@
 #include "api/ErrorReporter.h"
 #include "api/Folders.h"
 #include "api/ImportStartup.h"
+#include "api/IndexJobRunner.h"
+#include "api/IndexListing.h"
 #include "api/IndexLibrary.h"
 #include "api/Validation.h"
 #include "import/Alphabet.h"
@@ -181,16 +183,7 @@ LXR_API int16_t lxrsDoIndexJob(lxrIndexJob* job, int16_t* result) {
   LexaurumInstance* engine = initialised();
   if (!engine) return frame.finish(-1, result);
   job->base.cancelFlag = 0;
-  std::string indexPath = copyText(job->indexPath, sizeof job->indexPath);
-  std::string indexName = copyText(job->indexName, sizeof job->indexName);
-  if (indexPath.empty() && !job->create) {
-    if (engine->library().find(indexName) == 0) {
-      apierror::report("lxrsDoIndexJob: no index named", "\"" + indexName + "\"",
-                       "in the index library");
-      return frame.finish(-1, result);
-    }
-  }
-  return frame.finish(notAvailable("lxrsDoIndexJob:", "indexing"), result);
+  return frame.finish(indexjobs::run(*engine, job), result);
 }
 
 LXR_API int16_t lxrsDoSearchJob(lxrSearchJob* job, int16_t* result) {
@@ -227,6 +220,28 @@ LXR_API int16_t lxrsGetIndexInfo(const char* indexPath, lxrIndexInfo* info, int1
   db.close();
   db.unlock();
   return frame.finish(0, result);
+}
+
+LXR_API int16_t lxrsListWords(const char* indexPath, const char* pattern, int16_t allWords,
+                              lxrWordListFn fn, uintptr_t data, int16_t* result) {
+  if (!resultWritable(result)) return -1;
+  Frame frame("lxrsListWords");
+  if (validation::text(indexPath, kPathChars, "indexPath") < 0 ||
+      (pattern && validation::text(pattern, kPathChars, "pattern") < 0) ||
+      validation::callback(reinterpret_cast<const void*>(fn), "fn") < 0 || !fn || !initialised())
+    return frame.finish(-1, result);
+  return frame.finish(indexlisting::listWords(indexPath, pattern ? pattern : "", allWords != 0, fn, data),
+                      result);
+}
+
+LXR_API int16_t lxrsListDocuments(const char* indexPath, int16_t withCancelled,
+                                  lxrDocumentListFn fn, uintptr_t data, int16_t* result) {
+  if (!resultWritable(result)) return -1;
+  Frame frame("lxrsListDocuments");
+  if (validation::text(indexPath, kPathChars, "indexPath") < 0 ||
+      validation::callback(reinterpret_cast<const void*>(fn), "fn") < 0 || !fn || !initialised())
+    return frame.finish(-1, result);
+  return frame.finish(indexlisting::listDocuments(indexPath, withCancelled != 0, fn, data), result);
 }
 
 LXR_API int16_t lxrsDoGetFileText(const char* toExtractName, const char* toCreateName,

@@ -47,6 +47,8 @@ class ImportFile {
   // The characters of a laid-out line as plain text: tabs expanded to their stops,
   // formatting codes and hidden text dropped.
   static std::string lineText(const ScreenLine& line);
+  // Bytes of document text laid out into lines so far.
+  int64_t textBytesRead() const { return layout_ ? layout_->bytesRead() : 0; }
 
   const ViewerFileInfo& fileInfo() const;
   // The chosen format's registration, or null when closed.

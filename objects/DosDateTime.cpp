@@ -1,6 +1,8 @@
 // Conversion between C time and the MS-DOS date and time form.
 #include "objects/DosDateTime.h"
 
+#include <cstdio>
+
 #include "platform/Platform.h"
 
 namespace dosdate {
@@ -29,6 +31,14 @@ std::time_t toTime(DosDateTime d) {
   tm.tm_sec = (time & 31) * 2;
   tm.tm_isdst = -1;
   return platform::makeLocalTime(&tm);
+}
+
+std::string text(DosDateTime d) {
+  unsigned date = datePart(d), time = timePart(d);
+  char out[32];
+  std::snprintf(out, sizeof out, "%04u-%02u-%02u %02u:%02u:%02u", 1980 + (date >> 9), (date >> 5) & 15,
+                date & 31, time >> 11, (time >> 5) & 63, (time & 31) * 2);
+  return out;
 }
 
 }  // namespace dosdate

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <ctime>
+#include <string>
 
 namespace dosdate {
 
@@ -21,5 +22,8 @@ inline uint16_t timePart(DosDateTime d) { return static_cast<uint16_t>(d & 0xFFF
 inline DosDateTime make(uint16_t date, uint16_t time) {
   return (static_cast<uint32_t>(date) << 16) | time;
 }
+
+// "YYYY-MM-DD HH:MM:SS", the fields as they stand (no check of their ranges).
+std::string text(DosDateTime d);
 
 }  // namespace dosdate

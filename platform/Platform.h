@@ -106,11 +106,19 @@ int64_t freeDiskSpace(const char* path);
 struct DirEntry {
   std::string name;  // without the folder
   bool isDirectory = false;
+  bool isRegularFile = false;  // false for devices, pipes and sockets
   int64_t size = 0;
   FileTime lastWrite;
+  // Device and inode of what the entry leads to (after symbolic links): equal pairs are the
+  // same folder or file, which lets a walk notice a folder it has already been through.
+  uint64_t device = 0;
+  uint64_t inode = 0;
 };
 // Lists a folder (without "." and ".."), in no particular order; 0 or -1.
 int listDirectory(const char* folder, std::vector<DirEntry>* out);
+// Describes one path as listDirectory would (the name is the last part of the path); 0, or
+// -1 with lastError() when it does not exist.
+int describePath(const char* name, DirEntry* out);
 
 std::string currentDirectory();
 // The folder that holds the running executable.

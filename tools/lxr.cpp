@@ -9,6 +9,11 @@
 //   lxr library add NAME PATH           add an index to the library
 //   lxr library remove NAME             remove an index from the library
 //   lxr text [--type] FILE              print a document's text (or its format)
+//   lxr create INDEX [--name NAME] [--case] [--accent] [--relative-paths]
+//   lxr add INDEX FOLDER... [--include PATTERN]... [--exclude PATTERN]... [--files-list FILE]
+//   lxr update INDEX [--remove-deleted]
+//   lxr remove INDEX --list FILE
+//   lxr info INDEX / lxr words INDEX [--match PATTERN] [--all] / lxr files INDEX [--all]
 //   lxr version
 #include <cstdio>
 #include <cstdlib>
@@ -23,6 +28,7 @@
 #include "lexaurum/lexaurum.h"
 #include "objects/UserCallbacks.h"
 #include "platform/Platform.h"
+#include "tools/IndexCommands.h"
 #include "tools/TextCommand.h"
 
 namespace {
@@ -46,6 +52,18 @@ int usage() {
                "  library add NAME PATH      add an index to the library\n"
                "  library remove NAME        remove an index from the library\n"
                "  text [--type] FILE         print a document's text (or its format)\n"
+               "  create INDEX [--name NAME] [--case] [--accent] [--relative-paths]\n"
+               "                             make a new, empty index in the folder INDEX\n"
+               "  add INDEX FOLDER... [--include PATTERN]... [--exclude PATTERN]...\n"
+               "      [--files-list FILE]    index new and changed files (makes the index)\n"
+               "  update INDEX [--remove-deleted]\n"
+               "                             repeat the index's folders and filters\n"
+               "  remove INDEX --list FILE   remove the documents named in FILE\n"
+               "  info INDEX                 show an index's statistics\n"
+               "  words INDEX [--match PATTERN] [--all]\n"
+               "                             list the words with their counts\n"
+               "  files INDEX [--all]        list the documents\n"
+               "  (INDEX is a folder, or the name of an index in the library)\n"
                "  version                    show the engine's version\n");
   return 2;
 }
@@ -110,6 +128,7 @@ int listLibrary() {
 // its settings, and commands that change the shared settings refuse.
 bool gBorrowedFolder = false;
 std::string gSharedDir;
+std::string gPrivateDir;  // the folder the engine runs in
 
 int refuseSharedChange() {
   std::fprintf(stderr,
@@ -146,6 +165,11 @@ int runCommand(const std::vector<std::string>& args) {
   if (cmd == "options" && args.size() == 1) return showOptions();
   if (cmd == "text") {
     int rc = textcommand::run({args.begin() + 1, args.end()});
+    return rc == 2 ? usage() : rc;
+  }
+  if (indexcommands::handles(cmd)) {
+    if (gBorrowedFolder && cmd == "create") return refuseSharedChange();
+    int rc = indexcommands::run(args, gPrivateDir);
     return rc == 2 ? usage() : rc;
   }
   bool changesSettings = (cmd == "options" && args.size() > 1) ||
@@ -241,6 +265,7 @@ int main(int argc, char** argv) {
     if (info.errorText && *info.errorText) std::fprintf(stderr, "%s", info.errorText);
     return 1;
   }
+  gPrivateDir = borrowed.empty() ? privateDir : borrowed;
   int rc = runCommand(args);
   lxrsDoShutDown(&result);
   if (!borrowed.empty()) {

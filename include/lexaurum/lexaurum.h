@@ -240,9 +240,26 @@ typedef struct lxrSearchProgressInfo {
   char reserved[64];
 } lxrSearchProgressInfo;
 
+/* One document of an index, as lxrsListDocuments hands it out. */
+typedef struct lxrDocumentInfo {
+  int32_t structSize;
+  int32_t docId;
+  int32_t fileSize;
+  int32_t wordCount;     /* the number of its last word */
+  int16_t cancelled;     /* a removed or replaced version */
+  char modDate[20];      /* "YYYY-MM-DD HH:MM:SS", the file's modification time */
+  char fileName[LXR_PATH_CHARS];
+  char title[128];
+} lxrDocumentInfo;
+
 #ifdef LXR_RECORDS_32BIT
 #pragma pack(pop)
 #endif
+
+/* Call-backs of the listing operations: return 0 to go on, anything else to stop. */
+typedef int (*lxrWordListFn)(uintptr_t data, const char* word, int32_t occurrences,
+                             int32_t documents);
+typedef int (*lxrDocumentListFn)(uintptr_t data, const lxrDocumentInfo* doc);
 
 /* ---- Entry operations ---------------------------------------------------------------- */
 LXR_API int16_t lxrsDoInit(lxrInitInfo* info, int16_t* result);
@@ -259,6 +276,18 @@ LXR_API int16_t lxrsDoGetFileText(const char* toExtractName, const char* toCreat
  * the outputs are then untouched. */
 LXR_API int16_t lxrsGetFileType(const char* fileName, char* typeName, int32_t typeNameBytes,
                                 int16_t* typeCode, int16_t* result);
+/* Lists the words of an index in the order of its word list, each with its occurrence and
+ * document counts (documents counted once per update that added to the word). `pattern`
+ * (may be null or empty: every word) is a request word: wildcards, ranges and the other
+ * markers work as in a search. Words the engine keeps for itself (number words, file-name
+ * and date fields, the first- and last-word marks) are left out unless `allWords` is set.
+ * Returns 0, or -1 when the index cannot be opened or read. */
+LXR_API int16_t lxrsListWords(const char* indexPath, const char* pattern, int16_t allWords,
+                              lxrWordListFn fn, uintptr_t data, int16_t* result);
+/* Lists the documents of an index by id; cancelled ones only with `withCancelled`.
+ * Returns 0, or -1 when the index cannot be opened or read. */
+LXR_API int16_t lxrsListDocuments(const char* indexPath, int16_t withCancelled,
+                                  lxrDocumentListFn fn, uintptr_t data, int16_t* result);
 LXR_API int16_t lxrsSetOptions(lxrOptions* options, int16_t* result);
 LXR_API int16_t lxrsGetOptions(lxrOptions* options, int16_t* result);
 LXR_API int16_t lxrsDeleteIndex(const char* indexPath, int16_t* result);

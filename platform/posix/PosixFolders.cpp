@@ -123,6 +123,36 @@ int64_t freeDiskSpace(const char* path) {
                                                             : static_cast<int64_t>(bytes);
 }
 
+namespace {
+
+void fillEntry(const struct stat& st, DirEntry* entry) {
+  entry->isDirectory = S_ISDIR(st.st_mode);
+  entry->isRegularFile = S_ISREG(st.st_mode);
+  entry->size = entry->isDirectory ? 0 : static_cast<int64_t>(st.st_size);
+  entry->lastWrite.seconds = st.st_mtim.tv_sec;
+  entry->lastWrite.nanoseconds = static_cast<int32_t>(st.st_mtim.tv_nsec);
+  entry->device = static_cast<uint64_t>(st.st_dev);
+  entry->inode = static_cast<uint64_t>(st.st_ino);
+}
+
+}  // namespace
+
+int describePath(const char* name, DirEntry* out) {
+  if (invalidName(name)) return -1;
+  if (!out) {
+    setLastError(kErrInvalidParameter);
+    return -1;
+  }
+  struct stat st;
+  if (::stat(name, &st) < 0) return failPath(name, errno);
+  std::string path(name);
+  while (path.size() > 1 && path.back() == '/') path.pop_back();
+  size_t slash = path.rfind('/');
+  out->name = slash == std::string::npos ? path : path.substr(slash + 1);
+  fillEntry(st, out);
+  return 0;
+}
+
 int listDirectory(const char* folder, std::vector<DirEntry>* out) {
   if (invalidName(folder)) return -1;
   if (!out) {
@@ -145,10 +175,7 @@ int listDirectory(const char* folder, std::vector<DirEntry>* out) {
     if (::stat((prefix + name).c_str(), &st) < 0) continue;
     DirEntry entry;
     entry.name = std::move(name);
-    entry.isDirectory = S_ISDIR(st.st_mode);
-    entry.size = entry.isDirectory ? 0 : static_cast<int64_t>(st.st_size);
-    entry.lastWrite.seconds = st.st_mtim.tv_sec;
-    entry.lastWrite.nanoseconds = static_cast<int32_t>(st.st_mtim.tv_nsec);
+    fillEntry(st, &entry);
     entries.push_back(std::move(entry));
   }
   int err = errno;

@@ -1,0 +1,105 @@
+#include "api/IndexListing.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+#include "api/ErrorReporter.h"
+#include "import/Alphabet.h"
+#include "index/DocInfo.h"
+#include "index/TextDB.h"
+#include "io/FileMode.h"
+#include "search/WordIterator.h"
+#include "trie/KeyFile.h"
+
+using namespace indexformat;
+
+namespace indexlisting {
+
+namespace {
+
+int openForReading(TextDB& db, const std::string& folder, uint32_t types, const char* what) {
+  if (db.setDirectory(folder) < 0 || db.open(filemode::kRead, types) < 0)
+    return apierror::report(what, folder, db.errorText());
+  return 0;
+}
+
+void copyText(char* to, size_t capacity, const std::string& from) {
+  size_t n = std::min(capacity - 1, from.size());
+  from.copy(to, n);
+  to[n] = '\0';
+}
+
+}  // namespace
+
+bool isEngineWord(const std::string& word) {
+  return word.empty() || word[0] == '!' || word.find('=') != std::string::npos ||
+         word == "xfirstword" || word == "xlastword" || word == "XFIRSTWORD" || word == "XLASTWORD";
+}
+
+int listWords(const std::string& folder, const std::string& pattern, bool allWords,
+              lxrWordListFn fn, uintptr_t data) {
+  TextDB db;
+  if (openForReading(db, folder, kHeaderFile | kKeyFile, "ListWords") < 0) return -1;
+  KeyFile& keys = db.keys();
+  int rc = 0;
+  if (!pattern.empty()) {
+    std::string folded = processAlphabet().translateRequest(pattern, "~#%&@?*()");
+    WordIterator it(keys);
+    WordHit hit;
+    for (int got = it.first(folded, &hit); got != 0; got = it.next(&hit)) {
+      if (got < 0) {
+        rc = apierror::report("ListWords", folder, "the word list could not be read");
+        break;
+      }
+      if (hit.id == 0 || (!allWords && isEngineWord(hit.word))) continue;
+      if (fn(data, hit.word.c_str(), hit.occurrences, hit.documents) != 0) break;
+    }
+  } else if (keys.first(kWordKind) == 0) {
+    char key[kMaxKeyBytes + 1];
+    do {
+      if (keys.getKind() != kWordKind) break;
+      TrieValue v;
+      if (keys.getKey(key, sizeof key) < 0 || keys.getValue(&v) < 0) {
+        rc = apierror::report("ListWords", folder, "the word list could not be read");
+        break;
+      }
+      if (v.v[0] == 0 || (!allWords && isEngineWord(key))) continue;
+      if (fn(data, key, v.v[1], v.v[2]) != 0) break;
+    } while (keys.next() == 0);
+  }
+  db.close();
+  db.unlock();
+  return rc;
+}
+
+int listDocuments(const std::string& folder, bool withCancelled, lxrDocumentListFn fn,
+                  uintptr_t data) {
+  TextDB db;
+  if (openForReading(db, folder, kHeaderFile | kDocFile, "ListDocuments") < 0) return -1;
+  const int32_t count = db.header().documentCount;
+  DocInfo d;
+  int rc = 0;
+  for (int32_t id = 1; id <= count; ++id) {
+    if (d.read(db, id, false) < 0) {
+      rc = apierror::report("ListDocuments", folder, "document " + std::to_string(id) + " could not be read");
+      break;
+    }
+    if (d.cancelled && !withCancelled) continue;
+    lxrDocumentInfo info{};
+    info.structSize = sizeof info;
+    info.docId = id;
+    info.fileSize = d.fileSize;
+    info.wordCount = d.wordCount;
+    info.cancelled = d.cancelled ? 1 : 0;
+    copyText(info.modDate, sizeof info.modDate, dosdate::text(d.modDate));
+    copyText(info.fileName, sizeof info.fileName, d.fileName);
+    copyText(info.title, sizeof info.title, d.title);
+    if (fn(data, &info) != 0) break;
+  }
+  db.close();
+  db.unlock();
+  return rc;
+}
+
+}  // namespace indexlisting

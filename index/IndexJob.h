@@ -1,0 +1,52 @@
+// IndexJob: one run of an index job record: creating the index when asked, removing
+// documents (listed ones, vanished ones), adding new and changed documents, and the progress
+// reports and the index log of it all. The engine interface fills the settings from the
+// engine's options. Depends on index/ and import/; never on search/ or the engine's entry
+// operations.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "index/MergeFile.h"
+#include "lexaurum/lexaurum.h"
+
+class ViewerTable;
+
+// What the job takes from the engine's options.
+struct IndexJobSettings {
+  int maxWordLength = 32;       // already clamped to 4..127
+  bool indexNumbers = true;
+  int binaryFiles = 2;          // 3: binary documents are not indexed
+  std::string noiseFile;        // the noise word file a new index starts with ("" none)
+  int64_t maxMergeBytes = 0;    // cap of MERGE.TMP; 0: the default
+  MergeSwitches mergeSwitches;
+  const ViewerTable* viewers = nullptr;  // null: the engine's registry
+};
+
+// Threads: one user at a time.
+class IndexJob {
+ public:
+  // `record` is the caller's: its cancel flag is read while the job runs (so a flag set by
+  // the caller's progress call-back, another thread or a signal handler reaches the job),
+  // and its other fields are copied now. `folder` is the index's folder when the record's
+  // path is empty (an index found by name).
+  IndexJob(lxrIndexJob* record, IndexJobSettings settings, const std::string& folder = "");
+
+  // Creates the index when asked, then adds and removes documents. 0 or -1.
+  int run();
+  // The add and remove part of the job. 0 or -1.
+  int doAdd();
+
+  // The folder of the index (the record's path, made absolute).
+  const std::string& indexFolder() const { return folder_; }
+  const lxrIndexJob& record() const { return copy_; }
+  lxrJobBase* caller() { return &caller_->base; }
+  const IndexJobSettings& settings() const { return settings_; }
+
+ private:
+  lxrIndexJob* caller_;
+  lxrIndexJob copy_;
+  IndexJobSettings settings_;
+  std::string folder_;
+};

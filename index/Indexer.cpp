@@ -1,0 +1,505 @@
+#include "index/Indexer.h"
+
+#include <algorithm>
+#include <cinttypes>
+#include <cstdio>
+#include <cstring>
+
+#include "import/LineLayout.h"
+#include "import/ViewerTable.h"
+#include "index/IndexJob.h"
+#include "index/IndexMaker.h"
+#include "io/FileMode.h"
+#include "objects/MessageTable.h"
+#include "objects/StringSet.h"
+#include "objects/Trace.h"
+#include "objects/UserCallbacks.h"
+#include "platform/Platform.h"
+
+using namespace indexformat;
+
+namespace {
+
+constexpr uint32_t kUpdateTypes = kHeaderFile | kDocFile | kKeyFile | kRefFile | kNoiseFile;
+constexpr int kUpdateMode = filemode::kRead | filemode::kWrite | filemode::kDenyNone;
+
+void copyText(char* to, size_t capacity, const std::string& from) {
+  size_t n = std::min(capacity - 1, from.size());
+  from.copy(to, n);
+  to[n] = '\0';
+}
+
+std::string folderOf(const std::string& name) {
+  size_t slash = name.rfind('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : name.substr(0, slash);
+}
+
+std::string baseName(const std::string& name) {
+  size_t slash = name.rfind('/');
+  return slash == std::string::npos ? name : name.substr(slash + 1);
+}
+
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+}  // namespace
+
+Indexer::Indexer(IndexJob& job)
+    : job_(job), caller_(job.caller()), spec_(), maxWordLength_(job.settings().maxWordLength) {
+  progress_.structSize = sizeof progress_;
+  relay_.structSize = sizeof relay_;
+  relay_.pReportCallBack = &Indexer::relay;
+  relay_.pReportData = reinterpret_cast<uintptr_t>(this);
+}
+
+Indexer::~Indexer() {
+  sorter_.reset();
+  words_.reset();
+  if (dbOpen_) {
+    db_.failUpdate();
+    db_.close();
+  }
+}
+
+int64_t Indexer::neededKBytes(int64_t bytes) {
+  constexpr int64_t kTenMB = 10485760;
+  return (std::min(bytes, kTenMB) + std::max<int64_t>(bytes - kTenMB, 0) / 2 + 2097152) / 1024;
+}
+
+std::string Indexer::numberWord(const std::string& word) {
+  uint64_t value = 0;
+  for (char c : word) {
+    if (!isDigit(c)) break;
+    value = std::min<uint64_t>(value * 10 + static_cast<uint64_t>(c - '0'), 0xFFFFFFFFu);
+  }
+  char text[16];
+  std::snprintf(text, sizeof text, "!i%08" PRIx64, value);
+  return text;
+}
+
+// ---- Progress ----
+
+int32_t Indexer::cancelFlag() const {
+  if (immediate_) return kImmediate;
+  return __atomic_load_n(&caller_->cancelFlag, __ATOMIC_RELAXED);
+}
+
+void Indexer::abortImmediately() {
+  immediate_ = true;
+  __atomic_store_n(&caller_->cancelFlag, kImmediate, __ATOMIC_RELAXED);
+  relay_.cancelFlag = kImmediate;
+}
+
+void Indexer::setPhase(int phase) {
+  progress_.phase = phase;
+  if (phase == loggedPhase_) return;
+  loggedPhase_ = phase;
+  switch (phase) {
+    case 1:
+      log_.line("Begin Indexing: index = " + job_.indexFolder());
+      log_.timeLine();
+      break;
+    case 2: log_.line("Creating Index: index = " + job_.indexFolder()); break;
+    case 5: log_.line("Storing words in index"); break;
+    case 6: log_.line("Merging: " + std::to_string(progress_.percentDone) + " percent done indexing"); break;
+    case 7:
+      log_.line("Compressing: " + std::to_string(progress_.percentDone) + " percent done compressing ");
+      break;
+    default: break;
+  }
+  log_.flush();
+}
+
+void Indexer::report(int code) {
+  progress_.statusCode = code;
+  if (caller_->pReportCallBack) caller_->pReportCallBack(caller_->pReportData, &progress_);
+  relay_.cancelFlag = cancelFlag();
+}
+
+void Indexer::relay(uintptr_t data, void* progress) {
+  auto* self = reinterpret_cast<Indexer*>(data);
+  (void)progress;  // always the indexer's own record
+  if (self->progress_.phase != self->loggedPhase_) self->setPhase(self->progress_.phase);
+  self->report(self->progress_.statusCode);
+}
+
+// ---- The job ----
+
+int Indexer::addDocs() {
+  if (setup() < 0) {
+    finishJob(true);
+    return -1;
+  }
+  const lxrIndexJob& record = job_.record();
+  if (record.removeDeleted && !immediate_) removeDeletedFiles();
+  if (record.removeListed && !immediate_) removeListed();
+  if (record.add && toIndex_.count() > 0 && !immediate_) {
+    setPhase(4);
+    toIndex_.rewind();
+    FoundFile file;
+    while (cancelFlag() == 0) {
+      int rc = toIndex_.next(&file);
+      if (rc == 0) break;
+      if (rc < 0) {
+        log_.line("The list of files to index could not be read back.");
+        abortImmediately();
+        break;
+      }
+      if (indexFile(file) < 0) break;
+    }
+  }
+  if (sorter_ && cancelFlag() != kImmediate) {
+    relay_.cancelFlag = cancelFlag();
+    if (sorter_->flushAndMerge(&relay_) < 0) abortImmediately();
+  }
+  if (!immediate_ && cancelFlag() != kImmediate) cancelDocs();
+  bool aborted = immediate_ || cancelFlag() == kImmediate;
+  finishJob(aborted);
+  return aborted || !committed_ ? -1 : 0;
+}
+
+int Indexer::setup() {
+  trace::text("Indexer::setup()");
+  const lxrIndexJob& record = job_.record();
+  const std::string& folder = job_.indexFolder();
+  if (platform::makeDirectories(folder.c_str()) < 0) {
+    messages::showError(1, {folder, platform::errorText(platform::lastError())});
+    return -1;
+  }
+  // A new index replaces whatever index the folder held, its log included: the log is
+  // opened once the index is made.
+  if (record.create) {
+    IndexRequest request;
+    request.folder = folder;
+    request.name = std::string(record.indexName, strnlen(record.indexName, sizeof record.indexName));
+    request.caseSensitive = record.caseSensitive != 0;
+    request.accentSensitive = record.accentSensitive != 0;
+    request.relativePaths = record.relativePaths != 0;
+    request.noiseFile = job_.settings().noiseFile;
+    IndexMaker maker;
+    if (maker.make(request) < 0) {
+      log_.open(folder);
+      setPhase(1);
+      log_.line("The index could not be created: " + maker.errorText());
+      messages::showError(1, {folder, maker.errorText()});
+      return -1;
+    }
+  }
+  log_.open(folder);
+  setPhase(1);
+  if (record.create) setPhase(2);
+  db_.setDirectory(folder);
+  if (db_.open(kUpdateMode, kUpdateTypes) < 0) {
+    log_.line("The index could not be opened: " + db_.errorText());
+    ui::showError(db_.errorText().c_str());
+    db_.close();
+    return -1;
+  }
+  dbOpen_ = true;
+  noise_.loadForIndex(db_.noiseText());
+  tempFolder_ = folder;
+  if (record.tempFileDir && record.tempFileDir[0] && platform::directoryExists(record.tempFileDir))
+    tempFolder_ = absolutePath(record.tempFileDir);
+  int64_t freeBytes = platform::freeDiskSpace(folder.c_str());
+  progress_.freeDiskKBytes = freeBytes < 0 ? -1 : freeBytes / 1024;
+  if (record.add && setupForAdd() < 0) return -1;
+  return 0;
+}
+
+int Indexer::setupForAdd() {
+  // The folding of the index's flags was set when the index was opened.
+  if (listFilesToIndex() < 0) return -1;
+  if (cancelFlag() != 0) {
+    log_.line("Indexing cancelled...");
+    return -1;
+  }
+  int64_t need = neededKBytes(progress_.bytesToIndex);
+  if (progress_.freeDiskKBytes < need) {
+    std::string freeText =
+        progress_.freeDiskKBytes < 0 ? "???" : std::to_string(progress_.freeDiskKBytes / 1024);
+    if (!messages::ask(2, {job_.indexFolder(), std::to_string((need + 1023) / 1024), freeText}, true)) {
+      log_.line("Indexing cancelled: not enough disk space");
+      return -1;
+    }
+  }
+  sorter_ = std::make_unique<XWordSorter>(db_, &progress_, kSorterReserve, tempFolder_,
+                                          job_.settings().maxMergeBytes, job_.settings().mergeSwitches);
+  if (!sorter_->good()) {
+    messages::showError(106, {"(sorter)"});
+    sorter_.reset();
+    return -1;
+  }
+  const ViewerTable& viewers = job_.settings().viewers ? *job_.settings().viewers : ViewerTable::global();
+  words_ = std::make_unique<WordSource>(viewers, maxWordLength_);
+  trace::text("SetupForAdd done");
+  return 0;
+}
+
+int Indexer::listFilesToIndex() {
+  setPhase(3);
+  report(3004);
+  std::string error;
+  if (fileSpecificationOf(job_.record().toAdd, &spec_, &error) < 0) {
+    log_.line(error);
+    ui::showError(error.c_str());
+    return -1;
+  }
+  // The folders and filters of each add are kept with the index, so an update can repeat
+  // them; a job that names nothing repeats what was kept.
+  StringSet includes, excludes, folders;
+  db_.readFilters(&includes, &excludes, &folders);
+  if (spec_.empty()) {
+    for (int i = 0; i < folders.count(); ++i) spec_.folders.push_back(folders.at(i));
+    if (spec_.includes.empty() && spec_.excludes.empty()) {
+      for (int i = 0; i < includes.count(); ++i) spec_.includes.push_back(includes.at(i));
+      for (int i = 0; i < excludes.count(); ++i) spec_.excludes.push_back(excludes.at(i));
+    }
+  } else if (!spec_.folders.empty()) {
+    for (const std::string& f : spec_.folders)
+      if (folders.find(f.c_str()) == 0) folders.add(f);
+    includes.clear();
+    excludes.clear();
+    for (const std::string& p : spec_.includes) includes.add(p);
+    for (const std::string& p : spec_.excludes) excludes.add(p);
+    if (db_.writeFilters(&includes, &excludes, &folders) < 0) {
+      log_.line("The index's folders and filters could not be saved.");
+      return -1;
+    }
+  }
+  if (selected_.create(tempFolder_ + "/FILELIST.TMP") < 0 ||
+      toIndex_.create(tempFolder_ + "/TOINDEX.TMP") < 0) {
+    messages::showError(3);
+    return -1;
+  }
+  selection_ = FileSelection(spec_);
+  selection_.skipFolder(job_.indexFolder());
+  selection_.skipFolder(tempFolder_);
+  int rc = selection_.walk(
+      [this](const FoundFile& f) {
+        if (selected_.append(f) < 0) return -1;
+        if (++progress_.filesSelected % kFilesPerReport == 0) report(3004);
+        return 0;
+      },
+      [this] { return cancelFlag() != 0; });
+  if (rc < 0 && cancelFlag() == 0) {
+    messages::showError(3);
+    return -1;
+  }
+  for (const std::string& name : selection_.unreadableNames())
+    log_.docLine(name + " could not be read");
+  if (checkFilesSelected() < 0) return -1;
+  log_.line("Files to be indexed: " + std::to_string(progress_.filesToIndex));
+  return 0;
+}
+
+int Indexer::checkFilesSelected() {
+  trace::text("checkFilesSelected()");
+  if (selected_.rewind() < 0) {
+    messages::showError(3);
+    return -1;
+  }
+  FoundFile file;
+  DocInfo old;
+  int rc;
+  while (cancelFlag() == 0 && (rc = selected_.next(&file)) == 1) {
+    ++progress_.filesChecked;
+    bool found = old.findByName(db_, file.name) == 0 && !old.cancelled;
+    if (found && old.modDate == file.modDate) {
+      // Unchanged: the size alone does not make a file new.
+    } else {
+      if (found) {
+        log_.docLine(file.name + " reindexed because " + dosdate::text(old.modDate) + " != " +
+                     dosdate::text(file.modDate));
+        cancelList_.push_back(old.docId);
+      } else {
+        log_.docLine(file.name + " added to index (new file)");
+      }
+      if (toIndex_.append(file) < 0) {
+        messages::showError(3);
+        return -1;
+      }
+      ++progress_.filesToIndex;
+      progress_.bytesToIndex += file.size;
+    }
+    if (progress_.filesChecked % kFilesPerReport == 0) report(3004);
+  }
+  report(3004);
+  log_.line("Checking Files: " + std::to_string(progress_.filesChecked) + " of " +
+            std::to_string(progress_.filesSelected));
+  selected_.remove();
+  trace::text("CheckFilesSelected Done");
+  return 0;
+}
+
+int Indexer::indexFile(const FoundFile& file) {
+  trace::text("Indexer::indexFile " + file.name);
+  copyText(progress_.fileName, sizeof progress_.fileName, baseName(file.name));
+  copyText(progress_.filePath, sizeof progress_.filePath, folderOf(file.name));
+  copyText(progress_.fileType, sizeof progress_.fileType, "Unknown");
+  progress_.fileSize = file.size;
+  progress_.bytesRead = 0;
+  progress_.wordCount = 0;
+  int rc = 0;
+  if (words_->open(file.name) < 0) {
+    ++progress_.openFailures;
+    copyText(progress_.errorText, sizeof progress_.errorText, words_->errorText());
+    log_.docLine("File open failed: " + file.name + " (" + words_->errorText() + ")");
+    report(3010);
+  } else {
+    rc = indexDoc(file);
+  }
+  words_->close();
+  bytesDone_ += file.size;
+  if (progress_.bytesToIndex > 0)
+    progress_.percentDone = static_cast<int32_t>(std::min<int64_t>(100, bytesDone_ * 100 / progress_.bytesToIndex));
+  return rc;
+}
+
+int Indexer::indexDoc(const FoundFile& file) {
+  std::string start = "indexDoc " + file.name + " ...";
+  trace::text(start);
+  copyText(progress_.fileType, sizeof progress_.fileType, words_->typeName());
+  log_.line("Indexing File: " + baseName(file.name));
+  log_.docLine("Location: " + folderOf(file.name));
+  log_.docLine("Type:     " + words_->typeName());
+  log_.docLine("Size:     " + std::to_string(file.size));
+  report(3007);
+  if (words_->fileInfo().binary && job_.settings().binaryFiles == 3) {
+    ++progress_.binaryFilesSkipped;
+    ++progress_.filesIndexed;
+    log_.docLine("File is binary");
+    report(3011);
+    return 0;
+  }
+  int32_t docId = ++db_.header().documentCount;
+  if (addWord("xfirstword", docId, 1) < 0) return -1;
+  std::string word;
+  int32_t number = 0;
+  int sinceCheck = 0;
+  int32_t nextReport = kWordsPerCheck;
+  bool saidSave = false;
+  const bool numbers = job_.settings().indexNumbers;
+  while (words_->next(&word, &number)) {
+    if (++sinceCheck > kWordsPerCheck) {
+      sinceCheck = 0;
+      if (number >= nextReport) {
+        progress_.bytesRead = static_cast<int32_t>(std::min<int64_t>(words_->bytesRead(), file.size));
+        progress_.wordCount = number;
+        progress_.percentDone = file.size > 0 ? static_cast<int32_t>(int64_t{progress_.bytesRead} * 100 / file.size) : 100;
+        log_.docLine(std::to_string(progress_.bytesRead) + " bytes " + std::to_string(number) + " words ");
+        report(3008);
+        nextReport = number + kWordsPerCheck;
+      }
+      int32_t flag = cancelFlag();
+      if (flag == kImmediate) {
+        trace::text("indexDoc -- lxrAbortImmediate");
+        abortImmediately();
+        return -1;
+      }
+      if (flag != 0 && !saidSave) {
+        trace::text("indexDoc -- abort (not immediate)");
+        saidSave = true;
+      }
+    }
+    if (noise_.isNoise(word)) continue;
+    if (!isDigit(word[0])) {
+      if (addWord(word, docId, number) < 0) return -1;
+    } else if (numbers) {
+      if (addWord(word, docId, number) < 0 || addNumber(word, docId, number) < 0) return -1;
+    }
+  }
+  if (words_->failed())
+    log_.docLine("The file could not be read to its end: " + words_->errorText());
+  int32_t lastWord = std::max<int32_t>(words_->lastNumber(), 1);
+  progress_.wordCount = words_->lastNumber();
+  progress_.bytesRead = file.size;
+  progress_.percentDone = 100;
+  ++progress_.filesIndexed;
+  if (storeDocInfo(file, docId, lastWord) < 0) {
+    abortImmediately();
+    return -1;
+  }
+  log_.docLine("File " + baseName(file.name) + " done");
+  report(3009);
+  trace::text(start + "Done");
+  return 0;
+}
+
+int Indexer::addWord(const std::string& word, int32_t docId, int32_t number) {
+  relay_.cancelFlag = cancelFlag();
+  if (sorter_->add(word.data(), static_cast<int>(word.size()), docId, number, &relay_) < 0) {
+    abortImmediately();
+    return -1;
+  }
+  if (sorter_->mergeNeeded() && sorter_->flushAndMerge(&relay_) < 0) {
+    abortImmediately();
+    return -1;
+  }
+  return 0;
+}
+
+int Indexer::addNumber(const std::string& word, int32_t docId, int32_t number) {
+  std::string n = numberWord(word);
+  if (n == lastNumberWord_ && docId == lastNumberDoc_ && number == lastNumberAt_) return 0;
+  lastNumberWord_ = n;
+  lastNumberDoc_ = docId;
+  lastNumberAt_ = number;
+  return addWord(n, docId, number);
+}
+
+int Indexer::storeDocInfo(const FoundFile& file, int32_t docId, int32_t lastWord) {
+  DocInfo d;
+  d.setFromFile(file);
+  d.title = words_->fileInfo().title;
+  d.wordCount = lastWord;
+  d.docId = docId;
+  d.pathId = DocInfo::folderId(db_, folderOf(file.name));
+  if (d.pathId < 0 || d.write(db_, docId) < 0 || d.addName(db_) < 0) {
+    log_.docLine("The document's record could not be stored.");
+    return -1;
+  }
+  if (addWord("xlastword", docId, lastWord) < 0) return -1;
+  // Field words: the words of the file's name and its date, at word 1, so that conditions
+  // on them can be answered from the dictionary. '=' is never part of a word of the text.
+  std::string name = baseName(file.name);
+  textformat::WordSpan spans[textformat::kMaxWordsPerLine];
+  const auto* text = reinterpret_cast<const unsigned char*>(name.data());
+  int n = textformat::findWords(text, static_cast<int>(std::min<size_t>(name.size(), LineLayout::kMaxLineBytes)), spans);
+  for (int k = 0; k < n; ++k) {
+    std::string w = textformat::wordText(text, spans[k], maxWordLength_);
+    if (!w.empty() && addWord("xname=" + w, docId, 1) < 0) return -1;
+  }
+  std::string date = dosdate::text(file.modDate).substr(0, 10);
+  date.erase(std::remove(date.begin(), date.end(), '-'), date.end());
+  return addWord("xdate=" + date, docId, 1);
+}
+
+void Indexer::finishJob(bool aborted) {
+  sorter_.reset();
+  words_.reset();
+  selected_.remove();
+  toIndex_.remove();
+  if (dbOpen_) {
+    if (aborted) {
+      db_.failUpdate();
+    } else {
+      db_.header().updated = static_cast<int32_t>(platform::now());
+    }
+    bool failed = db_.updateFailed();
+    committed_ = db_.close() == 0 && !failed && !aborted;
+    if (!aborted && !committed_) log_.line("The update could not be completed: " + db_.errorText());
+    dbOpen_ = false;
+  }
+  progress_.percentDone = 100;
+  setPhase(8);
+  log_.line("Done indexing ");
+  log_.docLine(std::to_string(progress_.binaryFilesSkipped) + " binary files skipped");
+  log_.docLine(std::to_string(progress_.openFailures) + " open failures ");
+  log_.docLine(std::to_string(progress_.encryptedFilesSkipped) + " encrypted files skipped");
+  if (aborted) log_.line(cancelFlag() == kImmediate ? "Index job aborted (immediate)" : "Index job failed");
+  else if (cancelFlag() != 0) log_.line("Index job aborted (save)");
+  log_.timeLine();
+  report(3013);
+  log_.close();
+  trace::text("addDocs done");
+}
