@@ -21,6 +21,9 @@ struct IndexJobSettings {
   std::string noiseFile;        // the noise word file a new index starts with ("" none)
   int64_t maxMergeBytes = 0;    // cap of MERGE.TMP; 0: the default
   MergeSwitches mergeSwitches;
+  // Bytes of the sorter's 1 MB ceiling left to the rest of the program: the sorter's buffer
+  // is what remains, at most 512 KB. Tests raise it to force many tracks and merges.
+  int32_t sorterReserve = 65500;
   const ViewerTable* viewers = nullptr;  // null: the engine's registry
 };
 

@@ -222,7 +222,7 @@ int Indexer::setupForAdd() {
       return -1;
     }
   }
-  sorter_ = std::make_unique<XWordSorter>(db_, &progress_, kSorterReserve, tempFolder_,
+  sorter_ = std::make_unique<XWordSorter>(db_, &progress_, job_.settings().sorterReserve, tempFolder_,
                                           job_.settings().maxMergeBytes, job_.settings().mergeSwitches);
   if (!sorter_->good()) {
     messages::showError(106, {"(sorter)"});

@@ -26,7 +26,6 @@ class IndexJob;
 // Threads: one user at a time; made and destroyed by IndexJob::doAdd.
 class Indexer {
  public:
-  static constexpr int32_t kSorterReserve = 65500;
   static constexpr int kWordsPerCheck = 500;
   static constexpr int kFilesPerReport = 100;
   static constexpr int kImmediate = -2;  // the cancel flag's "abort immediately"

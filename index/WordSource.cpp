@@ -28,7 +28,7 @@ void WordSource::close() {
 
 std::string WordSource::typeName() const {
   const ViewerEntry* f = doc_.format();
-  if (!f || !f->info.name || !f->info.name[0]) return "Unknown";
+  if (!f || !f->info.name[0]) return "Unknown";
   return f->info.name;
 }
 

@@ -1,0 +1,249 @@
+// Index jobs end to end on small folders: which files are (re)indexed, how words are
+// numbered, how the two kinds of abort leave the index, and a run of many jobs with many
+// merges checked word by word against a model of the documents.
+#include <sys/stat.h>
+#include <utime.h>
+
+#include <map>
+#include <random>
+#include <sstream>
+#include <set>
+
+#include "IndexDbFixture.h"
+#include "import/BuiltinViewers.h"
+#include "import/ViewerTable.h"
+#include "index/IndexJob.h"
+#include "index/Indexer.h"
+#include "index/RefReader.h"
+
+using namespace indextest;
+using namespace indexformat;
+
+namespace {
+
+using Refs = std::map<int32_t, std::set<int32_t>>;  // document -> word numbers
+
+void setModTime(const std::string& name, std::time_t t) {
+  struct utimbuf times{t, t};
+  ASSERT_EQ(0, utime(name.c_str(), &times));
+}
+
+struct Cancel {
+  int afterDocs = -1;   // set the flag when this many documents are done
+  int32_t flag = 0;
+  lxrIndexJob* job = nullptr;
+};
+
+void onProgress(uintptr_t data, void* record) {
+  auto* c = reinterpret_cast<Cancel*>(data);
+  auto* p = static_cast<lxrIndexProgressInfo*>(record);
+  if (c->afterDocs >= 0 && p->statusCode == 3009 && p->filesIndexed >= c->afterDocs)
+    c->job->base.cancelFlag = c->flag;
+}
+
+class IndexJobTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    builtinviewers::registerAll(viewers_);
+    settings_.viewers = &viewers_;
+    settings_.noiseFile = testsupport::sourcePath("data/LEXAURUM.NOI");
+    docs_ = dir_.file("docs");
+    index_ = dir_.file("ix");
+    platform::makeDirectories(docs_.c_str());
+  }
+
+  std::string doc(const std::string& name, const std::string& text) {
+    std::string path = docs_ + "/" + name;
+    testsupport::writeFile(path, text);
+    return path;
+  }
+
+  int run(bool create, Cancel* cancel = nullptr, bool removeDeleted = false) {
+    lxrIndexJob job{};
+    job.base.structSize = sizeof job;
+    std::snprintf(job.indexPath, sizeof job.indexPath, "%s", index_.c_str());
+    std::snprintf(job.indexName, sizeof job.indexName, "test");
+    std::snprintf(job.toAdd.directory, sizeof job.toAdd.directory, "%s", docs_.c_str());
+    job.create = create;
+    job.add = 1;
+    job.removeDeleted = removeDeleted;
+    if (cancel) {
+      cancel->job = &job;
+      job.base.pReportCallBack = onProgress;
+      job.base.pReportData = reinterpret_cast<uintptr_t>(cancel);
+    }
+    IndexJob j(&job, settings_);
+    return j.run();
+  }
+
+  // Every reference of `word`, all blocks of its chain.
+  Refs refs(const std::string& word) {
+    TextDB db;
+    db.setDirectory(index_);
+    Refs out;
+    if (db.open(kReadMode, kMainTypes) < 0) return out;
+    TrieValue v;
+    if (db.keys().find(kWordKind, word.c_str(), &v) < 0) return out;
+    RefReader r(db.refFile());
+    EXPECT_EQ(0, r.position(v.v[0]));
+    for (int32_t id; (id = r.nextId()) > 0;) {
+      CiteTable t;
+      r.readAll(t);
+      for (int32_t p : t) out[id].insert(p);
+    }
+    EXPECT_FALSE(r.damaged()) << word;
+    return out;
+  }
+
+  IndexHeader header() {
+    TextDB db;
+    db.setDirectory(index_);
+    EXPECT_EQ(0, db.open(kReadMode, kHeaderFile));
+    return db.header();
+  }
+
+  bool cancelled(int32_t id) {
+    TextDB db;
+    db.setDirectory(index_);
+    EXPECT_EQ(0, db.open(kReadMode, kMainTypes));
+    DocInfo d;
+    EXPECT_EQ(0, d.read(db, id, false));
+    return d.cancelled;
+  }
+
+  testsupport::TempDir dir_;
+  ViewerTable viewers_;
+  IndexJobSettings settings_;
+  std::string docs_, index_;
+};
+
+}  // namespace
+
+TEST_F(IndexJobTest, ModificationDateNotSizeDecidesReindexing) {
+  std::string a = doc("a.txt", "alpha one\n");
+  std::string b = doc("b.txt", "beta one\n");
+  setModTime(a, 1700000000);
+  setModTime(b, 1700000000);
+  ASSERT_EQ(0, run(true));
+  ASSERT_EQ(2, header().documentCount);
+
+  testsupport::writeFile(a, "gamma one\n");   // same size, new date
+  setModTime(a, 1700000100);
+  testsupport::writeFile(b, "beta one two\n");  // new size, old date
+  setModTime(b, 1700000000);
+  ASSERT_EQ(0, run(false));
+
+  IndexHeader h = header();
+  EXPECT_EQ(3, h.documentCount);
+  EXPECT_EQ(1, h.obsoleteCount);
+  EXPECT_TRUE(cancelled(1));
+  EXPECT_FALSE(cancelled(2));
+  EXPECT_EQ((Refs{{3, {1}}}), refs("gamma"));
+  EXPECT_TRUE(refs("two").empty());
+  // A further run finds nothing to do.
+  ASSERT_EQ(0, run(false));
+  EXPECT_EQ(3, header().documentCount);
+}
+
+TEST_F(IndexJobTest, NumberingFieldWordsNoiseGapsAndNumberWords) {
+  doc("a.txt", "Harbour and quay 1996 3rd\n");
+  doc("b.txt", "!!! ... ???\n");
+  ASSERT_EQ(0, run(true));
+  // "and" is a noise word: "quay" keeps number 3.
+  EXPECT_EQ((Refs{{1, {1}}}), refs("harbour"));
+  EXPECT_TRUE(refs("and").empty());
+  EXPECT_EQ((Refs{{1, {3}}}), refs("quay"));
+  EXPECT_EQ((Refs{{1, {4}}}), refs("1996"));
+  EXPECT_EQ((Refs{{1, {4}}}), refs("!i000007cc"));
+  EXPECT_EQ((Refs{{1, {5}}}), refs("!i00000003"));
+  EXPECT_EQ((Refs{{1, {5}}}), refs("3rd"));
+  EXPECT_EQ((Refs{{1, {1}}, {2, {1}}}), refs("xfirstword"));
+  EXPECT_EQ((Refs{{1, {5}}, {2, {1}}}), refs("xlastword"));
+  EXPECT_EQ((Refs{{1, {1}}}), refs("xname=a"));
+
+  settings_.indexNumbers = false;
+  doc("c.txt", "Pier 1996 3rd\n");
+  ASSERT_EQ(0, run(false));
+  EXPECT_EQ((Refs{{1, {4}}}), refs("1996"));
+  EXPECT_EQ((Refs{{1, {5}}}), refs("3rd"));
+  EXPECT_EQ((Refs{{3, {1}}}), refs("pier"));
+  EXPECT_EQ((Refs{{1, {4}}}), refs("!i000007cc"));
+  EXPECT_EQ((Refs{{1, {5}}, {2, {1}}, {3, {3}}}), refs("xlastword"));
+}
+
+TEST_F(IndexJobTest, ImmediateAbortKeepsNothingSaveAbortKeepsFinishedDocuments) {
+  doc("a.txt", "first words\n");
+  ASSERT_EQ(0, run(true));
+  const Snapshot before = snapshot(index_);
+  for (const char* n : {"b.txt", "c.txt", "d.txt"}) doc(n, std::string("anchor ") + n + "\n");
+
+  Cancel immediate{1, Indexer::kImmediate};
+  EXPECT_EQ(-1, run(false, &immediate));
+  Snapshot after = snapshot(index_);
+  after.erase(kLogName);  // the log tells of the aborted run
+  Snapshot expected = before;
+  expected.erase(kLogName);
+  EXPECT_EQ("", differences(expected, after));
+  EXPECT_TRUE(refs("anchor").empty());
+
+  Cancel save{1, -1};
+  EXPECT_EQ(0, run(false, &save));
+  EXPECT_EQ(2, header().documentCount);
+  EXPECT_EQ((Refs{{2, {1}}}), refs("anchor"));
+  // The rest comes with the next run.
+  ASSERT_EQ(0, run(false));
+  EXPECT_EQ((Refs{{2, {1}}, {3, {1}}, {4, {1}}}), refs("anchor"));
+}
+
+TEST_F(IndexJobTest, VanishedFilesAreCancelledWhenAsked) {
+  std::string a = doc("a.txt", "keep\n");
+  std::string b = doc("b.txt", "gone\n");
+  ASSERT_EQ(0, run(true));
+  platform::removeFile(b.c_str());
+  ASSERT_EQ(0, run(false));
+  EXPECT_FALSE(cancelled(2));
+  ASSERT_EQ(0, run(false, nullptr, true));
+  EXPECT_TRUE(cancelled(2));
+  EXPECT_FALSE(cancelled(1));
+  EXPECT_EQ(1, header().obsoleteCount);
+}
+
+TEST_F(IndexJobTest, ManyMergesOverManyJobsMatchAModel) {
+  // A 4000-byte sorter buffer and the smallest merge file: many tracks and merges per job.
+  settings_.sorterReserve = XWordSorter::kBufferCeiling - 4000;
+  settings_.maxMergeBytes = 1;
+  std::mt19937 rng(8);
+  std::map<std::string, std::string> textOf;
+  std::map<std::string, Refs> model;
+  int32_t known = 0;
+  for (int jobNo = 0; jobNo < 4; ++jobNo) {
+    for (int k = 0; k < 12; ++k) {
+      std::string name = "f" + std::to_string(rng() % 30) + ".txt";
+      std::string text;
+      int words = 5 + static_cast<int>(rng() % 150);
+      for (int w = 0; w < words; ++w) {
+        text += "q";  // no noise word begins with q
+        text += static_cast<char>('a' + rng() % 26);
+        text += static_cast<char>('a' + rng() % (rng() % 2 ? 3 : 26));
+        text += w % 9 == 8 ? "\n" : " ";
+      }
+      setModTime(doc(name, text), 1700000000 + jobNo * 100 + k);
+      textOf[docs_ + "/" + name] = text;
+    }
+    ASSERT_EQ(0, run(jobNo == 0));
+    // The documents this job added, with the text their files had.
+    TextDB db;
+    db.setDirectory(index_);
+    ASSERT_EQ(0, db.open(kReadMode, kMainTypes));
+    for (int32_t id = known + 1; id <= db.header().documentCount; ++id) {
+      DocInfo d;
+      ASSERT_EQ(0, d.read(db, id, false));
+      std::istringstream words(textOf[d.fileName]);
+      int32_t n = 0;
+      for (std::string w; words >> w;) model[w][id].insert(++n);
+    }
+    known = db.header().documentCount;
+  }
+  ASSERT_GT(known, 30);
+  for (const auto& [word, expected] : model) EXPECT_EQ(expected, refs(word)) << word;
+}
