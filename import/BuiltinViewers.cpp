@@ -12,6 +12,9 @@
 #include "import/RtfImporter.h"
 #include "import/TextImporter.h"
 #include "import/ViewerTable.h"
+#include "import/WP42Importer.h"
+#include "import/WordPerfect6Importer.h"
+#include "import/WordPerfectImporter.h"
 #include "objects/Trace.h"
 
 namespace builtinviewers {
@@ -57,10 +60,10 @@ const Row kRows[] = {
     // 2
     {"Microsoft RTF", kRtf, "{\\RTF", 5, 100, nullptr, 0, nullptr, kInternal, makeRtfImport, 0, true},
     // 3, 4
-    {"WordPerfect 5.x", kWordPerfect5, "\xFFWPC", 4, 100, nullptr, 0, recognizeWordPerfect5, kInternal, makeFilteredImport},
-    {"WordPerfect 6.x", kWordPerfect6, "\xFFWPC", 4, 100, nullptr, 0, recognizeWordPerfect6, kInternal, makeFilteredImport},
+    {"WordPerfect 5.x", kWordPerfect5, "\xFFWPC", 4, 100, nullptr, 0, recognizeWordPerfect5, kInternal, makeWordPerfectImport},
+    {"WordPerfect 6.x", kWordPerfect6, "\xFFWPC", 4, 100, nullptr, 0, recognizeWordPerfect6, kInternal, makeWordPerfect6Import},
     // 5, 6, 7: chosen only through the file type table.
-    {"WordPerfect 4.2", kWordPerfect42, nullptr, 0, 0, nullptr, 0, nullptr, kInternal, makeFilteredImport},
+    {"WordPerfect 4.2", kWordPerfect42, nullptr, 0, 0, nullptr, 0, nullptr, kInternal, makeWP42Import},
     {"Ansi", kAnsi, nullptr, 0, 0, nullptr, 0, nullptr, kInternal, makeAnsiImport},
     {"Ascii", kAscii, nullptr, 0, 0, nullptr, 0, nullptr, kInternal, makeAsciiImport},
     // 8, 9
