@@ -247,3 +247,67 @@ TEST_F(IndexJobTest, ManyMergesOverManyJobsMatchAModel) {
   ASSERT_GT(known, 30);
   for (const auto& [word, expected] : model) EXPECT_EQ(expected, refs(word)) << word;
 }
+
+TEST_F(IndexJobTest, ReaderKeepsReadingWhileUpdatesRun) {
+  for (int k = 0; k < 20; ++k) doc("a" + std::to_string(k) + ".txt", "common first batch " + std::to_string(k) + "\n");
+  ASSERT_EQ(0, run(true));
+  int pipeFd[2];
+  ASSERT_EQ(0, pipe(pipeFd));
+  // The reader walks the whole index again and again: every document record, every word
+  // and every reference; it ends when it sees all 60 documents or after 60 s.
+  pid_t reader = spawn([&] {
+    close(pipeFd[0]);
+    int errors = 0;
+    bool told = false;
+    for (int round = 0; round < 100000; ++round) {
+      TextDB db;
+      db.setDirectory(index_);
+      if (db.open(kReadMode, kMainTypes) < 0) {
+        ++errors;
+        continue;
+      }
+      const int32_t count = db.header().documentCount;
+      for (int32_t id = 1; id <= count; ++id) {
+        DocInfo d;
+        if (d.read(db, id, false) < 0) ++errors;
+      }
+      KeyFile& keys = db.keys();
+      if (keys.first(kWordKind) == 0) {
+        do {
+          if (keys.getKind() != kWordKind) break;
+          TrieValue v;
+          if (keys.getValue(&v) < 0) ++errors;
+          if (v.v[0] == 0) continue;
+          RefReader r(db.refFile());
+          if (r.position(v.v[0]) < 0) ++errors;
+          for (int32_t id; (id = r.nextId()) > 0;) {
+            CiteTable t;
+            r.readAll(t);
+            if (id > count) ++errors;
+          }
+          if (r.damaged()) ++errors;
+        } while (keys.next() == 0);
+      }
+      if (!told) {
+        told = true;
+        (void)!write(pipeFd[1], "r", 1);  // the first round is done: let the writer start
+      }
+      if (count == 60) return errors == 0 ? 0 : 1;
+    }
+    return 2;
+  });
+  close(pipeFd[1]);
+  char c;
+  ASSERT_EQ(1, read(pipeFd[0], &c, 1));
+  close(pipeFd[0]);
+  for (int batch = 1; batch <= 2; ++batch) {
+    for (int k = 0; k < 20; ++k)
+      doc("b" + std::to_string(batch) + "_" + std::to_string(k) + ".txt",
+          "common later batch " + std::to_string(batch * 100 + k) + "\n");
+    ASSERT_EQ(0, run(false));
+  }
+  int status = 0;
+  ASSERT_EQ(reader, waitpid(reader, &status, 0));
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(0, WEXITSTATUS(status)) << "1: read errors, 2: the new documents never appeared";
+}

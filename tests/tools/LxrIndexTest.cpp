@@ -1,0 +1,147 @@
+// The index commands of lxr as a user runs them, and an update killed at random moments:
+// each time the index must open with the documents of the last completed update, and a
+// rerun must complete the update.
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <utime.h>
+#include <fcntl.h>
+
+#include <chrono>
+#include <filesystem>
+#include <random>
+#include <string>
+#include <thread>
+
+#include <gtest/gtest.h>
+
+#include "tests/support/TempDir.h"
+#include "tests/support/ToolRun.h"
+
+namespace {
+
+using testsupport::ToolRun;
+namespace fs = std::filesystem;
+
+ToolRun lxr(const std::string& privateDir, const std::string& args) {
+  return testsupport::runLxr(privateDir, args);
+}
+
+bool has(const ToolRun& r, const std::string& text) { return r.output.find(text) != std::string::npos; }
+
+// A small corpus: `count` files of a few hundred words each from a fixed vocabulary.
+void writeCorpus(const std::string& folder, int count, int seed, const std::string& prefix) {
+  fs::create_directories(folder);
+  std::mt19937 rng(static_cast<unsigned>(seed));
+  static const char* kWords[] = {"harbour", "tide", "quay", "pilot", "vessel", "cargo", "anchor",
+                                 "beacon", "channel", "dredge", "survey", "buoy", "crane", "dock"};
+  for (int i = 0; i < count; ++i) {
+    std::string text;
+    int n = 200 + static_cast<int>(rng() % 400);
+    for (int w = 0; w < n; ++w) {
+      text += kWords[rng() % 14];
+      text += std::to_string(rng() % 50);
+      text += w % 12 == 11 ? "\n" : " ";
+    }
+    std::string name = folder + "/" + prefix + std::to_string(i) + ".txt";
+    testsupport::writeFile(name, text);
+    struct utimbuf t{1700000000 + i, 1700000000 + i};
+    utime(name.c_str(), &t);
+  }
+}
+
+// What a user sees of an index: its documents and its words with their counts.
+std::string contents(const std::string& priv, const std::string& index) {
+  ToolRun files = lxr(priv, "files " + index);
+  ToolRun words = lxr(priv, "words " + index);
+  if (files.status != 0 || words.status != 0) return "unreadable: " + files.output + words.output;
+  return files.output + words.output;
+}
+
+}  // namespace
+
+TEST(LxrIndexTest, CreatesAddsUpdatesRemovesAndLists) {
+  testsupport::TempDir dir;
+  std::string priv = dir.file("p"), index = dir.file("ix"), docs = dir.file("docs");
+  writeCorpus(docs, 3, 1, "d");
+  testsupport::writeFile(docs + "/skip.log", "harbour\n");
+  EXPECT_EQ(2, lxr(priv, "add " + index).status) << "no folder named";
+  ToolRun add = lxr(priv, "add " + index + " " + docs + " --exclude '*.log'");
+  ASSERT_EQ(0, add.status) << add.output;
+  EXPECT_EQ("", add.output) << "quiet when not on a terminal";
+  ToolRun info = lxr(priv, "info " + index);
+  EXPECT_TRUE(has(info, "Documents:    3")) << info.output;
+  ToolRun files = lxr(priv, "files " + index);
+  EXPECT_TRUE(has(files, docs + "/d0.txt"));
+  EXPECT_FALSE(has(files, "skip.log"));
+  ToolRun words = lxr(priv, "words " + index + " --match 'harb*'");
+  EXPECT_TRUE(has(words, "harbour"));
+  EXPECT_FALSE(has(words, "tide"));
+
+  // An update repeats the folder and its filter; a removal takes a listed file out.
+  writeCorpus(docs, 1, 2, "e");
+  ASSERT_EQ(0, lxr(priv, "update " + index).status);
+  testsupport::writeFile(dir.file("gone.lst"), docs + "/d1.txt\n");
+  ASSERT_EQ(0, lxr(priv, "remove " + index + " --list " + dir.file("gone.lst")).status);
+  info = lxr(priv, "info " + index);
+  EXPECT_TRUE(has(info, "Documents:    3")) << info.output;
+  EXPECT_TRUE(has(info, "Removed:      1")) << info.output;
+  EXPECT_FALSE(has(lxr(priv, "files " + index), "d1.txt"));
+  EXPECT_TRUE(has(lxr(priv, "files " + index + " --all"), "d1.txt (removed)"));
+  EXPECT_EQ(1, lxr(priv, "update " + dir.file("nowhere")).status);
+}
+
+TEST(LxrIndexTest, UpdateKilledAtRandomMomentsLeavesBeforeOrAfter) {
+  testsupport::TempDir dir;
+  std::string priv = dir.file("p"), docs = dir.file("docs");
+  std::string pristine = dir.file("pristine"), index = dir.file("ix");
+  writeCorpus(docs, 40, 3, "a");
+  ASSERT_EQ(0, lxr(priv, "add " + pristine + " " + docs).status);
+  const std::string before = contents(priv, pristine);
+  // The update: new files and rewritten ones.
+  writeCorpus(docs, 60, 4, "b");
+  writeCorpus(docs, 10, 5, "a");
+  for (int i = 0; i < 10; ++i) {
+    struct utimbuf t{1800000000 + i, 1800000000 + i};
+    utime((docs + "/a" + std::to_string(i) + ".txt").c_str(), &t);
+  }
+  auto restore = [&] {
+    fs::remove_all(index);
+    fs::copy(pristine, index, fs::copy_options::recursive);
+  };
+  restore();
+  auto start = std::chrono::steady_clock::now();
+  ASSERT_EQ(0, lxr(priv, "update " + index).status);
+  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  const std::string after = contents(priv, index);
+  ASSERT_NE(before, after);
+
+  std::mt19937 rng(20261208);
+  const std::string tool = testsupport::binaryPath("tools/lxr");
+  int sawBefore = 0, sawAfter = 0;
+  for (int round = 0; round < 20; ++round) {
+    restore();
+    pid_t child = fork();
+    if (child == 0) {
+      int null = open("/dev/null", O_WRONLY);
+      dup2(null, 1);
+      dup2(null, 2);
+      execl(tool.c_str(), tool.c_str(), "--dir", priv.c_str(), "update", index.c_str(), (char*)nullptr);
+      _exit(127);
+    }
+    std::uniform_real_distribution<double> moment(0.0, seconds * 1.1);
+    std::this_thread::sleep_for(std::chrono::duration<double>(moment(rng)));
+    kill(child, SIGKILL);
+    int status = 0;
+    waitpid(child, &status, 0);
+    std::string seen = contents(priv, index);
+    if (seen == before) ++sawBefore;
+    else if (seen == after) ++sawAfter;
+    else ADD_FAILURE() << "round " << round << ": neither before nor after\n" << seen;
+    ASSERT_EQ(0, lxr(priv, "update " + index).status) << "round " << round;
+    EXPECT_EQ(after, contents(priv, index)) << "round " << round;
+  }
+  // The moments must fall inside the update, not all before or after it.
+  EXPECT_GT(sawBefore, 0);
+}
