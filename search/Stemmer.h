@@ -25,7 +25,7 @@ class Stemmer {
   static constexpr size_t kMaxFileBytes = 1u << 20;
   // Stemming stops before a rule would make the word longer than this (rules that keep
   // adding to a word would otherwise grow it by up to 512 replacements).
-  static constexpr size_t kMaxStemBytes = 1024;
+  static constexpr size_t kMaxStemBytes = 256;
 
   // Reads the rules file. 0; -1 when it cannot be read (no rules are left) or a rule line is
   // malformed (the rules before it are kept).
