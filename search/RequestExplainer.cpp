@@ -1,0 +1,87 @@
+// RequestExplainer: the explanation's lines and the character set conversions.
+#include "search/RequestExplainer.h"
+
+#include <cstdint>
+
+#include "import/CodePage.h"
+#include "search/ConstraintSet.h"
+#include "search/SearchTree.h"
+#include "search/TreePrinter.h"
+
+namespace requestexplainer {
+
+namespace {
+
+// Unicode code points of Windows-1252 bytes 0x80 to 0x9F; 0 where the byte has none.
+constexpr uint16_t kHighControls[32] = {
+    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+
+void appendUtf8(uint32_t cp, std::string* out) {
+  if (cp < 0x80) {
+    *out += static_cast<char>(cp);
+  } else if (cp < 0x800) {
+    *out += static_cast<char>(0xC0 | (cp >> 6));
+    *out += static_cast<char>(0x80 | (cp & 0x3F));
+  } else {
+    *out += static_cast<char>(0xE0 | (cp >> 12));
+    *out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    *out += static_cast<char>(0x80 | (cp & 0x3F));
+  }
+}
+
+}  // namespace
+
+std::string toEngineText(const std::string& utf8) {
+  std::string out;
+  if (codepage::convert("UTF-8", reinterpret_cast<const uint8_t*>(utf8.data()), utf8.size(),
+                        &out) < 0) {
+    for (char c : utf8) out += static_cast<unsigned char>(c) < 0x80 ? c : ' ';
+  }
+  return out;
+}
+
+std::string toUtf8(const std::string& engineText) {
+  std::string out;
+  for (char ch : engineText) {
+    unsigned char c = static_cast<unsigned char>(ch);
+    uint32_t cp = c;
+    if (c >= 0x80 && c < 0xA0) cp = kHighControls[c - 0x80] ? kHighControls[c - 0x80] : ' ';
+    appendUtf8(cp, &out);
+  }
+  return out;
+}
+
+int explain(const std::string& utf8Request, const RequestSettings& settings, std::string* out) {
+  RequestSettings quiet = settings;
+  quiet.showMessages = false;
+  SearchTree tree;
+  std::string text;
+  int rc = tree.parse(toEngineText(utf8Request), "", quiet);
+  if (rc < 0) {
+    text = tree.message().empty() ? std::string("The request holds no words.") : tree.message();
+    if (text.empty() || text.back() != '\n') text += "\n";
+    *out = toUtf8(text);
+    return kFaulty;
+  }
+  text = tree.print() + "\n";
+  for (const SearchNode* n : tree.leftovers())
+    text += "Not searched (no connector joins it to the request): " + treeprinter::print(n) +
+            "\n";
+  for (const SearchNode* f : tree.filterNodes()) {
+    text += "File conditions:\n";
+    std::string conditions = f->constraints ? f->constraints->describe() : "";
+    if (conditions.empty()) conditions = "(none)\n";
+    size_t pos = 0;
+    while (pos < conditions.size()) {
+      size_t end = conditions.find('\n', pos);
+      text += "  " + conditions.substr(pos, end - pos) + "\n";
+      pos = end + 1;
+    }
+  }
+  *out = toUtf8(text);
+  return kUnderstood;
+}
+
+}  // namespace requestexplainer

@@ -1,0 +1,143 @@
+// SearchTree: the order of the parse steps and what the tree keeps for the search.
+#include "search/SearchTree.h"
+
+#include "import/Alphabet.h"
+#include "objects/MessageTable.h"
+#include "objects/Trace.h"
+#include "search/ConstraintSet.h"
+#include "search/RequestLexer.h"
+#include "search/RequestText.h"
+#include "search/TreeBuilder.h"
+#include "search/TreeChecks.h"
+#include "search/TreeExpansion.h"
+#include "search/TreePrinter.h"
+#include "search/TreeWalk.h"
+
+namespace {
+
+// The words of an XFILTER clause in request order, as written (ranges not rewritten).
+std::vector<std::string> clauseWords(SearchNode* clause) {
+  std::vector<std::string> out;
+  std::vector<SearchNode*> stack;
+  SearchNode* n = clause;
+  while (n || !stack.empty()) {
+    while (n) {
+      stack.push_back(n);
+      n = n->left;
+    }
+    n = stack.back();
+    stack.pop_back();
+    if (n->hasOwnWord()) out.push_back(n->written);
+    n = n->right;
+  }
+  return out;
+}
+
+}  // namespace
+
+void SearchTree::clear() {
+  pool_.clear();
+  root_ = nullptr;
+  simple_.clear();
+  filters_.clear();
+  leftovers_.clear();
+  needsPositions_ = false;
+  parsedText_.clear();
+  errorBits_ = 0;
+  echo_.clear();
+  message_.clear();
+}
+
+int SearchTree::fail(int messageNumber, const std::string& argument, bool show) {
+  message_ = messages::text(messageNumber, {argument});
+  trace::line("SearchTree::parse failed: message %d", messageNumber);
+  if (show) messages::showError(messageNumber, {argument});
+  return -1;
+}
+
+std::string SearchTree::print() const { return treeprinter::print(root_); }
+
+void SearchTree::listNodes() {
+  simple_.clear();
+  filters_.clear();
+  needsPositions_ = false;
+  treechecks::markWordLike(root_);
+  // Mark the XFILTER clauses so that their words are neither searched nor counted.
+  std::vector<bool> inClause(static_cast<size_t>(pool_.count()), false);
+  treewalk::preOrder(root_, [&](SearchNode* n) {
+    if (n->kind != nodekind::kXFilter) return true;
+    filters_.push_back(n);
+    treewalk::preOrder(n, [&](SearchNode* m) {
+      inClause[static_cast<size_t>(m->id)] = true;
+      return true;
+    });
+    return false;
+  });
+  treewalk::postOrder(root_, [&](SearchNode* n) {
+    if (inClause[static_cast<size_t>(n->id)]) {
+      n->simple = false;
+      return;
+    }
+    if (n->simple) simple_.push_back(n);
+    switch (n->kind) {
+      case nodekind::kPhrase:
+      case nodekind::kContains:
+      case nodekind::kWithin:
+      case nodekind::kNot:
+      case nodekind::kNotWithin:
+        needsPositions_ = true;
+        break;
+      default:
+        break;
+    }
+  });
+}
+
+int SearchTree::parse(const std::string& request, const std::string& additional,
+                      const RequestSettings& settings) {
+  clear();
+  const Alphabet& alphabet = settings.alphabet ? *settings.alphabet : processAlphabet();
+  std::string text =
+      requesttext::prepare(request, additional, settings.options.natLangSearching);
+  if (settings.macroChar != '\0') {
+    std::string expanded, badName;
+    int rc = requesttext::expandMacros(text, settings.macroChar, settings.macros, alphabet,
+                                       &expanded, &badName);
+    if (rc != 0) return fail(rc, badName, settings.showMessages);
+    text = std::move(expanded);
+  }
+  parsedText_ = text;
+
+  RequestLexer lexer(&alphabet, settings.markers);
+  lexer.tokenize(text);
+  root_ = treebuilder::build(lexer.tokens(), pool_, &leftovers_);
+  if (!root_) return -1;  // nothing to search for
+
+  if (treechecks::unbalanced(text)) errorBits_ |= treechecks::kUnbalanced;
+  if (treewalk::height(root_) > kMaxHeight) {
+    errorBits_ |= treechecks::kTooComplex;
+  } else {
+    int added = 0;
+    treeexpansion::makeNotWithin(root_);
+    bool tooMany = treeexpansion::expandNaturalLanguage(root_, pool_, settings, &added) < 0;
+    if (!tooMany) {
+      treeexpansion::applyWordOptions(root_, settings);
+      tooMany = treeexpansion::expandSynonyms(root_, pool_, settings, &added) < 0;
+    }
+    if (tooMany || treewalk::height(root_) > kMaxHeight) errorBits_ |= treechecks::kTooComplex;
+  }
+  if (!(errorBits_ & treechecks::kTooComplex)) {
+    errorBits_ |= treechecks::checkOperands(root_, pool_);
+    listNodes();
+    for (SearchNode* f : filters_) {
+      f->constraints = std::make_unique<ConstraintSet>();
+      if (f->constraints->build(clauseWords(f->right)) > 0)
+        errorBits_ |= treechecks::kBadFileCondition;
+    }
+  }
+  if (errorBits_ != 0) {
+    echo_ = treechecks::echo(errorBits_, root_);
+    return fail(kRequestErrorMessage, echo_, settings.showMessages);
+  }
+  return 0;
+}
