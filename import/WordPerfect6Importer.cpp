@@ -3,7 +3,8 @@
 // ended by their own code) and variable-length groups (D0..EF: code, subgroup, 16-bit size
 // of the whole group, flags, optional packet numbers, ..., size, code). A note, comment,
 // header or footer group names a text packet of the index area; its text is converted in
-// place, to a bounded depth.
+// place, to a bounded depth and once per packet, so packets naming packets cannot multiply
+// the text.
 #include "import/WordPerfect6Importer.h"
 
 #include <cstdio>
@@ -65,6 +66,7 @@ class Wp6Parser {
   const WPCharMap& map_;
   wordperfect::Options options_;
   WordPerfectText out_;
+  std::vector<bool> packetUsed_;  // a packet's text comes in once, however often it is named
   int undo_ = 0;  // inside text kept only for undoing
   int depth_ = 0;
   int damage_ = 0;
@@ -178,6 +180,9 @@ bool Wp6Parser::packetText(int id, const char* label) {
   if (entryPos + entryBytes > file_.size()) return true;
   const uint8_t* e = file_.data() + entryPos;
   if (e[1] != ImportWordPerfect6::kTextPacketType) return true;
+  if (packetUsed_.empty()) packetUsed_.resize(static_cast<size_t>(ImportWordPerfect6::kMaxIndexEntries) + 1);
+  if (packetUsed_[static_cast<size_t>(id)]) return true;
+  packetUsed_[static_cast<size_t>(id)] = true;
   size_t dataBytes = le32(e + 6);
   size_t dataPos = le32(e + 10);
   if (dataPos > file_.size() || dataBytes > file_.size() - dataPos || dataBytes < kPacketHeadBytes) return true;

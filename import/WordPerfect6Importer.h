@@ -1,7 +1,7 @@
 // The WordPerfect 6.x importer: the document text of a WordPerfect 6 (and later) file as text
 // blocks, laid out as the 5.x importer lays out its text. The text of footnotes, endnotes,
 // comments, headers, footers and watermarks lives in text packets of the file's index
-// area; a function that names such a packet brings its text inline between brackets.
+// area; the first function that names such a packet brings its text inline between brackets.
 // Variable-length functions are checked against their trailing copy and end the text at
 // the first damaged one. Depends on import/Viewer and import/WordPerfectText.
 #pragma once

@@ -89,6 +89,10 @@ TEST(WordPerfect6ImporterTest, NoteGroupBringsItsTextPacketInline) {
   std::string note = wp6Group(0xD7, 0, 0x80, std::string("\x01\x01\x00", 3));
   EXPECT_EQ("See\n[Footnote: caf\xE9 note]\nend",
             textOf(wp6File("See" + note + "end", "caf\xF0\x29\x01\xF0\x80note"), "WordPerfect 6.x"));
+  // A packet named again (here three times by one group, then by another) comes in once,
+  // so packets naming packets cannot multiply the text.
+  std::string again = wp6Group(0xD7, 0, 0x80, std::string("\x03\x01\x00\x01\x00\x01\x00", 7));
+  EXPECT_EQ("a\n[Footnote: x]\nb", textOf(wp6File("a" + again + note + "b", "x"), "WordPerfect 6.x"));
   // Text kept only for undoing is not the document's.
   EXPECT_EQ("kept", textOf(wp6File(std::string("ke\xF1\x00\x01\x00\xF1gone\xF1\x01\x01\x00\xF1pt", 18), ""), "WordPerfect 6.x"));
 }
