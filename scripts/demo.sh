@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# Builds a Release build and runs the main job on the bundled sample data: today the engine
-# is initialised in a fresh private folder, its options are set and read back, two indexes
-# are added to the index library and listed, and the sample documents are recognised and
-# read through their importers (plain text, HTML, Rich Text).
+# Builds a Release build and runs the main job on the bundled sample data: the engine is
+# initialised in a fresh private folder, its options are set and read back, an index of the
+# sample documents (plain text, HTML, Rich Text) is made and listed with its documents and
+# words, and two documents are shown as the importers read them.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/deps.sh
@@ -29,13 +29,21 @@ run options
 run options set hyphens 2
 run options set alphabetName ENGLISH.ABC
 run options
-run library add "Sample letters" "$SAMPLES/letters"
-run library add "Sample reports" "$SAMPLES/reports"
 run library list
-for doc in "$SAMPLES"/notices/* "$SAMPLES"/letters/harbour-office.txt; do
+INDEX="$PRIVATE/samples-index"
+run create "$INDEX" --name Samples
+run add Samples "$SAMPLES"
+run info Samples
+run files Samples
+run words Samples
+run words Samples --match 'harb*'
+for doc in "$SAMPLES"/notices/regatta.html "$SAMPLES"/notices/dredging.rtf; do
   run text --type "$doc"
   run text "$doc"
 done
+echo
+echo "The index log (INDEXLOG.DAT), first lines:"
+sed -n '1,14p' "$INDEX/INDEXLOG.DAT"
 echo
 echo "Files the engine keeps in its private folder:"
 ls -l "$PRIVATE"
