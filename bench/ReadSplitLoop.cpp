@@ -3,7 +3,9 @@
 // positional inverter (each word mapped through the alphabet and cut at 32 bytes, then its
 // document and position appended to the word's list in an open-addressing hash table). Nothing
 // is written to disk. Prints MB/s and documents/s of both; best of RUNS passes over page-cached
-// files.
+// files. From the inverted lists it also works out how many bytes the index's reference lists
+// (docs/formats/ref-lists.md) would take with one chunk per word, as after compression: a floor
+// for INDEX_R.IX that noise words and number words move a little either way.
 //
 // Usage: ReadSplitLoop CORPUS_FOLDER [RUNS]
 // Output (last line, for scripts): docs=N bytes=N words=N split_seconds=S invert_seconds=S
@@ -64,6 +66,7 @@ class FlatInverter {
   }
 
   size_t distinct() const { return lists_.size(); }
+  const std::vector<std::vector<Posting>>& lists() const { return lists_; }
 
  private:
   struct Slot {
@@ -90,6 +93,39 @@ class FlatInverter {
   std::vector<std::vector<Posting>> lists_;
 };
 
+int bitsOf(uint32_t v) {
+  int n = 0;
+  for (; v; v >>= 1) ++n;
+  return n;
+}
+
+// Bytes of the reference lists with one chunk per word, newest document first, in one group:
+// group width, per document its id, cite width, count and positions, the group end, the
+// chunk's end mark and flag (each part aligned as the format aligns it) and the byte the merge
+// writes after each chunk.
+long long oneChunkReferenceBytes(const FlatInverter& inverter) {
+  constexpr int kWidthBits = 5;
+  long long totalBits = 0;
+  for (const std::vector<Posting>& list : inverter.lists()) {
+    int w = bitsOf(list.back().doc);
+    long long bits = kWidthBits;
+    for (size_t i = 0; i < list.size();) {
+      size_t end = i;
+      uint32_t largest = 0;
+      while (end < list.size() && list[end].doc == list[i].doc) largest = std::max(largest, list[end++].pos);
+      uint32_t count = static_cast<uint32_t>(end - i);
+      int c = std::max(1, bitsOf(std::max(largest, count)));
+      bits += w + kWidthBits + static_cast<long long>(c) * (count + 1);
+      i = end;
+    }
+    bits += w;
+    bits = (bits + 7) / 8 * 8;            // the group ends aligned
+    bits += kWidthBits + 1;               // end mark and continuation flag
+    totalBits += (bits + 7) / 8 * 8 + 8;  // aligned, then the byte after the chunk
+  }
+  return totalBits / 8;
+}
+
 Pass readAndSplit(const std::vector<std::string>& files) {
   Pass p;
   auto start = Clock::now();
@@ -106,7 +142,7 @@ Pass readAndSplit(const std::vector<std::string>& files) {
   return p;
 }
 
-Pass readSplitAndInvert(const std::vector<std::string>& files, size_t* distinctWords) {
+Pass readSplitAndInvert(const std::vector<std::string>& files, size_t* distinctWords, long long* refBytes) {
   Pass p;
   auto start = Clock::now();
   const Alphabet& alphabet = processAlphabet();
@@ -135,6 +171,7 @@ Pass readSplitAndInvert(const std::vector<std::string>& files, size_t* distinctW
   }
   p.seconds = std::chrono::duration<double>(Clock::now() - start).count();
   *distinctWords = lists.distinct();
+  if (refBytes) *refBytes = oneChunkReferenceBytes(lists);
   return p;
 }
 
@@ -157,9 +194,10 @@ int main(int argc, char** argv) {
   readAndSplit(files);  // bring the files into the page cache
   Pass split, invert;
   size_t distinct = 0;
+  long long refBytes = 0;
   for (int r = 0; r < runs; ++r) {
     Pass s = readAndSplit(files);
-    Pass i = readSplitAndInvert(files, &distinct);
+    Pass i = readSplitAndInvert(files, &distinct, r == 0 ? &refBytes : nullptr);
     if (r == 0 || s.seconds < split.seconds) split = s;
     if (r == 0 || i.seconds < invert.seconds) invert = i;
   }
@@ -167,7 +205,9 @@ int main(int argc, char** argv) {
               docsPerSecond(split), split.words);
   std::printf("%-36s %8.1f MB/s %9.0f docs/s %11zu distinct words\n", "read + split + invert in memory",
               mbPerSecond(invert), docsPerSecond(invert), distinct);
-  std::printf("docs=%lld bytes=%lld words=%lld split_seconds=%.4f invert_seconds=%.4f\n", split.docs, split.bytes,
-              split.words, split.seconds, invert.seconds);
+  std::printf("reference lists in one chunk per word: %.2f MB (%.0f%% of the text)\n", refBytes / 1e6,
+              split.bytes > 0 ? 100.0 * refBytes / split.bytes : 0.0);
+  std::printf("docs=%lld bytes=%lld words=%lld split_seconds=%.4f invert_seconds=%.4f one_chunk_ref_bytes=%lld\n",
+              split.docs, split.bytes, split.words, split.seconds, invert.seconds, refBytes);
   return 0;
 }

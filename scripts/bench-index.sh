@@ -108,6 +108,25 @@ row() {
   fi
 }
 
+# breakdown FOLDER: one line naming where an index folder's bytes are, as parts of the text's size.
+# The newest dictionary copy is the highest-numbered IXK<n>.IX (INDEX_K.IX when there is none);
+# the other copies are old dictionaries an update left behind.
+breakdown() {
+  (cd "$1" && find . -maxdepth 1 -type f -printf '%f %s\n') | awk -v t="$TEXT_BYTES" '
+    function part(name, b) { return sprintf("%s %.2f MB (%.0f%%)", name, b / 1e6, 100 * b / t) }
+    { size[$1] = $2; total += $2
+      if ($1 ~ /^IXK[0-9]+\.IX$/) { n = substr($1, 4) + 0; if (n > newest) newest = n; copies += $2 } }
+    END {
+      dict = newest > 0 ? size["IXK" newest ".IX"] : size["INDEX_K.IX"]
+      old = copies + size["INDEX_K.IX"] - dict
+      docs = size["INDEX_D.IX"] + size["INDEX_DI.IX"]
+      other = total - size["INDEX_R.IX"] - dict - old - docs - size["INDEXLOG.DAT"]
+      printf "%s, %s, %s, %s, %s, %s\n", part("refs", size["INDEX_R.IX"]), part("dictionary", dict),
+        part("documents", docs), part("log", size["INDEXLOG.DAT"]), part("old dictionary copies", old),
+        part("other", other)
+    }'
+}
+
 # best NAME SECONDS: keeps the smaller of $NAME and SECONDS in $NAME ("n/a" counts as none).
 best() {
   local cur=${!1}
@@ -151,8 +170,9 @@ one_run() {
   best BUILD_CPU "$(awk -v a="$c_cpu" -v b="$M_CPU" 'BEGIN { printf "%.3f", a + b }')"
   BUILD_PEAK=$(maxkb "$BUILD_PEAK" "$(maxkb "$peak" "$M_PEAK_KB")")
   INDEX_BYTES=$(find "$CW/index" -type f -printf '%s\n' | awk '{ s += $1 } END { print s + 0 }')
+  BUILT_PARTS=$(breakdown "$INDEX")
   LXR_DOCS=$(index_docs)
-  "$LXR" --dir "$ENGINE" info "$INDEX" >"$CW/logs/info.$r.built" 2>&1 || true
+  { "$LXR" --dir "$ENGINE" info "$INDEX" && ls -l "$INDEX"; } >"$CW/logs/info.$r.built" 2>&1 || true
 
   # Every tenth file in path order grows by one line: its size and date change.
   CHANGED=0 CHANGED_BYTES=0
@@ -171,7 +191,8 @@ one_run() {
   best UPDATE_CPU "$M_CPU"
   UPDATE_PEAK=$(maxkb "$UPDATE_PEAK" "$M_PEAK_KB")
   UPDATED_INDEX_BYTES=$(find "$CW/index" -type f -printf '%s\n' | awk '{ s += $1 } END { print s + 0 }')
-  "$LXR" --dir "$ENGINE" info "$INDEX" >"$CW/logs/info.$r.updated" 2>&1 || true
+  UPDATED_PARTS=$(breakdown "$INDEX")
+  { "$LXR" --dir "$ENGINE" info "$INDEX" && ls -l "$INDEX"; } >"$CW/logs/info.$r.updated" 2>&1 || true
 }
 
 SUMMARY=()
@@ -195,10 +216,11 @@ for c in "${CORPORA[@]}"; do
   SPLIT_S=$(field split_seconds "$CW/logs/loop.out")
   INVERT_S=$(field invert_seconds "$CW/logs/loop.out")
   LOOP_DOCS=$(field docs "$CW/logs/loop.out")
+  ONE_CHUNK_BYTES=$(field one_chunk_ref_bytes "$CW/logs/loop.out")
 
   XAP_S=n/a XAP_CPU=n/a XAP_PEAK=0 XAP_BYTES=0 XAP_DOCS=0
-  BUILD_S=n/a BUILD_CPU=n/a BUILD_PEAK=0 INDEX_BYTES=0 LXR_DOCS=
-  UPDATE_S=n/a UPDATE_CPU=n/a UPDATE_PEAK=0 UPDATED_INDEX_BYTES=0 CHANGED=0 CHANGED_BYTES=0
+  BUILD_S=n/a BUILD_CPU=n/a BUILD_PEAK=0 INDEX_BYTES=0 LXR_DOCS= BUILT_PARTS=
+  UPDATE_S=n/a UPDATE_CPU=n/a UPDATE_PEAK=0 UPDATED_INDEX_BYTES=0 CHANGED=0 CHANGED_BYTES=0 UPDATED_PARTS=
   for ((run = 1; run <= RUNS; ++run)); do one_run "$run"; done
   LXR_DOCS=${LXR_DOCS:-$NFILES}
   PEAK=$(maxkb "$BUILD_PEAK" "$UPDATE_PEAK")
@@ -218,6 +240,12 @@ for c in "${CORPORA[@]}"; do
   row "bare read + split" "$SPLIT_S" - "$LOOP_DOCS" "$TEXT_BYTES" - -
   row "bare read + split + invert in memory" "$INVERT_S" - "$LOOP_DOCS" "$TEXT_BYTES" - -
   if [ "$LXR_DOCS" != "$NFILES" ]; then echo "  note: lxr indexed $LXR_DOCS of the $NFILES files"; fi
+  if [ -n "$BUILT_PARTS" ]; then echo "  index after the build:  $BUILT_PARTS"; fi
+  if [ -n "$UPDATED_PARTS" ]; then echo "  index after the update: $UPDATED_PARTS"; fi
+  if [ -n "$ONE_CHUNK_BYTES" ]; then
+    echo "  refs with one chunk per word (estimate from the bare inverter: every word, no noise list, no"
+    echo "  number words): $(mb "$ONE_CHUNK_BYTES") MB ($(awk -v i="$ONE_CHUNK_BYTES" -v t="$TEXT_BYTES" 'BEGIN { printf "%.0f%%", 100 * i / t }') of the text)"
+  fi
 
   r_build=$(div "$BUILD_S" "$XAP_S")
   r_index=$(div "$INDEX_BYTES" "$TEXT_BYTES")
@@ -225,17 +253,18 @@ for c in "${CORPORA[@]}"; do
   if [ "$BUILD_S" = n/a ]; then r_index=n/a; fi
   peak_mb=$(awk -v k="$PEAK" 'BEGIN { printf "%.1f", k / 1024 }')
   if [ "$PEAK" = 0 ]; then peak_mb=n/a; fi
-  SUMMARY+=("$(printf '%-12s %7s %-7s %9s %7s %-7s %7s %-7s %7s %-7s %11s %11s' "$c" \
+  SUMMARY+=("$(printf '%-12s %7s %-7s %9s %7s %-7s %7s %-7s %7s %-7s %9s %11s %11s' "$c" \
     "$r_build" "$(verdict "$r_build" "$GOAL_BUILD_VS_XAPIAN")" "$(div "$BUILD_CPU" "$XAP_CPU")" \
     "$r_index" "$(verdict "$r_index" "$GOAL_INDEX_VS_TEXT")" \
     "$peak_mb" "$(verdict "$peak_mb" "$GOAL_PEAK_MB")" \
-    "$r_update" "$(verdict "$r_update" "$GOAL_UPDATE_VS_BUILD")" \
+    "$r_update" "$(verdict "$r_update" "$GOAL_UPDATE_VS_BUILD")" "$(div "$UPDATE_CPU" "$BUILD_CPU")" \
     "$(div "$BUILD_S" "$SPLIT_S")" "$(div "$BUILD_S" "$INVERT_S")")")
 done
 
 echo
 echo "Goals: build <= ${GOAL_BUILD_VS_XAPIAN} x Xapian's time, index <= ${GOAL_INDEX_VS_TEXT} x text, peak <= ${GOAL_PEAK_MB} MB, 10% update <= ${GOAL_UPDATE_VS_BUILD} x build"
-printf '%-12s %-15s %9s %-15s %-15s %-15s %11s %11s\n' corpus "build/Xapian" "(cpu)" "index/text" "peak MB" "update/build" \
+printf '%-12s %-15s %9s %-15s %-15s %-15s %9s %11s %11s\n' corpus "build/Xapian" "(cpu)" "index/text" "peak MB" \
+  "update/build" "(cpu)" \
   "build/split" "build/inv"
 for line in "${SUMMARY[@]}"; do echo "$line"; done
 echo "(ratios of wall time, best run; (cpu) is the same ratio in user + system seconds, which other"
