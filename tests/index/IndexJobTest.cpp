@@ -311,3 +311,34 @@ TEST_F(IndexJobTest, ReaderKeepsReadingWhileUpdatesRun) {
   ASSERT_TRUE(WIFEXITED(status));
   EXPECT_EQ(0, WEXITSTATUS(status)) << "1: read errors, 2: the new documents never appeared";
 }
+
+TEST_F(IndexJobTest, FailedWriteAnywhereLeavesTheIndexAsBefore) {
+  doc("a.txt", "first words\n");
+  ASSERT_EQ(0, run(true));
+  for (int k = 0; k < 6; ++k) doc("n" + std::to_string(k) + ".txt", "later words " + std::to_string(k) + "\n");
+  Snapshot before = snapshot(index_);
+  before.erase(kLogName);
+  int failures = 0, passes = 0;
+  // Every write of the job in turn, until the job makes no more writes to fail.
+  for (int at = 1; at < 200 && passes < 2; ++at) {
+    putBack(index_, before);
+    platform::FaultPlan plan;
+    plan.failWriteAt = at;
+    platform::setFaultPlan(plan);
+    int rc = run(false);
+    platform::clearFaultPlan();
+    if (rc < 0) {
+      ++failures;
+      Snapshot now = snapshot(index_);
+      now.erase(kLogName);
+      EXPECT_EQ("", differences(before, now)) << "write " << at;
+    } else {
+      ++passes;
+      EXPECT_EQ(7, header().documentCount) << "write " << at;
+    }
+    ASSERT_EQ(0, run(false)) << "write " << at;
+    EXPECT_EQ(7, header().documentCount) << "write " << at;
+    EXPECT_EQ(6, static_cast<int>(refs("later").size())) << "write " << at;
+  }
+  EXPECT_GT(failures, 5);
+}
