@@ -56,10 +56,8 @@ bool parseSize(const std::string& s, int64_t* out) {
   if (s.empty()) return false;
   int64_t v = 0;
   size_t i = 0;
-  for (; i < s.size() && isDigit(s[i]); ++i) {
-    v = v * 10 + (s[i] - '0');
-    if (v > kMaxSize) v = kMaxSize;
-  }
+  for (; i < s.size() && isDigit(s[i]); ++i)
+    v = v >= kMaxSize / 10 ? kMaxSize : v * 10 + (s[i] - '0');
   if (i == 0) return false;
   if (i < s.size()) {
     int shift = 0;

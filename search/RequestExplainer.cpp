@@ -35,9 +35,28 @@ void appendUtf8(uint32_t cp, std::string* out) {
 
 std::string toEngineText(const std::string& utf8) {
   std::string out;
-  if (codepage::convert("UTF-8", reinterpret_cast<const uint8_t*>(utf8.data()), utf8.size(),
-                        &out) < 0) {
-    for (char c : utf8) out += static_cast<unsigned char>(c) < 0x80 ? c : ' ';
+  size_t i = 0;
+  while (i < utf8.size()) {
+    unsigned char c = static_cast<unsigned char>(utf8[i]);
+    size_t length = c < 0x80          ? 1
+                    : (c >> 5) == 0x6   ? 2
+                    : (c >> 4) == 0xE   ? 3
+                    : (c >> 3) == 0x1E  ? 4
+                                        : 0;
+    uint32_t cp = c & (length == 1 ? 0x7F : length == 2 ? 0x1F : length == 3 ? 0x0F : 0x07);
+    bool good = length > 0 && i + length <= utf8.size();
+    for (size_t k = 1; good && k < length; ++k) {
+      unsigned char cont = static_cast<unsigned char>(utf8[i + k]);
+      good = (cont & 0xC0) == 0x80;
+      cp = (cp << 6) | (cont & 0x3F);
+    }
+    if (!good) {
+      out += ' ';  // a malformed byte
+      ++i;
+      continue;
+    }
+    out += static_cast<char>(codepage::fromUnicode(cp));
+    i += length;
   }
   return out;
 }
