@@ -73,7 +73,23 @@ int LexaurumInstance::loadMessagesAndLibrary() {
   library_->open("");
   IndexLibrary::setCurrent(library_.get());
   importstartup::start(*this);
+  loadSearchFiles();
   return 0;
+}
+
+void LexaurumInstance::loadSearchFiles() {
+  auto find = [this](const std::string& name) {
+    if (!name.empty() && name[0] == '/') return name;
+    std::string path = privateFile(name);
+    return platform::fileExists(path.c_str()) ? path : homeFile(name);
+  };
+  std::string rules = find(setup_.stemmerName);
+  if (stemmer_.load(rules) < 0)
+    trace::line("LexaurumInstance: stemming rules %s not read -- stemming by pattern only",
+                rules.c_str());
+  std::string thesaurus = find(Thesaurus::kFileName);
+  if (platform::fileExists(thesaurus.c_str()) && thesaurus_.load(thesaurus) < 0)
+    trace::line("LexaurumInstance: thesaurus %s not read -- no synonyms", thesaurus.c_str());
 }
 
 int LexaurumInstance::saveOptions() {

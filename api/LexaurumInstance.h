@@ -10,6 +10,8 @@
 
 #include "api/EngineSetup.h"
 #include "objects/MessageTable.h"
+#include "search/Stemmer.h"
+#include "search/Thesaurus.h"
 
 class IndexLibrary;
 class LockFile;
@@ -29,7 +31,10 @@ class LexaurumInstance {
   // Locks the private folder against a second process (IN_USE.TMP, held open until the
   // instance ends, then deleted). 0, or -1 when another process holds it.
   int lockPrivateDirectory();
-  // Loads the message table and makes it the process-wide one; opens the index library.
+  // Loads the message table and makes it the process-wide one; opens the index library;
+  // loads the stemming rules (option stemmerName) and the thesaurus THESAUR.DAT, each from
+  // the private folder, else the home folder (a missing or damaged one is traced and left
+  // empty).
   int loadMessagesAndLibrary();
 
   // The full name of a file in the private or the home folder.
@@ -49,10 +54,14 @@ class LexaurumInstance {
   EngineSetup& setup() { return setup_; }
   MessageTable& messageTable() { return messages_; }
   IndexLibrary& library() { return *library_; }
+  const Stemmer& stemmer() const { return stemmer_; }
+  Thesaurus& thesaurus() { return thesaurus_; }
   const std::string& message() const { return message_; }
   int errorCode() const { return errorCode_; }
 
  private:
+  void loadSearchFiles();
+
   std::string homeDir_;
   std::string privateDir_;
   std::vector<std::string> commandWords_;
@@ -60,6 +69,8 @@ class LexaurumInstance {
   MessageTable messages_;
   std::unique_ptr<IndexLibrary> library_;
   std::unique_ptr<LockFile> lock_;
+  Stemmer stemmer_;
+  Thesaurus thesaurus_;
   std::string message_;
   int errorCode_ = 0;
 };
