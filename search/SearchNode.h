@@ -23,6 +23,9 @@ class SearchNode {
   // what WordLookup expands against an index's word list.
   bool hasOwnWord() const { return kind == nodekind::kWord || kind == nodekind::kPhrase; }
   bool isConnector() const { return nodekind::isPrefix(kind) || nodekind::isInfix(kind); }
+  // The text to hand to WordLookup: a quoted word in both its quotes (looked up as written),
+  // any other word as it stands.
+  std::string lookupText() const { return quoted ? text + "\"" : text; }
 
   // The node's number in its tree's pool (0..nodeCount()-1): evaluation state can be kept
   // in arrays indexed by it.

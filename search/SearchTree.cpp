@@ -119,6 +119,7 @@ int SearchTree::parse(const std::string& request, const std::string& additional,
   } else {
     int added = 0;
     treeexpansion::makeNotWithin(root_);
+    treeexpansion::splitQuotedWords(root_, pool_, alphabet);
     bool tooMany = treeexpansion::expandNaturalLanguage(root_, pool_, settings, &added) < 0;
     if (!tooMany) {
       treeexpansion::applyWordOptions(root_, settings);

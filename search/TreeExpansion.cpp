@@ -96,6 +96,50 @@ std::vector<SearchNode*> collect(SearchNode* root, Want want) {
 
 }  // namespace
 
+void splitQuotedWords(SearchNode* root, NodePool& pool, const Alphabet& alphabet) {
+  std::vector<SearchNode*> quoted = collect(root, [](SearchNode* n) {
+    return n->hasOwnWord() && n->quoted && !n->text.empty() && n->text[0] == '"';
+  });
+  auto isWordChar = [&alphabet](char ch) {
+    unsigned char c = static_cast<unsigned char>(ch);
+    return c != '"' && (alphabet.isLetter(c) || (alphabet.type(c) & 0xFF) == Alphabet::kHyphen);
+  };
+  for (SearchNode* n : quoted) {
+    std::vector<std::string> words;
+    const std::string& text = n->text;
+    for (size_t i = 1; i < text.size();) {
+      if (!isWordChar(text[i])) {
+        ++i;
+        continue;
+      }
+      size_t end = i;
+      while (end < text.size() && isWordChar(text[end])) ++end;
+      words.push_back("\"" + text.substr(i, end - i));
+      i = end;
+    }
+    if (words.empty()) continue;  // nothing the index could hold: left as written
+    SearchNode* below = n->left;
+    for (size_t w = 0; w + 1 < words.size(); ++w) {
+      SearchNode* part = makeWord(pool, words[w], n->depth);
+      part->kind = nodekind::kPhrase;
+      part->quoted = true;
+      part->left = below;
+      if (below) below->parent = part;
+      below = part;
+    }
+    n->text = n->written = words.back();
+    if (below) {
+      n->kind = nodekind::kPhrase;
+      n->left = below;
+      below->parent = n;
+    }
+  }
+  if (quoted.empty()) return;
+  treewalk::postOrder(root, [](SearchNode* n) {
+    if (n->kind == nodekind::kPhrase) n->wordCount = (n->left ? n->left->wordCount : 0) + 1;
+  });
+}
+
 void makeNotWithin(SearchNode* root) {
   treewalk::preOrder(root, [](SearchNode* n) {
     if (n->kind != nodekind::kWithin) return true;

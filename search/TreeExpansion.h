@@ -10,6 +10,8 @@
 #include "search/NodePool.h"
 #include "search/RequestSettings.h"
 
+class Alphabet;
+
 namespace treeexpansion {
 
 // Synonym and natural-language expansion together add at most this many nodes to a tree.
@@ -19,6 +21,11 @@ constexpr int kMaxAddedNodes = 20000;
 // With the NOT on the left the operands change places, so that the word that must be present
 // is the one whose positions are kept: "not a w/5 b" is b not within 5 words of a.
 void makeNotWithin(SearchNode* root);
+
+// Cuts every quoted word outside XFILTER clauses into the words the index holds (runs of
+// letters and hyphens of `alphabet`): a quoted text of several words becomes a phrase of
+// quoted words, each taken as written. Phrase word counts are brought up to date.
+void splitQuotedWords(SearchNode* root, NodePool& pool, const Alphabet& alphabet);
 
 // Replaces every NLQ node under `root` by its words ORed together (each word carrying the
 // any-words flag); an NLQ whose operand holds no word is left without operand. -1 when

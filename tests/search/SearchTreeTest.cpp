@@ -70,11 +70,19 @@ TEST(SearchTreeTest, NotWithinForms) {
 
 TEST(SearchTreeTest, QuotesAndRanges) {
   SearchTree tree;
+  // A quoted text is one token, searched as the phrase of the words it holds.
   ASSERT_EQ(0, tree.parse("\"to be\" or \"and\"", "", quiet()));
   EXPECT_EQ(nodekind::kOr, tree.root()->kind);
-  EXPECT_EQ("\"to be", tree.root()->left->text);
-  EXPECT_TRUE(tree.root()->left->quoted);
-  EXPECT_EQ("(\"to be\" or \"and\")", tree.print());
+  const SearchNode* phrase = tree.root()->left;
+  EXPECT_EQ(nodekind::kPhrase, phrase->kind);
+  EXPECT_EQ(2, phrase->wordCount);
+  EXPECT_EQ("\"be", phrase->text);
+  EXPECT_EQ("\"be\"", phrase->lookupText());
+  EXPECT_TRUE(phrase->quoted && phrase->left->quoted);
+  EXPECT_EQ("(\"to\" \"be\" or \"and\")", tree.print());
+  EXPECT_EQ("(a \"AT\" \"T\" b w/2 c)", parsed("a \"AT&T\" b w/2 c"));
+  ASSERT_EQ(0, tree.parse("a \"b c\" d", "", quiet()));
+  EXPECT_EQ(4, tree.root()->wordCount);
   ASSERT_EQ(0, tree.parse("12~~20", "", quiet()));
   EXPECT_EQ("\"!i0000000c~~!i00000014\"", tree.root()->text);
   EXPECT_FALSE(tree.root()->quoted);
@@ -127,7 +135,7 @@ TEST(SearchTreeTest, SynonymsAndNaturalLanguage) {
   SearchTree tree;
   ASSERT_EQ(0, tree.parse("car& and \"car&\"", "", s));
   // car itself is not added again; the ORs grow balanced.
-  EXPECT_EQ("(((auto or automobile) or car) and \"car&\")", tree.print());
+  EXPECT_EQ("(((auto or automobile) or car) and \"car\")", tree.print());
   EXPECT_FALSE(tree.root()->left->anyWords);
   EXPECT_TRUE(tree.root()->left->simple);
   // A synonym of several words is a phrase.
