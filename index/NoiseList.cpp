@@ -47,7 +47,9 @@ bool allStars(const std::string& s) {
 void NoiseList::clear() {
   entries_.clear();
   nodes_.clear();
+  exact_.clear();
   std::fill(std::begin(heads_), std::end(heads_), -1);
+  std::fill(std::begin(patternFirst_), std::end(patternFirst_), false);
   built_ = false;
 }
 
@@ -101,6 +103,14 @@ void NoiseList::build() {
   std::fill(std::begin(heads_), std::end(heads_), -1);
   std::sort(entries_.begin(), entries_.end());  // std::string compares bytes as unsigned
   for (const std::string& e : entries_) insert(e);
+  // Plain words are answered from a hash set; the tree is walked only for words whose
+  // first byte begins a pattern.
+  exact_.clear();
+  std::fill(std::begin(patternFirst_), std::end(patternFirst_), false);
+  for (const std::string& e : entries_) {
+    if (e.find_first_of("?*", 1) == std::string::npos) exact_.insert(e);
+    else patternFirst_[static_cast<unsigned char>(e[0])] = true;
+  }
   built_ = true;
 }
 
@@ -191,6 +201,8 @@ bool NoiseList::matchFrom(int32_t node, const char* word, size_t length, size_t 
 
 bool NoiseList::isNoise(const char* word, size_t length) const {
   if (nodes_.empty() || word == nullptr || length == 0) return false;
+  if (exact_.count(std::string_view(word, length))) return true;
+  if (!patternFirst_[static_cast<unsigned char>(word[0])]) return false;
   int32_t head = heads_[static_cast<unsigned char>(word[0])];
   if (head < 0) return false;
   return matchFrom(head, word, length, 1);

@@ -6,6 +6,9 @@
 
 #include <cstdint>
 #include <string>
+#include <functional>
+#include <string_view>
+#include <unordered_set>
 #include <vector>
 
 // Threads: one user at a time; isNoise() is const and may be shared by readers once built.
@@ -64,5 +67,11 @@ class NoiseList {
   std::vector<std::string> entries_;
   std::vector<Node> nodes_;
   int32_t heads_[256] = {};
+  struct Hash {
+    using is_transparent = void;
+    size_t operator()(std::string_view s) const { return std::hash<std::string_view>()(s); }
+  };
+  std::unordered_set<std::string, Hash, std::equal_to<>> exact_;  // entries without patterns
+  bool patternFirst_[256] = {};                 // some pattern begins with this byte
   bool built_ = false;
 };

@@ -58,8 +58,11 @@ XWordSorter::XWordSorter(TextDB& db, lxrIndexProgressInfo* progress, int32_t res
     return;
   }
   bufferBytes_ = static_cast<int32_t>(size);
-  // The table's nodes take one fifth of the buffer, at most 64000 bytes.
-  size_t tableBytes = std::min<size_t>(static_cast<size_t>(size) / 5, kMaxTableBytes);
+  // The table's nodes take half of the buffer. A map node here costs about 48 bytes; with
+  // the classic share (a fifth, at most 64000 bytes) a table would hold only some 1300
+  // words, so tracks would be tiny, documents split over many of them, and the index both
+  // slower to build and larger.
+  size_t tableBytes = static_cast<size_t>(size) / 2;
   tableBytes &= ~(kAlign - 1);
   region_.base = buffer_.get();
   region_.bytes = tableBytes;

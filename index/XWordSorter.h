@@ -25,7 +25,6 @@ class XWordSorter {
   static constexpr int32_t kBufferCeiling = 1048576;
   static constexpr int32_t kMaxBufferBytes = 524288;
   static constexpr int32_t kMinBufferBytes = 100;
-  static constexpr int32_t kMaxTableBytes = 64000;
 
   // Obtains a buffer of min(1048576 - reserve, 524288) bytes (524288 for the indexer's
   // reserve of 65500), sets the table up in it and opens MERGE.TMP in `tempFolder` with

@@ -59,7 +59,10 @@ int TrieFile::insert(const char* key, int keyBytes, const TrieValue& value, Trie
   if (allocPageId(&freshId) < 0) return -1;
   PageLock fresh;
   if (!fresh.get(&cache_, freshId, true)) return -1;
-  if (node.split(fresh.page(), freshId, splitPercent()) < 0) return -1;
+  // A key after every key of its leaf most likely starts a run of keys in order (a merge
+  // inserts new words in order): split so that the leaf left behind stays full.
+  int percent = slot >= node.keyCount() ? TrieLeafNode::kAppendSplit : splitPercent();
+  if (node.split(fresh.page(), freshId, percent) < 0) return -1;
   leaf.changed();
   fresh.changed();
   ++leafCount_;

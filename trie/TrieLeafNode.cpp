@@ -197,13 +197,15 @@ int TrieLeafNode::split(char* fresh, int32_t freshId, int percent) {
   }
   int budget = kLeafDataBytes * percent / 100;
   int at = 0;
-  for (; at < count; ++at) {
+  for (; percent < kAppendSplit && at < count; ++at) {
     KeyRef k;
     if (old.getKeyInfo(at, &k, nullptr) < 0) return -1;
     budget -= entryCost(k.length);
     if (budget < 0) break;
   }
-  if (at >= count) {
+  if (percent >= kAppendSplit) {
+    at = count - 1;  // keys arriving in order: the left leaf stays full
+  } else if (at >= count) {
     trace::line("ERROR TrieLeaf::split -- bad split point %d.  Ct = %d", at, count);
     at = count / 2;
   }

@@ -74,6 +74,9 @@ class TrieLeafNode {
   // "ERROR TrieLeaf::split -- invalid bounds" (empty or damaged limit); a walk that never
   // stops is reported "ERROR TrieLeaf::split -- bad split point %d.  Ct = %d" and splits at
   // half the count.
+  // kAppendSplit instead of a percentage keeps every key but the last on the left: the
+  // split for a key that goes after all keys of the leaf, as keys inserted in order do.
+  static constexpr int kAppendSplit = 100;
   int split(char* fresh, int32_t freshId, int percent);
 
   // The size of the entry a key of this length takes, slot included.
