@@ -1,11 +1,12 @@
 // TreeExpansion: NOTWITHIN, natural language, word options, synonyms and OR-insertion.
 #include "search/TreeExpansion.h"
 
+#include <memory>
 #include <vector>
 
 #include "import/Alphabet.h"
 #include "search/RequestLexer.h"
-#include "search/SynonymIterator.h"
+#include "search/FoldedSynonyms.h"
 #include "search/TreeWalk.h"
 
 namespace treeexpansion {
@@ -222,19 +223,21 @@ int expandSynonyms(SearchNode* root, NodePool& pool, const RequestSettings& sett
     return n->kind == nodekind::kWord && !n->quoted && !(!n->text.empty() && n->text[0] == '"') &&
            n->text.find(mark) != std::string::npos;
   });
+  if (targets.empty()) return 0;
   const Alphabet& alphabet = settings.alphabet ? *settings.alphabet : processAlphabet();
+  std::unique_ptr<FoldedSynonyms> synonyms;
+  if (settings.thesaurus)
+    synonyms = std::make_unique<FoldedSynonyms>(*settings.thesaurus, alphabet);
   for (SearchNode* t : targets) {
     std::string written = t->text;
     t->text.erase(t->text.find(mark), 1);
-    if (!settings.thesaurus) continue;
-    SynonymIterator it;
-    it.start(*settings.thesaurus, written, settings.markers, settings.stemmer);
+    if (!synonyms) continue;
     SearchWord own;
     own.parse(t->text, settings.markers);
-    std::string ownFolded = alphabet.translateRequest(own.text);
-    std::string synonym;
-    while (it.next(&synonym)) {
-      if (alphabet.translateRequest(synonym) == ownFolded) continue;  // the word itself
+    std::string ownFolded = synonyms->fold(own.text);
+    for (const std::string& synonym :
+         synonyms->find(written, settings.markers, settings.stemmer)) {
+      if (synonym == ownFolded) continue;  // the word itself
       int added = 0;
       SearchNode* w = makeSynonym(pool, synonym, t->depth, settings, &added);
       if (!w) continue;

@@ -2,7 +2,7 @@
 // operand becomes NOTWITHIN, natural-language requests become an OR of their words, the
 // search-wide word options are written into the words, and words with the synonym mark get
 // their synonyms ORed in. Depends on search/NodePool, search/RequestLexer,
-// search/SynonymIterator and search/RequestSettings.
+// search/FoldedSynonyms and search/RequestSettings.
 #pragma once
 
 #include <string>

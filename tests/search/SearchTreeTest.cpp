@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "import/Alphabet.h"
 #include "search/MacroTable.h"
 #include "search/SearchTree.h"
 #include "search/Thesaurus.h"
@@ -138,6 +139,15 @@ TEST(SearchTreeTest, SynonymsAndNaturalLanguage) {
   EXPECT_EQ("(((auto or automobile) or car) and \"car\")", tree.print());
   EXPECT_FALSE(tree.root()->left->anyWords);
   EXPECT_TRUE(tree.root()->left->simple);
+  // Thesaurus words are folded as request words are.
+  Alphabet upper;
+  upper.foldUpper(true);
+  Thesaurus mixed;
+  ASSERT_EQ(0, mixed.addSet({"Car", "Automobile"}));
+  RequestSettings folding = s;
+  folding.alphabet = &upper;
+  folding.thesaurus = &mixed;
+  EXPECT_EQ("(AUTOMOBILE or CAR)", parsed("car&", folding));
   // A synonym of several words is a phrase.
   EXPECT_EQ("(new york or (big apple or new*))", parsed("new*&", s));
   s.options.natLangSearching = true;
