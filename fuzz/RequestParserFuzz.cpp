@@ -1,12 +1,14 @@
 // Fuzz target: the search request parser with the search-wide word options, synonyms,
-// natural language and macros switched on by the input's first byte. Besides never crashing
-// or hanging, a parsed tree must be a tree (each node reached once, parents matching), no
-// higher than SearchTree::kMaxHeight, and the echo of a faulty request must stay in bounds.
+// natural language, macros and a folding alphabet switched on by the input's first byte.
+// Besides never crashing or hanging, a parsed tree must be a tree (each node reached once,
+// parents matching), no higher than SearchTree::kMaxHeight, and the echo of a faulty request
+// must stay in bounds.
 #include <cstdint>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "import/Alphabet.h"
 #include "search/MacroTable.h"
 #include "search/SearchTree.h"
 #include "search/Stemmer.h"
@@ -19,10 +21,12 @@ struct Fixture {
   Thesaurus thesaurus;
   Stemmer stemmer;
   MacroTable macros;
+  Alphabet upper;  // folds letters to upper case, as the shipped alphabet does
   Fixture() {
+    upper.foldUpper(true);
     thesaurus.addSet({"car", "automobile", "auto"});
     thesaurus.addSet({"auto", "self"});
-    thesaurus.addSet({"new york", "big apple", "ny"});
+    thesaurus.addSet({"new york", "Big Apple", "NY"});
     stemmer.addRule({0, "ies", "y"});
     stemmer.addRule({2, "s", ""});
     stemmer.addRule({3, "ing", ""});
@@ -69,6 +73,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   s.options.synonymSearching = (flags & 8) != 0;
   s.options.natLangSearching = (flags & 16) != 0;
   if (flags & 32) s.macroChar = '@';
+  if (flags & 64) s.alphabet = &fixture.upper;
   s.thesaurus = &fixture.thesaurus;
   s.stemmer = &fixture.stemmer;
   s.macros = &fixture.macros;
