@@ -17,8 +17,9 @@
 #              LXR_BENCH_LXR     the lxr program to measure (default: the one in the build folder)
 #              LXR_BENCH_RUNS    runs per corpus, each from a fresh copy; the best time counts (default 1)
 #              LXR_BENCH_XAPIAN_WORDS=ours  give Xapian our word split instead of its TermGenerator
-# Results also go to $LXR_BENCH_WORK/results.tsv. Exit status 1 when a step fails; goals missed
-# are reported in the table, not in the status.
+# Results also go to $LXR_BENCH_WORK/results.tsv; docs/indexing-benchmark.md explains each
+# figure. Exit status 1 when a step fails; goals missed are reported in the table, not in the
+# status.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ROOT=$(pwd)
