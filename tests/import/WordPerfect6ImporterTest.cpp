@@ -110,6 +110,16 @@ TEST(WordPerfect6ImporterTest, DamagedGroupsEndTheText) {
   EXPECT_EQ(ImportWordPerfect::kDamageTrailingCopy, b.damageCode());
 }
 
+TEST(WordPerfect6ImporterTest, WordPerfect42NotesAndUnclosedFunctions) {
+  // A note: E2, six bytes of numbering, the note's text, E2.
+  std::string note = std::string("\xE2\x01\x00\x00\x00\x00\x00", 7) + "small print\xE2";
+  EXPECT_EQ("abc\n[Note: small print]\nd", textOf("a\x9D" "b\x9C" "c" + note + "d", "WordPerfect 4.2"));
+  MemorySource open("t", "text\xC3 never closed");
+  ImportWP42 importer(open, 64);
+  EXPECT_EQ("text" + std::string(1, static_cast<char>(textblock::kDamaged)), testsupport::allBlocks(importer));
+  EXPECT_EQ(ImportWordPerfect::kDamagePastEnd, importer.damageCode());
+}
+
 TEST(WordPerfect6ImporterTest, EveryCutOfTheSamplesEndsCleanly) {
   for (const char* name : {"testWordPerfect.wpd", "testWordPerfect_42.doc"}) {
     std::string file = testsupport::readFile(wptest::samplePath(name));

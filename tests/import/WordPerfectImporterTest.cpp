@@ -118,6 +118,21 @@ TEST(WordPerfectImporterTest, TabsAndIndentsReachTheirColumnsWithoutJoiningWords
   EXPECT_EQ("one two three four", text("one\x0Dtwo\x0Bthree \x95" "four"));
 }
 
+TEST(WordPerfectImporterTest, TextOptionAndMarginsChangeTheLayoutOnly) {
+  std::string page = wp5Function(0xD4, 0, "");
+  std::string entry = wp5Function(0xD7, 4, std::string("index\0junk", 10));
+  std::string file = wp5File("one" + page + "two" + entry + "three");
+  EXPECT_EQ("one\ftwothree", blocks(file));
+  wordperfect::Options textOption;
+  textOption.textOption = true;
+  EXPECT_EQ("one two index three", blocks(file, WPCharMap(), textOption));
+  // A left margin 2.5 inches in (position 3000): 15 columns beyond the usual inch, one indent
+  // code at the start of each paragraph.
+  std::string margin = wp5Function(0xD0, 1, std::string("\xB0\x04\xB0\x04\xB8\x0B\xB0\x04", 8));
+  const std::string indent(1, static_cast<char>(textblock::kIndent));
+  EXPECT_EQ(indent + "a" + kPar + indent + "b", blocks(wp5File(margin + "a\nb")));
+}
+
 TEST(WordPerfectImporterTest, ShippedCharacterMapMapsLettersQuotesAndDashes) {
   WPCharMap map;
   ASSERT_EQ(0, map.readFile(testsupport::sourcePath("data/WPCHARS.DAT")));
