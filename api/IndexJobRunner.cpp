@@ -46,6 +46,8 @@ int run(LexaurumInstance& engine, lxrIndexJob* record) {
   settings.noiseFile = dataFile(engine, setup.noiseListName);
   settings.maxMergeBytes = setup.extraInt("MergeLimit", 0);
   settings.mergeSwitches = MergeSwitches::fromOptions(setup, trace::isLogging());
+  settings.compressTableBytes = setup.extraInt("cibs", 0);
+  settings.diagnose = trace::isLogging() && settings.compressTableBytes > 0;
 
   IndexJob indexJob(record, settings, path);
   int rc = indexJob.run();

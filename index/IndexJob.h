@@ -24,6 +24,8 @@ struct IndexJobSettings {
   // Bytes of the sorter's 1 MB ceiling left to the rest of the program: the sorter's buffer
   // is what remains, at most 512 KB. Tests raise it to force many tracks and merges.
   int32_t sorterReserve = 65500;
+  int32_t compressTableBytes = 0;  // the id conversion table's size; 0: the default
+  bool diagnose = false;           // debugging: write the conversion table out
   const ViewerTable* viewers = nullptr;  // null: the engine's registry
 };
 
@@ -36,10 +38,13 @@ class IndexJob {
   // path is empty (an index found by name).
   IndexJob(lxrIndexJob* record, IndexJobSettings settings, const std::string& folder = "");
 
-  // Creates the index when asked, then adds and removes documents. 0 or -1.
+  // Creates the index when asked, then adds and removes documents, then compresses it when
+  // asked. 0 or -1.
   int run();
   // The add and remove part of the job. 0 or -1.
   int doAdd();
+  // Rebuilds the index without its cancelled documents. 0 or -1.
+  int compress();
 
   // The folder of the index (the record's path, made absolute).
   const std::string& indexFolder() const { return folder_; }

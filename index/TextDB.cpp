@@ -262,12 +262,15 @@ int TextDB::lockIndex(int mode) {
     std::vector<JournalEntry> entries;
     int pending = IndexJournal::load(folder_, bareName(kJournalFile), &entries, &reason);
     if (pending < 0) return fail(1, folder_, "(" + reason + ")");
-    if (pending > 0) {
+    if (pending > 0 || switchPending(folder_)) {
       LockFile writer(platform::userName().c_str(), fileName(kLockFile).c_str(),
                       filemode::kRead | filemode::kWrite | filemode::kDenyNone);
       if (writer.isLocked() &&
           IndexJournal::restore(folder_, bareName(kJournalFile), &reason) < 0)
         return fail(1, folder_, "(" + reason + ")");
+      // A switch to a compressed file set that a crash interrupted is finished first.
+      if (writer.isLocked() && settleRebuilt(folder_) < 0)
+        return fail(1, folder_, "(a compressed index could not be put in place)");
     }
   }
   int lockMode = mode & (filemode::kRead | filemode::kWrite | filemode::kCreate |
@@ -285,6 +288,7 @@ int TextDB::lockIndex(int mode) {
     // The lock is ours: no other writer is working, so a left-over record is a crash's.
     if (IndexJournal::restore(folder_, bareName(kJournalFile), &reason) < 0)
       return fail(1, folder_, "(" + reason + ")");
+    if (settleRebuilt(folder_) < 0) return fail(1, folder_, "(a compressed index could not be put in place)");
   }
   int problem = 0;
   if (readHeaderFile(&reason, &problem) < 0) {

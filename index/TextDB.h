@@ -100,6 +100,24 @@ class TextDB {
   // then does the same for the subfolder TMP. 0, or -1 when refused.
   static int deleteIndex(const std::string& folder, bool keepSettings);
 
+  // ---- For compression: putting a rebuilt index in place ----
+  // The index's work folder (the subfolder TMP), where a rebuilt file set is made.
+  std::string workFolder() const { return folder_ + "/" + indexformat::kWorkFolder; }
+  // Replaces the reference file, the document table, its record index and the dictionary by
+  // the complete files of the same names in workFolder(), and then the header by `header`.
+  // Requires the writer's lock, with the dictionary, reference file and document table
+  // closed. A marker written before the first replacement makes the next open finish a
+  // switch that a crash interrupted. The update is then over (nothing to roll back).
+  // 0, or -1 when the rebuilt files could not be put on the disk (the index stays as it
+  // was) or a replacement failed (the next open completes it).
+  int switchToRebuilt(const IndexHeader& header);
+  // Completes an interrupted switch of `folder`: every rebuilt file still waiting in the
+  // work folder takes its place, in the switch's order. Call with the writer's lock held.
+  // 0, or -1 when a file could not be moved.
+  static int settleRebuilt(const std::string& folder);
+  // True when `folder` holds the marker of a switch not yet finished.
+  static bool switchPending(const std::string& folder);
+
   // ---- For the update code: saving state before changing a file in place ----
   // Saves [pos, pos + bytes) of the file of `type` before the caller overwrites it (once per
   // range and update). 0 when saved or nothing needs saving (no update running, or the

@@ -240,6 +240,20 @@ int update(const Options& o) {
   return runJob(job, "update");
 }
 
+int compress(const Options& o) {
+  if (o.positional.size() != 1) return 2;
+  std::string folder = indexFolder(o.positional[0]);
+  if (!indexExists(folder)) {
+    std::fprintf(stderr, "lxr: there is no index in %s\n", folder.c_str());
+    return 1;
+  }
+  lxrIndexJob job;
+  LXR_INIT_RECORD(job);
+  copyField(job.indexPath, sizeof job.indexPath, folder);
+  job.compress = 1;
+  return runJob(job, "compress");
+}
+
 int remove(const Options& o) {
   if (o.positional.size() != 1 || o.removeList.empty()) return 2;
   std::string folder = indexFolder(o.positional[0]);
@@ -316,7 +330,7 @@ int files(const Options& o) {
 }  // namespace
 
 bool handles(const std::string& command) {
-  for (const char* c : {"create", "add", "update", "remove", "info", "words", "files"})
+  for (const char* c : {"create", "add", "update", "remove", "compress", "info", "words", "files"})
     if (command == c) return true;
   return false;
 }
@@ -329,6 +343,7 @@ int run(const std::vector<std::string>& args, const std::string& privateDir) {
   if (cmd == "add") return add(o, privateDir);
   if (cmd == "update") return update(o);
   if (cmd == "remove") return remove(o);
+  if (cmd == "compress") return compress(o);
   if (cmd == "info") return info(o);
   if (cmd == "words") return words(o);
   if (cmd == "files") return files(o);

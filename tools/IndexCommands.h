@@ -1,4 +1,4 @@
-// lxr create / add / update / remove / info / words / files: index jobs and index listings
+// lxr create / add / update / remove / compress / info / words / files: index jobs and index listings
 // through the engine interface only. Jobs show a progress bar when standard error is a
 // terminal and are quiet otherwise; Ctrl-C asks the job to stop and keep what it has done,
 // a second Ctrl-C stops it at once.

@@ -12,6 +12,7 @@
 #include "IndexDbFixture.h"
 #include "import/BuiltinViewers.h"
 #include "import/ViewerTable.h"
+#include "index/IdConversion.h"
 #include "index/IndexJob.h"
 #include "index/Indexer.h"
 #include "index/RefReader.h"
@@ -341,4 +342,70 @@ TEST_F(IndexJobTest, FailedWriteAnywhereLeavesTheIndexAsBefore) {
     EXPECT_EQ(6, static_cast<int>(refs("later").size())) << "write " << at;
   }
   EXPECT_GT(failures, 5);
+}
+
+TEST(IdConversionTest, RenumbersSurvivorsWithAnyIncrement) {
+  IdConversion small({false, false, true, false, true, false});  // 2 and 4 cancelled
+  EXPECT_EQ(1, small.convert(1));
+  EXPECT_EQ(0, small.convert(2));
+  EXPECT_EQ(2, small.convert(3));
+  EXPECT_EQ(0, small.convert(4));
+  EXPECT_EQ(3, small.convert(5));
+  EXPECT_EQ(3, small.survivors());
+  // A table far smaller than the ids: the increment grows, the answers stay a plain count.
+  std::mt19937 rng(5);
+  std::vector<bool> cancelled(70001);
+  for (size_t i = 1; i < cancelled.size(); ++i) cancelled[i] = rng() % 3 == 0;
+  IdConversion big(cancelled);
+  EXPECT_GT(big.increment(), 1);
+  std::string text, mismatch;
+  EXPECT_TRUE(big.verify(&text, &mismatch)) << mismatch;
+  IdConversion tiny(cancelled, 4000);
+  EXPECT_TRUE(tiny.verify(&text, &mismatch)) << mismatch;
+}
+
+TEST_F(IndexJobTest, CompressionKeepsLiveReferencesUnderNewIds) {
+  settings_.sorterReserve = XWordSorter::kBufferCeiling - 4000;  // many merges
+  std::string a = doc("a.txt", "shared alpha only\n");
+  doc("b.txt", "shared beta\n");
+  doc("c.txt", "shared gamma gamma\n");
+  ASSERT_EQ(0, run(true));
+  testsupport::writeFile(a, "shared delta\n");  // a re-indexed: id 1 cancelled, new id 4
+  setModTime(a, 1800000000);
+  platform::removeFile((docs_ + "/b.txt").c_str());  // b vanished: id 2 cancelled
+  ASSERT_EQ(0, run(false, nullptr, true));
+  EXPECT_EQ((Refs{{1, {1}}, {2, {1}}, {3, {1}}, {4, {1}}}), refs("shared"));
+
+  lxrIndexJob job{};
+  std::snprintf(job.indexPath, sizeof job.indexPath, "%s", index_.c_str());
+  job.compress = 1;
+  IndexJob compressJob(&job, settings_);
+  ASSERT_EQ(0, compressJob.run());
+  IndexHeader h = header();
+  EXPECT_EQ(2, h.documentCount);
+  EXPECT_EQ(0, h.obsoleteCount);
+  EXPECT_NE(0, h.compressed);
+  // c (3) becomes 1, the new a (4) becomes 2; words of cancelled documents only are gone.
+  EXPECT_EQ((Refs{{1, {1}}, {2, {1}}}), refs("shared"));
+  EXPECT_EQ((Refs{{1, {2, 3}}}), refs("gamma"));
+  EXPECT_EQ((Refs{{2, {2}}}), refs("delta"));
+  EXPECT_TRUE(refs("alpha").empty());
+  EXPECT_TRUE(refs("beta").empty());
+  EXPECT_FALSE(cancelled(1));
+  TextDB db;
+  db.setDirectory(index_);
+  ASSERT_EQ(0, db.open(kReadMode, kMainTypes));
+  DocInfo d;
+  ASSERT_EQ(0, d.findByName(db, a));
+  EXPECT_EQ(2, d.docId);
+  EXPECT_NE(0, d.findByName(db, docs_ + "/b.txt"));
+  TrieValue v;
+  ASSERT_EQ(0, db.keys().find(kWordKind, "shared", &v));
+  EXPECT_EQ(2, v.v[1]);
+  EXPECT_EQ(2, v.v[2]);
+  db.close();
+  // The index goes on being updated after compression.
+  doc("e.txt", "shared epsilon\n");
+  ASSERT_EQ(0, run(false));
+  EXPECT_EQ((Refs{{1, {1}}, {2, {1}}, {3, {1}}}), refs("shared"));
 }

@@ -10,6 +10,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <random>
 #include <string>
 #include <thread>
@@ -59,6 +60,46 @@ std::string contents(const std::string& priv, const std::string& index) {
   return files.output + words.output;
 }
 
+// Runs `lxr COMMAND INDEX` 20 times on a fresh copy of `pristine`, killing it at a random
+// moment within 1.1 times `seconds`; each time the index must show `before` or `after`, and
+// a rerun of the command must leave it showing `after`. Returns how often `before` was seen.
+int killAtRandomMoments(const std::string& priv, const std::string& pristine, const std::string& index,
+                        const std::string& command, double seconds, const std::string& before,
+                        const std::string& after) {
+  std::mt19937 rng(20261208);
+  const std::string tool = testsupport::binaryPath("tools/lxr");
+  int sawBefore = 0;
+  for (int round = 0; round < 20; ++round) {
+    fs::remove_all(index);
+    fs::copy(pristine, index, fs::copy_options::recursive);
+    pid_t child = fork();
+    if (child == 0) {
+      int null = open("/dev/null", O_WRONLY);
+      dup2(null, 1);
+      dup2(null, 2);
+      execl(tool.c_str(), tool.c_str(), "--dir", priv.c_str(), command.c_str(), index.c_str(), (char*)nullptr);
+      _exit(127);
+    }
+    std::uniform_real_distribution<double> moment(0.0, seconds * 1.1);
+    std::this_thread::sleep_for(std::chrono::duration<double>(moment(rng)));
+    kill(child, SIGKILL);
+    int status = 0;
+    waitpid(child, &status, 0);
+    std::string seen = contents(priv, index);
+    if (seen == before) ++sawBefore;
+    else if (seen != after) ADD_FAILURE() << command << " round " << round << ": neither before nor after\n" << seen;
+    EXPECT_EQ(0, lxr(priv, command + " " + index).status) << command << " round " << round;
+    EXPECT_EQ(after, contents(priv, index)) << command << " round " << round;
+  }
+  return sawBefore;
+}
+
+double timed(const std::function<void()>& run) {
+  auto start = std::chrono::steady_clock::now();
+  run();
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
 }  // namespace
 
 TEST(LxrIndexTest, CreatesAddsUpdatesRemovesAndLists) {
@@ -106,42 +147,33 @@ TEST(LxrIndexTest, UpdateKilledAtRandomMomentsLeavesBeforeOrAfter) {
     struct utimbuf t{1800000000 + i, 1800000000 + i};
     utime((docs + "/a" + std::to_string(i) + ".txt").c_str(), &t);
   }
-  auto restore = [&] {
-    fs::remove_all(index);
-    fs::copy(pristine, index, fs::copy_options::recursive);
-  };
-  restore();
-  auto start = std::chrono::steady_clock::now();
-  ASSERT_EQ(0, lxr(priv, "update " + index).status);
-  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  fs::copy(pristine, index, fs::copy_options::recursive);
+  double seconds = timed([&] { ASSERT_EQ(0, lxr(priv, "update " + index).status); });
   const std::string after = contents(priv, index);
   ASSERT_NE(before, after);
-
-  std::mt19937 rng(20261208);
-  const std::string tool = testsupport::binaryPath("tools/lxr");
-  int sawBefore = 0, sawAfter = 0;
-  for (int round = 0; round < 20; ++round) {
-    restore();
-    pid_t child = fork();
-    if (child == 0) {
-      int null = open("/dev/null", O_WRONLY);
-      dup2(null, 1);
-      dup2(null, 2);
-      execl(tool.c_str(), tool.c_str(), "--dir", priv.c_str(), "update", index.c_str(), (char*)nullptr);
-      _exit(127);
-    }
-    std::uniform_real_distribution<double> moment(0.0, seconds * 1.1);
-    std::this_thread::sleep_for(std::chrono::duration<double>(moment(rng)));
-    kill(child, SIGKILL);
-    int status = 0;
-    waitpid(child, &status, 0);
-    std::string seen = contents(priv, index);
-    if (seen == before) ++sawBefore;
-    else if (seen == after) ++sawAfter;
-    else ADD_FAILURE() << "round " << round << ": neither before nor after\n" << seen;
-    ASSERT_EQ(0, lxr(priv, "update " + index).status) << "round " << round;
-    EXPECT_EQ(after, contents(priv, index)) << "round " << round;
-  }
+  int sawBefore = killAtRandomMoments(priv, pristine, index, "update", seconds, before, after);
   // The moments must fall inside the update, not all before or after it.
   EXPECT_GT(sawBefore, 0);
+}
+
+TEST(LxrIndexTest, CompressionKilledAtRandomMomentsLeavesBeforeOrAfter) {
+  testsupport::TempDir dir;
+  std::string priv = dir.file("p"), docs = dir.file("docs");
+  std::string pristine = dir.file("pristine"), index = dir.file("ix");
+  writeCorpus(docs, 60, 6, "a");
+  ASSERT_EQ(0, lxr(priv, "add " + pristine + " " + docs).status);
+  // Re-indexed and vanished files leave cancelled documents to drop.
+  writeCorpus(docs, 15, 7, "a");
+  for (int i = 0; i < 15; ++i) {
+    struct utimbuf t{1800000000 + i, 1800000000 + i};
+    utime((docs + "/a" + std::to_string(i) + ".txt").c_str(), &t);
+  }
+  for (int i = 40; i < 50; ++i) fs::remove(docs + "/a" + std::to_string(i) + ".txt");
+  ASSERT_EQ(0, lxr(priv, "update " + pristine + " --remove-deleted").status);
+  const std::string before = contents(priv, pristine);
+  fs::copy(pristine, index, fs::copy_options::recursive);
+  double seconds = timed([&] { ASSERT_EQ(0, lxr(priv, "compress " + index).status); });
+  const std::string after = contents(priv, index);
+  ASSERT_TRUE(has(lxr(priv, "info " + index), "Documents:    50"));
+  EXPECT_GT(killAtRandomMoments(priv, pristine, index, "compress", seconds, before, after), 0);
 }
