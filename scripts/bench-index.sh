@@ -25,6 +25,7 @@ cd "$(dirname "$0")/.."
 ROOT=$(pwd)
 
 BUILD=${LXR_BENCH_BUILD:-build/bench}
+case $BUILD in /*) ;; *) BUILD=$ROOT/$BUILD ;; esac
 CORPORA_DIR=${LXR_CORPUS_DIR:-/tmp/lxr-corpus}
 WORK=${LXR_BENCH_WORK:-/tmp/lxr-bench-index}
 RUNS=${LXR_BENCH_RUNS:-1}
@@ -43,11 +44,17 @@ command -v /usr/bin/time >/dev/null || die "GNU time is missing (apt-get install
 if [ ! -f "$BUILD/build.ninja" ] && [ ! -f "$BUILD/Makefile" ]; then
   cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_BENCH=ON -DBUILD_TESTS=OFF >/dev/null
 fi
-cmake --build "$BUILD" -j 2 --target lxr ReadSplitLoop >/dev/null
+build_log=$(mktemp)
+if ! cmake --build "$BUILD" -j 2 --target lxr ReadSplitLoop >"$build_log" 2>&1; then
+  tail -30 "$build_log" >&2
+  rm -f "$build_log"
+  die "building lxr and ReadSplitLoop in $BUILD failed"
+fi
+rm -f "$build_log"
 cmake --build "$BUILD" -j 2 --target XapianIndexAnchor >/dev/null 2>&1 || true
-LXR=${LXR_BENCH_LXR:-$ROOT/$BUILD/tools/lxr}
-LOOP=$ROOT/$BUILD/bench/ReadSplitLoop
-ANCHOR=$ROOT/$BUILD/bench/XapianIndexAnchor
+LXR=${LXR_BENCH_LXR:-$BUILD/tools/lxr}
+LOOP=$BUILD/bench/ReadSplitLoop
+ANCHOR=$BUILD/bench/XapianIndexAnchor
 [ -x "$LXR" ] || die "no lxr in $BUILD/tools"
 [ -x "$ANCHOR" ] || echo "bench-index: XapianIndexAnchor not built (install libxapian-dev): no Xapian figures" >&2
 
