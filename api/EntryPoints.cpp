@@ -244,6 +244,22 @@ LXR_API int16_t lxrsListDocuments(const char* indexPath, int16_t withCancelled,
   return frame.finish(indexlisting::listDocuments(indexPath, withCancelled != 0, fn, data), result);
 }
 
+LXR_API int16_t lxrsVerifyIndex(const char* indexPath, lxrJobBase* job, char* failure,
+                                int32_t failureBytes, int16_t* result) {
+  if (!resultWritable(result)) return -1;
+  Frame frame("lxrsVerifyIndex");
+  if (validation::text(indexPath, kPathChars, "indexPath") < 0 ||
+      (job && (!platform::isWritable(job, sizeof(lxrJobBase)) ||
+               validation::jobCallback(job, sizeof(lxrIndexProgressInfo)) < 0)) ||
+      (failure && (failureBytes < 1 || !platform::isWritable(failure, static_cast<size_t>(failureBytes)))) ||
+      !initialised())
+    return frame.finish(-1, result);
+  std::string text;
+  int rc = indexlisting::verify(indexPath, job, &text);
+  if (failure) std::snprintf(failure, static_cast<size_t>(failureBytes), "%s", text.c_str());
+  return frame.finish(rc, result);
+}
+
 LXR_API int16_t lxrsDoGetFileText(const char* toExtractName, const char* toCreateName,
                                   int16_t* result) {
   if (!resultWritable(result)) return -1;

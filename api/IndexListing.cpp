@@ -8,6 +8,7 @@
 #include "import/Alphabet.h"
 #include "index/DocInfo.h"
 #include "index/TextDB.h"
+#include "index/Verifier.h"
 #include "io/FileMode.h"
 #include "search/WordIterator.h"
 #include "trie/KeyFile.h"
@@ -30,7 +31,34 @@ void copyText(char* to, size_t capacity, const std::string& from) {
   to[n] = '\0';
 }
 
+// Progress of a verification through a job's call-back.
+class JobVerifier : public Verifier {
+ public:
+  explicit JobVerifier(lxrJobBase* job) : job_(job) { progress_.structSize = sizeof progress_; }
+
+ protected:
+  void reportProgress() override {
+    if (!job_ || !job_->pReportCallBack || (itemsDone() % 64 != 0 && itemsDone() != itemsTotal())) return;
+    progress_.statusCode = LXR_PROGRESS_VERIFYING;
+    progress_.percentDone = itemsTotal() > 0 ? static_cast<int32_t>(std::min<int64_t>(100, itemsDone() * 100 / itemsTotal())) : 100;
+    copyText(progress_.fileName, sizeof progress_.fileName, currentItem());
+    job_->pReportCallBack(job_->pReportData, &progress_);
+  }
+  bool pollStop() override { return job_ && job_->cancelFlag != 0; }
+
+ private:
+  lxrJobBase* job_;
+  lxrIndexProgressInfo progress_{};
+};
+
 }  // namespace
+
+int verify(const std::string& folder, lxrJobBase* job, std::string* failure) {
+  JobVerifier v(job);
+  int rc = v.verify(folder);
+  *failure = v.stoppedEarly() ? "stopped" : v.failure();
+  return rc;
+}
 
 bool isEngineWord(const std::string& word) {
   return word.empty() || word[0] == '!' || word.find('=') != std::string::npos ||

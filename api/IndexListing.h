@@ -15,6 +15,9 @@ int listWords(const std::string& folder, const std::string& pattern, bool allWor
 int listDocuments(const std::string& folder, bool withCancelled, lxrDocumentListFn fn,
                   uintptr_t data);
 
+// Verifies the index with progress through `job` (may be null). 0, or -1 with *failure set.
+int verify(const std::string& folder, lxrJobBase* job, std::string* failure);
+
 // True for the words the engine keeps for itself: number words, field words and the first-
 // and last-word marks.
 bool isEngineWord(const std::string& word);

@@ -140,6 +140,17 @@ void onProgress(uintptr_t data, void* record) {
   bar->drawn = true;
 }
 
+void onVerifyProgress(uintptr_t data, void* record) {
+  auto* bar = reinterpret_cast<Bar*>(data);
+  const auto* p = static_cast<const lxrIndexProgressInfo*>(record);
+  if (!bar->terminal || p->structSize == 0) return;
+  std::time_t now = std::time(nullptr);
+  if (now == bar->last && p->percentDone < 100) return;
+  bar->last = now;
+  std::fprintf(stderr, "\rverifying: %3d%%  %-60.60s", p->percentDone, p->fileName);
+  bar->drawn = true;
+}
+
 // ---- Commands ----
 
 int runJob(lxrIndexJob& job, const char* what) {
@@ -254,6 +265,32 @@ int compress(const Options& o) {
   return runJob(job, "compress");
 }
 
+int verify(const Options& o) {
+  if (o.positional.size() != 1) return 2;
+  std::string folder = indexFolder(o.positional[0]);
+  Bar bar;
+  bar.terminal = isatty(STDERR_FILENO) != 0;
+  lxrJobBase job{};
+  job.structSize = sizeof job;
+  job.pReportCallBack = onVerifyProgress;
+  job.pReportData = reinterpret_cast<uintptr_t>(&bar);
+  struct sigaction action {}, previous {};
+  action.sa_handler = onInterrupt;
+  sigemptyset(&action.sa_mask);
+  gInterrupts = 0;
+  gCancelFlag = &job.cancelFlag;
+  sigaction(SIGINT, &action, &previous);
+  char failure[512] = "";
+  int16_t result = 0;
+  lxrsVerifyIndex(folder.c_str(), &job, failure, sizeof failure, &result);
+  sigaction(SIGINT, &previous, nullptr);
+  gCancelFlag = nullptr;
+  if (bar.drawn) std::fprintf(stderr, "\r%-78s\r", "");
+  // The engine's own messages say whether the index verified and what failed.
+  if (result < 0 && gInterrupts > 0) std::fprintf(stderr, "lxr: verification stopped\n");
+  return result < 0 ? 1 : 0;
+}
+
 int remove(const Options& o) {
   if (o.positional.size() != 1 || o.removeList.empty()) return 2;
   std::string folder = indexFolder(o.positional[0]);
@@ -330,7 +367,7 @@ int files(const Options& o) {
 }  // namespace
 
 bool handles(const std::string& command) {
-  for (const char* c : {"create", "add", "update", "remove", "compress", "info", "words", "files"})
+  for (const char* c : {"create", "add", "update", "remove", "compress", "verify", "info", "words", "files"})
     if (command == c) return true;
   return false;
 }
@@ -344,6 +381,7 @@ int run(const std::vector<std::string>& args, const std::string& privateDir) {
   if (cmd == "update") return update(o);
   if (cmd == "remove") return remove(o);
   if (cmd == "compress") return compress(o);
+  if (cmd == "verify") return verify(o);
   if (cmd == "info") return info(o);
   if (cmd == "words") return words(o);
   if (cmd == "files") return files(o);

@@ -13,7 +13,7 @@
 //   lxr add INDEX FOLDER... [--include PATTERN]... [--exclude PATTERN]... [--files-list FILE]
 //   lxr update INDEX [--remove-deleted]
 //   lxr remove INDEX --list FILE
-//   lxr compress INDEX
+//   lxr compress INDEX / lxr verify INDEX
 //   lxr info INDEX / lxr words INDEX [--match PATTERN] [--all] / lxr files INDEX [--all]
 //   lxr version
 #include <cstdio>
@@ -61,6 +61,7 @@ int usage() {
                "                             repeat the index's folders and filters\n"
                "  remove INDEX --list FILE   remove the documents named in FILE\n"
                "  compress INDEX             drop removed documents, one block per word\n"
+               "  verify INDEX               check that the index is consistent\n"
                "  info INDEX                 show an index's statistics\n"
                "  words INDEX [--match PATTERN] [--all]\n"
                "                             list the words with their counts\n"

@@ -60,6 +60,7 @@ typedef struct lxrSearcher lxrSearcher;
 #define LXR_PROGRESS_BINARY_SKIPPED 3011
 #define LXR_PROGRESS_MERGING 3012
 #define LXR_PROGRESS_COMPRESSING 3013
+#define LXR_PROGRESS_VERIFYING 3014       /* an index is being verified */
 #define LXR_PROGRESS_SORT_BEGIN 4003
 #define LXR_PROGRESS_SORT_END 4004
 
@@ -288,6 +289,14 @@ LXR_API int16_t lxrsListWords(const char* indexPath, const char* pattern, int16_
  * Returns 0, or -1 when the index cannot be opened or read. */
 LXR_API int16_t lxrsListDocuments(const char* indexPath, int16_t withCancelled,
                                   lxrDocumentListFn fn, uintptr_t data, int16_t* result);
+/* Verifies an index: reads it whole and checks that its word list, document table and
+ * references agree. `job` (may be null) gives the progress call-back, which receives an
+ * lxrIndexProgressInfo with code LXR_PROGRESS_VERIFYING, the percentage done and the item
+ * in fileName, and the cancel flag (non-zero stops the run). Returns 0 when the index
+ * verified; -1 on the first fault (its description in `failure`, which may be null, cut to
+ * failureBytes - 1), when the index cannot be opened, or when stopped. */
+LXR_API int16_t lxrsVerifyIndex(const char* indexPath, lxrJobBase* job, char* failure,
+                                int32_t failureBytes, int16_t* result);
 LXR_API int16_t lxrsSetOptions(lxrOptions* options, int16_t* result);
 LXR_API int16_t lxrsGetOptions(lxrOptions* options, int16_t* result);
 LXR_API int16_t lxrsDeleteIndex(const char* indexPath, int16_t* result);
