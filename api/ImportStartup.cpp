@@ -15,6 +15,8 @@
 #include "import/ExternalViewers.h"
 #include "import/ImportFile.h"
 #include "import/Recognizers.h"
+#include "import/WPCharMap.h"
+#include "import/WordPerfectOptions.h"
 #include "io/File.h"
 #include "io/FileMode.h"
 #include "lexaurum/lexaurum.h"
@@ -35,6 +37,19 @@ int currentBinaryOption() {
   return dll && dll->instance() ? dll->instance()->setup().binaryFiles : 0;
 }
 
+// The WordPerfect importers' switches, from the options file's keys wpCheckTrailers
+// (default on) and wpTextOption (default off).
+wordperfect::Options currentWordPerfectOptions() {
+  wordperfect::Options o;
+  DllInterface* dll = DllInterface::current();
+  if (dll && dll->instance()) {
+    const EngineSetup& setup = dll->instance()->setup();
+    o.checkTrailingCopies = setup.extraInt("wpCheckTrailers", 1) != 0;
+    o.textOption = setup.extraInt("wpTextOption", 0) != 0;
+  }
+  return o;
+}
+
 int writeAll(File& out, const std::string& text) {
   if (text.empty()) return 0;
   return out.write(text.data(), static_cast<int32_t>(text.size())) < 0 ? -1 : 0;
@@ -46,6 +61,10 @@ int start(LexaurumInstance& engine) {
   ViewerTable& table = ViewerTable::global();
   table.clear();
   recognizers::setBinaryFilesOptionSource(currentBinaryOption);
+  wordperfect::setOptionsSource(currentWordPerfectOptions);
+  // The character map of WordPerfect documents: the private folder's, else the home folder's.
+  std::string charMap = engine.privateFile("WPCHARS.DAT");
+  WPCharMap::setProcessMapFile(platform::fileExists(charMap.c_str()) ? charMap : engine.homeFile("WPCHARS.DAT"));
   builtinviewers::registerAll(table);
   externalviewers::loadAll(table, engine.homeDir());
   std::string typeFile = engine.privateFile(wellknown::name(wellknown::kFileTypes));
@@ -63,6 +82,7 @@ void stop() {
   ViewerTable::global().clear();
   externalviewers::unloadAll();
   recognizers::setBinaryFilesOptionSource(nullptr);
+  wordperfect::setOptionsSource(nullptr);
 }
 
 int writeFileText(const std::string& documentName, const std::string& outputName) {
