@@ -462,3 +462,50 @@ TEST_F(IndexJobTest, VerificationFindsFaultsAndSurvivesDamage) {
   EXPECT_GT(faults, flips / 8) << faults << " of " << flips;
   putBack(index_, good);
 }
+
+TEST_F(IndexJobTest, CompressionKeepsEveryLiveDocumentsWordsAndPositions) {
+  settings_.sorterReserve = XWordSorter::kBufferCeiling - 4000;
+  std::mt19937 rng(17);
+  auto write = [&](int file, int stamp) {
+    std::string text;
+    for (int w = 0, n = 10 + static_cast<int>(rng() % 80); w < n; ++w)
+      text += "k" + std::to_string(rng() % 40) + (w % 7 == 6 ? "\n" : " ");
+    setModTime(doc("g" + std::to_string(file) + ".txt", text), 1700000000 + stamp);
+  };
+  for (int f = 0; f < 25; ++f) write(f, f);
+  ASSERT_EQ(0, run(true));
+  for (int round = 1; round <= 4; ++round) {
+    for (int k = 0; k < 6; ++k) write(static_cast<int>(rng() % 30), 1000 * round + k);
+    platform::removeFile((docs_ + "/g" + std::to_string(rng() % 30) + ".txt").c_str());
+    ASSERT_EQ(0, run(false, nullptr, true));
+  }
+  // What a search can see: for every word, the live documents (by name) and their positions.
+  auto visible = [&] {
+    std::map<std::string, std::map<std::string, std::set<int32_t>>> out;
+    TextDB db;
+    db.setDirectory(index_);
+    EXPECT_EQ(0, db.open(kReadMode, kMainTypes));
+    std::map<int32_t, std::string> live;
+    for (int32_t id = 1; id <= db.header().documentCount; ++id) {
+      DocInfo d;
+      EXPECT_EQ(0, d.read(db, id, false));
+      if (!d.cancelled) live[id] = d.fileName;
+    }
+    db.close();
+    for (int w = 0; w < 40; ++w) {
+      std::string word = "k" + std::to_string(w);
+      for (const auto& [id, cites] : refs(word))
+        if (live.count(id)) out[word][live[id]] = cites;
+    }
+    return out;
+  };
+  const auto before = visible();
+  ASSERT_GT(header().obsoleteCount, 5);
+  lxrIndexJob job{};
+  std::snprintf(job.indexPath, sizeof job.indexPath, "%s", index_.c_str());
+  job.compress = 1;
+  IndexJob compressJob(&job, settings_);
+  ASSERT_EQ(0, compressJob.run());
+  EXPECT_EQ(0, header().obsoleteCount);
+  EXPECT_EQ(before, visible());
+}
