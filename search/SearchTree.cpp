@@ -107,6 +107,11 @@ int SearchTree::parse(const std::string& request, const std::string& additional,
     text = std::move(expanded);
   }
   parsedText_ = text;
+  if (text.size() > kMaxRequestBytes) {
+    errorBits_ = treechecks::kTooComplex;
+    echo_ = treechecks::echo(errorBits_, nullptr, text);
+    return fail(kRequestErrorMessage, echo_, settings.showMessages);
+  }
 
   RequestLexer lexer(&alphabet, settings.markers);
   lexer.tokenize(text);

@@ -22,6 +22,10 @@ class SearchTree {
   // A tree may be at most this many levels high (deeper requests fail with the echo), so
   // that code walking it recursively has a bounded depth.
   static constexpr int kMaxHeight = 1000;
+  // A prepared request may hold at most this many bytes; a longer one fails with the echo
+  // before it is cut into tokens, so that no request costs more than a bounded time and
+  // memory.
+  static constexpr size_t kMaxRequestBytes = 65536;
   static constexpr int kRequestErrorMessage = 13;
 
   // Parses `request` joined with `additional` (either may be empty). 0 when the tree is

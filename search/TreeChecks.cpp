@@ -107,14 +107,14 @@ int checkOperands(SearchNode* root, NodePool& pool) {
   return bits;
 }
 
-std::string echo(int bits, const SearchNode* root) {
+std::string echo(int bits, const SearchNode* root, const std::string& text) {
   std::string out;
   for (const BitLine& l : kLines)
     if (bits & l.bit) out += l.line;
   out += kHeading;
   size_t footer = (bits & kMissingWord) ? std::char_traits<char>::length(kMissingNote) : 0;
   size_t room = kMaxEchoBytes > out.size() + footer ? kMaxEchoBytes - out.size() - footer : 0;
-  out += treeprinter::print(root, room);
+  out += root ? treeprinter::print(root, room) : text.substr(0, room);
   if (bits & kMissingWord) out += kMissingNote;
   if (out.size() > kMaxEchoBytes) out.resize(kMaxEchoBytes);
   return out;

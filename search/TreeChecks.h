@@ -34,7 +34,8 @@ void markWordLike(SearchNode* root);
 int checkOperands(SearchNode* root, NodePool& pool);
 
 // The request echo: one line per error bit, then how the request was understood (the
-// printed tree), then a note on "???" when words are missing. At most kMaxEchoBytes bytes.
-std::string echo(int bits, const SearchNode* root);
+// printed tree, or without a tree the beginning of `text`), then a note on "???" when words
+// are missing. At most kMaxEchoBytes bytes.
+std::string echo(int bits, const SearchNode* root, const std::string& text = "");
 
 }  // namespace treechecks
