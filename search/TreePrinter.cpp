@@ -7,14 +7,29 @@ namespace treeprinter {
 
 namespace {
 
+// What to do with a node taken off the stack.
+enum class Step { kNode, kWord, kOperator, kBlank, kClose };
+
 struct Piece {
-  const SearchNode* node;  // null: emit `literal`
-  std::string literal;
+  const SearchNode* node;
+  Step step;
 };
 
-std::string wordText(const SearchNode* n) {
-  if (n->quoted) return n->text + "\"";
-  return n->text;
+void appendWord(const SearchNode* n, std::string* out) {
+  *out += n->text;
+  if (n->quoted) *out += '"';
+}
+
+void appendOperator(const SearchNode* n, std::string* out) {
+  if (n->kind == nodekind::kWithin) {
+    *out += " w/" + std::to_string(n->n) + " ";
+  } else if (n->kind == nodekind::kNotWithin) {
+    *out += " notw/" + std::to_string(n->n) + " ";
+  } else {
+    *out += ' ';
+    *out += n->text.empty() ? std::string("or") : n->text;
+    *out += ' ';
+  }
 }
 
 }  // namespace
@@ -22,25 +37,28 @@ std::string wordText(const SearchNode* n) {
 std::string print(const SearchNode* root, size_t maxBytes) {
   std::string out;
   std::vector<Piece> stack;
-  if (root) stack.push_back({root, {}});
+  if (root) stack.push_back({root, Step::kNode});
   // Pieces are pushed in reverse so that they come off the stack in order.
   while (!stack.empty() && out.size() < maxBytes) {
-    Piece p = std::move(stack.back());
+    Piece p = stack.back();
     stack.pop_back();
-    if (!p.node) {
-      out += p.literal;
-      continue;
-    }
     const SearchNode* n = p.node;
+    switch (p.step) {
+      case Step::kWord: appendWord(n, &out); continue;
+      case Step::kOperator: appendOperator(n, &out); continue;
+      case Step::kBlank: out += ' '; continue;
+      case Step::kClose: out += ')'; continue;
+      case Step::kNode: break;
+    }
     switch (n->kind) {
       case nodekind::kWord:
-        out += wordText(n);
+        appendWord(n, &out);
         break;
       case nodekind::kPhrase:
-        stack.push_back({nullptr, wordText(n)});
+        stack.push_back({n, Step::kWord});
         if (n->left) {
-          stack.push_back({nullptr, " "});
-          stack.push_back({n->left, {}});
+          stack.push_back({n, Step::kBlank});
+          stack.push_back({n->left, Step::kNode});
         }
         break;
       case nodekind::kContains:
@@ -48,21 +66,16 @@ std::string print(const SearchNode* root, size_t maxBytes) {
       case nodekind::kOr:
       case nodekind::kTo:
       case nodekind::kWithin:
-      case nodekind::kNotWithin: {
-        std::string op;
-        if (n->kind == nodekind::kWithin) op = " w/" + std::to_string(n->n) + " ";
-        else if (n->kind == nodekind::kNotWithin) op = " notw/" + std::to_string(n->n) + " ";
-        else op = " " + (n->text.empty() ? std::string("or") : n->text) + " ";
-        stack.push_back({nullptr, ")"});
-        if (n->right) stack.push_back({n->right, {}});
-        stack.push_back({nullptr, op});
-        if (n->left) stack.push_back({n->left, {}});
-        out += "(";
+      case nodekind::kNotWithin:
+        stack.push_back({n, Step::kClose});
+        if (n->right) stack.push_back({n->right, Step::kNode});
+        stack.push_back({n, Step::kOperator});
+        if (n->left) stack.push_back({n->left, Step::kNode});
+        out += '(';
         break;
-      }
       case nodekind::kNot:
-        stack.push_back({nullptr, ")"});
-        if (n->right) stack.push_back({n->right, {}});
+        stack.push_back({n, Step::kClose});
+        if (n->right) stack.push_back({n->right, Step::kNode});
         out += "(not ";
         break;
       default:
