@@ -189,6 +189,9 @@ int Indexer::setup() {
   setPhase(1);
   if (record.create) setPhase(2);
   db_.setDirectory(folder);
+  // Dictionary copies no reader uses any more go, and the pending one becomes INDEX_K.IX,
+  // so that every update does not leave one more copy behind.
+  if (db_.cleanUpDictionaries() < 0) trace::text("Indexer::setup -- old dictionary copies stay");
   if (db_.open(kUpdateMode, kUpdateTypes) < 0) {
     log_.line("The index could not be opened: " + db_.errorText());
     ui::showError(db_.errorText().c_str());
