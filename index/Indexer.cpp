@@ -189,9 +189,6 @@ int Indexer::setup() {
   setPhase(1);
   if (record.create) setPhase(2);
   db_.setDirectory(folder);
-  // Dictionary copies no reader uses any more go, and the pending one becomes INDEX_K.IX,
-  // so that every update does not leave one more copy behind.
-  if (db_.cleanUpDictionaries() < 0) trace::text("Indexer::setup -- old dictionary copies stay");
   if (db_.open(kUpdateMode, kUpdateTypes) < 0) {
     log_.line("The index could not be opened: " + db_.errorText());
     ui::showError(db_.errorText().c_str());
@@ -199,6 +196,8 @@ int Indexer::setup() {
     return -1;
   }
   dbOpen_ = true;
+  // Dictionary copies no reader uses any more go, so that updates do not pile them up.
+  db_.dropUnusedDictionaries();
   noise_.loadForIndex(db_.noiseText());
   tempFolder_ = folder;
   if (record.tempFileDir && record.tempFileDir[0] && platform::directoryExists(record.tempFileDir))
@@ -348,6 +347,8 @@ int Indexer::indexFile(const FoundFile& file) {
     copyText(progress_.errorText, sizeof progress_.errorText, words_->errorText());
     log_.docLine("File open failed: " + file.name + " (" + words_->errorText() + ")");
     report(3010);
+  } else if (words_->container()) {
+    rc = indexContainer(file);
   } else {
     rc = indexDoc(file);
   }

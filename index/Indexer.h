@@ -55,6 +55,12 @@ class Indexer {
   int indexFile(const FoundFile& file);
   int indexDoc(const FoundFile& file);
   int storeDocInfo(const FoundFile& file, int32_t docId, int32_t lastWord);
+  // Containers: every member a document of its own (index/ContainerIndexing.cpp).
+  struct OldMembers;
+  int indexContainer(const FoundFile& archive);
+  int indexMembers(const FoundFile& archive, int depth, OldMembers* old, int32_t* count);
+  void findOldMembers(const std::string& archive, OldMembers* old);
+  int storeContainerRecord(const FoundFile& archive, int32_t memberCount, bool complete);
   int addWord(const std::string& word, int32_t docId, int32_t number);
   int addNumber(const std::string& word, int32_t docId, int32_t number);
   int removeDeletedFiles();

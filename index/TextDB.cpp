@@ -735,6 +735,25 @@ int TextDB::cleanUpDictionaries() {
   return rc;
 }
 
+int TextDB::dropUnusedDictionaries() {
+  if (!writing_) return LXR_FAIL("dropUnusedDictionaries: not writing");
+  long pending = header_.pendingDictionary;
+  std::vector<platform::DirEntry> entries;
+  platform::listDirectory(folder_.c_str(), &entries);
+  for (const platform::DirEntry& e : entries) {
+    long n = copyNumber(e.name);
+    if (e.isDirectory || n < 0 || n == pending || n == newDictionary_) continue;
+    std::string path = join(folder_, e.name);
+    if (unused(path)) platform::removeFile(path.c_str());
+  }
+  // With a copy pending, INDEX_K.IX is an older dictionary: the header, also after a
+  // rollback of this update, names the pending copy.
+  std::string main = dictionaryName(0);
+  if (pending > 0 && newDictionary_ != 0 && platform::fileExists(main.c_str()) && unused(main))
+    platform::removeFile(main.c_str());
+  return 0;
+}
+
 int TextDB::deleteIndex(const std::string& folder, bool keepSettings) {
   TextDB db;
   if (db.setDirectory(folder) < 0) return -1;

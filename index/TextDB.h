@@ -95,6 +95,11 @@ class TextDB {
   // does not hold one. 0, or -1 when the header cannot be read or written.
   int cleanUpDictionaries();
 
+  // During an update: deletes the dictionary copies that are neither pending nor this
+  // update's and that no reader has open, and INDEX_K.IX when a copy is pending. Safe
+  // whether the update is kept or rolled back. 0, or -1 when not writing.
+  int dropUnusedDictionaries();
+
   // Deletes the index of `folder`: message 74 while it is locked; otherwise removes it from
   // the index library and deletes its files (and, unless `keepSettings`, L, S and the folder),
   // then does the same for the subfolder TMP. 0, or -1 when refused.

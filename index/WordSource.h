@@ -31,6 +31,8 @@ class WordSource {
   bool next(std::string* word, int32_t* number);
 
   const ViewerFileInfo& fileInfo() const { return doc_.fileInfo(); }
+  // The document's container viewer when it is a container (a ZIP archive), else null.
+  ContainerViewer* container() const { return doc_.container(); }
   // The recognised format's description ("Unknown" when there is none).
   std::string typeName() const;
   int64_t bytesRead() const { return doc_.textBytesRead(); }
