@@ -491,6 +491,7 @@ void Indexer::finishJob(bool aborted) {
     }
     bool failed = db_.updateFailed();
     committed_ = db_.close() == 0 && !failed && !aborted;
+    if (committed_) TextDB::removeStaleDictionaries(job_.indexFolder(), db_.header().pendingDictionary, 0);
     if (!aborted && !committed_) log_.line("The update could not be completed: " + db_.errorText());
     dbOpen_ = false;
   }

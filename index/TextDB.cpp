@@ -453,6 +453,13 @@ int TextDB::openDictionary(int mode) {
   } else if (write) {
     if (saveWholeFile(kKeyFile) < 0) return -1;
   }
+  if (!write && !platform::fileExists(name.c_str())) {
+    // A writer finished meanwhile and retired the copy this header named: the header now
+    // names a newer one (the other files only grow, so they agree with it).
+    std::string reason;
+    int problem = 0;
+    if (readHeaderFile(&reason, &problem) == 0) name = current = fileName(kKeyFile);
+  }
   if (keys_.open(name.c_str(), mode) < 0) {
     if (name != current) newDictionary_ = 0;
     return -1;
@@ -737,21 +744,22 @@ int TextDB::cleanUpDictionaries() {
 
 int TextDB::dropUnusedDictionaries() {
   if (!writing_) return LXR_FAIL("dropUnusedDictionaries: not writing");
-  long pending = header_.pendingDictionary;
+  removeStaleDictionaries(folder_, header_.pendingDictionary, newDictionary_);
+  return 0;
+}
+
+void TextDB::removeStaleDictionaries(const std::string& folder, long pending, long keep) {
   std::vector<platform::DirEntry> entries;
-  platform::listDirectory(folder_.c_str(), &entries);
+  platform::listDirectory(folder.c_str(), &entries);
   for (const platform::DirEntry& e : entries) {
     long n = copyNumber(e.name);
-    if (e.isDirectory || n < 0 || n == pending || n == newDictionary_) continue;
-    std::string path = join(folder_, e.name);
+    if (e.isDirectory || n < 0 || n == pending || n == keep) continue;
+    std::string path = join(folder, e.name);
     if (unused(path)) platform::removeFile(path.c_str());
   }
-  // With a copy pending, INDEX_K.IX is an older dictionary: the header, also after a
-  // rollback of this update, names the pending copy.
-  std::string main = dictionaryName(0);
-  if (pending > 0 && newDictionary_ != 0 && platform::fileExists(main.c_str()) && unused(main))
-    platform::removeFile(main.c_str());
-  return 0;
+  // With a copy pending, INDEX_K.IX is an older dictionary: the header names the copy.
+  std::string main = join(folder, "INDEX_K.IX");
+  if (pending > 0 && platform::fileExists(main.c_str()) && unused(main)) platform::removeFile(main.c_str());
 }
 
 int TextDB::deleteIndex(const std::string& folder, bool keepSettings) {

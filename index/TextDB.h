@@ -99,6 +99,9 @@ class TextDB {
   // update's and that no reader has open, and INDEX_K.IX when a copy is pending. Safe
   // whether the update is kept or rolled back. 0, or -1 when not writing.
   int dropUnusedDictionaries();
+  // The same after an update: every copy but `pending` and `keep` (0: none) that no one
+  // has open, and INDEX_K.IX when a copy is pending.
+  static void removeStaleDictionaries(const std::string& folder, long pending, long keep);
 
   // Deletes the index of `folder`: message 74 while it is locked; otherwise removes it from
   // the index library and deletes its files (and, unless `keepSettings`, L, S and the folder),
