@@ -158,6 +158,25 @@ void Converter::convert(const uint8_t* data, size_t length, std::string* out) {
     }
     return;
   }
+  if (from_ == Encoding::kUtf8) {
+    // Most UTF-8 text is plain ASCII, which is the same in Windows-1252: copy such runs and
+    // send only the runs of other bytes (whole characters, since no byte of a multi-byte
+    // character is ASCII) through the converter.
+    size_t i = 0;
+    while (i < length) {
+      size_t start = i;
+      while (i < length && data[i] < 0x80) ++i;
+      out->append(reinterpret_cast<const char*>(data + start), i - start);
+      start = i;
+      while (i < length && data[i] >= 0x80) ++i;
+      if (i > start) convertRun(data + start, i - start, out);
+    }
+    return;
+  }
+  convertRun(data, length, out);
+}
+
+void Converter::convertRun(const uint8_t* data, size_t length, std::string* out) {
   iconv(asIconv(handle_), nullptr, nullptr, nullptr, nullptr);
   char buffer[1024];
   char* in = const_cast<char*>(reinterpret_cast<const char*>(data));

@@ -46,6 +46,9 @@ class Converter {
   void convert(const uint8_t* data, size_t length, std::string* out);
 
  private:
+  // Converts bytes that hold whole characters through iconv (the handle must be open).
+  void convertRun(const uint8_t* data, size_t length, std::string* out);
+
   Encoding from_;
   void* handle_ = nullptr;
 };
