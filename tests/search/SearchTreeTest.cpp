@@ -63,6 +63,9 @@ TEST(SearchTreeTest, NotWithinForms) {
   EXPECT_EQ("(a notw/5 b)", parsed("a wi5 not b"));
   // A NOT on the left: the other word is the one that must be there.
   EXPECT_EQ("(b notw/5 a)", parsed("not a w/5 b"));
+  // A connector taken as an operand before its turn still takes its own operand.
+  EXPECT_EQ("(not (not a))", parsed("not not a"));
+  EXPECT_TRUE(reports("a to not b", "(a to (not b))"));
   SearchTree tree;
   ASSERT_EQ(0, tree.parse("a not w/5 b", "", quiet()));
   EXPECT_EQ(nodekind::kNotWithin, tree.root()->kind);
