@@ -15,6 +15,7 @@
 //   lxr remove INDEX --list FILE
 //   lxr compress INDEX / lxr verify INDEX
 //   lxr info INDEX / lxr words INDEX [--match PATTERN] [--all] / lxr files INDEX [--all]
+//   lxr explain [--fuzzy N] [--phonic] [--stemming] [--synonyms] [--natural] REQUEST
 //   lxr version
 #include <cstdio>
 #include <cstdlib>
@@ -29,6 +30,7 @@
 #include "lexaurum/lexaurum.h"
 #include "objects/UserCallbacks.h"
 #include "platform/Platform.h"
+#include "tools/ExplainCommand.h"
 #include "tools/IndexCommands.h"
 #include "tools/TextCommand.h"
 
@@ -67,6 +69,8 @@ int usage() {
                "                             list the words with their counts\n"
                "  files INDEX [--all]        list the documents\n"
                "  (INDEX is a folder, or the name of an index in the library)\n"
+               "  explain [--fuzzy N] [--phonic] [--stemming] [--synonyms] [--natural] REQUEST\n"
+               "                             show how a search request is understood\n"
                "  version                    show the engine's version\n");
   return 2;
 }
@@ -169,6 +173,11 @@ int runCommand(const std::vector<std::string>& args) {
   if (cmd == "text") {
     int rc = textcommand::run({args.begin() + 1, args.end()});
     return rc == 2 ? usage() : rc;
+  }
+  if (cmd == "explain") {
+    std::vector<char*> words;
+    for (size_t i = 1; i < args.size(); ++i) words.push_back(const_cast<char*>(args[i].c_str()));
+    return runExplainCommand(static_cast<int>(words.size()), words.data());
   }
   if (indexcommands::handles(cmd)) {
     if (gBorrowedFolder && cmd == "create") return refuseSharedChange();
