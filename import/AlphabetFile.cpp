@@ -169,8 +169,11 @@ std::string Alphabet::fileText() const {
   for (int i = 1; i < 256; ++i) {
     unsigned char c = static_cast<unsigned char>(i);
     if (!isLetter(c)) continue;
-    out += " " + fileForm(c) + " " + fileForm(lower_[c]) + " " + fileForm(upper_[c]) + " " +
-           fileForm(unaccented_[c]) + "\n";
+    for (unsigned char form : {c, lower_[c], upper_[c], unaccented_[c]}) {
+      out += ' ';
+      out += fileForm(form);
+    }
+    out += '\n';
   }
   auto section = [this, &out](const char* title, auto test) {
     out += std::string(title) + "\n ";
