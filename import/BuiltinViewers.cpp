@@ -15,6 +15,7 @@
 #include "import/WP42Importer.h"
 #include "import/WordPerfect6Importer.h"
 #include "import/WordPerfectImporter.h"
+#include "import/ZipViewer.h"
 #include "objects/Trace.h"
 
 namespace builtinviewers {
@@ -96,9 +97,9 @@ const Row kRows[] = {
     {"Properties", kPropertySet, "\xFE\xFF\x00\x00", 4, 100, nullptr, 0, nullptr, 0, nullptr, 0, false, false, 0, false, true},
     // 23: HTML has its own recognizer and larger blocks.
     {"HTML", 0, nullptr, 0, 0, nullptr, 0, recognizeHtml, kHtmlFlags, makeHtmlImport, 0, false, false, kHtmlBlockSize},
-    // 24, 25: containers; their members are reached through extraction.
+    // 24, 25: containers; their members are reached through extraction (ZIP: import/ZipViewer).
     {"Windows Help File", 0, nullptr, 0, 0, "*.HLP", 100, nullptr, kHelpFlags, nullptr},
-    {"ZIP Archive", 0, "PK\x03\x04", 4, 100, nullptr, 0, nullptr, kZipFlags, nullptr},
+    {"ZIP Archive", 0, "PK\x03\x04", 4, 100, nullptr, 0, nullptr, kZipFlags, makeZipViewer},
 };
 
 }  // namespace

@@ -19,9 +19,81 @@ int ImportFile::open(const std::string& name) {
     errorText_ = platform::errorText(err);
     if (errorText_.empty()) errorText_ = "Unable to open file";
     name_ = name;
-    return -1;
+    return openMember(name);
   }
   return attach(std::move(file));
+}
+
+int ImportFile::openMember(const std::string& name) {
+  // The container of the last member, when the name lies in it.
+  if (outer_ && outer_->container() && name.size() > outer_->name().size() + 1 &&
+      name.compare(0, outer_->name().size(), outer_->name()) == 0 && name[outer_->name().size()] == '/') {
+    ContainerMember m;
+    ContainerViewer& c = *outer_->container();
+    if (c.infoByName(name.substr(outer_->name().size() + 1), &m) == 0) return extractMember(c, m, name);
+  }
+  // The file the name starts with: the longest leading part that is one.
+  std::string archive;
+  for (size_t cut = name.rfind('/'); cut != std::string::npos && cut > 0; cut = name.rfind('/', cut - 1)) {
+    std::string head = name.substr(0, cut);
+    if (platform::fileExists(head.c_str())) {
+      archive = head;
+      break;
+    }
+  }
+  if (archive.empty()) return -1;  // the file's own open error stands
+  auto outer = std::make_unique<ImportFile>(table_);
+  if (outer->open(archive) < 0 || !outer->container()) {
+    errorText_ = std::string(kExtractFailedText) + ": " + archive + " is not a container";
+    return -1;
+  }
+  std::string rest = name.substr(archive.size() + 1);
+  for (int depth = 1;; ++depth) {
+    ContainerViewer& c = *outer->container();
+    // The longest leading part of the rest that is a member: the member itself, or a
+    // container inside this one.
+    ContainerMember m;
+    size_t end = rest.size();
+    while (c.infoByName(rest.substr(0, end), &m) < 0) {
+      size_t slash = end == 0 ? std::string::npos : rest.rfind('/', end - 1);
+      if (slash == std::string::npos || slash == 0) {
+        errorText_ = std::string(kExtractFailedText) + ": " + c.errorText();
+        return -1;
+      }
+      end = slash;
+    }
+    if (end == rest.size()) {
+      outer_ = std::move(outer);
+      return extractMember(*outer_->container(), m, name);
+    }
+    std::string bytes;
+    std::string innerName = outer->name() + "/" + rest.substr(0, end);
+    if (depth >= kMaxContainerDepth) {
+      errorText_ = std::string(kExtractFailedText) + ": containers nested too deep";
+      return -1;
+    }
+    if (c.extractToMemory(m, &bytes) < 0) {
+      errorText_ = std::string(kExtractFailedText) + ": " + c.errorText();
+      return -1;
+    }
+    auto inner = std::make_unique<ImportFile>(table_);
+    if (inner->open(std::make_unique<MemorySource>(innerName, std::move(bytes), m.date)) < 0 ||
+        !inner->container()) {
+      errorText_ = std::string(kExtractFailedText) + ": " + innerName + " is not a container";
+      return -1;
+    }
+    outer = std::move(inner);
+    rest = rest.substr(end + 1);
+  }
+}
+
+int ImportFile::extractMember(ContainerViewer& from, const ContainerMember& member, const std::string& name) {
+  std::string bytes;
+  if (from.extractToMemory(member, &bytes) < 0) {
+    errorText_ = std::string(kExtractFailedText) + ": " + from.errorText();
+    return -1;
+  }
+  return attach(std::make_unique<MemorySource>(name, std::move(bytes), member.date));
 }
 
 int ImportFile::open(std::unique_ptr<ByteSource> source) {

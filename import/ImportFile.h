@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "import/ContainerViewer.h"
 #include "import/LineLayout.h"
 #include "import/ScreenLine.h"
 #include "import/ViewerTable.h"
@@ -15,6 +16,9 @@
 class ImportFile {
  public:
   static constexpr const char* kNoViewerText = "Unable to create viewer";
+  static constexpr const char* kExtractFailedText = "Unable to extract file";
+  // Containers inside containers are opened this many levels deep, the outermost included.
+  static constexpr int kMaxContainerDepth = 3;
 
   // Documents are recognised with `table` (the engine's registry by default), which must
   // outlive the object.
@@ -26,6 +30,10 @@ class ImportFile {
   // Opens the document `name`, closing one already open: chooses its format and makes the
   // viewer. 0, or -1 with errorText() set (the input's own text when the file cannot be
   // opened, "Unable to create viewer" when no format can read it) and the object closed.
+  // A name "ARCHIVE/MEMBER" whose ARCHIVE is a container file opens that member, extracted
+  // into memory (also through nested containers, kMaxContainerDepth deep); failure gives
+  // "Unable to extract file: " and the container's reason. The container last extracted
+  // from stays open until another is needed or this object goes.
   int open(const std::string& name);
   // The same for a document already in memory; `source` is owned from now on.
   int open(std::unique_ptr<ByteSource> source);
@@ -51,6 +59,8 @@ class ImportFile {
   int64_t textBytesRead() const { return layout_ ? layout_->bytesRead() : 0; }
 
   const ViewerFileInfo& fileInfo() const;
+  // The open document's container viewer when the document is a container, else null.
+  ContainerViewer* container() const { return dynamic_cast<ContainerViewer*>(viewer_.get()); }
   // The chosen format's registration, or null when closed.
   const ViewerEntry* format() const { return format_; }
   const std::string& name() const { return name_; }
@@ -58,11 +68,14 @@ class ImportFile {
 
  private:
   int attach(std::unique_ptr<ByteSource> source);
+  int openMember(const std::string& name);
+  int extractMember(ContainerViewer& from, const ContainerMember& member, const std::string& name);
 
   const ViewerTable& table_;
   std::unique_ptr<ByteSource> source_;
   std::unique_ptr<Viewer> viewer_;
   std::unique_ptr<LineLayout> layout_;
+  std::unique_ptr<ImportFile> outer_;  // the container the last member came from
   const ViewerEntry* format_ = nullptr;
   std::string name_;
   std::string block_;

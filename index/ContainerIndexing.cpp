@@ -65,7 +65,8 @@ void Indexer::findOldMembers(const std::string& archive, OldMembers* old) {
   DocInfo d;
   const int32_t count = db_.header().documentCount;
   for (int32_t id = 1; id <= count; ++id) {
-    if (d.read(db_, id, false) < 0 || d.cancelled || d.cancelVer != 0 || !d.isMemberPath) continue;
+    // Records do not keep the member flag; a name below a file's name is a member's.
+    if (d.read(db_, id, false) < 0 || d.cancelled || d.cancelVer != 0) continue;
     if (d.fileName.compare(0, prefix.size(), prefix) != 0) continue;
     old->docs[d.fileName] = {id, d.modDate, d.fileSize};
   }

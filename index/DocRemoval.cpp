@@ -15,12 +15,12 @@ int Indexer::removeDeletedFiles() {
   const int32_t count = db_.header().documentCount;
   for (int32_t id = 1; id <= count && cancelFlag() == 0; ++id) {
     if (d.read(db_, id, false) < 0 || d.cancelled || d.cancelVer != 0) continue;
-    // A container member is there as long as its container is.
+    // A container member is there as long as its container is. Records do not keep the
+    // member flag, so any name that is gone is walked up: a member's leads to its archive
+    // (a file), a vanished file's only to folders, which do not count.
     std::string file = d.fileName;
-    if (d.isMemberPath) {
-      while (!file.empty() && !platform::fileExists(file.c_str()) && file.rfind('/') != std::string::npos)
-        file.resize(file.rfind('/'));
-    }
+    while (!file.empty() && !platform::fileExists(file.c_str()) && file.rfind('/') != std::string::npos)
+      file.resize(file.rfind('/'));
     if (platform::fileExists(file.c_str())) continue;
     log_.docLine(d.fileName + " removed from index (file deleted)");
     cancelList_.push_back(id);

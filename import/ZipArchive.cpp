@@ -1,0 +1,290 @@
+// The unzip layer over libzip. libzip reads the archive through a source whose call-back
+// reads the ByteSource, so files and archives held in memory are read the same way.
+#include "import/ZipArchive.h"
+
+#include <zip.h>
+
+#include <algorithm>
+#include <cctype>
+#include <climits>
+
+#include "import/ZipResult.h"
+#include "io/File.h"
+#include "io/FileMode.h"
+#include "objects/Trace.h"
+#include "platform/Platform.h"
+
+namespace {
+
+// Unix file types kept in the high half of the external attributes.
+constexpr uint32_t kUnixTypeMask = 0170000;
+constexpr uint32_t kUnixSymbolicLink = 0120000;
+constexpr int kUnixTypeShift = 16;
+constexpr int64_t kReadChunkBytes = 64 * 1024;
+constexpr int64_t kMaxReserveBytes = 1 << 20;
+// libzip codes that have no code in the container's table come out as this plus libzip's.
+constexpr int kLibraryCodeBase = 1000;
+
+int codeOf(int libzipError) {
+  switch (libzipError) {
+    case ZIP_ER_OK: return zipresult::kOk;
+    case ZIP_ER_NOZIP:
+    case ZIP_ER_INCONS:
+    case ZIP_ER_ZLIB:
+    case ZIP_ER_MULTIDISK: return zipresult::kStructureInvalid;
+    case ZIP_ER_READ:
+    case ZIP_ER_SEEK:
+    case ZIP_ER_EOF: return zipresult::kUnexpectedEnd;
+    case ZIP_ER_MEMORY: return zipresult::kOutOfMemory;
+    case ZIP_ER_NOENT: return zipresult::kNotFound;
+    case ZIP_ER_OPEN: return zipresult::kOpenArchiveFailed;
+    case ZIP_ER_CRC: return zipresult::kBadCrc;
+    case ZIP_ER_COMPNOTSUPP: return zipresult::kUnknownCompression;
+    case ZIP_ER_ENCRNOTSUPP:
+    case ZIP_ER_NOPASSWD:
+    case ZIP_ER_WRONGPASSWD: return zipresult::kEncrypted;
+    case ZIP_ER_INVAL: return zipresult::kBadCommand;
+    case ZIP_ER_WRITE:
+    case ZIP_ER_TMPOPEN: return zipresult::kCreateOutputFailed;
+    default: return kLibraryCodeBase + libzipError;
+  }
+}
+
+bool sameIgnoringCase(const std::string& a, const std::string& b) {
+  return a.size() == b.size() &&
+         std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+         });
+}
+
+}  // namespace
+
+// The state behind libzip's source call-back: the bytes and the read position.
+struct ZipArchive::Source {
+  ByteSource* bytes = nullptr;
+  zip_uint64_t position = 0;
+  zip_error_t error{};
+
+  zip_uint64_t size() const { return static_cast<zip_uint64_t>(std::max<int32_t>(bytes->size(), 0)); }
+
+  static zip_int64_t callback(void* state, void* data, zip_uint64_t length, zip_source_cmd_t cmd) {
+    auto* self = static_cast<Source*>(state);
+    switch (cmd) {
+      case ZIP_SOURCE_OPEN:
+        self->position = 0;
+        return 0;
+      case ZIP_SOURCE_READ: {
+        zip_uint64_t left = self->position < self->size() ? self->size() - self->position : 0;
+        auto n = static_cast<int32_t>(std::min<zip_uint64_t>({length, left, INT32_MAX}));
+        if (n == 0) return 0;
+        int32_t got = self->bytes->readAt(static_cast<int32_t>(self->position), data, n);
+        if (got < 0) {
+          zip_error_set(&self->error, ZIP_ER_READ, 0);
+          return -1;
+        }
+        self->position += static_cast<zip_uint64_t>(got);
+        return got;
+      }
+      case ZIP_SOURCE_CLOSE:
+      case ZIP_SOURCE_FREE: return 0;
+      case ZIP_SOURCE_STAT: {
+        if (length < sizeof(zip_stat_t)) {
+          zip_error_set(&self->error, ZIP_ER_INVAL, 0);
+          return -1;
+        }
+        auto* st = static_cast<zip_stat_t*>(data);
+        zip_stat_init(st);
+        st->size = self->size();
+        st->valid |= ZIP_STAT_SIZE;
+        return sizeof(zip_stat_t);
+      }
+      case ZIP_SOURCE_ERROR: return zip_error_to_data(&self->error, data, length);
+      case ZIP_SOURCE_SEEK: {
+        zip_int64_t to = zip_source_seek_compute_offset(self->position, self->size(), data, length, &self->error);
+        if (to < 0) return -1;
+        self->position = static_cast<zip_uint64_t>(to);
+        return 0;
+      }
+      case ZIP_SOURCE_TELL: return static_cast<zip_int64_t>(self->position);
+      case ZIP_SOURCE_SUPPORTS:
+        return zip_source_make_command_bitmap(ZIP_SOURCE_OPEN, ZIP_SOURCE_READ, ZIP_SOURCE_CLOSE,
+                                              ZIP_SOURCE_STAT, ZIP_SOURCE_ERROR, ZIP_SOURCE_FREE,
+                                              ZIP_SOURCE_SEEK, ZIP_SOURCE_TELL, ZIP_SOURCE_SUPPORTS, -1);
+      default:
+        zip_error_set(&self->error, ZIP_ER_OPNOTSUPP, 0);
+        return -1;
+    }
+  }
+};
+
+ZipArchive::ZipArchive() = default;
+
+ZipArchive::~ZipArchive() { close(); }
+
+int ZipArchive::fail(int code) {
+  result_ = code;
+  if (log_) trace::line("Zip %s: %s", archiveName_.c_str(), zipresult::text(code).c_str());
+  return -1;
+}
+
+void ZipArchive::close() {
+  if (zip_) zip_discard(zip_);
+  zip_ = nullptr;
+  source_.reset();
+  count_ = 0;
+  extractedBytes_ = 0;
+}
+
+int ZipArchive::open(ByteSource& bytes) {
+  close();
+  archiveName_ = bytes.name();
+  source_ = std::make_unique<Source>();
+  source_->bytes = &bytes;
+  zip_error_init(&source_->error);
+  zip_error_t error;
+  zip_error_init(&error);
+  zip_source_t* src = zip_source_function_create(&Source::callback, source_.get(), &error);
+  if (!src) {
+    int code = codeOf(zip_error_code_zip(&error));
+    zip_error_fini(&error);
+    source_.reset();
+    return fail(code);
+  }
+  zip_ = zip_open_from_source(src, ZIP_RDONLY, &error);
+  if (!zip_) {
+    zip_source_free(src);
+    int code = codeOf(zip_error_code_zip(&error));
+    zip_error_fini(&error);
+    source_.reset();
+    return fail(code);
+  }
+  zip_error_fini(&error);
+  zip_int64_t n = zip_get_num_entries(zip_, 0);
+  count_ = static_cast<int32_t>(std::clamp<zip_int64_t>(n, 0, INT32_MAX));
+  result_ = zipresult::kOk;
+  if (log_) trace::line("Zip %s: open, %d members", archiveName_.c_str(), count_);
+  return 0;
+}
+
+int ZipArchive::itemAt(int32_t index, ContainerMember* member) {
+  if (!zip_) return fail(zipresult::kNotOpen);
+  if (index < 0 || index >= count_) return fail(zipresult::kIndexOutOfBounds);
+  zip_stat_t st;
+  zip_stat_init(&st);
+  if (zip_stat_index(zip_, static_cast<zip_uint64_t>(index), 0, &st) < 0 || !(st.valid & ZIP_STAT_NAME) ||
+      !st.name)
+    return fail(codeOf(zip_error_code_zip(zip_get_error(zip_))));
+  ContainerMember m;
+  m.index = index;
+  m.name = st.name;
+  m.sizeBytes = (st.valid & ZIP_STAT_SIZE) ? static_cast<int64_t>(std::min<zip_uint64_t>(st.size, INT64_MAX)) : 0;
+  m.packedBytes = (st.valid & ZIP_STAT_COMP_SIZE) ? static_cast<int64_t>(std::min<zip_uint64_t>(st.comp_size, INT64_MAX)) : 0;
+  m.date = (st.valid & ZIP_STAT_MTIME) ? dosdate::fromTime(st.mtime) : 0;
+  if ((st.valid & ZIP_STAT_ENCRYPTION_METHOD) && st.encryption_method != ZIP_EM_NONE)
+    m.flags |= ContainerMember::kEncrypted;
+  if (m.sizeBytes == 0 || m.name.back() == '/' || m.name.back() == '\\')
+    m.flags |= ContainerMember::kNotDocument;
+  zip_uint8_t system = 0;
+  zip_uint32_t attributes = 0;
+  if (zip_file_get_external_attributes(zip_, static_cast<zip_uint64_t>(index), 0, &system, &attributes) == 0 &&
+      system == ZIP_OPSYS_UNIX && ((attributes >> kUnixTypeShift) & kUnixTypeMask) == kUnixSymbolicLink)
+    m.flags |= ContainerMember::kSymbolicLink;
+  if (isUnsafeName(m.name)) m.flags |= ContainerMember::kUnsafeName;
+  *member = std::move(m);
+  result_ = zipresult::kOk;
+  return 0;
+}
+
+int ZipArchive::find(const std::string& name, ContainerMember* member) {
+  if (!zip_) return fail(zipresult::kNotOpen);
+  zip_int64_t at = zip_name_locate(zip_, name.c_str(), 0);
+  if (at < 0) at = zip_name_locate(zip_, name.c_str(), ZIP_FL_NOCASE);
+  ContainerMember m;
+  // The name found must be the one asked for: a name holding a NUL never matches.
+  if (at < 0 || at >= count_ || itemAt(static_cast<int32_t>(at), &m) < 0 || !sameIgnoringCase(m.name, name))
+    return fail(zipresult::kItemNotFound);
+  *member = std::move(m);
+  result_ = zipresult::kOk;
+  return 0;
+}
+
+int ZipArchive::readMember(const ContainerMember& member, std::string* bytes) {
+  if (member.flags & ContainerMember::kEncrypted) return fail(zipresult::kEncrypted);
+  if (member.flags & ContainerMember::kSymbolicLink) return fail(zipresult::kSymbolicLink);
+  if (member.sizeBytes > limits_.maxMemberBytes) return fail(zipresult::kMemberTooLarge);
+  if (member.sizeBytes > limits_.maxTotalBytes - extractedBytes_) return fail(zipresult::kArchiveTooLarge);
+  zip_file_t* file = zip_fopen_index(zip_, static_cast<zip_uint64_t>(member.index), 0);
+  if (!file) return fail(codeOf(zip_error_code_zip(zip_get_error(zip_))));
+  bytes->reserve(static_cast<size_t>(std::min(member.sizeBytes, kMaxReserveBytes)));
+  char chunk[kReadChunkBytes];
+  int code = zipresult::kOk;
+  for (;;) {
+    zip_int64_t got = zip_fread(file, chunk, sizeof chunk);
+    if (got < 0) {
+      code = codeOf(zip_error_code_zip(zip_file_get_error(file)));
+      break;
+    }
+    if (got == 0) break;
+    bytes->append(chunk, static_cast<size_t>(got));
+    // The stated sizes may lie: the bounds hold for the bytes actually produced.
+    auto have = static_cast<int64_t>(bytes->size());
+    if (have > limits_.maxMemberBytes) {
+      code = zipresult::kMemberTooLarge;
+    } else if (have > limits_.maxTotalBytes - extractedBytes_) {
+      code = zipresult::kArchiveTooLarge;
+    } else if (have > limits_.ratioFreeBytes && have / limits_.maxRatio > member.packedBytes) {
+      code = zipresult::kRatioTooHigh;
+    }
+    if (code != zipresult::kOk) break;
+  }
+  zip_fclose(file);
+  extractedBytes_ += static_cast<int64_t>(bytes->size());
+  if (code != zipresult::kOk) {
+    bytes->clear();
+    bytes->shrink_to_fit();
+    return fail(code);
+  }
+  return 0;
+}
+
+int ZipArchive::extract(const ContainerMember& member, std::string* bytes) {
+  bytes->clear();
+  if (!zip_) return fail(zipresult::kNotOpen);
+  if (member.index < 0 || member.index >= count_) return fail(zipresult::kIndexOutOfBounds);
+  if (readMember(member, bytes) < 0) return -1;
+  result_ = zipresult::kOk;
+  if (log_) trace::line("Zip %s: extracted %s, %zu bytes", archiveName_.c_str(), member.name.c_str(), bytes->size());
+  return 0;
+}
+
+int ZipArchive::extractToFile(const ContainerMember& member, const std::string& outputName) {
+  if (!zip_) return fail(zipresult::kNotOpen);
+  if (member.flags & ContainerMember::kUnsafeName) return fail(zipresult::kUnsafeName);
+  std::string bytes;
+  if (extract(member, &bytes) < 0) return -1;
+  File out;
+  if (out.open(outputName.c_str(), filemode::kWrite | filemode::kCreate | filemode::kTruncate) < 0)
+    return fail(zipresult::kCreateOutputFailed);
+  bool written = bytes.empty() ||
+                 out.write(bytes.data(), static_cast<int32_t>(bytes.size())) == static_cast<int32_t>(bytes.size());
+  if (written && member.date != 0) out.setTime(member.date);
+  if (out.release() < 0 || !written) {
+    platform::removeFile(outputName.c_str());
+    return fail(zipresult::kDiskFull);
+  }
+  result_ = zipresult::kOk;
+  return 0;
+}
+
+bool ZipArchive::isUnsafeName(const std::string& name) {
+  if (name.empty() || name[0] == '/' || name[0] == '\\') return true;
+  if (name.size() >= 2 && name[1] == ':') return true;
+  size_t start = 0;
+  while (start <= name.size()) {
+    size_t end = name.find_first_of("/\\", start);
+    if (end == std::string::npos) end = name.size();
+    if (name.compare(start, end - start, "..") == 0) return true;
+    start = end + 1;
+  }
+  return false;
+}
