@@ -1,0 +1,199 @@
+#include "search/SearchResultsWriter.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstdio>
+
+#include "io/VlrRecordIndex.h"
+#include "objects/MessageTable.h"
+#include "objects/Trace.h"
+#include "platform/Platform.h"
+
+namespace {
+
+constexpr int kUnsorted = 1;
+constexpr int kAscending = 2;
+constexpr int kByName = 4;
+constexpr int kByDate = 8;
+constexpr int32_t kCounts = 1, kHits = 2, kDetail = 32, kHeader = 1024, kAppend = 2048;
+
+std::string timeText(std::time_t t) {
+  std::tm tm{};
+  if (!platform::localTime(t, &tm)) return "?";
+  char text[32];
+  std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &tm);
+  return text;
+}
+
+}  // namespace
+
+std::string SearchResultsWriter::nextFreeName(const std::string& folder, const std::string& pattern) {
+  size_t star = pattern.find('*');
+  for (long n = 1; n < 1000000; ++n) {
+    std::string name = folder + "/" + pattern.substr(0, star) + std::to_string(n) + pattern.substr(star + 1);
+    if (!platform::fileExists(name.c_str())) return name;
+  }
+  return folder + "/" + pattern.substr(0, star) + "0" + pattern.substr(star + 1);
+}
+
+SearchResultsWriter::SearchResultsWriter(ResultsJob& job) : job_(job) {
+  if (job_.resultsName.find_first_not_of(" \t") == std::string::npos)
+    job_.resultsName = nextFreeName(job_.workFolder, "SRCH*.DAT");
+  if (file_.create(job_.resultsName) < 0) {
+    trace::line("SearchResultsWriter: the results file %s cannot be made", job_.resultsName.c_str());
+    failed_ = true;
+    return;
+  }
+  if (job_.bestN > 0) {
+    waitingName_ = job_.workFolder + "/RFLT.DAT";
+    waiting_ = std::make_unique<ResultsFile>();
+    if (waiting_->create(waitingName_) < 0) {
+      waiting_.reset();
+      failed_ = true;
+    }
+  }
+}
+
+SearchResultsWriter::~SearchResultsWriter() {
+  if (waiting_) {
+    waiting_->close();
+    platform::removeFile(waitingName_.c_str());
+  }
+  file_.close();
+}
+
+int SearchResultsWriter::add(ResultsItem& item) {
+  trace::line("SearchResultsWriter::add %s", item.doc.fileName.c_str());
+  ++documents_;
+  totalHits_ += static_cast<int64_t>(item.hits.size());
+  if (documents_ == 1 || item.doc.score > highScore_) highScore_ = item.doc.score;
+  if (failed_) return -1;
+  if (waiting_) return keepBest(item);
+  return file_.add(item) < 0 ? (failed_ = true, -1) : 0;
+}
+
+int SearchResultsWriter::keepBest(ResultsItem& item) {
+  const int32_t score = item.doc.score;
+  if (score < threshold_) return 0;
+  if (static_cast<int32_t>(heap_.size()) >= job_.bestN) {
+    if (heap_.top().score >= score) return 0;  // among equal scores the earlier stays
+    threshold_ = heap_.top().score;
+    heap_.pop();  // its record stays in the waiting file, unused
+  }
+  int32_t record = waiting_->add(item);
+  if (record < 0) return (failed_ = true, -1);
+  heap_.push(Kept{score, arrivals_++, record});
+  return 0;
+}
+
+int SearchResultsWriter::flushBest() {
+  std::vector<int32_t> order;
+  while (!heap_.empty()) {
+    order.push_back(heap_.top().record);
+    heap_.pop();
+  }
+  std::reverse(order.begin(), order.end());
+  ResultsItem item;
+  for (int32_t record : order)
+    if (waiting_->read(record, &item) < 0 || file_.add(item) < 0) return -1;
+  return 0;
+}
+
+int SearchResultsWriter::effectiveSortType() const {
+  int type = job_.sortType;
+  if (type == 0) type = job_.getSortType ? job_.getSortType(job_.reportData) : kUnsorted;
+  return type;
+}
+
+int SearchResultsWriter::sort() {
+  const int type = effectiveSortType();
+  if (type == kUnsorted || type == 0 || file_.count() < 2) return 0;
+  struct Key {
+    int64_t value;
+    std::string name;
+    int32_t record;
+  };
+  std::vector<Key> keys;
+  ResultsItem item;
+  for (int32_t n = 0; n < file_.count(); ++n) {
+    if (file_.read(n, &item) < 0) return -1;
+    int64_t value = (type & kByName) ? 0 : (type & kByDate) ? item.doc.modDate : item.doc.score;
+    keys.push_back(Key{value, item.doc.shortName, n});
+  }
+  const bool ascending = (type & kAscending) != 0;
+  const bool byName = (type & kByName) != 0;
+  std::stable_sort(keys.begin(), keys.end(), [&](const Key& a, const Key& b) {
+    if (byName) return ascending ? a.name < b.name : b.name < a.name;
+    if (a.value != b.value) return ascending ? a.value < b.value : a.value > b.value;
+    return a.name < b.name;  // the name breaks ties, always ascending
+  });
+  // The sorted copy replaces the file.
+  std::string sortedName = job_.resultsName + ".SRT";
+  ResultsFile sorted;
+  if (sorted.create(sortedName) < 0) return -1;
+  for (const Key& k : keys)
+    if (file_.read(k.record, &item) < 0 || sorted.add(item) < 0) {
+      sorted.close();
+      platform::removeFile(sortedName.c_str());
+      return -1;
+    }
+  // The record index is a file of its own and moves with its records.
+  if (sorted.close() < 0 || file_.close() < 0 ||
+      platform::renameFile(vlrRecordIndex::nameFor(sortedName).c_str(),
+                           vlrRecordIndex::nameFor(job_.resultsName).c_str()) < 0 ||
+      platform::renameFile(sortedName.c_str(), job_.resultsName.c_str()) < 0)
+    return -1;
+  return file_.open(job_.resultsName, true);
+}
+
+int SearchResultsWriter::finish() {
+  if (failed_) return -1;
+  if (waiting_ && flushBest() < 0) return (failed_ = true, -1);
+  if (sort() < 0) return (failed_ = true, -1);
+  ResultsHeader h;
+  h.request = job_.request;
+  h.totalHits = static_cast<int32_t>(std::min<int64_t>(totalHits_, INT32_MAX));
+  h.documents = file_.count();
+  h.highScore = highScore_;
+  h.searchTime = static_cast<int32_t>(job_.searchTime);
+  if (file_.writeHeader(h) < 0 || file_.close() < 0) return (failed_ = true, -1);
+  return file_.open(job_.resultsName, false);
+}
+
+int SearchResultsWriter::writeListing() {
+  if (job_.listingName.find_first_not_of(" \t") == std::string::npos) return 0;
+  const int32_t flags = job_.listingFlags;
+  std::FILE* out = std::fopen(job_.listingName.c_str(), (flags & kAppend) ? "ab" : "wb");
+  if (!out) {
+    messages::showError(kListingFailedMessage, {job_.listingName});
+    return -1;
+  }
+  if (flags & kHeader) {
+    std::fprintf(out, "* Lexaurum Search Listing\n");
+    std::fprintf(out, "* Search Request:   \"%s\"\n", job_.request.c_str());
+    std::fprintf(out, "* Search Performed: %s\n", timeText(job_.searchTime).c_str());
+    std::fprintf(out, "* Retrieved %d documents containing %lld hits\n", file_.count(),
+                 static_cast<long long>(totalHits_));
+  }
+  ResultsItem item;
+  for (int32_t n = 0; n < file_.count(); ++n) {
+    if (file_.read(n, &item) < 0) break;
+    if (flags & (kCounts | kDetail)) std::fprintf(out, "%5ld ", static_cast<long>(item.doc.hitCount));
+    // A member of a container is listed by its container's path.
+    std::string name = item.doc.fileName;
+    if (item.doc.isMemberPath) {
+      while (!name.empty() && !platform::fileExists(name.c_str()) && name.rfind('/') != std::string::npos)
+        name.resize(name.rfind('/'));
+      if (name.empty()) name = item.doc.fileName;
+    }
+    std::fprintf(out, "%s\n", name.c_str());
+    if (flags & (kHits | kDetail)) {
+      std::fprintf(out, "     {");
+      for (int32_t hit : item.hits) std::fprintf(out, "%d ", hit);
+      std::fprintf(out, "}\n");
+    }
+  }
+  bool ok = std::ferror(out) == 0;
+  ok = std::fclose(out) == 0 && ok;
+  return ok ? 0 : -1;
+}

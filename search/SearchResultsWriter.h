@@ -1,0 +1,88 @@
+// SearchResultsWriter: where the documents a search retrieves go. Each found document is
+// kept in the search's results file (optionally only the best N by score, waiting in a
+// temporary results file), the file is sorted by the job's order with the short name as the
+// second key, the request and totals go into its header, and a listing file is written when
+// the job asks for one. Depends on search/ResultsFile and objects/.
+#pragma once
+
+#include <cstdint>
+#include <ctime>
+#include <memory>
+#include <queue>
+#include <string>
+#include <vector>
+
+#include "lexaurum/lexaurum.h"
+#include "search/ResultsFile.h"
+
+// What the writer takes from the search job.
+struct ResultsJob {
+  std::string resultsName;     // blank: a new SRCH<n>.DAT in workFolder (then stored here)
+  std::string workFolder;
+  int sortType = 16;           // 1 unsorted, 0 ask getSortType, 4 name, 8 date, 16 score; +2 ascending
+  lxrGetSortTypeFn getSortType = nullptr;
+  uintptr_t reportData = 0;
+  int32_t bestN = 0;           // 0: keep every document
+  std::string request;
+  std::time_t searchTime = 0;
+  std::string listingName;     // blank: no listing
+  int32_t listingFlags = 0;    // 1 counts, 2 hits, 32 detail, 1024 header, 2048 append
+};
+
+// Threads: one user at a time.
+class SearchResultsWriter {
+ public:
+  static constexpr int kListingFailedMessage = 40;
+
+  explicit SearchResultsWriter(ResultsJob& job);
+  ~SearchResultsWriter();
+  SearchResultsWriter(const SearchResultsWriter&) = delete;
+  SearchResultsWriter& operator=(const SearchResultsWriter&) = delete;
+
+  // Keeps a found document (its score in item.doc.score). 0, or -1 when it could not be kept
+  // (it is counted all the same).
+  int add(ResultsItem& item);
+  // Flushes the best-N filter, sorts the file and writes its header. 0 or -1.
+  int finish();
+  // Writes the job's listing file (after finish). 0 (also when none is asked for) or -1
+  // (message 40 names the file).
+  int writeListing();
+
+  bool failed() const { return failed_; }
+  int32_t documents() const { return documents_; }
+  int64_t totalHits() const { return totalHits_; }
+  int32_t highScore() const { return highScore_; }
+  const std::string& fileName() const { return job_.resultsName; }
+
+  // The next unused name of `pattern` ("SRCH*.DAT": the star becomes 1, 2, ...) in `folder`.
+  static std::string nextFreeName(const std::string& folder, const std::string& pattern);
+
+ private:
+  struct Kept {
+    int32_t score;
+    int64_t order;     // arrival: among equal scores the earlier stays
+    int32_t record;    // in the waiting file
+  };
+  struct KeptAfter {
+    bool operator()(const Kept& a, const Kept& b) const {
+      return a.score != b.score ? a.score > b.score : a.order < b.order;
+    }
+  };
+
+  int keepBest(ResultsItem& item);
+  int flushBest();
+  int sort();
+  int effectiveSortType() const;
+
+  ResultsJob& job_;
+  ResultsFile file_;
+  std::unique_ptr<ResultsFile> waiting_;  // RFLT.DAT of the best-N filter
+  std::string waitingName_;
+  std::priority_queue<Kept, std::vector<Kept>, KeptAfter> heap_;  // smallest score on top
+  int32_t threshold_ = INT32_MIN;
+  int64_t arrivals_ = 0;
+  int32_t documents_ = 0;
+  int64_t totalHits_ = 0;
+  int32_t highScore_ = 0;
+  bool failed_ = false;
+};
