@@ -58,6 +58,19 @@ bool unused(const std::string& path) {
   return true;
 }
 
+// Deletes the dictionary copies of `folder` other than `pending` and `keep` that nobody has
+// open.
+void removeUnusedCopies(const std::string& folder, long pending, long keep) {
+  std::vector<platform::DirEntry> entries;
+  platform::listDirectory(folder.c_str(), &entries);
+  for (const platform::DirEntry& e : entries) {
+    long n = copyNumber(e.name);
+    if (e.isDirectory || n < 0 || n == pending || n == keep) continue;
+    std::string path = folder + "/" + e.name;
+    if (unused(path)) platform::removeFile(path.c_str());
+  }
+}
+
 lxrDate toDate(int32_t t) {
   lxrDate d{};
   std::tm tm{};
@@ -715,14 +728,7 @@ int TextDB::cleanUpDictionaries() {
     tookLock = true;
   }
   long pending = header_.pendingDictionary;
-  std::vector<platform::DirEntry> entries;
-  platform::listDirectory(folder_.c_str(), &entries);
-  for (const platform::DirEntry& e : entries) {
-    long n = copyNumber(e.name);
-    if (e.isDirectory || n < 0 || n == pending || n == newDictionary_) continue;
-    std::string path = join(folder_, e.name);
-    if (unused(path)) platform::removeFile(path.c_str());
-  }
+  removeUnusedCopies(folder_, pending, newDictionary_);
   int rc = 0;
   std::string pendingName = dictionaryName(pending);
   if (pending > 0 && platform::fileExists(pendingName.c_str())) {
@@ -749,14 +755,7 @@ int TextDB::dropUnusedDictionaries() {
 }
 
 void TextDB::removeStaleDictionaries(const std::string& folder, long pending, long keep) {
-  std::vector<platform::DirEntry> entries;
-  platform::listDirectory(folder.c_str(), &entries);
-  for (const platform::DirEntry& e : entries) {
-    long n = copyNumber(e.name);
-    if (e.isDirectory || n < 0 || n == pending || n == keep) continue;
-    std::string path = join(folder, e.name);
-    if (unused(path)) platform::removeFile(path.c_str());
-  }
+  removeUnusedCopies(folder, pending, keep);
   // With a copy pending, INDEX_K.IX is an older dictionary: the header names the copy.
   std::string main = join(folder, "INDEX_K.IX");
   if (pending > 0 && platform::fileExists(main.c_str()) && unused(main)) platform::removeFile(main.c_str());

@@ -30,16 +30,6 @@ int syncByName(const std::string& name) {
   return f.release();
 }
 
-// Dictionary copies of the old file set: none is pending in the new header.
-void removeDictionaryCopies(const std::string& folder) {
-  std::vector<platform::DirEntry> entries;
-  if (platform::listDirectory(folder.c_str(), &entries) < 0) return;
-  for (const platform::DirEntry& e : entries)
-    if (!e.isDirectory && e.name.size() > 6 && e.name.compare(0, 3, "IXK") == 0 &&
-        e.name.compare(e.name.size() - 3, 3, ".IX") == 0)
-      platform::removeFile((folder + "/" + e.name).c_str());
-}
-
 }  // namespace
 
 bool TextDB::switchPending(const std::string& folder) {
@@ -56,7 +46,8 @@ int TextDB::settleRebuilt(const std::string& folder) {
         platform::renameFile(from.c_str(), (folder + "/" + name).c_str()) < 0)
       return LXR_FAIL("settleRebuilt: a rebuilt file cannot be moved");
   }
-  removeDictionaryCopies(folder);
+  // No copy is pending in the new header: the old set's copies go.
+  removeStaleDictionaries(folder, 0, 0);
   platform::removeFile((work + "/" + kMarkerName).c_str());
   return 0;
 }

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <ctime>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -236,8 +237,11 @@ int add(const Options& o, const std::string& privateDir) {
   return rc;
 }
 
-int update(const Options& o) {
-  if (o.positional.size() != 1) return 2;
+// A job on an index that must exist already: its record with the path set, then `setUp`
+// chooses the action. The tool's exit code.
+int existingIndexJob(const Options& o, const char* what, bool needsList,
+                     const std::function<void(lxrIndexJob&)>& setUp) {
+  if (o.positional.size() != 1 || (needsList && o.removeList.empty())) return 2;
   std::string folder = indexFolder(o.positional[0]);
   if (!indexExists(folder)) {
     std::fprintf(stderr, "lxr: there is no index in %s\n", folder.c_str());
@@ -246,23 +250,19 @@ int update(const Options& o) {
   lxrIndexJob job;
   LXR_INIT_RECORD(job);
   copyField(job.indexPath, sizeof job.indexPath, folder);
-  job.add = 1;  // with no files named: the folders and filters kept with the index
-  job.removeDeleted = o.removeDeleted;
-  return runJob(job, "update");
+  setUp(job);
+  return runJob(job, what);
+}
+
+int update(const Options& o) {
+  return existingIndexJob(o, "update", false, [&](lxrIndexJob& job) {
+    job.add = 1;  // with no files named: the folders and filters kept with the index
+    job.removeDeleted = o.removeDeleted;
+  });
 }
 
 int compress(const Options& o) {
-  if (o.positional.size() != 1) return 2;
-  std::string folder = indexFolder(o.positional[0]);
-  if (!indexExists(folder)) {
-    std::fprintf(stderr, "lxr: there is no index in %s\n", folder.c_str());
-    return 1;
-  }
-  lxrIndexJob job;
-  LXR_INIT_RECORD(job);
-  copyField(job.indexPath, sizeof job.indexPath, folder);
-  job.compress = 1;
-  return runJob(job, "compress");
+  return existingIndexJob(o, "compress", false, [](lxrIndexJob& job) { job.compress = 1; });
 }
 
 int verify(const Options& o) {
@@ -292,18 +292,10 @@ int verify(const Options& o) {
 }
 
 int remove(const Options& o) {
-  if (o.positional.size() != 1 || o.removeList.empty()) return 2;
-  std::string folder = indexFolder(o.positional[0]);
-  if (!indexExists(folder)) {
-    std::fprintf(stderr, "lxr: there is no index in %s\n", folder.c_str());
-    return 1;
-  }
-  lxrIndexJob job;
-  LXR_INIT_RECORD(job);
-  copyField(job.indexPath, sizeof job.indexPath, folder);
-  copyField(job.toRemoveListName, sizeof job.toRemoveListName, absolute(o.removeList));
-  job.removeListed = 1;
-  return runJob(job, "remove");
+  return existingIndexJob(o, "remove", true, [&](lxrIndexJob& job) {
+    copyField(job.toRemoveListName, sizeof job.toRemoveListName, absolute(o.removeList));
+    job.removeListed = 1;
+  });
 }
 
 std::string dateText(const lxrDate& d) {

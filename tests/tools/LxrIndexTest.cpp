@@ -52,6 +52,14 @@ void writeCorpus(const std::string& folder, int count, int seed, const std::stri
   }
 }
 
+// Gives the files a0.txt .. a<count-1>.txt of `folder` dates later than the corpus's.
+void newDates(const std::string& folder, int count) {
+  for (int i = 0; i < count; ++i) {
+    struct utimbuf t{1800000000 + i, 1800000000 + i};
+    utime((folder + "/a" + std::to_string(i) + ".txt").c_str(), &t);
+  }
+}
+
 // What a user sees of an index: its documents and its words with their counts.
 std::string contents(const std::string& priv, const std::string& index) {
   ToolRun files = lxr(priv, "files " + index);
@@ -143,10 +151,7 @@ TEST(LxrIndexTest, UpdateKilledAtRandomMomentsLeavesBeforeOrAfter) {
   // The update: new files and rewritten ones.
   writeCorpus(docs, 60, 4, "b");
   writeCorpus(docs, 10, 5, "a");
-  for (int i = 0; i < 10; ++i) {
-    struct utimbuf t{1800000000 + i, 1800000000 + i};
-    utime((docs + "/a" + std::to_string(i) + ".txt").c_str(), &t);
-  }
+  newDates(docs, 10);
   fs::copy(pristine, index, fs::copy_options::recursive);
   double seconds = timed([&] { ASSERT_EQ(0, lxr(priv, "update " + index).status); });
   const std::string after = contents(priv, index);
@@ -164,10 +169,7 @@ TEST(LxrIndexTest, CompressionKilledAtRandomMomentsLeavesBeforeOrAfter) {
   ASSERT_EQ(0, lxr(priv, "add " + pristine + " " + docs).status);
   // Re-indexed and vanished files leave cancelled documents to drop.
   writeCorpus(docs, 15, 7, "a");
-  for (int i = 0; i < 15; ++i) {
-    struct utimbuf t{1800000000 + i, 1800000000 + i};
-    utime((docs + "/a" + std::to_string(i) + ".txt").c_str(), &t);
-  }
+  newDates(docs, 15);
   for (int i = 40; i < 50; ++i) fs::remove(docs + "/a" + std::to_string(i) + ".txt");
   ASSERT_EQ(0, lxr(priv, "update " + pristine + " --remove-deleted").status);
   const std::string before = contents(priv, pristine);
