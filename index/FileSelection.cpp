@@ -67,8 +67,8 @@ std::string absolutePath(const std::string& name) {
   return path;
 }
 
-int fileSpecificationOf(const lxrFileSpec& record, FileSpecification* out, std::string* error) {
-  *out = FileSpecification();
+int fileSetOf(const lxrFileSpec& record, FileSet* out, std::string* error) {
+  *out = FileSet();
   auto text = [](const char* field, size_t capacity) {
     return std::string(field, strnlen(field, capacity));
   };
@@ -95,16 +95,16 @@ void FileSelection::skipFolder(const std::string& folder) {
 }
 
 bool FileSelection::takes(const std::string& name) const {
-  for (const std::string& p : spec_.excludes)
+  for (const std::string& p : fileSet_.excludes)
     if (wildcard::match(p, name)) return false;
-  if (spec_.includes.empty()) return true;
-  for (const std::string& p : spec_.includes)
+  if (fileSet_.includes.empty()) return true;
+  for (const std::string& p : fileSet_.includes)
     if (wildcard::match(p, name)) return true;
   return false;
 }
 
 bool FileSelection::excludedFolder(const std::string& name) const {
-  for (const std::string& p : spec_.excludes)
+  for (const std::string& p : fileSet_.excludes)
     if (wildcard::match(p, name)) return true;
   return false;
 }
@@ -115,7 +115,7 @@ void FileSelection::noteUnreadable(const std::string& name) {
 }
 
 int FileSelection::walk(const Visit& visit, const std::function<bool()>& stop) {
-  for (const std::string& folder : spec_.folders) {
+  for (const std::string& folder : fileSet_.folders) {
     platform::DirEntry e;
     if (platform::describePath(folder.c_str(), &e) < 0 || !e.isDirectory) {
       noteUnreadable(folder);
@@ -124,7 +124,7 @@ int FileSelection::walk(const Visit& visit, const std::function<bool()>& stop) {
     if (!seen_.insert({e.device, e.inode}).second) continue;
     if (walkFolder(folder, visit, stop) < 0) return -1;
   }
-  for (const std::string& file : spec_.files) {
+  for (const std::string& file : fileSet_.files) {
     if (stop()) return -1;
     platform::DirEntry e;
     if (platform::describePath(file.c_str(), &e) < 0 || !e.isRegularFile) {

@@ -17,7 +17,7 @@
 #include "index/DocInfo.h"
 #include "lexaurum/lexaurum.h"
 
-struct FileSpecification {
+struct FileSet {
   std::vector<std::string> folders;   // absolute, walked with their subfolders
   std::vector<std::string> files;     // absolute
   std::vector<std::string> includes;  // file name patterns
@@ -26,11 +26,11 @@ struct FileSpecification {
   bool empty() const { return folders.empty() && files.empty(); }
 };
 
-// Builds the specification of a job record: its folder, the folders of its folder list
+// Builds the file set of a job record: its folder, the folders of its folder list
 // file, the files of its files list file (blank lines skipped, relative names taken from
 // the current folder) and its patterns (each string of the sets may hold several, separated
 // by blanks, commas or semicolons). 0, or -1 with *error set when a list file cannot be read.
-int fileSpecificationOf(const lxrFileSpec& record, FileSpecification* out, std::string* error);
+int fileSetOf(const lxrFileSpec& record, FileSet* out, std::string* error);
 
 // `name` made absolute from the current folder, trailing slashes removed.
 std::string absolutePath(const std::string& name);
@@ -41,12 +41,12 @@ class FileSelection {
   // Called for each file taken; returns 0 to go on, -1 to stop the walk.
   using Visit = std::function<int(const FoundFile&)>;
 
-  explicit FileSelection(FileSpecification spec) : spec_(std::move(spec)) {}
+  explicit FileSelection(FileSet fileSet) : fileSet_(std::move(fileSet)) {}
 
   // A folder (by device and inode) that is never entered, such as the index's own.
   void skipFolder(const std::string& folder);
 
-  // Walks the specification in name order. `stop` is asked before each folder and file.
+  // Walks the file set in name order. `stop` is asked before each folder and file.
   // 0 when the walk ended, -1 when `visit` or `stop` ended it.
   int walk(const Visit& visit, const std::function<bool()>& stop);
 
@@ -62,7 +62,7 @@ class FileSelection {
   bool excludedFolder(const std::string& name) const;
   void noteUnreadable(const std::string& name);
 
-  FileSpecification spec_;
+  FileSet fileSet_;
   std::set<std::pair<uint64_t, uint64_t>> seen_;  // folders entered or skipped
   int unreadable_ = 0;
   std::vector<std::string> unreadableNames_;

@@ -45,7 +45,7 @@ bool isDigit(char c) { return c >= '0' && c <= '9'; }
 }  // namespace
 
 Indexer::Indexer(IndexJob& job)
-    : job_(job), caller_(job.caller()), spec_(), maxWordLength_(job.settings().maxWordLength) {
+    : job_(job), caller_(job.caller()), fileSet_(), maxWordLength_(job.settings().maxWordLength) {
   progress_.structSize = sizeof progress_;
   relay_.structSize = sizeof relay_;
   relay_.pReportCallBack = &Indexer::relay;
@@ -241,7 +241,7 @@ int Indexer::listFilesToIndex() {
   setPhase(3);
   report(3004);
   std::string error;
-  if (fileSpecificationOf(job_.record().toAdd, &spec_, &error) < 0) {
+  if (fileSetOf(job_.record().toAdd, &fileSet_, &error) < 0) {
     log_.line(error);
     ui::showError(error.c_str());
     return -1;
@@ -250,19 +250,19 @@ int Indexer::listFilesToIndex() {
   // them; a job that names nothing repeats what was kept.
   StringSet includes, excludes, folders;
   db_.readFilters(&includes, &excludes, &folders);
-  if (spec_.empty()) {
-    for (int i = 0; i < folders.count(); ++i) spec_.folders.push_back(folders.at(i));
-    if (spec_.includes.empty() && spec_.excludes.empty()) {
-      for (int i = 0; i < includes.count(); ++i) spec_.includes.push_back(includes.at(i));
-      for (int i = 0; i < excludes.count(); ++i) spec_.excludes.push_back(excludes.at(i));
+  if (fileSet_.empty()) {
+    for (int i = 0; i < folders.count(); ++i) fileSet_.folders.push_back(folders.at(i));
+    if (fileSet_.includes.empty() && fileSet_.excludes.empty()) {
+      for (int i = 0; i < includes.count(); ++i) fileSet_.includes.push_back(includes.at(i));
+      for (int i = 0; i < excludes.count(); ++i) fileSet_.excludes.push_back(excludes.at(i));
     }
-  } else if (!spec_.folders.empty()) {
-    for (const std::string& f : spec_.folders)
+  } else if (!fileSet_.folders.empty()) {
+    for (const std::string& f : fileSet_.folders)
       if (folders.find(f.c_str()) == 0) folders.add(f);
     includes.clear();
     excludes.clear();
-    for (const std::string& p : spec_.includes) includes.add(p);
-    for (const std::string& p : spec_.excludes) excludes.add(p);
+    for (const std::string& p : fileSet_.includes) includes.add(p);
+    for (const std::string& p : fileSet_.excludes) excludes.add(p);
     if (db_.writeFilters(&includes, &excludes, &folders) < 0) {
       log_.line("The index's folders and filters could not be saved.");
       return -1;
@@ -273,7 +273,7 @@ int Indexer::listFilesToIndex() {
     messages::showError(3);
     return -1;
   }
-  selection_ = FileSelection(spec_);
+  selection_ = FileSelection(fileSet_);
   selection_.skipFolder(job_.indexFolder());
   selection_.skipFolder(tempFolder_);
   int rc = selection_.walk(

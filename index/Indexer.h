@@ -88,8 +88,8 @@ class Indexer {
   NoiseList noise_;
   std::unique_ptr<XWordSorter> sorter_;
   std::unique_ptr<WordSource> words_;
-  FileSelection selection_{FileSpecification()};
-  FileSpecification spec_;
+  FileSelection selection_{FileSet()};
+  FileSet fileSet_;
   FileList selected_;
   FileList toIndex_;
   std::vector<int32_t> cancelList_;

@@ -15,8 +15,8 @@
 
 namespace {
 
-std::vector<std::string> walk(const FileSpecification& spec, const std::string& root) {
-  FileSelection s(spec);
+std::vector<std::string> walk(const FileSet& fileSet, const std::string& root) {
+  FileSelection s(fileSet);
   std::vector<std::string> names;
   EXPECT_EQ(0, s.walk([&](const FoundFile& f) {
     names.push_back(f.name.substr(root.size() + 1));
@@ -38,18 +38,18 @@ TEST(FileSelectionTest, PatternsExcludedFoldersLinkLoopsAndSpecialFiles) {
   ASSERT_EQ(0, symlink((root + "/nowhere").c_str(), (root + "/dangling.txt").c_str()));
   ASSERT_EQ(0, mkfifo((root + "/pipe.txt").c_str(), 0600));
 
-  FileSpecification spec;
-  spec.folders = {root};
-  spec.includes = {"*.txt"};
-  spec.excludes = {".git"};
+  FileSet fileSet;
+  fileSet.folders = {root};
+  fileSet.includes = {"*.txt"};
+  fileSet.excludes = {".git"};
   // Name order, files before subfolders; letters of patterns match either case; the loop,
   // the dangling link and the pipe are left out.
-  EXPECT_EQ((std::vector<std::string>{"B.TXT", "a.txt", "sub/d.txt", "sub/deeper/e.txt"}), walk(spec, root));
+  EXPECT_EQ((std::vector<std::string>{"B.TXT", "a.txt", "sub/d.txt", "sub/deeper/e.txt"}), walk(fileSet, root));
 
-  spec.includes.clear();
-  spec.excludes = {"*.log", "deeper"};
-  spec.files = {root + "/sub/deeper/e.txt", root + "/c.log"};
-  std::vector<std::string> all = walk(spec, root);
+  fileSet.includes.clear();
+  fileSet.excludes = {"*.log", "deeper"};
+  fileSet.files = {root + "/sub/deeper/e.txt", root + "/c.log"};
+  std::vector<std::string> all = walk(fileSet, root);
   // A named file passes the name filters but not the folder ones; c.log stays out.
   EXPECT_EQ((std::vector<std::string>{"B.TXT", "a.txt", ".git/f.txt", "sub/d.txt", "sub/deeper/e.txt"}), all);
 }
@@ -62,12 +62,12 @@ TEST(FileSelectionTest, ListFilesGiveFoldersAndFilesAndPatternsSplit) {
   std::snprintf(record.directory, sizeof record.directory, "/data/zero/");
   std::snprintf(record.directoryListName, sizeof record.directoryListName, "%s", dir.file("folders.lst").c_str());
   std::snprintf(record.filesListName, sizeof record.filesListName, "%s", dir.file("files.lst").c_str());
-  FileSpecification spec;
+  FileSet fileSet;
   std::string error;
-  ASSERT_EQ(0, fileSpecificationOf(record, &spec, &error));
-  EXPECT_EQ((std::vector<std::string>{"/data/zero", "/data/one", "/data/two"}), spec.folders);
-  EXPECT_EQ((std::vector<std::string>{"/data/x.txt"}), spec.files);
+  ASSERT_EQ(0, fileSetOf(record, &fileSet, &error));
+  EXPECT_EQ((std::vector<std::string>{"/data/zero", "/data/one", "/data/two"}), fileSet.folders);
+  EXPECT_EQ((std::vector<std::string>{"/data/x.txt"}), fileSet.files);
   std::snprintf(record.filesListName, sizeof record.filesListName, "%s", dir.file("missing.lst").c_str());
-  EXPECT_EQ(-1, fileSpecificationOf(record, &spec, &error));
+  EXPECT_EQ(-1, fileSetOf(record, &fileSet, &error));
   EXPECT_NE(std::string::npos, error.find("missing.lst"));
 }
