@@ -17,6 +17,7 @@
 #include "import/Recognizers.h"
 #include "import/WPCharMap.h"
 #include "import/WordPerfectOptions.h"
+#include "import/ZipViewer.h"
 #include "io/File.h"
 #include "io/FileMode.h"
 #include "lexaurum/lexaurum.h"
@@ -50,6 +51,12 @@ wordperfect::Options currentWordPerfectOptions() {
   return o;
 }
 
+// The ZIP container traces every request while the options file holds a value for "ziplog".
+bool currentZipLogOption() {
+  DllInterface* dll = DllInterface::current();
+  return dll && dll->instance() && !dll->instance()->setup().extraString("ziplog").empty();
+}
+
 int writeAll(File& out, const std::string& text) {
   if (text.empty()) return 0;
   return out.write(text.data(), static_cast<int32_t>(text.size())) < 0 ? -1 : 0;
@@ -62,6 +69,7 @@ int start(LexaurumInstance& engine) {
   table.clear();
   recognizers::setBinaryFilesOptionSource(currentBinaryOption);
   wordperfect::setOptionsSource(currentWordPerfectOptions);
+  ziplog::setOptionSource(currentZipLogOption);
   // The character map of WordPerfect documents: the private folder's, else the home folder's.
   std::string charMap = engine.privateFile("WPCHARS.DAT");
   WPCharMap::setProcessMapFile(platform::fileExists(charMap.c_str()) ? charMap : engine.homeFile("WPCHARS.DAT"));
@@ -83,6 +91,7 @@ void stop() {
   externalviewers::unloadAll();
   recognizers::setBinaryFilesOptionSource(nullptr);
   wordperfect::setOptionsSource(nullptr);
+  ziplog::setOptionSource(nullptr);
 }
 
 int writeFileText(const std::string& documentName, const std::string& outputName) {
