@@ -50,6 +50,32 @@ int codeOf(int libzipError) {
   }
 }
 
+// Bytes in front of the archive that its directory does not count: where the directory
+// really starts (the end record's position minus its size) less where the end record says
+// it starts. 0 when there is no end record or no such gap.
+int64_t prefixBytes(ByteSource& bytes) {
+  constexpr int32_t kEndRecordBytes = 22;
+  constexpr int32_t kMaxCommentBytes = 65535;
+  const int32_t size = bytes.size();
+  if (size < kEndRecordBytes) return 0;
+  const int32_t from = std::max(0, size - kEndRecordBytes - kMaxCommentBytes);
+  std::string tail(static_cast<size_t>(size - from), '\0');
+  if (bytes.readAt(from, tail.data(), size - from) != size - from) return 0;
+  auto le32 = [&](size_t at) {
+    return static_cast<uint32_t>(static_cast<unsigned char>(tail[at])) |
+           static_cast<uint32_t>(static_cast<unsigned char>(tail[at + 1])) << 8 |
+           static_cast<uint32_t>(static_cast<unsigned char>(tail[at + 2])) << 16 |
+           static_cast<uint32_t>(static_cast<unsigned char>(tail[at + 3])) << 24;
+  };
+  for (size_t at = tail.size() - kEndRecordBytes + 1; at-- > 0;) {
+    if (tail.compare(at, 4, "PK\x05\x06") != 0) continue;
+    int64_t endPos = from + static_cast<int64_t>(at);
+    int64_t gap = endPos - int64_t{le32(at + 12)} - int64_t{le32(at + 16)};
+    return gap > 0 && gap < endPos ? gap : 0;
+  }
+  return 0;
+}
+
 bool sameIgnoringCase(const std::string& a, const std::string& b) {
   return a.size() == b.size() &&
          std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
@@ -60,12 +86,17 @@ bool sameIgnoringCase(const std::string& a, const std::string& b) {
 }  // namespace
 
 // The state behind libzip's source call-back: the bytes and the read position.
+// `base` hides bytes in front of the archive (a self-extracting program, say).
 struct ZipArchive::Source {
   ByteSource* bytes = nullptr;
+  zip_uint64_t base = 0;
   zip_uint64_t position = 0;
   zip_error_t error{};
 
-  zip_uint64_t size() const { return static_cast<zip_uint64_t>(std::max<int32_t>(bytes->size(), 0)); }
+  zip_uint64_t size() const {
+    auto whole = static_cast<zip_uint64_t>(std::max<int32_t>(bytes->size(), 0));
+    return whole > base ? whole - base : 0;
+  }
 
   static zip_int64_t callback(void* state, void* data, zip_uint64_t length, zip_source_cmd_t cmd) {
     auto* self = static_cast<Source*>(state);
@@ -77,7 +108,7 @@ struct ZipArchive::Source {
         zip_uint64_t left = self->position < self->size() ? self->size() - self->position : 0;
         auto n = static_cast<int32_t>(std::min<zip_uint64_t>({length, left, INT32_MAX}));
         if (n == 0) return 0;
-        int32_t got = self->bytes->readAt(static_cast<int32_t>(self->position), data, n);
+        int32_t got = self->bytes->readAt(static_cast<int32_t>(self->base + self->position), data, n);
         if (got < 0) {
           zip_error_set(&self->error, ZIP_ER_READ, 0);
           return -1;
@@ -136,10 +167,24 @@ void ZipArchive::close() {
 }
 
 int ZipArchive::open(ByteSource& bytes) {
+  if (openAt(bytes, 0) == 0) return 0;
+  // Bytes put in front of an archive (a self-extracting program) shift every position
+  // its directory states; read the archive from where its directory says it begins.
+  if (result_ != zipresult::kStructureInvalid) return -1;
+  int64_t prefix = prefixBytes(bytes);
+  if (prefix <= 0) return -1;
+  int code = result_;
+  if (openAt(bytes, prefix) == 0) return 0;
+  result_ = code;
+  return -1;
+}
+
+int ZipArchive::openAt(ByteSource& bytes, int64_t prefix) {
   close();
   archiveName_ = bytes.name();
   source_ = std::make_unique<Source>();
   source_->bytes = &bytes;
+  source_->base = static_cast<zip_uint64_t>(prefix);
   zip_error_init(&source_->error);
   zip_error_t error;
   zip_error_init(&error);

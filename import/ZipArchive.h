@@ -28,8 +28,9 @@ class ZipArchive {
   ZipArchive(const ZipArchive&) = delete;
   ZipArchive& operator=(const ZipArchive&) = delete;
 
-  // Opens the archive in `source` (which must outlive this object) and reads its directory.
-  // 0, or -1 with result() set; an archive already open is closed first.
+  // Opens the archive in `source` (which must outlive this object) and reads its directory;
+  // an archive behind other bytes (a self-extracting program) is found through its end
+  // record. 0, or -1 with result() set; an archive already open is closed first.
   int open(ByteSource& source);
   void close();
   bool isOpen() const { return zip_ != nullptr; }
@@ -62,6 +63,7 @@ class ZipArchive {
 
  private:
   struct Source;
+  int openAt(ByteSource& source, int64_t prefix);
   int fail(int code);
   int readMember(const ContainerMember& member, std::string* bytes);
 

@@ -55,7 +55,8 @@ class ZipContainerTest : public ::testing::Test {
 
 TEST_F(ZipContainerTest, RealArchivesListTheMembersTheReferenceReaderLists) {
   for (const char* name : {"testZipEncrypted.zip", "test-zip-of-zip.zip", "zip-test.zip", "made-zip-tree.zip",
-                           "made-zip-encrypted.zip", "made-pyzipfile-mixed.zip", "made-zip-stored-deflated.zip"}) {
+                           "made-zip-encrypted.zip", "made-pyzipfile-mixed.zip", "made-zip-stored-deflated.zip",
+                           "testZip_with_DataDescriptor.zip"}) {
     ImportFile doc(viewers_);
     ASSERT_EQ(0, doc.open(dataFile(name))) << name;
     ASSERT_NE(nullptr, doc.container()) << name;
@@ -123,6 +124,18 @@ TEST_F(ZipContainerTest, RequestsAnswerWithTheirResultTexts) {
   EXPECT_EQ("Zip file structure invalid", damaged.errorText());
   EXPECT_EQ(-1, damaged.first(&m));
   EXPECT_EQ("Zip file not open", damaged.errorText());
+}
+
+TEST_F(ZipContainerTest, ArchiveBehindAProgramIsFoundThroughItsEndRecord) {
+  std::string program(300, 'M');
+  MemorySource source("sfx.exe", program + ZipBuilder().add("readme.txt", "behind the stub\n", true).build());
+  ZipViewer zip(source);
+  ASSERT_TRUE(zip.isOpen()) << zip.errorText();
+  ContainerMember m;
+  std::string bytes;
+  ASSERT_EQ(0, zip.first(&m));
+  ASSERT_EQ(0, zip.extractToMemory(m, &bytes)) << zip.errorText();
+  EXPECT_EQ("behind the stub\n", bytes);
 }
 
 TEST_F(ZipContainerTest, MembersOpenAsDocumentsAlsoInsideNestedArchives) {
