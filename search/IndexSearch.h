@@ -1,0 +1,84 @@
+// IndexSearch: finds the documents of one index that satisfy a parsed request, with each
+// document's hits (word numbers, ascending) and score. It walks the reference lists of every
+// index word the request's words expanded to, document by document in descending id order;
+// a cheap boolean test decides most documents, and where the request needs word positions
+// (phrases, NOT, w/N, NOTWITHIN, CONTAINS) each node's positions within a window decide the
+// rest. Depends on index/ (TextDB, RefReader, DocInfo) and search/ (SearchTree, WordLookup).
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "index/DocInfo.h"
+#include "search/WordLookup.h"
+
+class SearchNode;
+class SearchTree;
+class TextDB;
+
+// One retrieved document.
+struct FoundDocument {
+  DocInfo doc;
+  std::vector<int32_t> hits;  // distinct word numbers, ascending
+  int32_t score = 0;          // the relevance score, or the hit count
+};
+
+struct IndexSearchSettings {
+  WordLookupSettings lookup;  // noise list, markers, stemmer, index name (message 34)
+  bool relevance = false;     // score by relevance (else the score is the hit count)
+  // Each retrieved document; -1 stops the search of this index.
+  std::function<int(FoundDocument&)> found;
+};
+
+// Threads: one user at a time. The tree must outlive the search and is not changed except
+// for the noise flags its words get from this index's lookups.
+class IndexSearch {
+ public:
+  static constexpr int kMaxEntries = 500;
+
+  IndexSearch(SearchTree& tree, TextDB& db, IndexSearchSettings settings);
+  ~IndexSearch();
+  IndexSearch(const IndexSearch&) = delete;
+  IndexSearch& operator=(const IndexSearch&) = delete;
+
+  // `db` must be open for reading with the header, dictionary, reference file and document
+  // table. 0 when done (possibly with no documents); -1 on an error of this index.
+  int search();
+
+  int32_t documentsFound() const { return found_; }
+
+ private:
+  struct Entry;
+  struct NodeState;
+  struct Window {
+    int32_t low;
+    int32_t high;
+  };
+
+  int setUp();
+  SearchNode* prune(SearchNode* node);
+  bool canMatchWithout(const SearchNode* node, int32_t doc) const;
+  bool test(const SearchNode* node, int32_t doc) const;
+  void load(int32_t doc);
+  // The positions `node` gives in `w` for the current document, ascending; *satisfied as the
+  // node's satisfied flag would end up.
+  std::vector<int32_t> positions(const SearchNode* node, Window w, bool* satisfied);
+  std::vector<int32_t> simplePositions(const SearchNode* node, Window w, bool* satisfied);
+  int retrieve(int32_t doc, std::vector<int32_t> hits);
+  void collectHits(const SearchNode* node, int32_t doc, std::vector<int32_t>* hits) const;
+  int32_t score(int32_t doc, const DocInfo& info) const;
+  const SearchNode* child(const SearchNode* node, bool left) const;
+
+  SearchTree& tree_;
+  TextDB& db_;
+  IndexSearchSettings settings_;
+  std::vector<Entry*> entries_;
+  std::vector<NodeState> state_;  // by node id
+  SearchNode* root_ = nullptr;
+  std::vector<std::vector<bool>> filterDocs_;  // by node id, for XFILTER nodes
+  std::vector<bool> withoutRefs_;
+  int32_t documentCount_ = 0;
+  int32_t found_ = 0;
+};
