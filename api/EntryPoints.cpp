@@ -10,6 +10,7 @@
 #include "api/ImportStartup.h"
 #include "api/IndexJobRunner.h"
 #include "api/IndexListing.h"
+#include "api/SearchJobRunner.h"
 #include "api/IndexLibrary.h"
 #include "api/Validation.h"
 #include "import/Alphabet.h"
@@ -200,8 +201,13 @@ LXR_API int16_t lxrsDoSearchJob(lxrSearchJob* job, int16_t* result) {
     apierror::report("Parameter Validation Error: Bad Object Pointer", "lxrSearchJob.searchHandle");
     return frame.finish(-1, result);
   }
-  if (!initialised()) return frame.finish(-1, result);
-  return frame.finish(notAvailable("lxrsDoSearchJob:", "searching"), result);
+  LexaurumInstance* engine = initialised();
+  if (!engine) return frame.finish(-1, result);
+  if (job->searchHandle && !searchjobs::isSearcher(job->searchHandle)) {
+    apierror::report("Bad searcher pointer", "lxrSearchJob.searchHandle");
+    return frame.finish(-1, result);
+  }
+  return frame.finish(searchjobs::run(*engine, job), result);
 }
 
 LXR_API int16_t lxrsGetIndexInfo(const char* indexPath, lxrIndexInfo* info, int16_t* result) {
@@ -359,16 +365,19 @@ LXR_API int16_t lxrsRunScript(const char* scriptName, int16_t* result) {
 
 LXR_API lxrSearcher* lxrsCreateSearcher(void) {
   trace::text("lxrsCreateSearcher...");
-  if (!initialised()) return nullptr;
-  notAvailable("lxrsCreateSearcher:", "searching");
-  return nullptr;
+  LexaurumInstance* engine = initialised();
+  if (!engine) return nullptr;
+  return searchjobs::create(*engine);
 }
 
 LXR_API void lxrsDeleteSearcher(lxrSearcher* searcher) {
   trace::text("lxrsDeleteSearcher...");
   if (!searcher) return;
-  // No searcher can have been made yet, so any other pointer is not one of ours.
-  apierror::report("Bad searcher pointer");
+  if (!searchjobs::isSearcher(searcher) || !platform::isWritable(searcher, 55)) {
+    apierror::report("Bad searcher pointer");
+    return;
+  }
+  searchjobs::destroy(searcher);
 }
 
 LXR_API int16_t lxrsGetIndexList(int16_t* count, char* buffer, int32_t bufferSize,

@@ -78,10 +78,11 @@ int IndexSearch::setUp() {
     }, &words);
     if (rc < 0) return -1;
     node->noise = words.noise;
-    // Every word gets the weight of its rarity: ln(D / f) squared, f the average number of
-    // documents per matching index word.
+    // Every word gets the weight of its rarity: 10 ln(D / f) squared, f the average number
+    // of documents per matching index word; at least 1, so that a word found in every
+    // document still counts its occurrences.
     double f = words.wordCount > 0 ? static_cast<double>(words.documentSum) / words.wordCount : 0;
-    double w = f > 0 ? 10.0 * std::pow(std::log(liveDocs / f), 2) : 0;
+    double w = f > 0 ? std::max(1.0, 10.0 * std::pow(std::log(liveDocs / f), 2)) : 0;
     state_[static_cast<size_t>(node->id)].weight = static_cast<int32_t>(std::min(w, 60000.0));
   }
   root_ = prune(tree_.root());

@@ -15,6 +15,7 @@
 //   lxr remove INDEX --list FILE
 //   lxr compress INDEX / lxr verify INDEX
 //   lxr info INDEX / lxr words INDEX [--match PATTERN] [--all] / lxr files INDEX [--all]
+//   lxr search INDEX[,INDEX...] REQUEST [--sort KEY] [--ascending] [--best N] [--hits] [word options]
 //   lxr explain [--fuzzy N] [--phonic] [--stemming] [--synonyms] [--natural] REQUEST
 //   lxr version
 #include <cstdio>
@@ -32,6 +33,7 @@
 #include "platform/Platform.h"
 #include "tools/ExplainCommand.h"
 #include "tools/IndexCommands.h"
+#include "tools/SearchCommand.h"
 #include "tools/TextCommand.h"
 
 namespace {
@@ -69,6 +71,9 @@ int usage() {
                "                             list the words with their counts\n"
                "  files INDEX [--all]        list the documents\n"
                "  (INDEX is a folder, or the name of an index in the library)\n"
+               "  search INDEX[,INDEX...] REQUEST [--sort score|name|date|none] [--ascending]\n"
+               "      [--best N] [--hits] [--fuzzy N] [--phonic] [--stemming] [--synonyms] [--natural]\n"
+               "                             list the documents that match, best first\n"
                "  explain [--fuzzy N] [--phonic] [--stemming] [--synonyms] [--natural] REQUEST\n"
                "                             show how a search request is understood\n"
                "  version                    show the engine's version\n");
@@ -178,6 +183,10 @@ int runCommand(const std::vector<std::string>& args) {
     std::vector<char*> words;
     for (size_t i = 1; i < args.size(); ++i) words.push_back(const_cast<char*>(args[i].c_str()));
     return runExplainCommand(static_cast<int>(words.size()), words.data());
+  }
+  if (cmd == "search") {
+    int rc = searchcommand::run({args.begin() + 1, args.end()}, gPrivateDir);
+    return rc == 2 ? usage() : rc;
   }
   if (indexcommands::handles(cmd)) {
     if (gBorrowedFolder && cmd == "create") return refuseSharedChange();
