@@ -60,12 +60,20 @@ void newDates(const std::string& folder, int count) {
   }
 }
 
-// What a user sees of an index: its documents and its words with their counts.
+// What a user sees of an index: its documents, its words with their counts, and what a
+// search finds (by name, with hits); and the index must verify.
 std::string contents(const std::string& priv, const std::string& index) {
   ToolRun files = lxr(priv, "files " + index);
   ToolRun words = lxr(priv, "words " + index);
-  if (files.status != 0 || words.status != 0) return "unreadable: " + files.output + words.output;
-  return files.output + words.output;
+  ToolRun search = lxr(priv, "search " + index + " 'harbour2 or (pilot7 w/3 quay1)' --hits --sort name");
+  ToolRun verify = lxr(priv, "verify " + index);
+  if (files.status != 0 || words.status != 0 || verify.status != 0)
+    return "unreadable: " + files.output + words.output + verify.output;
+  // The time of the search differs from run to run.
+  std::string found = search.output;
+  size_t at = found.find("* Search Performed:");
+  if (at != std::string::npos) found.erase(at, found.find('\n', at) - at);
+  return files.output + words.output + found;
 }
 
 // Runs `lxr COMMAND INDEX` 20 times on a fresh copy of `pristine`, killing it at a random
