@@ -2,7 +2,7 @@
 # Builds a Release build and runs the main job on the bundled sample data: the engine is
 # initialised in a fresh private folder, its options are set and read back, an index of the
 # sample documents (plain text, HTML, Rich Text) is made and listed with its documents and
-# words, and two documents are shown as the importers read them.
+# words, searched, and two documents are shown as the importers read them.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/deps.sh
@@ -37,6 +37,9 @@ run info Samples
 run files Samples
 run words Samples
 run words Samples --match 'harb*'
+run search Samples 'harbour w/3 master' --hits
+run search Samples '"storm cone" or (regatta and not dredging)'
+run explain 'apple pie w/3 tart or crumble'
 for doc in "$SAMPLES"/notices/regatta.html "$SAMPLES"/notices/dredging.rtf; do
   run text --type "$doc"
   run text "$doc"
