@@ -1,0 +1,120 @@
+// Search jobs through the engine interface: several indexes with one failing, the caller's
+// answer to the stop query, and a kept searcher.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "api/DllInterface.h"
+#include "lexaurum/lexaurum.h"
+#include "objects/Trace.h"
+#include "tests/support/TempDir.h"
+
+namespace {
+
+struct Progress {
+  std::vector<int> codes;
+  int stopAtFound = 0;  // answer -1 to the stop query after this many found documents
+  int found = 0;
+};
+
+void onProgress(uintptr_t data, void* record) {
+  auto* p = reinterpret_cast<Progress*>(data);
+  auto* r = static_cast<lxrSearchProgressInfo*>(record);
+  if (r->structSize == 0) return;  // the call that proves the call-back works
+  p->codes.push_back(r->statusCode);
+  if (r->statusCode == LXR_PROGRESS_DOC_FOUND) ++p->found;
+  if (r->statusCode == LXR_PROGRESS_STOP_QUERY && p->stopAtFound > 0 && p->found >= p->stopAtFound) r->answer = -1;
+}
+
+class SearchJobTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    trace::setSink([](void*, const char*) {}, nullptr);
+    lxrInitInfo info;
+    LXR_INIT_RECORD(info);
+    std::snprintf(info.privateDir, sizeof info.privateDir, "%s", dir_.file("p").c_str());
+    std::snprintf(info.homeDir, sizeof info.homeDir, "%s", testsupport::sourcePath("data").c_str());
+    int16_t result = 0;
+    ASSERT_EQ(0, lxrsDoInit(&info, &result));
+  }
+  void TearDown() override {
+    int16_t result;
+    while (DllInterface::current()) lxrsDoShutDown(&result);
+    trace::setSink(nullptr, nullptr);
+  }
+
+  // An index of `count` documents, each holding "anchor" and its own word.
+  std::string index(const std::string& name, int count, const std::string& prefix) {
+    std::string docs = dir_.file(name + "-docs"), ix = dir_.file(name);
+    std::filesystem::create_directories(docs);
+    for (int i = 0; i < count; ++i)
+      testsupport::writeFile(docs + "/" + prefix + std::to_string(i) + ".txt", "anchor " + prefix + std::to_string(i) + "\n");
+    lxrIndexJob job;
+    LXR_INIT_RECORD(job);
+    std::snprintf(job.indexPath, sizeof job.indexPath, "%s", ix.c_str());
+    std::snprintf(job.toAdd.directory, sizeof job.toAdd.directory, "%s", docs.c_str());
+    job.create = job.add = 1;
+    int16_t result = 0;
+    EXPECT_EQ(0, lxrsDoIndexJob(&job, &result));
+    return ix;
+  }
+
+  int search(lxrSearchJob& job, const std::vector<std::string>& indexes, const std::string& request, Progress* p) {
+    std::snprintf(job.request, sizeof job.request, "%s", request.c_str());
+    job.searchIndexes = 1;
+    job.sortType = 1;
+    StringSet* set = lxrsNewStringSet();
+    for (const std::string& i : indexes) lxrsStringSetAdd(set, i.c_str());
+    job.indexesToSearch = set;
+    job.base.pReportCallBack = onProgress;
+    job.base.pReportData = reinterpret_cast<uintptr_t>(p);
+    int16_t result = 0;
+    lxrsDoSearchJob(&job, &result);
+    lxrsFreeStringSet(set);
+    return result;
+  }
+
+  testsupport::TempDir dir_;
+};
+
+}  // namespace
+
+TEST_F(SearchJobTest, FailingIndexStopsTheRestAndKeepsWhatWasFound) {
+  std::string first = index("one", 3, "a"), second = index("two", 520, "w"), third = index("three", 2, "a");
+  lxrSearchJob job;
+  LXR_INIT_RECORD(job);
+  Progress p;
+  // "w*" and "a*" expand to more than 500 words in the second index only.
+  EXPECT_EQ(0, search(job, {first, second, third}, "anchor and (a* or w*)", &p));
+  EXPECT_EQ(3, job.totalFiles) << "the first index's documents, the third not searched";
+  EXPECT_EQ(6, job.totalHits);
+  EXPECT_EQ(LXR_PROGRESS_SEARCH_START, p.codes.front());
+  EXPECT_EQ(LXR_PROGRESS_SEARCH_DONE, p.codes.back());
+  EXPECT_TRUE(std::filesystem::exists(job.resultsName)) << job.resultsName;
+}
+
+TEST_F(SearchJobTest, AnswerToTheStopQuerySetsTheCancelFlagOnAKeptSearcher) {
+  std::string ix = index("one", 10, "a");
+  lxrSearcher* searcher = lxrsCreateSearcher();
+  ASSERT_NE(nullptr, searcher);
+  lxrSearchJob job;
+  LXR_INIT_RECORD(job);
+  job.searchHandle = searcher;
+  Progress p;
+  p.stopAtFound = 2;
+  EXPECT_EQ(0, search(job, {ix}, "anchor", &p));
+  EXPECT_NE(0, job.base.cancelFlag);
+  EXPECT_EQ(2, job.totalFiles) << "the search stops at the next retrieved document";
+  // The kept searcher serves the next job.
+  lxrSearchJob again;
+  LXR_INIT_RECORD(again);
+  again.searchHandle = searcher;
+  Progress q;
+  EXPECT_EQ(0, search(again, {ix}, "anchor", &q));
+  EXPECT_EQ(10, again.totalFiles);
+  lxrsDeleteSearcher(searcher);
+  int not_ours[32] = {};
+  lxrsDeleteSearcher(reinterpret_cast<lxrSearcher*>(not_ours));  // refused, not freed
+}
