@@ -10,6 +10,7 @@
 #include "index/TextDB.h"
 #include "index/Verifier.h"
 #include "io/FileMode.h"
+#include "objects/TextFields.h"
 #include "search/WordIterator.h"
 #include "trie/KeyFile.h"
 
@@ -25,12 +26,6 @@ int openForReading(TextDB& db, const std::string& folder, uint32_t types, const 
   return 0;
 }
 
-void copyText(char* to, size_t capacity, const std::string& from) {
-  size_t n = std::min(capacity - 1, from.size());
-  from.copy(to, n);
-  to[n] = '\0';
-}
-
 // Progress of a verification through a job's call-back.
 class JobVerifier : public Verifier {
  public:
@@ -41,7 +36,7 @@ class JobVerifier : public Verifier {
     if (!job_ || !job_->pReportCallBack || (itemsDone() % 64 != 0 && itemsDone() != itemsTotal())) return;
     progress_.statusCode = LXR_PROGRESS_VERIFYING;
     progress_.percentDone = itemsTotal() > 0 ? static_cast<int32_t>(std::min<int64_t>(100, itemsDone() * 100 / itemsTotal())) : 100;
-    copyText(progress_.fileName, sizeof progress_.fileName, currentItem());
+    textfields::copy(progress_.fileName, sizeof progress_.fileName, currentItem());
     job_->pReportCallBack(job_->pReportData, &progress_);
   }
   bool pollStop() override { return job_ && job_->cancelFlag != 0; }
@@ -120,9 +115,9 @@ int listDocuments(const std::string& folder, bool withCancelled, lxrDocumentList
     info.fileSize = d.fileSize;
     info.wordCount = d.wordCount;
     info.cancelled = d.cancelled ? 1 : 0;
-    copyText(info.modDate, sizeof info.modDate, dosdate::text(d.modDate));
-    copyText(info.fileName, sizeof info.fileName, d.fileName);
-    copyText(info.title, sizeof info.title, d.title);
+    textfields::copy(info.modDate, sizeof info.modDate, dosdate::text(d.modDate));
+    textfields::copy(info.fileName, sizeof info.fileName, d.fileName);
+    textfields::copy(info.title, sizeof info.title, d.title);
     if (fn(data, &info) != 0) break;
   }
   db.close();

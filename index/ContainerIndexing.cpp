@@ -9,28 +9,8 @@
 
 #include "index/IndexJob.h"
 #include "index/Indexer.h"
+#include "objects/TextFields.h"
 #include "objects/Trace.h"
-
-namespace {
-
-void copyText(char* to, size_t capacity, const std::string& from) {
-  size_t n = std::min(capacity - 1, from.size());
-  from.copy(to, n);
-  to[n] = '\0';
-}
-
-std::string folderOf(const std::string& name) {
-  size_t slash = name.rfind('/');
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? "/" : name.substr(0, slash);
-}
-
-std::string baseName(const std::string& name) {
-  size_t slash = name.rfind('/');
-  return slash == std::string::npos ? name : name.substr(slash + 1);
-}
-
-}  // namespace
 
 // The documents of an archive's members from earlier runs, by full name.
 struct Indexer::OldMembers {
@@ -76,7 +56,7 @@ int Indexer::indexMembers(const FoundFile& archive, int depth, OldMembers* old, 
   ContainerViewer* container = words_->container();
   if (!container->isOpen()) {
     ++progress_.openFailures;
-    copyText(progress_.errorText, sizeof progress_.errorText, container->errorText());
+    textfields::copy(progress_.errorText, sizeof progress_.errorText, container->errorText());
     log_.docLine("File open failed: " + archive.name + " (" + container->errorText() + ")");
     report(3010);
     return 0;
@@ -93,7 +73,7 @@ int Indexer::indexMembers(const FoundFile& archive, int depth, OldMembers* old, 
     FoundFile f;
     f.name = archive.name + "/" + member.name;
     // The name key is made of the folder and the last step, as for any file.
-    f.memberName = baseName(member.name);
+    f.memberName = textfields::baseName(member.name);
     f.isMember = true;
     f.modDate = member.date;
     f.foundDate = archive.foundDate;
@@ -125,15 +105,15 @@ int Indexer::indexMembers(const FoundFile& archive, int depth, OldMembers* old, 
         continue;
       }
     }
-    copyText(progress_.fileName, sizeof progress_.fileName, baseName(f.name));
-    copyText(progress_.filePath, sizeof progress_.filePath, folderOf(f.name));
-    copyText(progress_.fileType, sizeof progress_.fileType, "Unknown");
+    textfields::copy(progress_.fileName, sizeof progress_.fileName, textfields::baseName(f.name));
+    textfields::copy(progress_.filePath, sizeof progress_.filePath, textfields::folderOf(f.name));
+    textfields::copy(progress_.fileType, sizeof progress_.fileType, "Unknown");
     progress_.fileSize = f.size;
     progress_.bytesRead = 0;
     progress_.wordCount = 0;
     if (words_->open(f.name) < 0) {
       ++progress_.openFailures;
-      copyText(progress_.errorText, sizeof progress_.errorText, words_->errorText());
+      textfields::copy(progress_.errorText, sizeof progress_.errorText, words_->errorText());
       log_.docLine("File open failed: " + f.name + " (" + words_->errorText() + ")");
       report(3010);
       continue;
@@ -161,12 +141,12 @@ int Indexer::storeContainerRecord(const FoundFile& archive, int32_t memberCount,
   d.subDocCount = memberCount;
   d.wordCount = 0;
   d.docId = ++db_.header().documentCount;
-  d.pathId = DocInfo::folderId(db_, folderOf(archive.name));
+  d.pathId = DocInfo::folderId(db_, textfields::folderOf(archive.name));
   if (d.pathId < 0 || d.write(db_, d.docId) < 0 || d.addName(db_) < 0) {
     log_.docLine("The container's record could not be stored.");
     abortImmediately();
     return -1;
   }
-  log_.docLine("Container " + baseName(archive.name) + " done: " + std::to_string(memberCount) + " members");
+  log_.docLine("Container " + textfields::baseName(archive.name) + " done: " + std::to_string(memberCount) + " members");
   return 0;
 }

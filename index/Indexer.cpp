@@ -12,6 +12,7 @@
 #include "io/FileMode.h"
 #include "objects/MessageTable.h"
 #include "objects/StringSet.h"
+#include "objects/TextFields.h"
 #include "objects/Trace.h"
 #include "objects/UserCallbacks.h"
 #include "platform/Platform.h"
@@ -22,23 +23,6 @@ namespace {
 
 constexpr uint32_t kUpdateTypes = kHeaderFile | kDocFile | kKeyFile | kRefFile | kNoiseFile;
 constexpr int kUpdateMode = filemode::kRead | filemode::kWrite | filemode::kDenyNone;
-
-void copyText(char* to, size_t capacity, const std::string& from) {
-  size_t n = std::min(capacity - 1, from.size());
-  from.copy(to, n);
-  to[n] = '\0';
-}
-
-std::string folderOf(const std::string& name) {
-  size_t slash = name.rfind('/');
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? "/" : name.substr(0, slash);
-}
-
-std::string baseName(const std::string& name) {
-  size_t slash = name.rfind('/');
-  return slash == std::string::npos ? name : name.substr(slash + 1);
-}
 
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
@@ -335,16 +319,16 @@ int Indexer::checkFilesSelected() {
 
 int Indexer::indexFile(const FoundFile& file) {
   trace::text("Indexer::indexFile " + file.name);
-  copyText(progress_.fileName, sizeof progress_.fileName, baseName(file.name));
-  copyText(progress_.filePath, sizeof progress_.filePath, folderOf(file.name));
-  copyText(progress_.fileType, sizeof progress_.fileType, "Unknown");
+  textfields::copy(progress_.fileName, sizeof progress_.fileName, textfields::baseName(file.name));
+  textfields::copy(progress_.filePath, sizeof progress_.filePath, textfields::folderOf(file.name));
+  textfields::copy(progress_.fileType, sizeof progress_.fileType, "Unknown");
   progress_.fileSize = file.size;
   progress_.bytesRead = 0;
   progress_.wordCount = 0;
   int rc = 0;
   if (words_->open(file.name) < 0) {
     ++progress_.openFailures;
-    copyText(progress_.errorText, sizeof progress_.errorText, words_->errorText());
+    textfields::copy(progress_.errorText, sizeof progress_.errorText, words_->errorText());
     log_.docLine("File open failed: " + file.name + " (" + words_->errorText() + ")");
     report(3010);
   } else if (words_->container()) {
@@ -362,9 +346,9 @@ int Indexer::indexFile(const FoundFile& file) {
 int Indexer::indexDoc(const FoundFile& file) {
   std::string start = "indexDoc " + file.name + " ...";
   trace::text(start);
-  copyText(progress_.fileType, sizeof progress_.fileType, words_->typeName());
-  log_.line("Indexing File: " + baseName(file.name));
-  log_.docLine("Location: " + folderOf(file.name));
+  textfields::copy(progress_.fileType, sizeof progress_.fileType, words_->typeName());
+  log_.line("Indexing File: " + textfields::baseName(file.name));
+  log_.docLine("Location: " + textfields::folderOf(file.name));
   log_.docLine("Type:     " + words_->typeName());
   log_.docLine("Size:     " + std::to_string(file.size));
   report(3007);
@@ -423,7 +407,7 @@ int Indexer::indexDoc(const FoundFile& file) {
     abortImmediately();
     return -1;
   }
-  log_.docLine("File " + baseName(file.name) + " done");
+  log_.docLine("File " + textfields::baseName(file.name) + " done");
   report(3009);
   trace::text(start + "Done");
   return 0;
@@ -457,7 +441,7 @@ int Indexer::storeDocInfo(const FoundFile& file, int32_t docId, int32_t lastWord
   d.title = words_->fileInfo().title;
   d.wordCount = lastWord;
   d.docId = docId;
-  d.pathId = DocInfo::folderId(db_, folderOf(file.name));
+  d.pathId = DocInfo::folderId(db_, textfields::folderOf(file.name));
   if (d.pathId < 0 || d.write(db_, docId) < 0 || d.addName(db_) < 0) {
     log_.docLine("The document's record could not be stored.");
     return -1;
@@ -465,7 +449,7 @@ int Indexer::storeDocInfo(const FoundFile& file, int32_t docId, int32_t lastWord
   if (addWord("xlastword", docId, lastWord) < 0) return -1;
   // Field words: the words of the file's name and its date, at word 1, so that conditions
   // on them can be answered from the dictionary. '=' is never part of a word of the text.
-  std::string name = baseName(file.name);
+  std::string name = textfields::baseName(file.name);
   textformat::WordSpan spans[textformat::kMaxWordsPerLine];
   const auto* text = reinterpret_cast<const unsigned char*>(name.data());
   int n = textformat::findWords(text, static_cast<int>(std::min<size_t>(name.size(), LineLayout::kMaxLineBytes)), spans);

@@ -15,6 +15,7 @@
 #include "objects/Fail.h"
 #include "objects/MessageTable.h"
 #include "objects/StringSet.h"
+#include "objects/TextFields.h"
 #include "objects/Trace.h"
 #include "objects/WellKnownFiles.h"
 #include "platform/Platform.h"
@@ -84,12 +85,6 @@ lxrDate toDate(int32_t t) {
   d.minute = static_cast<uint8_t>(tm.tm_min);
   d.second = static_cast<uint8_t>(tm.tm_sec);
   return d;
-}
-
-void copyText(char* out, size_t size, const std::string& text) {
-  size_t n = text.size() < size - 1 ? text.size() : size - 1;
-  std::memcpy(out, text.data(), n);
-  out[n] = '\0';
 }
 
 // Splits a filters line's patterns at blanks, commas and semicolons.
@@ -644,7 +639,7 @@ int TextDB::getInfo(lxrIndexInfo* info) {
   info->paths = header_.pathCount;
   info->fragmentation = header_.segmentCount > 1 ? header_.segmentCount - 1 : 0;
   info->obsolete = header_.obsoleteCount;
-  copyText(info->indexName, sizeof info->indexName, header_.indexName);
+  textfields::copy(info->indexName, sizeof info->indexName, header_.indexName);
   info->accentSensitive = header_.ignoreAccents() ? 0 : 1;
   info->caseSensitive = header_.ignoreCase() ? 0 : 1;
   info->relativePaths = header_.relativePaths() ? 1 : 0;
@@ -658,7 +653,7 @@ int TextDB::getInfo(lxrIndexInfo* info) {
     if (n > 0) total += n;
   }
   info->indexBytes = static_cast<int32_t>(total > INT32_MAX ? INT32_MAX : total);
-  copyText(info->versionTag, sizeof info->versionTag, header_.versionTag);
+  textfields::copy(info->versionTag, sizeof info->versionTag, header_.versionTag);
   return 0;
 }
 

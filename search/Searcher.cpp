@@ -7,6 +7,7 @@
 #include "io/FileMode.h"
 #include "objects/MessageTable.h"
 #include "objects/StringSet.h"
+#include "objects/TextFields.h"
 #include "objects/Trace.h"
 #include "search/IndexSearch.h"
 #include "search/SearchResultsWriter.h"
@@ -25,12 +26,6 @@ std::string trimmed(const char* text, size_t capacity) {
   if (a == std::string::npos) return "";
   size_t b = s.find_last_not_of(" \t\r\n");
   return s.substr(a, b - a + 1);
-}
-
-void copyText(char* to, size_t capacity, const std::string& from) {
-  size_t n = std::min(capacity - 1, from.size());
-  from.copy(to, n);
-  to[n] = '\0';
 }
 
 }  // namespace
@@ -111,7 +106,7 @@ int Searcher::doSearch(lxrSearchJob* job) {
   if (settings_.history) settings_.history(results.request, job->totalFiles, job->totalHits);
   writer_->finish();
   writer_->writeListing();
-  copyText(job->resultsName, sizeof job->resultsName, writer_->fileName());
+  textfields::copy(job->resultsName, sizeof job->resultsName, writer_->fileName());
   reportStatus(LXR_PROGRESS_SEARCH_DONE);
   job_ = nullptr;
   return job->totalFiles > 0 ? 0 : -1;
@@ -119,7 +114,7 @@ int Searcher::doSearch(lxrSearchJob* job) {
 
 int Searcher::searchIndex(SearchTree& tree, const std::string& folder) {
   trace::line("Searching in index %s", folder.c_str());
-  copyText(progress_.name, sizeof progress_.name, folder);
+  textfields::copy(progress_.name, sizeof progress_.name, folder);
   progress_.isFile = 0;
   reportStatus(LXR_PROGRESS_SEARCHING);
   // The index is opened for each search, so that a search always sees its latest update.
@@ -154,7 +149,7 @@ int Searcher::found(FoundDocument& doc) {
   writer_->add(item);
   job_->totalHits += static_cast<int32_t>(doc.hits.size());
   ++job_->totalFiles;
-  copyText(progress_.docName, sizeof progress_.docName, doc.doc.fileName);
+  textfields::copy(progress_.docName, sizeof progress_.docName, doc.doc.fileName);
   progress_.hitCount = static_cast<int32_t>(doc.hits.size());
   progress_.docRecord = &doc.doc;
   trace::line("Found: %s %d hits ", doc.doc.fileName.c_str(), progress_.hitCount);

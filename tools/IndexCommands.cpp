@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "lexaurum/lexaurum.h"
+#include "tools/ToolSupport.h"
 
 namespace indexcommands {
 
@@ -57,34 +58,9 @@ bool parse(const std::vector<std::string>& args, Options* o) {
   return true;
 }
 
-void copyField(char* field, size_t capacity, const std::string& value) {
-  std::snprintf(field, capacity, "%s", value.c_str());
-}
-
-std::string absolute(const std::string& path) {
-  std::error_code ec;
-  fs::path p = fs::absolute(path, ec);
-  return ec ? path : p.lexically_normal().string();
-}
-
-// The folder of INDEX: a library entry of that name, else the path itself.
-std::string indexFolder(const std::string& index) {
-  int16_t count = 0;
-  int32_t needed = 0;
-  if (lxrsGetIndexList(&count, nullptr, 0, &needed) == 0 && needed > 0) {
-    std::vector<char> buffer(static_cast<size_t>(needed));
-    if (lxrsGetIndexList(&count, buffer.data(), needed, &needed) == 0) {
-      const char* p = buffer.data();
-      for (int i = 0; i < count; ++i) {
-        const char* name = p;
-        const char* path = name + strlen(name) + 1;
-        if (index == name) return path;
-        p = path + strlen(path) + 1;
-      }
-    }
-  }
-  return absolute(index);
-}
+using toolsupport::absolute;
+using toolsupport::copyField;
+using toolsupport::indexFolder;
 
 bool indexExists(const std::string& folder) { return fs::exists(fs::path(folder) / "INDEX_I.IX"); }
 

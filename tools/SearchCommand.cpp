@@ -9,6 +9,7 @@
 
 #include "lexaurum/lexaurum.h"
 #include "search/RequestExplainer.h"
+#include "tools/ToolSupport.h"
 
 namespace searchcommand {
 
@@ -16,29 +17,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-void copyField(char* field, size_t capacity, const std::string& value) {
-  std::snprintf(field, capacity, "%s", value.c_str());
-}
-
-// The folder of INDEX: an index of the library by that name, else the path itself.
-std::string indexFolder(const std::string& index) {
-  int16_t count = 0;
-  int32_t needed = 0;
-  if (lxrsGetIndexList(&count, nullptr, 0, &needed) == 0 && needed > 0) {
-    std::vector<char> buffer(static_cast<size_t>(needed));
-    if (lxrsGetIndexList(&count, buffer.data(), needed, &needed) == 0) {
-      const char* p = buffer.data();
-      for (int i = 0; i < count; ++i) {
-        std::string name = p, path = p + name.size() + 1;
-        if (index == name) return path;
-        p += name.size() + path.size() + 2;
-      }
-    }
-  }
-  std::error_code ec;
-  fs::path p = fs::absolute(index, ec);
-  return ec ? index : p.lexically_normal().string();
-}
+using toolsupport::copyField;
+using toolsupport::indexFolder;
 
 }  // namespace
 
