@@ -27,6 +27,20 @@ std::string dataFile(const LexaurumInstance& engine, const std::string& name) {
 
 }  // namespace
 
+IndexJobSettings settingsFrom(LexaurumInstance& engine) {
+  const EngineSetup& setup = engine.setup();
+  IndexJobSettings settings;
+  settings.maxWordLength = setup.effectiveMaxWordLength();
+  settings.indexNumbers = setup.indexNumbers;
+  settings.binaryFiles = setup.binaryFiles;
+  settings.noiseFile = dataFile(engine, setup.noiseListName);
+  settings.maxMergeBytes = setup.extraInt("MergeLimit", 0);
+  settings.mergeSwitches = MergeSwitches::fromOptions(setup, trace::isLogging());
+  settings.compressTableBytes = setup.extraInt("cibs", 0);
+  settings.diagnose = trace::isLogging() && settings.compressTableBytes > 0;
+  return settings;
+}
+
 int run(LexaurumInstance& engine, lxrIndexJob* record) {
   std::string name = text(record->indexName, sizeof record->indexName);
   std::string path = text(record->indexPath, sizeof record->indexPath);
@@ -38,17 +52,7 @@ int run(LexaurumInstance& engine, lxrIndexJob* record) {
     }
     path = engine.library().entry(static_cast<size_t>(at - 1))->path;
   }
-  const EngineSetup& setup = engine.setup();
-  IndexJobSettings settings;
-  settings.maxWordLength = setup.effectiveMaxWordLength();
-  settings.indexNumbers = setup.indexNumbers;
-  settings.binaryFiles = setup.binaryFiles;
-  settings.noiseFile = dataFile(engine, setup.noiseListName);
-  settings.maxMergeBytes = setup.extraInt("MergeLimit", 0);
-  settings.mergeSwitches = MergeSwitches::fromOptions(setup, trace::isLogging());
-  settings.compressTableBytes = setup.extraInt("cibs", 0);
-  settings.diagnose = trace::isLogging() && settings.compressTableBytes > 0;
-
+  IndexJobSettings settings = settingsFrom(engine);
   IndexJob indexJob(record, settings, path);
   int rc = indexJob.run();
   if (rc == 0 && record->create && record->addToLibrary && !name.empty() &&

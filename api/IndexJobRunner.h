@@ -4,11 +4,15 @@
 // Depends on api/LexaurumInstance and index/IndexJob.
 #pragma once
 
+#include "index/IndexJob.h"
 #include "lexaurum/lexaurum.h"
 
 class LexaurumInstance;
 
 namespace indexjobs {
+
+// The settings of index jobs from the engine's options.
+IndexJobSettings settingsFrom(LexaurumInstance& engine);
 
 // 0 or -1; failures are reported through the error reporter and the job's index log.
 int run(LexaurumInstance& engine, lxrIndexJob* record);

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "api/IndexJobRunner.h"
 #include "api/LexaurumInstance.h"
 #include "api/TableFile.h"
 #include "import/Alphabet.h"
@@ -51,6 +52,9 @@ void fill(LexaurumInstance& engine, Context* c) {
     c->settings.request.macros = &c->macros;
   }
   c->settings.retrievalLimit = setup.retrievalLimit;
+  c->settings.indexing = indexjobs::settingsFrom(engine);
+  c->settings.caseSensitive = setup.indexCaseSensitive;
+  c->settings.accentSensitive = setup.indexAccentSensitive;
   c->settings.workFolder = engine.privateDir();
   std::string history = engine.privateFile(wellknown::name(wellknown::kSearchHistory));
   c->settings.history = [history](const std::string& request, int32_t documents, int32_t hits) {

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "index/IndexJob.h"
 #include "index/NoiseList.h"
 #include "index/TextDB.h"
 #include "io/FileMode.h"
@@ -101,6 +102,10 @@ int Searcher::doSearch(lxrSearchJob* job) {
       if (searchIndex(perIndex, job->indexesToSearch->at(i)) < 0) stop_ = true;
     }
   }
+  if (job->searchFiles && !stop_ && job->base.cancelFlag == 0) {
+    SearchTree forFiles;
+    if (parse(&forFiles) == 0) scanFiles(forFiles);
+  }
   reportStatus(LXR_PROGRESS_SEARCH_2002);
   if (job->totalFiles == 0 && !stop_ && job->base.cancelFlag == 0) messages::showInfo(kNoDocumentsMessage);
   if (settings_.history) settings_.history(results.request, job->totalFiles, job->totalHits);
@@ -112,11 +117,13 @@ int Searcher::doSearch(lxrSearchJob* job) {
   return job->totalFiles > 0 ? 0 : -1;
 }
 
-int Searcher::searchIndex(SearchTree& tree, const std::string& folder) {
-  trace::line("Searching in index %s", folder.c_str());
-  textfields::copy(progress_.name, sizeof progress_.name, folder);
-  progress_.isFile = 0;
-  reportStatus(LXR_PROGRESS_SEARCHING);
+int Searcher::searchIndex(SearchTree& tree, const std::string& folder, bool report) {
+  if (report) {  // an unindexed scan reports its files instead
+    trace::line("Searching in index %s", folder.c_str());
+    textfields::copy(progress_.name, sizeof progress_.name, folder);
+    progress_.isFile = 0;
+    reportStatus(LXR_PROGRESS_SEARCHING);
+  }
   // The index is opened for each search, so that a search always sees its latest update.
   trace::text("Searcher::searchIndex -- Opening new index");
   TextDB db;
@@ -138,6 +145,45 @@ int Searcher::searchIndex(SearchTree& tree, const std::string& folder) {
   int rc = search.search();
   db.close();
   db.unlock();
+  return rc;
+}
+
+void Searcher::relayScan(uintptr_t data, void* record) {
+  auto* self = reinterpret_cast<Searcher*>(data);
+  auto* p = static_cast<lxrIndexProgressInfo*>(record);
+  if (p->structSize == 0 || p->statusCode != LXR_PROGRESS_DOC_BEGIN) return;
+  std::string name = std::string(p->filePath) + "/" + p->fileName;
+  trace::line("Searching in file %s       (Files to search: %d  Files searched: %d", name.c_str(),
+              p->filesToIndex, p->filesIndexed);
+  textfields::copy(self->progress_.name, sizeof self->progress_.name, name);
+  self->progress_.isFile = 1;
+  self->progress_.filesToSearch = p->filesToIndex;
+  self->progress_.filesSearched = p->filesIndexed;
+  self->reportStatus(LXR_PROGRESS_SEARCHING);
+  if (self->job_->base.cancelFlag != 0) self->scanJob_->base.cancelFlag = -1;
+}
+
+int Searcher::scanFiles(SearchTree& tree) {
+  // The files are indexed into a temporary index and searched there: the request finds the
+  // same documents and hits whether the files are indexed or not.
+  std::string folder = settings_.workFolder + "/UNINDEXED" + std::to_string(reinterpret_cast<uintptr_t>(this) % 100000);
+  lxrIndexJob scan{};
+  scan.base.structSize = sizeof scan;
+  scan.base.pReportCallBack = &Searcher::relayScan;
+  scan.base.pReportData = reinterpret_cast<uintptr_t>(this);
+  textfields::copy(scan.indexPath, sizeof scan.indexPath, folder);
+  textfields::copy(scan.indexName, sizeof scan.indexName, "Unindexed search");
+  scan.create = 1;
+  scan.add = 1;
+  scan.caseSensitive = settings_.caseSensitive;
+  scan.accentSensitive = settings_.accentSensitive;
+  scan.toAdd = job_->filesToSearch;
+  scanJob_ = &scan;
+  IndexJob indexing(&scan, settings_.indexing);
+  int rc = indexing.run();
+  scanJob_ = nullptr;
+  if (rc == 0 && job_->base.cancelFlag == 0) rc = searchIndex(tree, folder, false);
+  TextDB::deleteIndex(folder, false);
   return rc;
 }
 

@@ -26,6 +26,7 @@ int run(const std::vector<std::string>& args, const std::string& privateDir) {
   std::vector<std::string> words;
   int16_t sortType = 16, flags = 0, fuzziness = 0, best = 0;
   bool hits = false;
+  std::string folder;  // an unindexed scan of this folder
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
     auto value = [&](std::string* out) {
@@ -52,12 +53,15 @@ int run(const std::vector<std::string>& args, const std::string& privateDir) {
     else if (a == "--natural") { flags |= 8; }
     else if (a == "--synonyms") { flags |= 16; }
     else if (a == "--hits") { hits = true; }
+    else if (a == "--folder") { if (!value(&folder)) return 2; }
     else if (a.size() > 1 && a[0] == '-' && a[1] == '-') { return 2; }
     else words.push_back(a);
   }
-  if (words.size() < 2) return 2;
+  // With --folder every word is the request's; otherwise the first names the indexes.
+  const size_t first = folder.empty() ? 1 : 0;
+  if (words.size() < first + 1) return 2;
   std::string request;
-  for (size_t i = 1; i < words.size(); ++i) request += (i > 1 ? " " : "") + words[i];
+  for (size_t i = first; i < words.size(); ++i) request += (i > first ? " " : "") + words[i];
   request = requestexplainer::toEngineText(request);
   if (request.size() >= LXR_REQUEST_CHARS) {
     std::fprintf(stderr, "lxr: the request is longer than %d bytes\n", LXR_REQUEST_CHARS - 1);
@@ -68,12 +72,14 @@ int run(const std::vector<std::string>& args, const std::string& privateDir) {
   LXR_INIT_RECORD(job);
   copyField(job.request, sizeof job.request, request);
   job.sortType = sortType;
-  job.searchIndexes = 1;
+  job.searchIndexes = folder.empty() ? 1 : 0;
+  job.searchFiles = folder.empty() ? 0 : 1;
+  if (!folder.empty()) copyField(job.filesToSearch.directory, sizeof job.filesToSearch.directory, toolsupport::absolute(folder));
   job.searchFlags = flags;
   job.fuzziness = fuzziness;
   job.searchParameter = best;
   StringSet* indexes = lxrsNewStringSet();
-  std::stringstream list(words[0]);
+  std::stringstream list(folder.empty() ? words[0] : "");
   for (std::string one; std::getline(list, one, ',');)
     if (!one.empty()) lxrsStringSetAdd(indexes, indexFolder(one).c_str());
   job.indexesToSearch = indexes;

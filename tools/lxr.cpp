@@ -73,6 +73,7 @@ int usage() {
                "  (INDEX is a folder, or the name of an index in the library)\n"
                "  search INDEX[,INDEX...] REQUEST [--sort score|name|date|none] [--ascending]\n"
                "      [--best N] [--hits] [--fuzzy N] [--phonic] [--stemming] [--synonyms] [--natural]\n"
+               "  search --folder DIR REQUEST [options]   the same over files that are not indexed\n"
                "                             list the documents that match, best first\n"
                "  explain [--fuzzy N] [--phonic] [--stemming] [--synonyms] [--natural] REQUEST\n"
                "                             show how a search request is understood\n"

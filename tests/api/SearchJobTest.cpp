@@ -2,6 +2,7 @@
 // answer to the stop query, and a kept searcher.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -117,4 +118,31 @@ TEST_F(SearchJobTest, AnswerToTheStopQuerySetsTheCancelFlagOnAKeptSearcher) {
   lxrsDeleteSearcher(searcher);
   int not_ours[32] = {};
   lxrsDeleteSearcher(reinterpret_cast<lxrSearcher*>(not_ours));  // refused, not freed
+}
+
+TEST_F(SearchJobTest, UnindexedScanFindsWhatTheIndexFinds) {
+  std::string ix = index("one", 6, "a");
+  auto run = [&](bool files) {
+    lxrSearchJob job;
+    LXR_INIT_RECORD(job);
+    Progress p;
+    if (files) {
+      std::snprintf(job.filesToSearch.directory, sizeof job.filesToSearch.directory, "%s",
+                    dir_.file("one-docs").c_str());
+      job.searchFiles = 1;
+      std::snprintf(job.request, sizeof job.request, "anchor w/1 (a2 or a4)");
+      job.sortType = 4 + 2;
+      job.base.pReportCallBack = onProgress;
+      job.base.pReportData = reinterpret_cast<uintptr_t>(&p);
+      int16_t result = 0;
+      lxrsDoSearchJob(&job, &result);
+      EXPECT_EQ(6, std::count(p.codes.begin(), p.codes.end(), LXR_PROGRESS_SEARCHING)) << "one report per file";
+    } else {
+      job.sortType = 4 + 2;
+      search(job, {ix}, "anchor w/1 (a2 or a4)", &p);
+    }
+    return std::to_string(job.totalFiles) + "/" + std::to_string(job.totalHits);
+  };
+  EXPECT_EQ("2/4", run(false));
+  EXPECT_EQ("2/4", run(true));
 }
