@@ -29,14 +29,22 @@ void onProgress(uintptr_t data, void* record) {
   if (r->statusCode == LXR_PROGRESS_STOP_QUERY && p->stopAtFound > 0 && p->found >= p->stopAtFound) r->answer = -1;
 }
 
+int gQuestions = 0;
+// The retrieval limit question: no the first time, yes the second.
+int answerNoThenYes(const char*) { return ++gQuestions >= 2 ? 1 : 0; }
+
 class SearchJobTest : public ::testing::Test {
  protected:
   void SetUp() override {
     trace::setSink([](void*, const char*) {}, nullptr);
+    init();
+  }
+  void init(lxrAskYesNoFn ask = nullptr) {
     lxrInitInfo info;
     LXR_INIT_RECORD(info);
     std::snprintf(info.privateDir, sizeof info.privateDir, "%s", dir_.file("p").c_str());
     std::snprintf(info.homeDir, sizeof info.homeDir, "%s", testsupport::sourcePath("data").c_str());
+    info.pAskYesNoFn = ask;
     int16_t result = 0;
     ASSERT_EQ(0, lxrsDoInit(&info, &result));
   }
@@ -145,4 +153,19 @@ TEST_F(SearchJobTest, UnindexedScanFindsWhatTheIndexFinds) {
   };
   EXPECT_EQ("2/4", run(false));
   EXPECT_EQ("2/4", run(true));
+}
+
+TEST_F(SearchJobTest, RetrievalLimitAsksAtTheLimitAndAgainAtTwiceIt) {
+  std::string ix = index("many", 250, "a");
+  int16_t result = 0;
+  lxrsDoShutDown(&result);
+  testsupport::writeFile(dir_.file("p/OPTIONS.DAT"), "Lexaurum Options\r\nretrievalLimit = 100\r\n");
+  gQuestions = 0;
+  init(answerNoThenYes);
+  lxrSearchJob job;
+  LXR_INIT_RECORD(job);
+  Progress p;
+  EXPECT_EQ(0, search(job, {ix}, "anchor", &p));
+  EXPECT_EQ(2, gQuestions);
+  EXPECT_EQ(200, job.totalFiles) << "no at 100 goes on, yes at 200 stops";
 }
