@@ -7,6 +7,7 @@
 #include <set>
 
 #include "IndexDbFixture.h"
+#include "IndexJobHelpers.h"
 #include "import/BuiltinViewers.h"
 #include "import/ViewerTable.h"
 #include "index/IndexJob.h"
@@ -48,14 +49,7 @@ class ContainerIndexTest : public ::testing::Test {
   }
 
   int run(bool create, bool removeDeleted = false) {
-    lxrIndexJob job{};
-    job.base.structSize = sizeof job;
-    std::snprintf(job.indexPath, sizeof job.indexPath, "%s", index_.c_str());
-    std::snprintf(job.indexName, sizeof job.indexName, "test");
-    std::snprintf(job.toAdd.directory, sizeof job.toAdd.directory, "%s", docs_.c_str());
-    job.create = create;
-    job.add = 1;
-    job.removeDeleted = removeDeleted;
+    lxrIndexJob job = addJob(index_, docs_, create, removeDeleted);
     job.base.pReportCallBack = lastProgress;
     job.base.pReportData = reinterpret_cast<uintptr_t>(&progress_);
     IndexJob j(&job, settings_);
@@ -68,13 +62,7 @@ class ContainerIndexTest : public ::testing::Test {
     db.setDirectory(index_);
     std::set<std::string> out;
     if (db.open(kReadMode, kMainTypes) < 0) return out;
-    TrieValue v;
-    if (db.keys().find(kWordKind, word.c_str(), &v) < 0) return out;
-    RefReader r(db.refFile());
-    EXPECT_EQ(0, r.position(v.v[0]));
-    for (int32_t id; (id = r.nextId()) > 0;) {
-      CiteTable t;
-      r.readAll(t);
+    for (const auto& [id, positions] : wordRefs(index_, word)) {
       DocInfo d;
       if (d.read(db, id, false) == 0 && !d.cancelled) out.insert(d.fileName);
     }

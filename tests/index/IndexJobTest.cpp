@@ -10,6 +10,7 @@
 #include <set>
 
 #include "IndexDbFixture.h"
+#include "IndexJobHelpers.h"
 #include "import/BuiltinViewers.h"
 #include "import/ViewerTable.h"
 #include "index/IdConversion.h"
@@ -68,14 +69,7 @@ class IndexJobTest : public ::testing::Test {
   }
 
   int run(bool create, Cancel* cancel = nullptr, bool removeDeleted = false) {
-    lxrIndexJob job{};
-    job.base.structSize = sizeof job;
-    std::snprintf(job.indexPath, sizeof job.indexPath, "%s", index_.c_str());
-    std::snprintf(job.indexName, sizeof job.indexName, "test");
-    std::snprintf(job.toAdd.directory, sizeof job.toAdd.directory, "%s", docs_.c_str());
-    job.create = create;
-    job.add = 1;
-    job.removeDeleted = removeDeleted;
+    lxrIndexJob job = addJob(index_, docs_, create, removeDeleted);
     if (cancel) {
       cancel->job = &job;
       job.base.pReportCallBack = onProgress;
@@ -87,20 +81,9 @@ class IndexJobTest : public ::testing::Test {
 
   // Every reference of `word`, all blocks of its chain.
   Refs refs(const std::string& word) {
-    TextDB db;
-    db.setDirectory(index_);
-    Refs out;
-    if (db.open(kReadMode, kMainTypes) < 0) return out;
-    TrieValue v;
-    if (db.keys().find(kWordKind, word.c_str(), &v) < 0) return out;
-    RefReader r(db.refFile());
-    EXPECT_EQ(0, r.position(v.v[0]));
-    for (int32_t id; (id = r.nextId()) > 0;) {
-      CiteTable t;
-      r.readAll(t);
-      for (int32_t p : t) out[id].insert(p);
-    }
-    EXPECT_FALSE(r.damaged()) << word;
+    bool damaged = false;
+    Refs out = wordRefs(index_, word, &damaged);
+    EXPECT_FALSE(damaged) << word;
     return out;
   }
 

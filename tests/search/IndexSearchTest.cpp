@@ -6,7 +6,9 @@
 #include <map>
 #include <string>
 
+#include "import/Alphabet.h"
 #include "import/BuiltinViewers.h"
+#include "import/TextFormat.h"
 #include "import/ViewerTable.h"
 #include "index/IndexJob.h"
 #include "index/NoiseList.h"
@@ -15,6 +17,7 @@
 #include "search/IndexSearch.h"
 #include "platform/Platform.h"
 #include "search/SearchTree.h"
+#include "tests/index/IndexJobHelpers.h"
 #include "tests/support/TempDir.h"
 
 namespace {
@@ -29,15 +32,16 @@ class IndexSearchTest : public ::testing::Test {
     index_ = dir_.file("ix");
     platform::makeDirectories(docs_.c_str());
   }
+  // Opening an index sets the process-wide folding; other tests expect it as it was.
+  void TearDown() override {
+    processAlphabet() = savedAlphabet_;
+    textformat::setupAlphabet();
+  }
 
   // Indexes the documents (name -> text) with the shipped noise words.
   void build(const std::map<std::string, std::string>& texts) {
     for (const auto& [name, text] : texts) testsupport::writeFile(docs_ + "/" + name, text);
-    lxrIndexJob job{};
-    std::snprintf(job.indexPath, sizeof job.indexPath, "%s", index_.c_str());
-    std::snprintf(job.toAdd.directory, sizeof job.toAdd.directory, "%s", docs_.c_str());
-    job.create = 1;
-    job.add = 1;
+    lxrIndexJob job = indextest::addJob(index_, docs_, true);
     IndexJobSettings settings;
     settings.viewers = &viewers_;
     settings.noiseFile = testsupport::sourcePath("data/LEXAURUM.NOI");
@@ -73,6 +77,7 @@ class IndexSearchTest : public ::testing::Test {
     return found;
   }
 
+  Alphabet savedAlphabet_ = processAlphabet();
   testsupport::TempDir dir_;
   ViewerTable viewers_;
   std::string docs_, index_;

@@ -14,7 +14,9 @@
 #include <string>
 #include <vector>
 
+#include "import/Alphabet.h"
 #include "import/BuiltinViewers.h"
+#include "import/TextFormat.h"
 #include "import/ViewerTable.h"
 #include "index/IndexJob.h"
 #include "index/NoiseList.h"
@@ -23,6 +25,7 @@
 #include "objects/TextFields.h"
 #include "search/IndexSearch.h"
 #include "search/SearchTree.h"
+#include "tests/index/IndexJobHelpers.h"
 #include "tests/support/TempDir.h"
 
 namespace {
@@ -141,6 +144,15 @@ Request randomRequest(std::mt19937& rng, int depth) {
 }  // namespace
 
 TEST(SearchModelTest, RandomRequestsAgreeWithBruteForce) {
+  // Opening the index sets the process-wide folding; other tests expect it as it was.
+  const Alphabet saved = processAlphabet();
+  struct Restore {
+    const Alphabet& saved;
+    ~Restore() {
+      processAlphabet() = saved;
+      textformat::setupAlphabet();
+    }
+  } restore{saved};
   testsupport::TempDir dir;
   std::string docs = dir.file("docs"), index = dir.file("ix");
   std::filesystem::create_directories(docs);
@@ -169,12 +181,7 @@ TEST(SearchModelTest, RandomRequestsAgreeWithBruteForce) {
         std::filesystem::remove(docs + "/" + name);
         texts.erase(name);
       }
-    lxrIndexJob job{};
-    std::snprintf(job.indexPath, sizeof job.indexPath, "%s", index.c_str());
-    std::snprintf(job.toAdd.directory, sizeof job.toAdd.directory, "%s", docs.c_str());
-    job.create = round == 0;
-    job.add = 1;
-    job.removeDeleted = 1;
+    lxrIndexJob job = indextest::addJob(index, docs, round == 0, true);
     IndexJobSettings settings;
     settings.viewers = &viewers;
     settings.sorterReserve = 1048576 - 3000;  // several merges per update
