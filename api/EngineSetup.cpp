@@ -61,6 +61,23 @@ void getText(const TableFile& t, const char* name, std::string* field) {
 int EngineSetup::read(const std::string& path) {
   TableFile t(kTitle);
   if (t.read(path) < 0) return -1;
+  load(t);
+  return 0;
+}
+
+int EngineSetup::setOption(const std::string& name, const std::string& value) {
+  if (name.empty() || name.find_first_of("=\r\n[ \t") != std::string::npos ||
+      value.find_first_of("\r\n") != std::string::npos)
+    return -1;
+  // The new line comes first, so that it wins over the current value written after it.
+  TableFile t(kTitle);
+  t.putString(name.c_str(), value);
+  fill(t);
+  load(t);
+  return 0;
+}
+
+void EngineSetup::load(const TableFile& t) {
   getText(t, "alphabetName", &alphabetName);
   getInt(t, "hyphens", &hyphens);
   getInt(t, "maxWordLength", &maxWordLength);
@@ -88,6 +105,7 @@ int EngineSetup::read(const std::string& path) {
   if (searchOptions.fuzziness > 9) searchOptions.fuzziness = 9;
 
   // Keep the lines of keys this version does not read.
+  extras_.clear();
   const std::string& text = t.text();
   size_t pos = 0;
   while (pos < text.size()) {
@@ -100,11 +118,15 @@ int EngineSetup::read(const std::string& path) {
       extras_.emplace(name, value);
     pos = eol + 1;
   }
-  return 0;
 }
 
 int EngineSetup::write(const std::string& path) const {
   TableFile t(kTitle);
+  fill(t);
+  return t.write(path);
+}
+
+void EngineSetup::fill(TableFile& t) const {
   auto putChar = [&t](const char* name, char c) { t.putString(name, c ? std::string(1, c) : ""); };
   t.putString("alphabetName", alphabetName);
   t.putInt("hyphens", hyphens);
@@ -130,7 +152,6 @@ int EngineSetup::write(const std::string& path) const {
   t.putInt("retrievalLimit", retrievalLimit);
   t.putInt("searchParameter", searchParameter);
   for (const auto& [name, value] : extras_) t.putString(name.c_str(), value);
-  return t.write(path);
 }
 
 int EngineSetup::extraInt(const std::string& name, int fallback) const {

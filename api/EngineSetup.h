@@ -7,6 +7,8 @@
 #include <map>
 #include <string>
 
+class TableFile;
+
 struct SearchOptions {
   bool fuzzySearching = false;
   int fuzziness = 0;  // 0..9
@@ -50,6 +52,10 @@ class EngineSetup {
   // Writes every known key and every kept unknown one; 0 or -1 (file unchanged).
   int write(const std::string& path) const;
 
+  // Changes one setting as the options file's line "name = value" would. 0, or -1 for a
+  // name or value that cannot stand in that file (nothing changes then).
+  int setOption(const std::string& name, const std::string& value);
+
   // A key this version keeps only as text (the debugging switches "MergeNW" and friends):
   // its value as an integer, or `fallback` when absent or not a number.
   int extraInt(const std::string& name, int fallback) const;
@@ -60,5 +66,8 @@ class EngineSetup {
   int effectiveMaxWordLength() const;
 
  private:
+  void load(const TableFile& table);
+  void fill(TableFile& table) const;
+
   std::map<std::string, std::string> extras_;
 };

@@ -1,6 +1,7 @@
 // The entry operations of the engine interface. Each one checks that its result can be
 // written, frames itself in the debug log, checks its records, checks that the engine is
 // initialised and forwards to the engine object.
+#include <cstdio>
 #include <cstring>
 #include <string>
 
@@ -10,6 +11,8 @@
 #include "api/ImportStartup.h"
 #include "api/IndexJobRunner.h"
 #include "api/IndexListing.h"
+#include "api/ScriptRunner.h"
+#include "api/ScriptWriter.h"
 #include "api/SearchJobRunner.h"
 #include "api/IndexLibrary.h"
 #include "api/Validation.h"
@@ -70,10 +73,6 @@ LexaurumInstance* initialised() {
 
 std::string copyText(const char* field, size_t capacity) {
   return std::string(field, strnlen(field, capacity));
-}
-
-int notAvailable(const char* operation, const char* what) {
-  return apierror::report(operation, what, "is not available in this version of the engine");
 }
 
 }  // namespace
@@ -358,9 +357,44 @@ LXR_API int16_t lxrsDeleteIndex(const char* indexPath, int16_t* result) {
 LXR_API int16_t lxrsRunScript(const char* scriptName, int16_t* result) {
   if (!resultWritable(result)) return -1;
   Frame frame("lxrsRunScript");
-  if (validation::text(scriptName, kPathChars, "scriptName") < 0 || !initialised())
+  LexaurumInstance* engine = nullptr;
+  if (validation::text(scriptName, kPathChars, "scriptName") < 0 || !(engine = initialised()))
     return frame.finish(-1, result);
-  return frame.finish(notAvailable("lxrsRunScript:", "running job scripts"), result);
+  script::ScriptRunner runner(*engine, scriptName);
+  return frame.finish(runner.run(), result);
+}
+
+LXR_API int16_t lxrsRunScriptEcho(const char* scriptName, lxrScriptEchoFn echo,
+                                  uintptr_t echoData, const volatile int32_t* cancelFlag,
+                                  int16_t* result) {
+  if (!resultWritable(result)) return -1;
+  Frame frame("lxrsRunScriptEcho");
+  LexaurumInstance* engine = nullptr;
+  if (validation::text(scriptName, kPathChars, "scriptName") < 0 ||
+      (echo && validation::callback(reinterpret_cast<const void*>(echo), "echo") < 0) ||
+      (cancelFlag && !platform::isReadable(const_cast<const int32_t*>(cancelFlag), sizeof(int32_t))) ||
+      !(engine = initialised()))
+    return frame.finish(-1, result);
+  script::ScriptRunner runner(*engine, scriptName);
+  runner.setEcho(echo, echoData);
+  runner.setCancelSource(cancelFlag);
+  return frame.finish(runner.run(), result);
+}
+
+LXR_API int16_t lxrsWriteScript(const lxrIndexJob* job, const char* fileName, char* writtenName,
+                                int32_t writtenNameBytes, int16_t* result) {
+  if (!resultWritable(result)) return -1;
+  Frame frame("lxrsWriteScript");
+  if (validation::text(fileName, kPathChars, "fileName") < 0 ||
+      !platform::isReadable(job, sizeof *job) || !initialised())
+    return frame.finish(-1, result);
+  std::string written, error;
+  if (script::writeScript(*job, fileName, &written, &error) < 0)
+    return frame.finish(apierror::report("lxrsWriteScript:", error), result);
+  if (writtenName && writtenNameBytes > 0 &&
+      platform::isWritable(writtenName, static_cast<size_t>(writtenNameBytes)))
+    std::snprintf(writtenName, static_cast<size_t>(writtenNameBytes), "%s", written.c_str());
+  return frame.finish(0, result);
 }
 
 LXR_API lxrSearcher* lxrsCreateSearcher(void) {

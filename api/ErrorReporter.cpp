@@ -11,6 +11,7 @@ namespace {
 constexpr size_t kTextBytes = 16384;
 char gText[kTextBytes];  // always NUL-terminated
 size_t gLength = 0;
+Listener gListener = nullptr;
 
 void appendLine(const std::string& line) {
   std::string add = line.substr(0, kTextBytes / 2) + "\n";
@@ -33,8 +34,11 @@ int report(const std::string& message, const std::string& detail1, const std::st
   if (!detail2.empty()) line += " " + detail2;
   appendLine(line);
   trace::text(line);
+  if (gListener) gListener(line);
   return -1;
 }
+
+void setListener(Listener listener) { gListener = listener; }
 
 const char* accumulatedText() { return gText; }
 

@@ -12,6 +12,11 @@ namespace apierror {
 int report(const std::string& message, const std::string& detail1 = "",
            const std::string& detail2 = "");
 
+// A function that sees every line reported from now on (a running job script logs them);
+// null removes it.
+using Listener = void (*)(const std::string& line);
+void setListener(Listener listener);
+
 // The accumulated text, NUL-terminated. When full, the oldest lines give way.
 const char* accumulatedText();
 void clear();

@@ -130,6 +130,15 @@ std::string homeDirectory();
 // The variable's value, or null when it is not set.
 const char* getEnv(const char* name);
 int setEnv(const char* name, const char* value);
+// Every variable of the process environment as "NAME=value".
+std::vector<std::string> environment();
+// The process's memory: resident now, the resident peak, and the address space.
+struct MemoryUse {
+  int64_t residentBytes = 0;
+  int64_t peakResidentBytes = 0;
+  int64_t virtualBytes = 0;
+};
+int memoryUse(MemoryUse* out);  // 0, or -1 when unknown
 int processId();
 // The login name of the user who runs the process ("" when unknown).
 std::string userName();

@@ -300,7 +300,21 @@ LXR_API int16_t lxrsVerifyIndex(const char* indexPath, lxrJobBase* job, char* fa
 LXR_API int16_t lxrsSetOptions(lxrOptions* options, int16_t* result);
 LXR_API int16_t lxrsGetOptions(lxrOptions* options, int16_t* result);
 LXR_API int16_t lxrsDeleteIndex(const char* indexPath, int16_t* result);
+/* Runs the job script `scriptName`; its log is written beside it (extension "log").
+ * Returns 0 when every command succeeded, -1 otherwise. */
 LXR_API int16_t lxrsRunScript(const char* scriptName, int16_t* result);
+/* The same, handing every log line to `echo` (may be null) as (echoData, 1, line) before it
+ * is written, and reading `cancelFlag` (may be null) during the run: a non-zero value is
+ * passed to the running job as its cancel flag, and the script ends after that job. */
+typedef void (*lxrScriptEchoFn)(uintptr_t data, int32_t kind, const char* line);
+LXR_API int16_t lxrsRunScriptEcho(const char* scriptName, lxrScriptEchoFn echo,
+                                  uintptr_t echoData, const volatile int32_t* cancelFlag,
+                                  int16_t* result);
+/* Saves an index job as a job script in `fileName` (its extension made "job"); an existing
+ * file is replaced only when the ask call-back agrees. The name written goes into
+ * `writtenName` (may be null). Returns 0, or -1 when declined or not written. */
+LXR_API int16_t lxrsWriteScript(const lxrIndexJob* job, const char* fileName, char* writtenName,
+                                int32_t writtenNameBytes, int16_t* result);
 LXR_API lxrSearcher* lxrsCreateSearcher(void);
 LXR_API void lxrsDeleteSearcher(lxrSearcher* searcher);
 /* Reports the index library: `count` indexes; into `buffer` (null: count and size only) each

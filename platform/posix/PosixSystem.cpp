@@ -3,6 +3,7 @@
 #include <pwd.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 
 #include "platform/Platform.h"
@@ -16,6 +17,27 @@ int setEnv(const char* name, const char* value) {
   int rc = value ? ::setenv(name, value, 1) : ::unsetenv(name);
   if (rc != 0) setLastError(errorFromErrno(errno));
   return rc == 0 ? 0 : -1;
+}
+
+std::vector<std::string> environment() {
+  std::vector<std::string> out;
+  for (char** e = environ; e && *e; ++e) out.emplace_back(*e);
+  return out;
+}
+
+int memoryUse(MemoryUse* out) {
+  *out = MemoryUse{};
+  std::FILE* f = std::fopen("/proc/self/status", "r");
+  if (!f) return -1;
+  char line[256];
+  while (std::fgets(line, sizeof line, f)) {
+    long long kb = 0;
+    if (std::sscanf(line, "VmRSS: %lld", &kb) == 1) out->residentBytes = kb * 1024;
+    else if (std::sscanf(line, "VmHWM: %lld", &kb) == 1) out->peakResidentBytes = kb * 1024;
+    else if (std::sscanf(line, "VmSize: %lld", &kb) == 1) out->virtualBytes = kb * 1024;
+  }
+  std::fclose(f);
+  return 0;
 }
 
 int processId() { return static_cast<int>(::getpid()); }
