@@ -3,111 +3,111 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <cstdlib>
-#include <filesystem>
-#include <sstream>
 
 #include "lexaurum/lexaurum.h"
 #include "search/RequestExplainer.h"
-#include "tools/ToolSupport.h"
+#include "tools/HitText.h"
+#include "tools/SearchOptions.h"
+#include "tools/SearchRun.h"
 
 namespace searchcommand {
 
 namespace {
 
-namespace fs = std::filesystem;
+using requestexplainer::toUtf8;
+using searchrun::Found;
 
-using toolsupport::copyField;
-using toolsupport::indexFolder;
+constexpr int32_t kContextLineWidth = 512;  // as wide as the indexer's lines
+constexpr const char* kBoldOn = "\x1b[1m";
+constexpr const char* kBoldOff = "\x1b[0m";
+
+struct ContextRead {
+  hittext::ContextCollector collector;
+  int32_t lastHit;
+};
+
+int addContextLine(uintptr_t data, int32_t, int32_t firstWord, int32_t, const char* text) {
+  auto* read = reinterpret_cast<ContextRead*>(data);
+  if (firstWord > read->lastHit && read->collector.lastHitComplete()) return 1;
+  read->collector.addLine(text);
+  return 0;
+}
+
+// Each hit of `doc` with `words` words around it, read from the document as it is now; none
+// when it cannot be read.
+std::vector<std::string> contextOf(const Found& doc, int words) {
+  if (doc.hits.empty()) return {};
+  ContextRead read{hittext::ContextCollector(words), doc.hits.back()};
+  int16_t result = 0;
+  lxrsGetDocumentLines(doc.name.c_str(), doc.hits.data(), static_cast<int32_t>(doc.hits.size()),
+                       kContextLineWidth, 0, addContextLine, reinterpret_cast<uintptr_t>(&read), &result);
+  return read.collector.snippets();
+}
+
+void printJson(const Found& doc, const searchoptions::SearchOptions& o) {
+  std::string line = "{\"name\":" + hittext::jsonString(doc.name) +
+                     ",\"title\":" + hittext::jsonString(toUtf8(doc.title)) +
+                     ",\"date\":" + hittext::jsonString(doc.date) +
+                     ",\"size\":" + std::to_string(doc.size) +
+                     ",\"hitCount\":" + std::to_string(doc.hitCount) +
+                     ",\"score\":" + std::to_string(doc.score) + ",\"hits\":[";
+  for (size_t i = 0; i < doc.hits.size(); ++i) line += (i ? "," : "") + std::to_string(doc.hits[i]);
+  line += "]";
+  if (o.context >= 0) {
+    line += ",\"context\":[";
+    std::vector<std::string> snippets = contextOf(doc, o.context);
+    for (size_t i = 0; i < snippets.size(); ++i)
+      line += (i ? "," : "") + hittext::jsonString(toUtf8(hittext::highlight(snippets[i], "", "")));
+    line += "]";
+  }
+  std::printf("%s}\n", line.c_str());
+}
+
+void printLine(const Found& doc, const searchoptions::SearchOptions& o, bool terminal) {
+  std::printf("%7d %6d  %s\n", doc.score, doc.hitCount, doc.name.c_str());
+  if (o.hitNumbers) {
+    std::string numbers;
+    for (int32_t h : doc.hits) numbers += std::to_string(h) + " ";
+    std::printf("     {%s}\n", numbers.c_str());
+  }
+  if (o.context >= 0) {
+    for (const std::string& s : contextOf(doc, o.context)) {
+      std::string shown = terminal ? hittext::highlight(s, kBoldOn, kBoldOff) : hittext::highlight(s, "", "");
+      std::printf("        %s\n", toUtf8(shown).c_str());
+    }
+  }
+}
+
+std::string plural(int32_t n, const char* word) {
+  return std::to_string(n) + " " + word + (n == 1 ? "" : "s");
+}
 
 }  // namespace
 
 int run(const std::vector<std::string>& args, const std::string& privateDir) {
-  std::vector<std::string> words;
-  int16_t sortType = 16, flags = 0, fuzziness = 0, best = 0;
-  bool hits = false;
-  std::string folder;  // an unindexed scan of this folder
-  for (size_t i = 0; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    auto value = [&](std::string* out) {
-      if (i + 1 >= args.size()) return false;
-      *out = args[++i];
-      return true;
-    };
-    std::string v;
-    if (a == "--sort") {
-      if (!value(&v)) return 2;
-      sortType = v == "name" ? 4 : v == "date" ? 8 : v == "score" ? 16 : v == "none" ? 1 : -1;
-      if (sortType < 0) return 2;
-    } else if (a == "--ascending") {
-      sortType = static_cast<int16_t>(sortType | 2);
-    } else if (a == "--best") {
-      if (!value(&v)) return 2;
-      best = static_cast<int16_t>(std::atoi(v.c_str()));
-    } else if (a == "--fuzzy") {
-      if (!value(&v)) return 2;
-      flags |= 1;
-      fuzziness = static_cast<int16_t>(std::atoi(v.c_str()));
-    } else if (a == "--phonic") { flags |= 2; }
-    else if (a == "--stemming") { flags |= 4; }
-    else if (a == "--natural") { flags |= 8; }
-    else if (a == "--synonyms") { flags |= 16; }
-    else if (a == "--hits") { hits = true; }
-    else if (a == "--folder") { if (!value(&folder)) return 2; }
-    else if (a.size() > 1 && a[0] == '-' && a[1] == '-') { return 2; }
-    else words.push_back(a);
+  searchoptions::SearchOptions o;
+  std::string error;
+  if (searchoptions::parseSearch(args, &o, &error) < 0) {
+    std::fprintf(stderr, "lxr search: %s\n", error.c_str());
+    return searchrun::kBadArguments;
   }
-  // With --folder every word is the request's; otherwise the first names the indexes.
-  const size_t first = folder.empty() ? 1 : 0;
-  if (words.size() < first + 1) return 2;
-  std::string request;
-  for (size_t i = first; i < words.size(); ++i) request += (i > first ? " " : "") + words[i];
-  request = requestexplainer::toEngineText(request);
-  if (request.size() >= LXR_REQUEST_CHARS) {
-    std::fprintf(stderr, "lxr: the request is longer than %d bytes\n", LXR_REQUEST_CHARS - 1);
-    return 2;
+  searchrun::Results r = searchrun::run(o, privateDir);
+  if (r.outcome == searchrun::Outcome::kFound) {
+    const bool terminal = isatty(STDOUT_FILENO) != 0;
+    if (!o.json) std::printf("%7s %6s  %s\n", "score", "hits", "document");
+    for (const Found& doc : r.documents) {
+      if (o.json) printJson(doc, o);
+      else printLine(doc, o, terminal);
+    }
+    if (!o.json) {
+      std::printf("Retrieved %s containing %s", plural(r.totalDocuments, "document").c_str(),
+                  plural(r.totalHits, "hit").c_str());
+      if (static_cast<int32_t>(r.documents.size()) < r.totalDocuments)
+        std::printf(" (the best %zu shown)", r.documents.size());
+      std::printf("\n");
+    }
   }
-
-  lxrSearchJob job;
-  LXR_INIT_RECORD(job);
-  copyField(job.request, sizeof job.request, request);
-  job.sortType = sortType;
-  job.searchIndexes = folder.empty() ? 1 : 0;
-  job.searchFiles = folder.empty() ? 0 : 1;
-  if (!folder.empty()) copyField(job.filesToSearch.directory, sizeof job.filesToSearch.directory, toolsupport::absolute(folder));
-  job.searchFlags = flags;
-  job.fuzziness = fuzziness;
-  job.searchParameter = best;
-  StringSet* indexes = lxrsNewStringSet();
-  std::stringstream list(folder.empty() ? words[0] : "");
-  for (std::string one; std::getline(list, one, ',');)
-    if (!one.empty()) lxrsStringSetAdd(indexes, indexFolder(one).c_str());
-  job.indexesToSearch = indexes;
-  std::string listing = privateDir + "/LIST" + std::to_string(getpid()) + ".TMP";
-  std::string results = privateDir + "/RESULTS" + std::to_string(getpid()) + ".TMP";
-  copyField(job.listingName, sizeof job.listingName, listing);
-  copyField(job.resultsName, sizeof job.resultsName, results);
-  job.listingFlags = 1024 | 1 | (hits ? 2 : 0);
-  int16_t result = 0;
-  lxrsDoSearchJob(&job, &result);
-  lxrsFreeStringSet(indexes);
-  std::FILE* in = std::fopen(listing.c_str(), "rb");
-  if (in) {
-    std::string text;
-    char buffer[4096];
-    for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, in)) > 0;) text.append(buffer, n);
-    std::fclose(in);
-    std::string utf8 = requestexplainer::toUtf8(text);
-    std::fwrite(utf8.data(), 1, utf8.size(), stdout);
-  }
-  std::remove(listing.c_str());
-  std::remove(results.c_str());
-  // The results file's record index lies beside it.
-  std::error_code ec;
-  for (const auto& e : fs::directory_iterator(privateDir, ec))
-    if (e.path().filename().string().rfind("RESULTS" + std::to_string(getpid()), 0) == 0)
-      fs::remove(e.path(), ec);
-  return job.totalFiles > 0 ? 0 : 1;
+  return searchrun::exitCode(r);
 }
 
 }  // namespace searchcommand

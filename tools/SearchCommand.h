@@ -1,5 +1,7 @@
-// lxr search: searches indexes through the engine interface and prints the documents found,
-// best first, with their hit counts (and with --hits the word numbers of the hits).
+// lxr search: searches indexes (and unindexed files) through the engine interface and prints
+// the documents found, one line each with score, hit count and name, then the totals; or one
+// JSON object per document; optionally with the word numbers of the hits or each hit in its
+// context of words.
 #pragma once
 
 #include <string>
@@ -7,8 +9,9 @@
 
 namespace searchcommand {
 
-// `args` are the words after "search": INDEX[,INDEX...] REQUEST... [options]. The tool's
-// exit code: 0 documents found, 1 none (or a faulty request), 2 bad arguments.
+// The tool's exit code: 0 documents found, 1 none (or the engine failed), 2 a faulty
+// request (its echo shown); searchrun::kBadArguments for bad arguments.
+// `args` are the words after "search" (see searchoptions::parseSearch).
 int run(const std::vector<std::string>& args, const std::string& privateDir);
 
 }  // namespace searchcommand

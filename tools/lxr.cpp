@@ -15,7 +15,8 @@
 //   lxr remove INDEX --list FILE
 //   lxr compress INDEX / lxr verify INDEX
 //   lxr info INDEX / lxr words INDEX [--match PATTERN] [--all] / lxr files INDEX [--all]
-//   lxr search INDEX[,INDEX...] REQUEST [--sort KEY] [--ascending] [--best N] [--hits] [word options]
+//   lxr search REQUEST INDEX... [--files FOLDER [--include P]... [--exclude P]...] [options]
+//   lxr show FILE --request REQUEST [--index INDEX] [--hit-lines] [--width N] [word options]
 //   lxr explain [--fuzzy N] [--phonic] [--stemming] [--synonyms] [--natural] REQUEST
 //   lxr version
 #include <cstdio>
@@ -34,6 +35,8 @@
 #include "tools/ExplainCommand.h"
 #include "tools/IndexCommands.h"
 #include "tools/SearchCommand.h"
+#include "tools/SearchRun.h"
+#include "tools/ShowCommand.h"
 #include "tools/TextCommand.h"
 
 namespace {
@@ -71,10 +74,23 @@ int usage() {
                "                             list the words with their counts\n"
                "  files INDEX [--all]        list the documents\n"
                "  (INDEX is a folder, or the name of an index in the library)\n"
-               "  search INDEX[,INDEX...] REQUEST [--sort score|name|date|none] [--ascending]\n"
-               "      [--best N] [--hits] [--fuzzy N] [--phonic] [--stemming] [--synonyms] [--natural]\n"
-               "  search --folder DIR REQUEST [options]   the same over files that are not indexed\n"
-               "                             list the documents that match, best first\n"
+               "  search REQUEST INDEX... [options]\n"
+               "                             list the documents that match: score, hits and\n"
+               "                             name, best first, then the totals; exit status 0\n"
+               "                             found, 1 none, 2 a faulty request\n"
+               "      --files FOLDER [--include PATTERN]... [--exclude PATTERN]...\n"
+               "                             also search the files of FOLDER, not indexed\n"
+               "      --sort hits|name|date|none [--ascending]   the order (default: hits)\n"
+               "      --max N                the best N documents by score only\n"
+               "      --also REQUEST         an additional request the documents must meet\n"
+               "      --fuzzy N, --phonic, --stemming, --synonyms, --natural   word options\n"
+               "      --hits                 the word numbers of each document's hits\n"
+               "      --context N            each hit with N words around it\n"
+               "      --json                 one JSON object per document instead\n"
+               "      --listing FILE [--listing-flags N]   also write a listing file (flags:\n"
+               "                             1 counts, 2 hits, 32 both, 1024 header, 2048 append)\n"
+               "  show FILE --request REQUEST [--index INDEX] [--hit-lines] [--width N] [word options]\n"
+               "                             print a document's lines, numbered, hits marked\n"
                "  explain [--fuzzy N] [--phonic] [--stemming] [--synonyms] [--natural] REQUEST\n"
                "                             show how a search request is understood\n"
                "  version                    show the engine's version\n");
@@ -185,9 +201,10 @@ int runCommand(const std::vector<std::string>& args) {
     for (size_t i = 1; i < args.size(); ++i) words.push_back(const_cast<char*>(args[i].c_str()));
     return runExplainCommand(static_cast<int>(words.size()), words.data());
   }
-  if (cmd == "search") {
-    int rc = searchcommand::run({args.begin() + 1, args.end()}, gPrivateDir);
-    return rc == 2 ? usage() : rc;
+  if (cmd == "search" || cmd == "show") {
+    std::vector<std::string> rest(args.begin() + 1, args.end());
+    int rc = cmd == "search" ? searchcommand::run(rest, gPrivateDir) : showcommand::run(rest, gPrivateDir);
+    return rc == searchrun::kBadArguments ? usage() : rc;
   }
   if (indexcommands::handles(cmd)) {
     if (gBorrowedFolder && cmd == "create") return refuseSharedChange();

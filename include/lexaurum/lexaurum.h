@@ -261,6 +261,16 @@ typedef struct lxrDocumentInfo {
 typedef int (*lxrWordListFn)(uintptr_t data, const char* word, int32_t occurrences,
                              int32_t documents);
 typedef int (*lxrDocumentListFn)(uintptr_t data, const lxrDocumentInfo* doc);
+/* One document of a search results file: its details (docId, fileSize, wordCount, modDate,
+ * fileName, title; `cancelled` is 0), its hit count, its score and its hits (`hitCount` word
+ * numbers, ascending; the array is valid during the call only). */
+typedef int (*lxrResultListFn)(uintptr_t data, const lxrDocumentInfo* doc, int32_t hitCount,
+                               int32_t score, const int32_t* hits);
+/* One laid-out line of a document: its number (from 0), the number of its first word (for a
+ * line without words, the number the next word gets), flags (1: a word on it is a hit) and
+ * its text as shown, with the byte 7 before and after each hit word. */
+typedef int (*lxrDocumentLineFn)(uintptr_t data, int32_t lineNo, int32_t firstWord,
+                                 int32_t flags, const char* text);
 
 /* ---- Entry operations ---------------------------------------------------------------- */
 LXR_API int16_t lxrsDoInit(lxrInitInfo* info, int16_t* result);
@@ -289,6 +299,21 @@ LXR_API int16_t lxrsListWords(const char* indexPath, const char* pattern, int16_
  * Returns 0, or -1 when the index cannot be opened or read. */
 LXR_API int16_t lxrsListDocuments(const char* indexPath, int16_t withCancelled,
                                   lxrDocumentListFn fn, uintptr_t data, int16_t* result);
+/* Lists the documents of a search results file (an lxrSearchJob's `resultsName` after the
+ * job) in the file's order, which is the job's sort order. Returns 0, or -1 when the file
+ * cannot be opened, is not a results file or an item cannot be read. */
+LXR_API int16_t lxrsListResults(const char* resultsName, lxrResultListFn fn, uintptr_t data,
+                                int16_t* result);
+/* Opens the document `fileName` through the importers, lays it out into lines `width`
+ * columns wide (20..512), numbering its words as an index does, marks the words numbered in
+ * `hits` (`hitCount` of them, ascending; at most 511 are used; null when none) and hands the
+ * lines out through the document text reader: every line in order, or with `hitLinesOnly`
+ * only the lines that hold a hit, reached by stepping from hit to hit. Returns 0 (also when
+ * `fn` stopped early), or -1 when an argument is bad or the document cannot be opened or
+ * read (the lines read before a read failure have been handed out). */
+LXR_API int16_t lxrsGetDocumentLines(const char* fileName, const int32_t* hits,
+                                     int32_t hitCount, int32_t width, int16_t hitLinesOnly,
+                                     lxrDocumentLineFn fn, uintptr_t data, int16_t* result);
 /* Verifies an index: reads it whole and checks that its word list, document table and
  * references agree. `job` (may be null) gives the progress call-back, which receives an
  * lxrIndexProgressInfo with code LXR_PROGRESS_VERIFYING, the percentage done and the item

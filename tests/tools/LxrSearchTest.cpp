@@ -1,5 +1,6 @@
-// lxr search as a user runs it: documents best first with their hits, the request echo for
-// a faulty request, the history, and several indexes in one search.
+// lxr search and lxr show as a user runs them: documents best first with their hits, the
+// request echo for a faulty request, the history, several indexes in one search, the
+// options that are easy to get wrong, JSON lines, and a document shown with its hits.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -29,7 +30,7 @@ TEST(LxrSearchTest, FindsRanksAndReports) {
 
   ToolRun both = testsupport::runLxr(priv, "search " + a + "," + b + " 'pilot and buoy' --hits");
   EXPECT_EQ(0, both.status) << both.output;
-  EXPECT_TRUE(has(both, "* Retrieved 2 documents containing 4 hits")) << both.output;
+  EXPECT_TRUE(has(both, "Retrieved 2 documents containing 4 hits")) << both.output;
   EXPECT_TRUE(has(both, "one.txt\n     {2 7 }")) << both.output;
   EXPECT_TRUE(has(both, "three.txt\n     {1 5 }")) << both.output;
 
@@ -41,11 +42,117 @@ TEST(LxrSearchTest, FindsRanksAndReports) {
   EXPECT_TRUE(has(near, "No documents were retrieved."));
 
   ToolRun faulty = testsupport::runLxr(priv, "search " + a + " '(pilot and'");
-  EXPECT_EQ(1, faulty.status);
+  EXPECT_EQ(2, faulty.status);
   EXPECT_TRUE(has(faulty, "There is a problem with your search request")) << faulty.output;
 
   std::string history = testsupport::readFile(priv + "/SHISTORY.DAT");
   EXPECT_TRUE(has(ToolRun{0, history}, "Lexaurum Search History"));
   EXPECT_TRUE(has(ToolRun{0, history}, "pilot w/2 buoy"));
   EXPECT_EQ(2, testsupport::runLxr(priv, "search " + a).status);
+}
+
+namespace {
+
+// Two indexes: "one.txt" and "two.txt" in the first (also in the library as Harbour), and
+// "three.txt" in the second.
+class LxrSearchOptionsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    priv = dir.file("p");
+    a = dir.file("a");
+    b = dir.file("b");
+    std::filesystem::create_directories(dir.file("docs-a"));
+    std::filesystem::create_directories(dir.file("docs-b"));
+    testsupport::writeFile(dir.file("docs-a/one.txt"), "the pilot boards at the outer buoy\n");
+    testsupport::writeFile(dir.file("docs-a/two.txt"), "a pilot pilot pilot and a tug\n");
+    testsupport::writeFile(dir.file("docs-b/three.txt"), "buoy lights and\nthe pilot station\n");
+    ASSERT_EQ(0, lxr("add " + a + " " + dir.file("docs-a")).status);
+    ASSERT_EQ(0, lxr("add " + b + " " + dir.file("docs-b")).status);
+    ASSERT_EQ(0, lxr("library add Harbour " + a).status);
+  }
+  ToolRun lxr(const std::string& args) { return testsupport::runLxr(priv, args); }
+
+  testsupport::TempDir dir;
+  std::string priv, a, b;
+};
+
+}  // namespace
+
+TEST_F(LxrSearchOptionsTest, RequestFirstThenIndexesWithMaxAlsoAndErrors) {
+  ToolRun best = lxr("search pilot Harbour " + b + " --max 1");
+  EXPECT_EQ(0, best.status) << best.output;
+  EXPECT_TRUE(has(best, "two.txt")) << best.output;
+  EXPECT_FALSE(has(best, "one.txt") || has(best, "three.txt")) << best.output;
+  EXPECT_TRUE(has(best, "Retrieved 3 documents containing 5 hits (the best 1 shown)")) << best.output;
+
+  ToolRun also = lxr("search pilot " + a + " --also tug");
+  EXPECT_TRUE(has(also, "two.txt") && !has(also, "one.txt")) << also.output;
+
+  ToolRun byName = lxr("search pilot " + a + " --sort name --ascending");
+  EXPECT_LT(byName.output.find("one.txt"), byName.output.find("two.txt")) << byName.output;
+
+  ToolRun faulty = lxr("search 'pilot and (buoy' " + a);
+  EXPECT_EQ(2, faulty.status) << faulty.output;
+  EXPECT_TRUE(has(faulty, "problem with your search request")) << faulty.output;
+  EXPECT_FALSE(has(faulty, "usage:")) << faulty.output;
+
+  for (const char* bad : {" --sort sideways", " --max 0", " --fuzzy 12", " --include '*.txt'",
+                          " --listing-flags 1", " --context"}) {
+    ToolRun r = lxr("search pilot " + a + bad);
+    EXPECT_EQ(2, r.status) << bad;
+    EXPECT_TRUE(has(r, "usage:")) << bad << r.output;
+  }
+  EXPECT_EQ(2, lxr("search pilot " + dir.file("docs-a")).status) << "a folder without an index";
+}
+
+TEST_F(LxrSearchOptionsTest, FilesScanFollowsIncludeAndExclude) {
+  std::string f = dir.file("loose");
+  std::filesystem::create_directories(f + "/sub");
+  for (const char* name : {"/keep.txt", "/skip.txt", "/other.log", "/sub/deep.txt"})
+    testsupport::writeFile(f + name, "the pilot waits\n");
+  ToolRun r = lxr("search pilot --files " + f + " --include '*.txt' --exclude 'skip*'");
+  EXPECT_EQ(0, r.status) << r.output;
+  EXPECT_TRUE(has(r, "keep.txt") && has(r, "deep.txt")) << r.output;
+  EXPECT_FALSE(has(r, "skip.txt") || has(r, "other.log")) << r.output;
+  // Files and an index in one search.
+  ToolRun both = lxr("search 'pilot w/1 waits' " + b + " --folder " + f);
+  EXPECT_TRUE(has(both, "Retrieved 4 documents")) << both.output;
+}
+
+TEST_F(LxrSearchOptionsTest, JsonLinesAndContext) {
+  std::string odd = dir.file("docs-a/say \"hi\"\\now\t\xe9.html");
+  testsupport::writeFile(odd, "<html><head><title>Tab\there</title></head><body>pilot</body></html>");
+  ASSERT_EQ(0, lxr("update " + a).status);
+  ToolRun r = lxr("search 'pilot or buoy' " + a + " --json --context 1");
+  EXPECT_EQ(0, r.status) << r.output;
+  EXPECT_TRUE(has(r, "say \\\"hi\\\"\\\\now\\t\\ufffd.html\",\"title\":\"Tab here\"")) << r.output;
+  EXPECT_TRUE(has(r, "one.txt\",\"title\":\"\",\"date\":\"")) << r.output;
+  EXPECT_TRUE(has(r, "\"size\":35,\"hitCount\":2,")) << r.output;
+  EXPECT_TRUE(has(r, "\"hits\":[2,7],\"context\":[\"the pilot boards...\",\"...outer buoy\"]}\n")) << r.output;
+  int lines = 0;
+  for (char c : r.output) lines += c == '\n';
+  EXPECT_EQ(3, lines) << "one object per document, nothing else: " << r.output;
+
+  ToolRun plain = lxr("search buoy " + a + "," + b + " --context 2");
+  EXPECT_TRUE(has(plain, "one.txt\n        ...the outer buoy\n")) << plain.output;
+  EXPECT_TRUE(has(plain, "three.txt\n        buoy lights and...\n")) << plain.output;
+}
+
+TEST_F(LxrSearchOptionsTest, ShowMarksTheHitsOfTheRequest) {
+  std::string doc = dir.file("docs-b/three.txt");
+  ToolRun alone = lxr("show " + doc + " --request 'pilot w/4 buoy'");
+  EXPECT_EQ(0, alone.status) << alone.output;
+  EXPECT_TRUE(has(alone, "     1* [buoy] lights and\n     2* the [pilot] station\n")) << alone.output;
+
+  ToolRun indexed = lxr("show " + doc + " --request 'station' --index " + b + " --hit-lines");
+  EXPECT_EQ(0, indexed.status) << indexed.output;
+  EXPECT_TRUE(has(indexed, "1 hit\n     2* the pilot [station]\n")) << indexed.output;
+  EXPECT_FALSE(has(indexed, "lights")) << "only the lines with hits";
+  ToolRun first = lxr("show " + doc + " --request buoy --index " + b + " --hit-lines");
+  EXPECT_TRUE(has(first, "1 hit\n     1* [buoy] lights and\n")) << first.output;
+  EXPECT_FALSE(has(first, "station")) << first.output;
+
+  EXPECT_EQ(1, lxr("show " + doc + " --request tug").status);
+  EXPECT_EQ(2, lxr("show " + doc + " --request '(tug'").status);
+  EXPECT_EQ(2, lxr("show " + doc).status);
 }

@@ -1,0 +1,88 @@
+#include "tools/ShowCommand.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+
+#include "lexaurum/lexaurum.h"
+#include "search/RequestExplainer.h"
+#include "tools/HitText.h"
+#include "tools/SearchOptions.h"
+#include "tools/SearchRun.h"
+#include "tools/ToolSupport.h"
+
+namespace showcommand {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Printer {
+  std::string on, off;
+};
+
+int printLine(uintptr_t data, int32_t lineNo, int32_t, int32_t flags, const char* text) {
+  auto* p = reinterpret_cast<Printer*>(data);
+  std::string shown = requestexplainer::toUtf8(hittext::highlight(text, p->on, p->off));
+  shown.erase(shown.find_last_not_of(' ') + 1);
+  std::printf("%6d%c%s%s\n", lineNo + 1, (flags & 1) ? '*' : ' ', shown.empty() ? "" : " ", shown.c_str());
+  return 0;
+}
+
+bool sameFile(const std::string& a, const std::string& b) {
+  if (a == b) return true;
+  std::error_code ec;
+  return fs::equivalent(a, b, ec) && !ec;
+}
+
+}  // namespace
+
+int run(const std::vector<std::string>& args, const std::string& privateDir) {
+  searchoptions::SearchOptions o;
+  std::string error;
+  if (searchoptions::parseShow(args, &o, &error) < 0) {
+    std::fprintf(stderr, "lxr show: %s\n", error.c_str());
+    return searchrun::kBadArguments;
+  }
+  const std::string document = toolsupport::absolute(o.document);
+  if (!fs::is_regular_file(document)) {
+    std::fprintf(stderr, "lxr show: %s is not a file\n", o.document.c_str());
+    return searchrun::kNoneFound;
+  }
+  // Without an index, the document alone is searched as an unindexed file.
+  std::string filesList;
+  if (o.indexes.empty()) {
+    filesList = privateDir + "/SHOW" + std::to_string(getpid()) + ".LST";
+    std::FILE* list = std::fopen(filesList.c_str(), "wb");
+    if (!list || std::fprintf(list, "%s\n", document.c_str()) < 0 || std::fclose(list) != 0) {
+      std::fprintf(stderr, "lxr show: cannot write %s\n", filesList.c_str());
+      return searchrun::kNoneFound;
+    }
+  }
+  searchrun::Results r = searchrun::run(o, privateDir, filesList);
+  if (!filesList.empty()) std::remove(filesList.c_str());
+  if (r.outcome == searchrun::Outcome::kFaultyRequest) return searchrun::exitCode(r);
+  std::vector<int32_t> hits;
+  for (const searchrun::Found& doc : r.documents)
+    if (sameFile(doc.name, document)) hits = doc.hits;
+
+  Printer printer;
+  if (isatty(STDOUT_FILENO)) {
+    printer.on = "\x1b[1m";
+    printer.off = "\x1b[0m";
+  } else {
+    printer.on = "[";
+    printer.off = "]";
+  }
+  std::printf("%s: %zu hit%s\n", o.document.c_str(), hits.size(), hits.size() == 1 ? "" : "s");
+  int16_t result = 0;
+  if (lxrsGetDocumentLines(document.c_str(), hits.data(), static_cast<int32_t>(hits.size()), o.width,
+                           o.hitLinesOnly ? 1 : 0, printLine, reinterpret_cast<uintptr_t>(&printer), &result) < 0) {
+    std::fprintf(stderr, "lxr show: %s cannot be read\n", o.document.c_str());
+    return searchrun::kNoneFound;
+  }
+  return hits.empty() ? searchrun::kNoneFound : searchrun::kFound;
+}
+
+}  // namespace showcommand
