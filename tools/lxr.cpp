@@ -34,6 +34,7 @@
 #include "platform/Platform.h"
 #include "tools/ExplainCommand.h"
 #include "tools/IndexCommands.h"
+#include "tools/RunCommand.h"
 #include "tools/SearchCommand.h"
 #include "tools/SearchRun.h"
 #include "tools/ShowCommand.h"
@@ -91,6 +92,7 @@ int usage() {
                "                             1 counts, 2 hits, 32 both, 1024 header, 2048 append)\n"
                "  show FILE --request REQUEST [--index INDEX] [--hit-lines] [--width N] [word options]\n"
                "                             print a document's lines, numbered, hits marked\n"
+               "  run SCRIPT.job [--verbose]  run a job script (its log is written beside it)\n"
                "  explain [--fuzzy N] [--phonic] [--stemming] [--synonyms] [--natural] REQUEST\n"
                "                             show how a search request is understood\n"
                "  version                    show the engine's version\n");
@@ -194,6 +196,10 @@ int runCommand(const std::vector<std::string>& args) {
   if (cmd == "options" && args.size() == 1) return showOptions();
   if (cmd == "text") {
     int rc = textcommand::run({args.begin() + 1, args.end()});
+    return rc == 2 ? usage() : rc;
+  }
+  if (cmd == "run") {
+    int rc = runcommand::run({args.begin() + 1, args.end()});
     return rc == 2 ? usage() : rc;
   }
   if (cmd == "explain") {
