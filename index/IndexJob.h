@@ -6,12 +6,14 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "index/MergeFile.h"
 #include "lexaurum/lexaurum.h"
 
 class ViewerTable;
+struct ViewerEntry;
 
 // What the job takes from the engine's options.
 struct IndexJobSettings {
@@ -27,6 +29,9 @@ struct IndexJobSettings {
   int32_t compressTableBytes = 0;  // the id conversion table's size; 0: the default
   bool diagnose = false;           // debugging: write the conversion table out
   const ViewerTable* viewers = nullptr;  // null: the engine's registry
+  // Unindexed scans: asked for each opened document that is not a container; false passes
+  // it over unindexed (it cannot match the scan's request). Null: every document is indexed.
+  std::function<bool(const std::string& name, const ViewerEntry& format)> mayHold;
 };
 
 // Threads: one user at a time.

@@ -33,6 +33,8 @@ class WordSource {
   const ViewerFileInfo& fileInfo() const { return doc_.fileInfo(); }
   // The document's container viewer when it is a container (a ZIP archive), else null.
   ContainerViewer* container() const { return doc_.container(); }
+  // The recognised format's registration, null when no document is open.
+  const ViewerEntry* format() const { return doc_.format(); }
   // The recognised format's description ("Unknown" when there is none).
   std::string typeName() const;
   int64_t bytesRead() const { return doc_.textBytesRead(); }

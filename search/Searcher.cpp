@@ -11,6 +11,7 @@
 #include "objects/TextFields.h"
 #include "objects/Trace.h"
 #include "search/IndexSearch.h"
+#include "search/LiteralPrecheck.h"
 #include "search/SearchResultsWriter.h"
 #include "search/SearchTree.h"
 
@@ -179,7 +180,12 @@ int Searcher::scanFiles(SearchTree& tree) {
   scan.accentSensitive = settings_.accentSensitive;
   scan.toAdd = job_->filesToSearch;
   scanJob_ = &scan;
-  IndexJob indexing(&scan, settings_.indexing);
+  // Files whose bytes show they cannot match are passed over without being broken into words.
+  LiteralPrecheck precheck(tree, settings_.request, settings_.indexing.maxWordLength, settings_.request.alphabet);
+  IndexJobSettings scanSettings = settings_.indexing;
+  if (precheck.active())
+    scanSettings.mayHold = [&precheck](const std::string& name, const ViewerEntry& f) { return precheck.mayHold(name, f); };
+  IndexJob indexing(&scan, scanSettings);
   int rc = indexing.run();
   scanJob_ = nullptr;
   if (rc == 0 && job_->base.cancelFlag == 0) rc = searchIndex(tree, folder, false);

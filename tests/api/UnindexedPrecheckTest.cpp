@@ -1,0 +1,84 @@
+// An unindexed scan with the literal pre-check finds the same documents as an index of the
+// same files, also where the word is spelt only through a format's decoding.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "api/DllInterface.h"
+#include "lexaurum/lexaurum.h"
+#include "objects/Trace.h"
+#include "tests/support/TempDir.h"
+
+namespace {
+
+class UnindexedPrecheckTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    trace::setSink([](void*, const char*) {}, nullptr);
+    lxrInitInfo info;
+    LXR_INIT_RECORD(info);
+    std::snprintf(info.privateDir, sizeof info.privateDir, "%s", dir_.file("p").c_str());
+    std::snprintf(info.homeDir, sizeof info.homeDir, "%s", testsupport::sourcePath("data").c_str());
+    int16_t result = 0;
+    ASSERT_EQ(0, lxrsDoInit(&info, &result));
+  }
+  void TearDown() override {
+    int16_t result;
+    while (DllInterface::current()) lxrsDoShutDown(&result);
+    trace::setSink(nullptr, nullptr);
+  }
+
+  // Documents found for `request`: through an index of `docs` when `index` is set, else by
+  // an unindexed scan of the folder.
+  int32_t found(const std::string& docs, const std::string& request, const std::string& index) {
+    lxrSearchJob job;
+    LXR_INIT_RECORD(job);
+    std::snprintf(job.request, sizeof job.request, "%s", request.c_str());
+    job.sortType = 4 + 2;
+    StringSet* set = lxrsNewStringSet();
+    if (index.empty()) {
+      std::snprintf(job.filesToSearch.directory, sizeof job.filesToSearch.directory, "%s", docs.c_str());
+      job.searchFiles = 1;
+    } else {
+      lxrsStringSetAdd(set, index.c_str());
+      job.indexesToSearch = set;
+      job.searchIndexes = 1;
+    }
+    int16_t result = 0;
+    lxrsDoSearchJob(&job, &result);
+    lxrsFreeStringSet(set);
+    return job.totalFiles;
+  }
+
+  testsupport::TempDir dir_;
+};
+
+}  // namespace
+
+TEST_F(UnindexedPrecheckTest, ScanFindsWhatTheIndexFinds) {
+  std::string docs = dir_.file("docs");
+  std::filesystem::create_directories(docs);
+  testsupport::writeFile(docs + "/plain.txt", "the Kobject lives here\n");
+  testsupport::writeFile(docs + "/other.txt", "nothing to see, object kob ject\n");
+  testsupport::writeFile(docs + "/split.txt", "a kob-\nject split at the line end\n");
+  testsupport::writeFile(docs + "/entity.html", "<html><body>k&#111;bj&eacute;ct and k&#x6F;bject</body></html>\n");
+  testsupport::writeFile(docs + "/escape.rtf", "{\\rtf1\\ansi k\\'6fbject}\n");
+  testsupport::writeFile(docs + "/wide.txt", std::string("k\0o\0b\0j\0e\0c\0t\0\n\0", 16));
+  // The word "deflatedmember" is only in a compressed member of this archive.
+  std::filesystem::copy_file(testsupport::sourcePath("tests/data/zip/made-zip-stored-deflated.zip"), docs + "/member.zip");
+  std::string ix = dir_.file("ix");
+  lxrIndexJob job;
+  LXR_INIT_RECORD(job);
+  std::snprintf(job.indexPath, sizeof job.indexPath, "%s", ix.c_str());
+  std::snprintf(job.toAdd.directory, sizeof job.toAdd.directory, "%s", docs.c_str());
+  job.create = job.add = 1;
+  int16_t result = 0;
+  ASSERT_EQ(0, lxrsDoIndexJob(&job, &result));
+  for (const char* request : {"kobject", "deflatedmember", "object", "kob", "nothing", "kobject and lives"}) {
+    int32_t indexed = found(docs, request, ix);
+    EXPECT_EQ(indexed, found(docs, request, "")) << request;
+  }
+  EXPECT_LE(4, found(docs, "kobject", "")) << "plain, HTML entity, RTF escape and UTF-16";
+  EXPECT_EQ(1, found(docs, "deflatedmember", "")) << "the ZIP member";
+}

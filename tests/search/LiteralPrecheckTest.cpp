@@ -1,0 +1,50 @@
+// The literal pre-check of unindexed scans: which requests it serves, and that a file is
+// passed over only when its letters cannot hold the word.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "search/LiteralPrecheck.h"
+#include "search/SearchTree.h"
+
+namespace {
+
+LiteralPrecheck precheckFor(const std::string& request, RequestSettings rs = {}) {
+  rs.showMessages = false;
+  SearchTree tree;
+  EXPECT_EQ(0, tree.parse(request, "", rs)) << request;
+  return LiteralPrecheck(tree, rs, 32);
+}
+
+bool mayHold(const LiteralPrecheck& p, const std::string& text) {
+  return p.bytesMayHold(reinterpret_cast<const uint8_t*>(text.data()), text.size());
+}
+
+}  // namespace
+
+TEST(LiteralPrecheckTest, ServesOnlyOnePlainWord) {
+  EXPECT_TRUE(precheckFor("Kobject").active());
+  EXPECT_EQ("kobject", precheckFor("Kobject").word());
+  for (const char* widened : {"kob*", "kob?ect", "kobject%", "#kobject", "kobject~", "kobject and page",
+                              "kobject or page", "not kobject", "\"kobject\"", "100~~200", "x86"})
+    EXPECT_FALSE(precheckFor(widened).active()) << widened;
+  RequestSettings stemming;
+  stemming.options.autoStemming = true;
+  EXPECT_FALSE(precheckFor("kobject", stemming).active());
+  RequestSettings fuzzy;
+  fuzzy.options.fuzzySearching = true;
+  EXPECT_FALSE(precheckFor("kobject", fuzzy).active());
+  EXPECT_EQ(32u, precheckFor(std::string(40, 'k')).word().size()) << "cut as the indexer cuts words";
+}
+
+TEST(LiteralPrecheckTest, PassesOverOnlyFilesWhoseLettersLackTheWord) {
+  LiteralPrecheck p = precheckFor("kobject");
+  EXPECT_TRUE(mayHold(p, "a KObject here"));
+  EXPECT_TRUE(mayHold(p, "kokobject"));
+  EXPECT_TRUE(mayHold(p, "kob-\n   ject")) << "hyphen joins across a line end";
+  EXPECT_TRUE(mayHold(p, "k\x01o\x02" "bject")) << "control characters are blanks";
+  EXPECT_TRUE(mayHold(p, std::string("no match\0here", 13))) << "NUL: maybe UTF-16";
+  EXPECT_TRUE(mayHold(p, "no match but caf\xC3\xA9")) << "non-ASCII: decoded, maybe folded";
+  EXPECT_FALSE(mayHold(p, "kobjec object kob jec_"));
+  EXPECT_FALSE(mayHold(p, ""));
+}
