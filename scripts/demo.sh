@@ -3,7 +3,8 @@
 # initialised in a fresh private folder, its options are set and read back, an index of the
 # sample documents (plain text, HTML, Rich Text) is made and listed with its documents and
 # words, two documents are shown as the importers read them, and the index is searched
-# (a phrase, a proximity search, a wildcard, a negation) and one document shown with its hits.
+# (a phrase, a proximity search, a wildcard, a negation) and one document shown with its hits;
+# last a job script makes an index, searches it and checks what it found.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/deps.sh
@@ -65,3 +66,13 @@ search 'tid*' Samples --sort name --ascending
 search 'harbour and not (pilot* or tide)' Samples
 search 'storm or regatta' Samples --json
 run show "$SAMPLES/letters/pilotage-dues.txt" --request 'pilot* w/5 fog' --index Samples
+
+echo
+echo "A job script: the regression script tests/scripts/index-and-search.job, run in a copy"
+echo "of its folder (it makes an index there, searches it and checks the hits it finds):"
+cp -r tests/scripts "$PRIVATE/scripts"
+mkdir -p "$PRIVATE/scripts/work"
+run run "$PRIVATE/scripts/index-and-search.job" --verbose
+echo
+echo "The search report it wrote (work/trains.rpt):"
+cat "$PRIVATE/scripts/work/trains.rpt"
