@@ -2,6 +2,7 @@
 // run index jobs through the engine interface; SEARCH and UNINDEXEDSEARCH run search jobs.
 #include <cstdio>
 
+#include "api/IndexLibrary.h"
 #include "api/LexaurumInstance.h"
 #include "api/ScriptRunner.h"
 #include "import/ImportFile.h"
@@ -41,8 +42,16 @@ void copyField(char (&field)[N], const std::string& text) {
 
 }  // namespace
 
+std::string ScriptRunner::indexFolder() const {
+  if (!settings_.indexPath.empty() || settings_.indexName.empty()) return settings_.indexPath;
+  // An index named but given no folder: the library's entry of that name.
+  const IndexLibrary& library = engine_.library();
+  int at = library.find(settings_.indexName);
+  return at > 0 ? library.entry(static_cast<size_t>(at - 1))->path : "";
+}
+
 bool ScriptRunner::indexPathMissing() {
-  if (!settings_.indexPath.empty()) return false;
+  if (!indexFolder().empty()) return false;
   if (!settings_.indexName.empty())
     messages::showError(kIndexNotInLibraryMessage, {settings_.indexName});
   else
@@ -52,7 +61,7 @@ bool ScriptRunner::indexPathMissing() {
 
 int ScriptRunner::runIndexJob(const char* description) {
   copyField(indexJob_.indexName, settings_.indexName);
-  copyField(indexJob_.indexPath, settings_.indexPath);
+  copyField(indexJob_.indexPath, indexFolder());
   indexJob_.base.structSize = sizeof indexJob_;
   indexJob_.base.pReportCallBack = progress;
   indexJob_.base.pReportData = reinterpret_cast<uintptr_t>(this);
@@ -82,7 +91,7 @@ int ScriptRunner::createCommand(const ScriptCommand& cmd) {
   indexJob_.relativePaths = engine_.setup().relativePaths ? 1 : 0;
   indexJob_.addToLibrary = 1;
   log_.linef("Creating index:    %s", settings_.indexName.c_str());
-  log_.linef("                   %s", settings_.indexPath.c_str());
+  log_.linef("                   %s", indexFolder().c_str());
   return runIndexJob("creating index");
 }
 
@@ -91,13 +100,13 @@ int ScriptRunner::addCommand() {
   indexJob_.add = 1;
   logLine("Adding documents to index");
   log_.linef("  Index:           %s\r\n                   %s\r\n", settings_.indexName.c_str(),
-             settings_.indexPath.c_str());
+             indexFolder().c_str());
   // Without document folders the index's own folders and filters are indexed again.
   if (!settings_.docPaths.empty()) {
     filesListName_ = tempName("SCRIPTD");
     if (writeLines(filesListName_, settings_.docPaths) < 0) {
       messages::showError(kIndexNotAccessibleMessage,
-                          {settings_.indexName, settings_.indexPath});
+                          {settings_.indexName, indexFolder()});
       indexJob_.add = 0;
       platform::removeFile(filesListName_.c_str());
       return -1;
@@ -128,7 +137,7 @@ int ScriptRunner::removeListedCommand(const ScriptCommand& cmd) {
   indexJob_.removeListed = 1;
   copyField(indexJob_.toRemoveListName, list);
   log_.linef("Remove listed:     %s", settings_.indexName.c_str());
-  log_.linef("                   %s", settings_.indexPath.c_str());
+  log_.linef("                   %s", indexFolder().c_str());
   log_.linef("Files to remove: %s", list.c_str());
   return runIndexJob("removing listed files");
 }
@@ -136,7 +145,7 @@ int ScriptRunner::removeListedCommand(const ScriptCommand& cmd) {
 int ScriptRunner::removeDeletedCommand() {
   if (indexPathMissing()) return -1;
   log_.linef("Removing deleted files in: %s", settings_.indexName.c_str());
-  log_.linef("                           %s", settings_.indexPath.c_str());
+  log_.linef("                           %s", indexFolder().c_str());
   indexJob_.removeDeleted = 1;
   return runIndexJob("removing deleted files");
 }
@@ -144,7 +153,7 @@ int ScriptRunner::removeDeletedCommand() {
 int ScriptRunner::compressCommand() {
   if (indexPathMissing()) return -1;
   log_.linef("Compressing index: %s", settings_.indexName.c_str());
-  log_.linef("                   %s", settings_.indexPath.c_str());
+  log_.linef("                   %s", indexFolder().c_str());
   indexJob_.compress = 1;
   return runIndexJob("compressing index");
 }
@@ -152,11 +161,11 @@ int ScriptRunner::compressCommand() {
 int ScriptRunner::verifyCommand() {
   if (indexPathMissing()) return -1;
   log_.linef("Verifying index:   %s", settings_.indexName.c_str());
-  log_.linef("                   %s", settings_.indexPath.c_str());
+  log_.linef("                   %s", indexFolder().c_str());
   logLine("Begin verifying index");
   char failure[512] = "";
   int16_t result = 0;
-  lxrsVerifyIndex(settings_.indexPath.c_str(), nullptr, failure, sizeof failure, &result);
+  lxrsVerifyIndex(indexFolder().c_str(), nullptr, failure, sizeof failure, &result);
   std::vector<std::string> failures;
   if (result < 0) failures.push_back(failure[0] ? failure : "The index does not verify");
   testResult(result == 0, "VERIFY", failures);
@@ -211,7 +220,7 @@ int ScriptRunner::searchCommand(const ScriptCommand& cmd, bool unindexed) {
     searchJob_.searchFiles = 1;
   } else {
     std::vector<std::string> folders = searchIndexes_;
-    if (folders.empty() && !settings_.indexPath.empty()) folders.push_back(settings_.indexPath);
+    if (folders.empty() && !indexFolder().empty()) folders.push_back(indexFolder());
     indexes = stringSetOf(folders);
     searchJob_.indexesToSearch = indexes;
     searchJob_.searchIndexes = 1;

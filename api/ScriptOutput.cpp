@@ -107,15 +107,15 @@ int ScriptRunner::listCommand(const ScriptCommand& cmd) {
   switch (cmd.keyword(1)) {
     case Keyword::kInfo:
       if (indexPathMissing()) return -1;
-      rc = listInfo(settings_.indexPath, flags, &text, &error);
+      rc = listInfo(indexFolder(), flags, &text, &error);
       break;
     case Keyword::kFiles:
       if (indexPathMissing()) return -1;
-      rc = listFiles(settings_.indexPath, flags, &text, &error);
+      rc = listFiles(indexFolder(), flags, &text, &error);
       break;
     case Keyword::kWords:
       if (indexPathMissing()) return -1;
-      rc = listWords(settings_.indexPath, flags, pattern, &text, &error);
+      rc = listWords(indexFolder(), flags, pattern, &text, &error);
       break;
     case Keyword::kText:
       if (cmd.size() < 3 || cmd.word(2)[0] == '>') {
@@ -146,7 +146,7 @@ int ScriptRunner::testCommand(const ScriptCommand& cmd) {
   std::vector<std::string> failures;
   switch (cmd.keyword(1)) {
     case Keyword::kVerify: {
-      std::string path = cmd.size() > 2 ? fullName(cmd.word(2)) : settings_.indexPath;
+      std::string path = cmd.size() > 2 ? fullName(cmd.word(2)) : indexFolder();
       char failure[512] = "";
       int16_t result = 0;
       if (path.empty()) {

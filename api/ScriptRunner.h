@@ -89,7 +89,9 @@ class ScriptRunner {
 
   // Runs the index job with its action flags set; logs Begin/Done, clears the flags after.
   int runIndexJob(const char* description);
-  // Reports a missing index path (message 181, 1 or 54). False when the path is set.
+  // The index's folder: the index path, or the library's entry for the index name.
+  std::string indexFolder() const;
+  // Reports a missing index folder (message 181 or 54). False when there is one.
   bool indexPathMissing();
   // The redirection of a LIST or SEARCH command: the output file (the log when none) and
   // whether it is appended to.

@@ -12,6 +12,7 @@
 #include "api/ScriptRunner.h"
 #include "lexaurum/lexaurum.h"
 #include "objects/Trace.h"
+#include "platform/FaultInjection.h"
 #include "platform/Platform.h"
 
 namespace {
@@ -20,6 +21,10 @@ std::string gScratch;
 
 bool initialise() {
   trace::setSink([](void*, const char*) {}, nullptr);
+  // Nothing here tests durability: waiting for the disk would only slow the fuzzer down.
+  platform::FaultPlan plan;
+  plan.skipSyncs = true;
+  platform::setFaultPlan(plan);
   gScratch = "/tmp/lxr-scriptfuzz-" + std::to_string(platform::processId());
   std::error_code ec;
   std::filesystem::create_directories(gScratch + "/files", ec);

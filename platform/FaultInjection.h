@@ -18,6 +18,8 @@ struct FaultPlan {
   int shortReadAt = 0;        // this read returns at most `shortReadBytes` bytes
   int64_t shortReadBytes = 0;
   int errorCode = 29;         // kErrWriteFault unless the test says otherwise
+  // Syncs succeed without waiting for the disk (fuzzing, where durability is not tested).
+  bool skipSyncs = false;
 };
 
 // The number of calls into the file layer since the counters were last reset.

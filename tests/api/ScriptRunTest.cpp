@@ -140,6 +140,10 @@ TEST_F(ScriptRunTest, AWrittenScriptForACaseAndAccentIndexMakesSuchAnIndex) {
   EXPECT_EQ(1, info.caseSensitive);
   EXPECT_EQ(1, info.accentSensitive);
   EXPECT_EQ(3, info.documents);
+  // The script made the index known to the library: its name alone finds it now.
+  EXPECT_EQ(0, run("Lexaurum Script\nSet IndexName = Written\nSet Header off\nList Words Match Alpha > w.txt\n",
+                   "byname.job"));
+  EXPECT_EQ("Alpha\n", testsupport::readFile(dir_.file("w.txt")));
 }
 
 TEST_F(ScriptRunTest, HostileScriptsAreLoggedAndNeverCrash) {
