@@ -88,6 +88,15 @@ TEST_F(LxrSearchOptionsTest, RequestFirstThenIndexesWithMaxAlsoAndErrors) {
   ToolRun also = lxr("search pilot " + a + " --also tug");
   EXPECT_TRUE(has(also, "two.txt") && !has(also, "one.txt")) << also.output;
 
+  std::string listing = dir.file("listing.txt");
+  ASSERT_EQ(0, lxr("search pilot " + a + " --listing " + listing + " --listing-flags 1025").status);
+  ASSERT_EQ(0, lxr("search tug " + a + " --listing " + listing + " --listing-flags 2050").status);
+  std::string listed = testsupport::readFile(listing);
+  EXPECT_TRUE(has(ToolRun{0, listed}, "* Retrieved 2 documents containing 4 hits\n    3 " + dir.file("docs-a/two.txt")))
+      << listed;
+  EXPECT_TRUE(has(ToolRun{0, listed}, "    1 " + dir.file("docs-a/one.txt") + "\n" + dir.file("docs-a/two.txt") +
+                                          "\n     {7 }")) << "appended, hits without counts: " << listed;
+
   ToolRun byName = lxr("search pilot " + a + " --sort name --ascending");
   EXPECT_LT(byName.output.find("one.txt"), byName.output.find("two.txt")) << byName.output;
 
