@@ -161,7 +161,9 @@ SearchNode* IndexSearch::prune(SearchNode* node) {
 
 bool IndexSearch::canMatchWithout(const SearchNode* node, int32_t doc) const {
   switch (node->kind) {
-    case kNot: return !canMatchWithout(child(node, false), doc);
+    // Asked for no document in particular: a NOT may hold without references (its operand
+    // may fail, a file condition among others); each document's own answer decides.
+    case kNot: return doc < 0 || !canMatchWithout(child(node, false), doc);
     case kXFilter: {
       if (doc < 0) return true;
       const std::vector<bool>& bits = filterDocs_[static_cast<size_t>(node->id)];
@@ -274,10 +276,10 @@ std::vector<int32_t> IndexSearch::positions(const SearchNode* node, Window w, bo
       if (rs) unite(&out, b);
       return out;
     }
-    case kNot: {
+    case kNot: {  // holds where its operand does not (a file condition holds without positions)
       bool os = false;
-      std::vector<int32_t> inside = positions(s.right, w, &os);
-      *satisfied = !(os && !inside.empty());
+      positions(s.right, w, &os);
+      *satisfied = !os;
       return {};
     }
     case kWithin: {
@@ -317,12 +319,17 @@ std::vector<int32_t> IndexSearch::positions(const SearchNode* node, Window w, bo
       int32_t from = w.low;
       while (from <= w.high) {
         bool ss = false, es = false;
+        // A phrase gives its words from the first, which may lie before the window: the
+        // stretch starts at or after `from` and ends at or after its start, so that every
+        // stretch lies past the one before.
         std::vector<int32_t> starts = positions(ts.left, Window{from, w.high}, &ss);
-        if (starts.empty()) break;
-        int32_t start = starts.front();
+        auto startAt = std::lower_bound(starts.begin(), starts.end(), from);
+        if (startAt == starts.end()) break;
+        int32_t start = *startAt;
         std::vector<int32_t> ends = positions(ts.right, Window{start, w.high}, &es);
-        if (ends.empty()) break;
-        int32_t end = ends.front();
+        auto endAt = std::lower_bound(ends.begin(), ends.end(), start);
+        if (endAt == ends.end()) break;
+        int32_t end = *endAt;
         bool cs = false;
         unite(&out, positions(s.right, Window{std::max(start, w.low), std::min(end, w.high)}, &cs));
         *satisfied = *satisfied || cs;
@@ -331,8 +338,8 @@ std::vector<int32_t> IndexSearch::positions(const SearchNode* node, Window w, bo
       }
       return out;
     }
-    case kXFilter:
-      *satisfied = false;
+    case kXFilter:  // holds through its documents, gives no positions
+      *satisfied = canMatchWithout(node, doc_);
       return {};
     default:
       return {};
@@ -417,6 +424,7 @@ int IndexSearch::search() {
     }
     int rc = 0;
     if (pass) {
+      doc_ = d;
       load(d);
       std::vector<int32_t> hits;
       bool satisfied = false;

@@ -80,5 +80,6 @@ class IndexSearch {
   std::vector<std::vector<bool>> filterDocs_;  // by node id, for XFILTER nodes
   std::vector<bool> withoutRefs_;
   int32_t documentCount_ = 0;
+  int32_t doc_ = 0;  // the document whose positions are being evaluated
   int32_t found_ = 0;
 };

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "io/VlrRecordIndex.h"
+#include "search/BestNFilter.h"
 #include "objects/MessageTable.h"
 #include "objects/Trace.h"
 #include "platform/Platform.h"
@@ -44,21 +45,18 @@ SearchResultsWriter::SearchResultsWriter(ResultsJob& job) : job_(job) {
     failed_ = true;
     return;
   }
-  if (job_.bestN > 0) {
-    waitingName_ = job_.workFolder + "/RFLT.DAT";
-    waiting_ = std::make_unique<ResultsFile>();
-    if (waiting_->create(waitingName_) < 0) {
-      waiting_.reset();
-      failed_ = true;
-    }
+  if (job_.bestN <= 0) return;
+  if (job_.itemStore) {
+    best_ = std::make_unique<MemBestNFilter>(job_.bestN, *job_.itemStore);
+    return;
   }
+  auto disk = std::make_unique<DiskBestNFilter>(job_.bestN, job_.workFolder);
+  if (disk->ready()) best_ = std::move(disk);
+  else failed_ = true;
 }
 
 SearchResultsWriter::~SearchResultsWriter() {
-  if (waiting_) {
-    waiting_->close();
-    platform::removeFile(waitingName_.c_str());
-  }
+  best_.reset();
   file_.close();
 }
 
@@ -68,35 +66,8 @@ int SearchResultsWriter::add(ResultsItem& item) {
   totalHits_ += static_cast<int64_t>(item.hits.size());
   if (documents_ == 1 || item.doc.score > highScore_) highScore_ = item.doc.score;
   if (failed_) return -1;
-  if (waiting_) return keepBest(item);
+  if (best_) return best_->add(item) < 0 ? (failed_ = true, -1) : 0;
   return file_.add(item) < 0 ? (failed_ = true, -1) : 0;
-}
-
-int SearchResultsWriter::keepBest(ResultsItem& item) {
-  const int32_t score = item.doc.score;
-  if (score < threshold_) return 0;
-  if (static_cast<int32_t>(heap_.size()) >= job_.bestN) {
-    if (heap_.top().score >= score) return 0;  // among equal scores the earlier stays
-    threshold_ = heap_.top().score;
-    heap_.pop();  // its record stays in the waiting file, unused
-  }
-  int32_t record = waiting_->add(item);
-  if (record < 0) return (failed_ = true, -1);
-  heap_.push(Kept{score, arrivals_++, record});
-  return 0;
-}
-
-int SearchResultsWriter::flushBest() {
-  std::vector<int32_t> order;
-  while (!heap_.empty()) {
-    order.push_back(heap_.top().record);
-    heap_.pop();
-  }
-  std::reverse(order.begin(), order.end());
-  ResultsItem item;
-  for (int32_t record : order)
-    if (waiting_->read(record, &item) < 0 || file_.add(item) < 0) return -1;
-  return 0;
 }
 
 int SearchResultsWriter::effectiveSortType() const {
@@ -148,7 +119,7 @@ int SearchResultsWriter::sort() {
 
 int SearchResultsWriter::finish() {
   if (failed_) return -1;
-  if (waiting_ && flushBest() < 0) return (failed_ = true, -1);
+  if (best_ && best_->flush(file_) < 0) return (failed_ = true, -1);
   if (sort() < 0) return (failed_ = true, -1);
   ResultsHeader h;
   h.request = job_.request;

@@ -1,19 +1,20 @@
 // SearchResultsWriter: where the documents a search retrieves go. Each found document is
 // kept in the search's results file (optionally only the best N by score, waiting in a
-// temporary results file), the file is sorted by the job's order with the short name as the
-// second key, the request and totals go into its header, and a listing file is written when
-// the job asks for one. Depends on search/ResultsFile and objects/.
+// temporary results file or in the caller's own item store), the file is sorted by the
+// job's order with the short name as the second key, the request and totals go into its
+// header, and a listing file is written when the job asks for one. Depends on search/ResultsFile, search/BestNFilter and objects/.
 #pragma once
 
 #include <cstdint>
 #include <ctime>
 #include <memory>
-#include <queue>
 #include <string>
-#include <vector>
 
 #include "lexaurum/lexaurum.h"
 #include "search/ResultsFile.h"
+
+class BestNFilter;
+class ResultsItemStore;
 
 // What the writer takes from the search job.
 struct ResultsJob {
@@ -23,6 +24,9 @@ struct ResultsJob {
   lxrGetSortTypeFn getSortType = nullptr;
   uintptr_t reportData = 0;
   int32_t bestN = 0;           // 0: keep every document
+  // The caller's own store of found items: with bestN, the best N wait there (and end there)
+  // instead of in a temporary file; they are also written to the results file. Null: none.
+  ResultsItemStore* itemStore = nullptr;
   std::string request;
   std::time_t searchTime = 0;
   std::string listingName;     // blank: no listing
@@ -58,29 +62,12 @@ class SearchResultsWriter {
   static std::string nextFreeName(const std::string& folder, const std::string& pattern);
 
  private:
-  struct Kept {
-    int32_t score;
-    int64_t order;     // arrival: among equal scores the earlier stays
-    int32_t record;    // in the waiting file
-  };
-  struct KeptAfter {
-    bool operator()(const Kept& a, const Kept& b) const {
-      return a.score != b.score ? a.score > b.score : a.order < b.order;
-    }
-  };
-
-  int keepBest(ResultsItem& item);
-  int flushBest();
   int sort();
   int effectiveSortType() const;
 
   ResultsJob& job_;
   ResultsFile file_;
-  std::unique_ptr<ResultsFile> waiting_;  // RFLT.DAT of the best-N filter
-  std::string waitingName_;
-  std::priority_queue<Kept, std::vector<Kept>, KeptAfter> heap_;  // smallest score on top
-  int32_t threshold_ = INT32_MIN;
-  int64_t arrivals_ = 0;
+  std::unique_ptr<BestNFilter> best_;  // null: every document goes to the file
   int32_t documents_ = 0;
   int64_t totalHits_ = 0;
   int32_t highScore_ = 0;

@@ -85,6 +85,7 @@ int Searcher::doSearch(lxrSearchJob* job) {
   results.searchTime = std::time(nullptr);
   results.listingName = trimmed(job->listingName, sizeof job->listingName);
   results.listingFlags = job->listingFlags;
+  writer_.reset();  // closes the previous results file first: the new one may take its name
   writer_ = std::make_unique<SearchResultsWriter>(results);
   int sort = job->sortType;
   relevance_ = sort == 0 || (sort & kScoreSort) != 0;

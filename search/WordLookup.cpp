@@ -42,8 +42,16 @@ int WordLookup::lookup(const std::string& nodeText,
   }
   WordIterator words(keys_);
   bool sawUnreferenced = false;
+  // The indexer's own words, number words ("!i" and eight hex digits) and field words
+  // ("xname=..."), are found only by a request word written in their form (a number range),
+  // never by a wildcard, fuzzy, phonic or stemmed neighbour of a text word.
+  const bool numberForm = !word.empty() && word[0] == '!';
+  const bool fieldForm = word.find('=') != std::string::npos;
   int rc = words.first(word, &hit, settings_.markers, settings_.stemmer);
   for (; rc > 0; rc = words.next(&hit)) {
+    if ((!numberForm && !hit.word.empty() && hit.word[0] == '!') ||
+        (!fieldForm && hit.word.find('=') != std::string::npos))
+      continue;
     if (hit.id == 0) {
       sawUnreferenced = true;
       continue;
