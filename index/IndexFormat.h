@@ -28,6 +28,7 @@ constexpr uint32_t kCancelFile = 0x100000;  // CNCL.TMP
 constexpr uint32_t kMergeFile = 0x200000;   // MERGE.TMP
 constexpr uint32_t kToIndexFile = 0x400000; // TOINDEX.TMP
 constexpr uint32_t kFileListFile = 0x800000;// FILELIST.TMP
+constexpr uint32_t kChecksumFile = 0x1000000;// INDEX_C.IX (index-checksums.md)
 
 // The types open() handles, and everything close() may be asked for.
 constexpr uint32_t kOpenableTypes =

@@ -158,6 +158,7 @@ std::string TextDB::bareName(uint32_t type) const {
     case kFiltersFile: letters = "S"; break;
     case kReservedFile: letters = "T"; break;
     case kOptionsFile: letters = "O"; break;
+    case kChecksumFile: letters = "C"; break;
     case kPFile: letters = "P"; break;
     case kMFile: letters = "M"; break;
     case kFFile: letters = "F"; break;
@@ -327,7 +328,8 @@ int TextDB::lockIndex(int mode) {
 int TextDB::armJournal() {
   std::vector<JournalEntry> entries;
   JournalEntry e;
-  for (uint32_t type : {kHeaderFile, kOptionsFile, kFiltersFile, kFoldersFile, kNoiseFile}) {
+  for (uint32_t type :
+       {kHeaderFile, kOptionsFile, kFiltersFile, kFoldersFile, kNoiseFile, kChecksumFile}) {
     if (IndexJournal::wholeFile(folder_, bareName(type), &e) < 0) return -1;
     entries.push_back(e);
   }
@@ -350,6 +352,7 @@ int TextDB::armJournal() {
   }
   // Reference lists are only ever appended.
   if (IndexJournal::lengthOf(folder_, bareName(kRefFile), &e) < 0) return -1;
+  refStartBytes_ = e.length;
   entries.push_back(e);
   if (journal_.begin(folder_, bareName(kJournalFile), entries) < 0) return -1;
   updateFailed_ = false;
@@ -585,7 +588,7 @@ int TextDB::commitUpdate() {
     if (newDictionary_ > 0) header_.pendingDictionary = static_cast<int32_t>(newDictionary_);
     header_.inUse = 0;
     if (writeHeader() < 0 ||
-        indexoptions::writeFile(fileName(kOptionsFile), header_) < 0)
+        indexoptions::writeFile(fileName(kOptionsFile), header_) < 0 || writeChecksums() < 0)
       rc = -1;
   }
   if (rc < 0) {
@@ -717,10 +720,16 @@ int TextDB::writeFilters(const StringSet* include, const StringSet* exclude,
 
 int TextDB::cleanUpDictionaries() {
   bool tookLock = false;
+  bool ownUpdate = false;
   if (!writing_) {
     if (lock_) return LXR_FAIL("cleanUpDictionaries: held for reading");
     if (lockIndex(filemode::kRead | filemode::kWrite | filemode::kDenyNone) < 0) return -1;
     tookLock = true;
+  } else if (!journal_.isArmed()) {
+    // After a commit: the header change below is an update of its own, so that the
+    // checksum file changes with it.
+    if (armJournal() < 0) return LXR_FAIL("cleanUpDictionaries: recovery record");
+    ownUpdate = true;
   }
   long pending = header_.pendingDictionary;
   removeUnusedCopies(folder_, pending, newDictionary_);
@@ -739,6 +748,7 @@ int TextDB::cleanUpDictionaries() {
       }
     }
   }
+  if (ownUpdate && commitUpdate() < 0) rc = -1;
   if (tookLock && unlock() < 0) rc = -1;
   return rc;
 }
@@ -779,7 +789,7 @@ int TextDB::deleteIndex(const std::string& folder, bool keepSettings) {
   };
   for (uint32_t type : {kHeaderFile, kKeyFile, kRefFile, kDocFile, kDocIndexFile, kJournalFile,
                         kNoiseFile, kLockFile, kCancelFile, kMergeFile, kToIndexFile,
-                        kFileListFile, kOptionsFile})
+                        kFileListFile, kOptionsFile, kChecksumFile})
     remove(type);
   // Dictionary copies belong to the dictionary.
   std::vector<platform::DirEntry> entries;

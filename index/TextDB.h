@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "index/IndexFormat.h"
 #include "index/IndexHeader.h"
@@ -126,6 +127,11 @@ class TextDB {
   // True when `folder` holds the marker of a switch not yet finished.
   static bool switchPending(const std::string& folder);
 
+  // ---- The checksum file INDEX_C.IX (docs/formats/index-checksums.md) ----
+  // The paths of the files the checksum file covers, in its order (index/ChecksumFormat.h);
+  // for INDEX_K.IX the dictionary in use.
+  std::vector<std::string> checksumPaths() const;
+
   // ---- For the update code: saving state before changing a file in place ----
   // Saves [pos, pos + bytes) of the file of `type` before the caller overwrites it (once per
   // range and update). 0 when saved or nothing needs saving (no update running, or the
@@ -167,6 +173,8 @@ class TextDB {
   int armJournal();
   int commitUpdate();
   int rollBackUpdate();
+  int writeChecksums();
+  int writeRebuiltChecksums();
   int openFile(uint32_t type, int mode);
   int openDictionary(int mode);
   int copyFile(const std::string& from, const std::string& to);
@@ -193,4 +201,6 @@ class TextDB {
   int32_t docStartBytes_ = 0;
   int32_t docIndexStartBytes_ = 0;
   int32_t docStartRecords_ = 0;
+  // The length of the reference file when the update began (-1: absent).
+  int32_t refStartBytes_ = -1;
 };

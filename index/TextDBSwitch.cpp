@@ -17,9 +17,10 @@ using namespace indexformat;
 namespace {
 
 constexpr const char* kMarkerName = "SWITCH.TMP";
-// In this order: the header, which describes the others, comes last.
+// In this order: the header, which describes the others, comes last. The options and the
+// checksum file (index-checksums.md) of the rebuilt set travel with it.
 constexpr const char* kSwitchedFiles[] = {"INDEX_R.IX", "INDEX_D.IX", "INDEX_DI.IX", "INDEX_K.IX",
-                                          "INDEX_I.IX"};
+                                          "INDEX_O.IX", "INDEX_C.IX", "INDEX_I.IX"};
 
 int syncByName(const std::string& name) {
   File f;
@@ -62,8 +63,10 @@ int TextDB::switchToRebuilt(const IndexHeader& header) {
   fresh.inUse = 0;
   fresh.pendingDictionary = 0;
   fresh.encode(bytes);
-  if (wholefile::write(work + "/INDEX_I.IX", std::string(bytes, kHeaderBytes)) < 0)
+  if (wholefile::write(work + "/INDEX_I.IX", std::string(bytes, kHeaderBytes)) < 0 ||
+      indexoptions::writeFile(work + "/INDEX_O.IX", fresh) < 0)
     return LXR_FAIL("switchToRebuilt: header");
+  if (writeRebuiltChecksums() < 0) return -1;
   for (const char* name : kSwitchedFiles)
     if (syncByName(work + "/" + name) < 0) return LXR_FAIL("switchToRebuilt: sync");
   if (wholefile::write(work + "/" + kMarkerName, "switch\r\n") < 0)
@@ -73,6 +76,5 @@ int TextDB::switchToRebuilt(const IndexHeader& header) {
   writing_ = false;
   newDictionary_ = 0;
   header_ = fresh;
-  if (settleRebuilt(folder_) < 0) return -1;
-  return indexoptions::writeFile(fileName(kOptionsFile), header_) < 0 ? -1 : 0;
+  return settleRebuilt(folder_);
 }

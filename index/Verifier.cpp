@@ -5,11 +5,13 @@
 #include "import/Wildcard.h"
 #include "index/CiteTable.h"
 #include "index/DocInfo.h"
+#include "index/IndexChecksums.h"
 #include "index/RefReader.h"
 #include "index/TextDB.h"
 #include "io/FileMode.h"
 #include "objects/MessageTable.h"
 #include "objects/Trace.h"
+#include "objects/UserCallbacks.h"
 #include "trie/KeyFile.h"
 
 using namespace indexformat;
@@ -50,6 +52,7 @@ int Verifier::fault(const std::string& line) {
 int Verifier::verify(const std::string& folder, bool quiet) {
   quiet_ = quiet;
   failure_.clear();
+  note_.clear();
   stopped_ = false;
   done_ = 0;
   trace::text("Verifying index (begin)");
@@ -61,8 +64,13 @@ int Verifier::verify(const std::string& folder, bool quiet) {
   }
   const IndexHeader& h = db.header();
   total_ = int64_t{h.documentCount} + h.pathCount + h.wordCount;
-  trace::text("Verifying index (paths)");
-  int rc = paths(db);
+  trace::text("Verifying index (checksums)");
+  int rc = checksums(db);
+  if (!note_.empty()) trace::text(note_);
+  if (rc == 0) {
+    trace::text("Verifying index (paths)");
+    rc = paths(db);
+  }
   if (rc == 0 && !stopped_) {
     trace::text("Verifying index (docs)");
     rc = documents(db);
@@ -73,8 +81,32 @@ int Verifier::verify(const std::string& folder, bool quiet) {
   }
   trace::text("Verifying index (done)");
   if (rc == 0 && stopped_) return -1;
-  if (rc == 0 && !quiet_) messages::showInfo(62);
+  if (rc == 0 && !quiet_) {
+    if (!note_.empty()) ui::showInfo(note_.c_str());
+    messages::showInfo(62);
+  }
   return rc;
+}
+
+int Verifier::checksums(TextDB& db) {
+  IndexChecksums sums;
+  std::string reason;
+  int got = sums.read(db.fileName(kChecksumFile), &reason);
+  if (got < 0) return fault("Checksums: the checksum file INDEX_C.IX is damaged: " + reason);
+  if (got == 0) {
+    note_ = "Note: the index has no checksum file (INDEX_C.IX), so only its structure was "
+            "checked; the next update writes one.";
+    return 0;
+  }
+  std::string line;
+  if (sums.check(db.checksumPaths(), &line) == 0) return 0;
+  // A writer at work changes the files after the checksums; its commit writes new ones.
+  if (db.isLocked()) {
+    note_ = "Note: the index is being updated, so its files were not compared with their "
+            "checksums.";
+    return 0;
+  }
+  return fault(line);
 }
 
 int Verifier::paths(TextDB& db) {

@@ -418,11 +418,16 @@ TEST_F(IndexJobTest, VerificationFindsFaultsAndSurvivesDamage) {
     doc("d" + std::to_string(k) + ".txt", "pier " + std::to_string(k) + " harbour quay tide pilot crane " +
                                               std::string(static_cast<size_t>(k), 'x') + "\n");
   ASSERT_EQ(0, run(true));
+  // A second update: its checksums continue those of the reference file's old bytes.
+  doc("d12.txt", "pier ferry\n");
+  ASSERT_EQ(0, run(false));
   Verifier v;
   ASSERT_EQ(0, v.verify(index_, true)) << v.failure();
+  EXPECT_EQ("", v.note());
   const Snapshot good = snapshot(index_);
 
-  // A document count below the ids the references hold.
+  // A document count below the ids the references hold, committed (with its checksums) by a
+  // writer: the structure checks still find it.
   {
     TextDB db;
     db.setDirectory(index_);
@@ -434,27 +439,64 @@ TEST_F(IndexJobTest, VerificationFindsFaultsAndSurvivesDamage) {
   EXPECT_NE(std::string::npos, v.failure().find("id > docCount")) << v.failure();
   putBack(index_, good);
 
-  // One flipped byte at a time in every file: a fault, a refused open or a clean pass (the
-  // byte was unused), never a crash or a hang.
+  // One flipped byte at a time in every file the checksums cover and in the checksum file
+  // itself: always a fault or a refused open, never a crash, a hang or a clean pass.
+  std::vector<std::string> covered = {"INDEX_C.IX"};
+  {
+    TextDB db;
+    db.setDirectory(index_);
+    ASSERT_EQ(0, db.open(kReadMode, kHeaderFile));
+    for (const std::string& path : db.checksumPaths())
+      if (testsupport::exists(path)) covered.push_back(path.substr(index_.size() + 1));
+  }
+  ASSERT_EQ(10u, covered.size());  // C, I, O, N, S (empty), L, D, DI, the dictionary, R
   std::mt19937 rng(59);
-  int faults = 0, flips = 0;
-  for (const char* name : {"INDEX_I.IX", "INDEX_R.IX", "INDEX_D.IX", "INDEX_DI.IX", "INDEX_K.IX", "IXK1.IX"}) {
-    std::string path = index_ + "/" + name;
-    if (!good.count(name)) continue;
-    std::string bytes = good.at(name);
-    for (int k = 0; k < 25 && !bytes.empty(); ++k) {
+  int flips = 0;
+  for (const std::string& name : covered) {
+    const std::string path = index_ + "/" + name;
+    const std::string& bytes = good.at(name);
+    for (int k = 0; k < 16 && !bytes.empty(); ++k) {
       std::string damaged = bytes;
-      damaged[rng() % damaged.size()] ^= static_cast<char>(1 + rng() % 255);
+      size_t at = k == 0 ? 0 : k == 1 ? bytes.size() - 1 : rng() % bytes.size();
+      damaged[at] ^= static_cast<char>(1 + rng() % 255);
       testsupport::writeFile(path, damaged);
       ++flips;
-      if (v.verify(index_, true) < 0) ++faults;
+      EXPECT_EQ(-1, v.verify(index_, true)) << name << " byte " << at << " flipped passed";
+      EXPECT_FALSE(v.failure().empty());
       testsupport::writeFile(path, bytes);
     }
   }
-  // Bytes of free page space, names and titles carry no check of their own, so not every
-  // flip can be noticed; many must be.
-  EXPECT_GT(faults, flips / 8) << faults << " of " << flips;
+  EXPECT_EQ(9 * 16, flips);
+  // A byte more or less is a fault too, and one names the file.
+  testsupport::writeFile(index_ + "/INDEX_R.IX", good.at("INDEX_R.IX") + "*");
+  EXPECT_EQ(-1, v.verify(index_, true));
+  EXPECT_NE(std::string::npos, v.failure().find("INDEX_R.IX")) << v.failure();
+  testsupport::writeFile(index_ + "/INDEX_C.IX", good.at("INDEX_C.IX").substr(1));
+  EXPECT_EQ(-1, v.verify(index_, true));
+  EXPECT_NE(std::string::npos, v.failure().find("INDEX_C.IX is damaged")) << v.failure();
   putBack(index_, good);
+
+  // An index made before there were checksum files verifies by its structure, says so, and
+  // gets a checksum file from its next update.
+  platform::removeFile((index_ + "/INDEX_C.IX").c_str());
+  ASSERT_EQ(0, v.verify(index_, true)) << v.failure();
+  EXPECT_NE(std::string::npos, v.note().find("no checksum file")) << v.note();
+  doc("d13.txt", "pier sloop\n");
+  ASSERT_EQ(0, run(false));
+  EXPECT_TRUE(testsupport::exists(index_ + "/INDEX_C.IX"));
+  ASSERT_EQ(0, v.verify(index_, true)) << v.failure();
+  EXPECT_EQ("", v.note());
+
+  // While a writer is at work the files run ahead of their checksums: that is no fault.
+  {
+    TextDB db;
+    db.setDirectory(index_);
+    ASSERT_EQ(0, db.open(kWriteShared, kMainTypes));
+    ASSERT_EQ(0, db.keys().insert(kWordKind, "zzzunfinished", TrieValue{}));
+    EXPECT_EQ(0, v.verify(index_, true)) << v.failure();
+    EXPECT_NE(std::string::npos, v.note().find("being updated")) << v.note();
+    db.failUpdate();
+  }
 }
 
 TEST_F(IndexJobTest, CompressionKeepsEveryLiveDocumentsWordsAndPositions) {

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "IndexDbFixture.h"
+#include "index/IndexChecksums.h"
 #include "index/IndexJournal.h"
 #include "objects/StringSet.h"
 
@@ -102,6 +103,18 @@ class IndexJournalTest : public IndexDbFixture {
 
   Snapshot snapshotWithRecord_;
 
+  // Why the files of the index disagree with its checksum file; empty when they agree.
+  std::string checksumFault() {
+    TextDB db;
+    db.setDirectory(folder_);
+    if (db.open(kReadMode, kHeaderFile) < 0) return db.errorText();
+    IndexChecksums sums;
+    std::string fault;
+    if (sums.read(db.fileName(kChecksumFile), &fault) < 1) return "no checksum file " + fault;
+    sums.check(db.checksumPaths(), &fault);
+    return fault;
+  }
+
   // The number of writes (or syncs) a whole update makes.
   int64_t callsOfUpdate(int mode, bool syncs) {
     Snapshot before = snapshot(folder_);
@@ -143,6 +156,8 @@ class IndexJournalTest : public IndexDbFixture {
       EXPECT_TRUE(ok) << "call " << n << (status ? " died: " : " completed: ")
                       << differences(status ? before : after, state);
       if (!ok) return;
+      // Whichever it is, the checksum file describes it.
+      EXPECT_EQ("", checksumFault()) << "call " << n;
       if (state == before) ++died;
       if (status == 3) {
         // The next writer's own open restores the same state and works normally.

@@ -1,0 +1,46 @@
+// TextDB: the checksum file INDEX_C.IX of an index, written at the end of every commit. It is
+// one of the files the recovery record saves whole when an update begins, so a crash before
+// the record is emptied puts the checksums back together with the files they describe; a
+// rebuilt (compressed) file set brings its own, moved in with the other rebuilt files.
+#include "index/ChecksumFormat.h"
+#include "index/IndexChecksums.h"
+#include "index/TextDB.h"
+#include "objects/Fail.h"
+#include "objects/Trace.h"
+
+using namespace indexformat;
+
+std::vector<std::string> TextDB::checksumPaths() const {
+  std::vector<std::string> paths;
+  for (const char* name : checksumformat::kCoveredNames) paths.push_back(folder_ + "/" + name);
+  paths[checksumformat::kDictionaryEntry] = fileName(kKeyFile);
+  return paths;
+}
+
+int TextDB::writeChecksums() {
+  // The reference file only grows during an update: when the sums in place describe it as
+  // it was when the update began, only its new bytes need reading.
+  IndexChecksums previous, now;
+  std::string reason;
+  bool usable = previous.read(fileName(kChecksumFile), &reason) > 0;
+  if (now.compute(checksumPaths(), usable ? &previous : nullptr, refStartBytes_) < 0 ||
+      now.write(fileName(kChecksumFile)) < 0)
+    return LXR_FAIL("TextDB::writeChecksums");
+  return 0;
+}
+
+int TextDB::writeRebuiltChecksums() {
+  // The rebuilt set (header and options included) replaces every covered file but the
+  // settings files N, S and L.
+  const std::string work = workFolder();
+  std::vector<std::string> paths = checksumPaths();
+  for (int i = 0; i < checksumformat::kCoveredCount; ++i) {
+    std::string name = checksumformat::kCoveredNames[i];
+    if (name != "INDEX_N.IX" && name != "INDEX_S.IX" && name != "INDEX_L.IX")
+      paths[static_cast<size_t>(i)] = work + "/" + name;
+  }
+  IndexChecksums sums;
+  if (sums.compute(paths) < 0 || sums.write(work + "/" + bareName(kChecksumFile)) < 0)
+    return LXR_FAIL("TextDB::writeRebuiltChecksums");
+  return 0;
+}
