@@ -46,6 +46,17 @@ std::string plainWord(const SearchTree& tree, const RequestSettings& settings) {
   return word;
 }
 
+// The letter byte `c` folds to, case-blind, whichever case and accent folding the scan's
+// index uses; kUndecided when an alphabet pairs it with another letter, so that it could
+// stand for either.
+unsigned char oneLetter(const Alphabet& a, unsigned char c) {
+  const unsigned char own = asciiLower(c);
+  const unsigned char base = a.unaccented(c) ? a.unaccented(c) : c;
+  for (unsigned char v : {a.map(c), base, a.lower(c), a.upper(c), a.lower(base), a.upper(base)})
+    if (v != 0 && asciiLower(v) != own) return 0xFF;
+  return own;
+}
+
 }  // namespace
 
 LiteralPrecheck::LiteralPrecheck(const SearchTree& tree, const RequestSettings& settings, int maxWordLength,
@@ -59,7 +70,7 @@ LiteralPrecheck::LiteralPrecheck(const SearchTree& tree, const RequestSettings& 
     unsigned char folded = a.map(c);
     if (b == 0 || b > 127) letterOf_[b] = kUndecided;
     else if (folded == 0 || folded == ' ' || folded == '-') letterOf_[b] = kSkipped;
-    else letterOf_[b] = asciiLower(folded);
+    else letterOf_[b] = oneLetter(a, c);
   }
   // Knuth-Morris-Pratt failure function: the letter stream is read once, never backed up.
   fallback_.assign(word_.size(), 0);

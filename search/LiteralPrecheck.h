@@ -42,7 +42,8 @@ class LiteralPrecheck {
 
  private:
   static constexpr uint8_t kSkipped = 0;     // not a letter: left out of the letter stream
-  static constexpr uint8_t kUndecided = 0xFF;  // NUL or a byte above 127: the file is scanned
+  // NUL, a byte above 127 or a letter the alphabet pairs with another: the file is scanned.
+  static constexpr uint8_t kUndecided = 0xFF;
 
   std::string word_;
   std::vector<int> fallback_;  // the word's failure function for the letter stream

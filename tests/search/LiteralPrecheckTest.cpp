@@ -4,16 +4,17 @@
 
 #include <string>
 
+#include "import/Alphabet.h"
 #include "search/LiteralPrecheck.h"
 #include "search/SearchTree.h"
 
 namespace {
 
-LiteralPrecheck precheckFor(const std::string& request, RequestSettings rs = {}) {
+LiteralPrecheck precheckFor(const std::string& request, RequestSettings rs = {}, const Alphabet* alphabet = nullptr) {
   rs.showMessages = false;
   SearchTree tree;
   EXPECT_EQ(0, tree.parse(request, "", rs)) << request;
-  return LiteralPrecheck(tree, rs, 32);
+  return LiteralPrecheck(tree, rs, 32, alphabet);
 }
 
 bool mayHold(const LiteralPrecheck& p, const std::string& text) {
@@ -47,4 +48,8 @@ TEST(LiteralPrecheckTest, PassesOverOnlyFilesWhoseLettersLackTheWord) {
   EXPECT_TRUE(mayHold(p, "no match but caf\xC3\xA9")) << "non-ASCII: decoded, maybe folded";
   EXPECT_FALSE(mayHold(p, "kobjec object kob jec_"));
   EXPECT_FALSE(mayHold(p, ""));
+  // An alphabet that makes "x" an accented "k": with accents folded "xobject" is "kobject".
+  Alphabet paired;
+  paired.setAccentPair('x', 'k');
+  EXPECT_TRUE(mayHold(precheckFor("kobject", {}, &paired), "xobject"));
 }
