@@ -91,7 +91,20 @@ int run(const std::vector<std::string>& args, const std::string& privateDir) {
     std::fprintf(stderr, "lxr search: %s\n", error.c_str());
     return searchrun::kBadArguments;
   }
+  // JSON output holds JSON lines only: what the engine says during the search (such as "No
+  // documents were retrieved.") goes to standard error.
+  int savedOut = -1;
+  if (o.json) {
+    std::fflush(stdout);
+    savedOut = dup(STDOUT_FILENO);
+    if (savedOut >= 0) dup2(STDERR_FILENO, STDOUT_FILENO);
+  }
   searchrun::Results r = searchrun::run(o, privateDir);
+  if (savedOut >= 0) {
+    std::fflush(stdout);
+    dup2(savedOut, STDOUT_FILENO);
+    close(savedOut);
+  }
   if (r.outcome == searchrun::Outcome::kFound) {
     const bool terminal = isatty(STDOUT_FILENO) != 0;
     if (!o.json) std::printf("%7s %6s  %s\n", "score", "hits", "document");

@@ -20,10 +20,15 @@ namespace fs = std::filesystem;
 
 struct Printer {
   std::string on, off;
+  std::string heading;  // printed before the first line
 };
 
 int printLine(uintptr_t data, int32_t lineNo, int32_t, int32_t flags, const char* text) {
   auto* p = reinterpret_cast<Printer*>(data);
+  if (!p->heading.empty()) {
+    std::printf("%s\n", p->heading.c_str());
+    p->heading.clear();
+  }
   std::string shown = requestexplainer::toUtf8(hittext::highlight(text, p->on, p->off));
   shown.erase(shown.find_last_not_of(' ') + 1);
   std::printf("%6d%c%s%s\n", lineNo + 1, (flags & 1) ? '*' : ' ', shown.empty() ? "" : " ", shown.c_str());
@@ -45,11 +50,8 @@ int run(const std::vector<std::string>& args, const std::string& privateDir) {
     std::fprintf(stderr, "lxr show: %s\n", error.c_str());
     return searchrun::kBadArguments;
   }
+  // Not checked for being a file: "ARCHIVE/MEMBER" names a member of a container.
   const std::string document = toolsupport::absolute(o.document);
-  if (!fs::is_regular_file(document)) {
-    std::fprintf(stderr, "lxr show: %s is not a file\n", o.document.c_str());
-    return searchrun::kNoneFound;
-  }
   // Without an index, the document alone is searched as an unindexed file.
   std::string filesList;
   if (o.indexes.empty()) {
@@ -75,13 +77,14 @@ int run(const std::vector<std::string>& args, const std::string& privateDir) {
     printer.on = "[";
     printer.off = "]";
   }
-  std::printf("%s: %zu hit%s\n", o.document.c_str(), hits.size(), hits.size() == 1 ? "" : "s");
+  printer.heading = o.document + ": " + std::to_string(hits.size()) + (hits.size() == 1 ? " hit" : " hits");
   int16_t result = 0;
   if (lxrsGetDocumentLines(document.c_str(), hits.data(), static_cast<int32_t>(hits.size()), o.width,
                            o.hitLinesOnly ? 1 : 0, printLine, reinterpret_cast<uintptr_t>(&printer), &result) < 0) {
     std::fprintf(stderr, "lxr show: %s cannot be read\n", o.document.c_str());
     return searchrun::kNoneFound;
   }
+  if (!printer.heading.empty()) std::printf("%s\n", printer.heading.c_str());  // an empty document
   return hits.empty() ? searchrun::kNoneFound : searchrun::kFound;
 }
 

@@ -142,6 +142,10 @@ TEST_F(LxrSearchOptionsTest, JsonLinesAndContext) {
   for (char c : r.output) lines += c == '\n';
   EXPECT_EQ(3, lines) << "one object per document, nothing else: " << r.output;
 
+  // (standard output to a file, standard error dropped)
+  EXPECT_TRUE(has(lxr("search zzz " + a + " --json > " + dir.file("none.json") + " 2>/dev/null; echo status=$?"), "status=1"));
+  EXPECT_EQ("", testsupport::readFile(dir.file("none.json"))) << "engine messages stay off the JSON";
+
   ToolRun plain = lxr("search buoy " + a + "," + b + " --context 2");
   EXPECT_TRUE(has(plain, "one.txt\n        ...the outer buoy\n")) << plain.output;
   EXPECT_TRUE(has(plain, "three.txt\n        buoy lights and...\n")) << plain.output;
