@@ -330,9 +330,15 @@ void IndexJournal::abandon() {
 }
 
 bool IndexJournal::alreadySaved(const std::string& name, int32_t pos, int32_t bytes) {
-  (void)bytes;
   if (whole_.count(name)) return true;
-  return !ranges_.insert({name, pos}).second;
+  // A later, longer write at the same place must save its longer stretch too: the bytes past
+  // the first image would otherwise stay changed after a roll-back. (The new image may hold
+  // bytes this update already changed; the older image, restored after it, puts them back.)
+  auto [it, added] = ranges_.emplace(std::make_pair(name, pos), bytes);
+  if (added) return false;
+  if (it->second >= bytes) return true;
+  it->second = bytes;
+  return false;
 }
 
 int IndexJournal::wholeFile(const std::string& folder, const std::string& name,

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <set>
 #include <string>
 #include <utility>
@@ -71,6 +72,7 @@ class IndexJournal {
 
   // True once `name` [pos, pos + bytes) was already saved in this update (whole-file and
   // length entries count as covering every later change of that file); records the range.
+  // A longer stretch at a place saved before counts as not saved.
   bool alreadySaved(const std::string& name, int32_t pos, int32_t bytes);
   // Saved-state builders, reading from the disk. -1 when the file exists but cannot be read.
   static int wholeFile(const std::string& folder, const std::string& name, JournalEntry* out);
@@ -88,5 +90,5 @@ class IndexJournal {
   uint32_t salt_ = 0;
   int32_t endPos_ = 0;
   std::set<std::string> whole_;                               // files saved whole
-  std::set<std::pair<std::string, int32_t>> ranges_;          // (name, pos) saved
+  std::map<std::pair<std::string, int32_t>, int32_t> ranges_;  // (name, pos) -> bytes saved
 };

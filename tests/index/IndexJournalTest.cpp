@@ -331,3 +331,25 @@ TEST_F(IndexJournalTest, EntriesNamingFilesOutsideTheFolderAreDamage) {
   EXPECT_EQ(-1, j.begin(folder_, "INDEX_X.IX", {e}));
   EXPECT_FALSE(j.isArmed());
 }
+
+TEST_F(IndexJournalTest, ALongerWriteAtASavedPlaceIsSavedAgainAndRestoredWhole) {
+  make();
+  const std::string name = folder_ + "/F.IX";
+  testsupport::writeFile(name, "0123456789");
+  IndexJournal j;
+  ASSERT_EQ(0, j.begin(folder_, "INDEX_X.IX", {}));
+  JournalEntry e;
+  ASSERT_FALSE(j.alreadySaved("F.IX", 2, 3));
+  ASSERT_EQ(0, IndexJournal::imageOf(folder_, "F.IX", 2, 3, &e));
+  ASSERT_EQ(0, j.append(e));
+  testsupport::writeFile(name, "01abc56789");
+  EXPECT_TRUE(j.alreadySaved("F.IX", 2, 2));
+  ASSERT_FALSE(j.alreadySaved("F.IX", 2, 6));
+  ASSERT_EQ(0, IndexJournal::imageOf(folder_, "F.IX", 2, 6, &e));
+  ASSERT_EQ(0, j.append(e));
+  testsupport::writeFile(name, "01ABCDEF89");
+  j.abandon();
+  std::string reason;
+  ASSERT_EQ(0, IndexJournal::restore(folder_, "INDEX_X.IX", &reason)) << reason;
+  EXPECT_EQ("0123456789", testsupport::readFile(name));
+}
