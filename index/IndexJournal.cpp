@@ -272,6 +272,7 @@ int IndexJournal::begin(const std::string& folder, const std::string& journalNam
   abandon();
   folder_ = folder;
   whole_.clear();
+  lengths_.clear();
   ranges_.clear();
   std::string path = join(folder, journalName);
   if (file_.open(path.c_str(), filemode::kRead | filemode::kWrite | filemode::kCreate |
@@ -283,7 +284,7 @@ int IndexJournal::begin(const std::string& folder, const std::string& journalNam
   for (const JournalEntry& e : entries) {
     if (!safeName(e.name)) return LXR_FAIL("journal entry name");
     batch += encodeEntry(e, salt_);
-    if (e.kind != JournalEntry::kImage) whole_.insert(e.name);
+    noteCovered(e);
   }
   std::string head(kJournalHeaderBytes, '\0');
   std::string tail;
@@ -311,8 +312,21 @@ int IndexJournal::append(const JournalEntry& entry) {
   std::string bytes = encodeEntry(entry, salt_);
   if (writeAt(endPos_, bytes) < 0 || file_.commit() < 0) return LXR_FAIL("journal append");
   endPos_ += static_cast<int32_t>(bytes.size());
-  if (entry.kind != JournalEntry::kImage) whole_.insert(entry.name);
+  noteCovered(entry);
   return 0;
+}
+
+void IndexJournal::noteCovered(const JournalEntry& entry) {
+  // A whole file, or the absence of a file, undoes every later change of it. An old length
+  // undoes only what is written at or past it: bytes before it changed in place still need
+  // their own image.
+  if (entry.kind == JournalEntry::kWhole ||
+      (entry.kind == JournalEntry::kLength && entry.length < 0)) {
+    whole_.insert(entry.name);
+  } else if (entry.kind == JournalEntry::kLength) {
+    auto [it, added] = lengths_.emplace(entry.name, entry.length);
+    if (!added) it->second = std::min(it->second, entry.length);
+  }
 }
 
 int IndexJournal::finish() {
@@ -331,6 +345,8 @@ void IndexJournal::abandon() {
 
 bool IndexJournal::alreadySaved(const std::string& name, int32_t pos, int32_t bytes) {
   if (whole_.count(name)) return true;
+  if (auto length = lengths_.find(name); length != lengths_.end() && pos >= length->second)
+    return true;
   // A later, longer write at the same place must save its longer stretch too: the bytes past
   // the first image would otherwise stay changed after a roll-back. (The new image may hold
   // bytes this update already changed; the older image, restored after it, puts them back.)

@@ -70,9 +70,10 @@ class IndexJournal {
   void abandon();
   bool isArmed() const { return armed_; }
 
-  // True once `name` [pos, pos + bytes) was already saved in this update (whole-file and
-  // length entries count as covering every later change of that file); records the range.
-  // A longer stretch at a place saved before counts as not saved.
+  // True once `name` [pos, pos + bytes) was already saved in this update (a whole-file
+  // entry, or a length entry of an absent file, covers every later change of that file; a
+  // length entry covers the bytes at or past the old length); records the range. A longer
+  // stretch at a place saved before counts as not saved.
   bool alreadySaved(const std::string& name, int32_t pos, int32_t bytes);
   // Saved-state builders, reading from the disk. -1 when the file exists but cannot be read.
   static int wholeFile(const std::string& folder, const std::string& name, JournalEntry* out);
@@ -82,6 +83,8 @@ class IndexJournal {
 
  private:
   static std::string encodeEntry(const JournalEntry& e, uint32_t salt);
+  // Records what a saved state covers, for alreadySaved().
+  void noteCovered(const JournalEntry& entry);
   int writeAt(int32_t pos, const std::string& bytes);
 
   File file_;
@@ -90,5 +93,6 @@ class IndexJournal {
   uint32_t salt_ = 0;
   int32_t endPos_ = 0;
   std::set<std::string> whole_;                               // files saved whole
+  std::map<std::string, int32_t> lengths_;                    // old lengths of growing files
   std::map<std::pair<std::string, int32_t>, int32_t> ranges_;  // (name, pos) -> bytes saved
 };

@@ -353,3 +353,18 @@ TEST_F(IndexJournalTest, ALongerWriteAtASavedPlaceIsSavedAgainAndRestoredWhole) 
   ASSERT_EQ(0, IndexJournal::restore(folder_, "INDEX_X.IX", &reason)) << reason;
   EXPECT_EQ("0123456789", testsupport::readFile(name));
 }
+
+TEST_F(IndexJournalTest, AnOldLengthCoversOnlyWhatIsWrittenPastIt) {
+  make();
+  testsupport::writeFile(folder_ + "/G.IX", "0123456789");
+  JournalEntry length;
+  ASSERT_EQ(0, IndexJournal::lengthOf(folder_, "G.IX", &length));
+  JournalEntry absent;
+  ASSERT_EQ(0, IndexJournal::lengthOf(folder_, "NEW.IX", &absent));
+  IndexJournal j;
+  ASSERT_EQ(0, j.begin(folder_, "INDEX_X.IX", {length, absent}));
+  EXPECT_TRUE(j.alreadySaved("G.IX", 10, 5)) << "appended bytes: the length undoes them";
+  EXPECT_FALSE(j.alreadySaved("G.IX", 4, 2)) << "a change in place needs its own image";
+  EXPECT_TRUE(j.alreadySaved("NEW.IX", 0, 100)) << "a new file is deleted whole";
+  j.abandon();
+}
