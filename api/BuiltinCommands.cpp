@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "api/TextLines.h"
 #include "import/ImportFile.h"
 #include "platform/Platform.h"
 
@@ -64,24 +65,11 @@ void splitRedirection(const std::string& line, std::string* text, std::string* t
   while (!text->empty() && isBlank(text->back())) text->pop_back();
 }
 
-bool readLines(const std::string& name, std::vector<std::string>* lines) {
-  std::FILE* f = std::fopen(name.c_str(), "rb");
-  if (!f) return false;
-  std::string line;
-  int c;
-  while ((c = std::fgetc(f)) != EOF) {
-    if (c == '\n') {
-      lines->push_back(line);
-      line.clear();
-    } else {
-      line += static_cast<char>(c);
-    }
-  }
-  if (!line.empty()) lines->push_back(line);
-  std::fclose(f);
-  // Blanks at line ends (and the carriage return of a CR LF line end) do not count.
+// The lines of a text file, blanks at their ends dropped.
+bool readTrimmedLines(const std::string& name, std::vector<std::string>* lines) {
+  if (!readTextLines(name, lines)) return false;
   for (std::string& l : *lines)
-    while (!l.empty() && (l.back() == ' ' || l.back() == '\t' || l.back() == '\r')) l.pop_back();
+    while (!l.empty() && (l.back() == ' ' || l.back() == '\t')) l.pop_back();
   return true;
 }
 
@@ -213,8 +201,8 @@ int BuiltinCommands::output(const std::string& text, const std::string& target, 
 int BuiltinCommands::compare(const std::string& first, const std::string& second,
                              std::string* verdict) {
   std::vector<std::string> a, b;
-  if (!readLines(first, &a)) return fail("Unable to open " + first, platform::kErrFileNotFound);
-  if (!readLines(second, &b)) return fail("Unable to open " + second, platform::kErrFileNotFound);
+  if (!readTrimmedLines(first, &a)) return fail("Unable to open " + first, platform::kErrFileNotFound);
+  if (!readTrimmedLines(second, &b)) return fail("Unable to open " + second, platform::kErrFileNotFound);
   *verdict = a == b ? "Files are identical\n" : "Files differ\n";
   return 0;
 }

@@ -5,30 +5,11 @@
 #include <cstdlib>
 
 #include "api/SearchReport.h"
+#include "api/TextLines.h"
 
 namespace script {
 
 namespace {
-
-// The file's lines without their line ends; false when it cannot be opened.
-bool readLines(const std::string& name, std::vector<std::string>* lines) {
-  std::FILE* f = std::fopen(name.c_str(), "rb");
-  if (!f) return false;
-  std::string line;
-  int c;
-  while ((c = std::fgetc(f)) != EOF) {
-    if (c == '\n') {
-      if (!line.empty() && line.back() == '\r') line.pop_back();
-      lines->push_back(line);
-      line.clear();
-    } else {
-      line += static_cast<char>(c);
-    }
-  }
-  if (!line.empty()) lines->push_back(line);
-  std::fclose(f);
-  return true;
-}
 
 bool isBlankLine(const std::string& line) {
   return line.find_first_not_of(" \t\r") == std::string::npos;
@@ -55,7 +36,7 @@ std::vector<std::string> hitWords(const std::string& line) {
 std::vector<std::string> checkResults(const std::string& listingName, const std::string& item,
                                       const std::vector<int32_t>& expected) {
   std::vector<std::string> lines;
-  if (!readLines(listingName, &lines)) return {"Unable to open file " + listingName};
+  if (!readTextLines(listingName, &lines)) return {"Unable to open file " + listingName};
   const bool mustNotOccur = !item.empty() && item[0] == '~';
   const std::string wanted = mustNotOccur ? item.substr(1) : item;
   size_t found = lines.size();
@@ -94,7 +75,7 @@ std::vector<std::string> checkResults(const std::string& listingName, const std:
 std::vector<std::string> checkReport(const std::string& reportName, const std::string& document,
                                      const std::string& text) {
   std::vector<std::string> lines;
-  if (!readLines(reportName, &lines)) return {"Unable to open file " + reportName};
+  if (!readTextLines(reportName, &lines)) return {"Unable to open file " + reportName};
   if (lines.empty() || lines[0] != searchreport::kFirstLine)
     return {"File " + reportName + " is not a Search Report"};
   const bool docMustNotOccur = !document.empty() && document[0] == '~';

@@ -8,6 +8,7 @@
 #include "api/ScriptListings.h"
 #include "api/ScriptRunner.h"
 #include "api/SearchReport.h"
+#include "api/TextLines.h"
 #include "import/Alphabet.h"
 #include "import/ImportFile.h"
 #include "platform/Platform.h"
@@ -45,22 +46,9 @@ void ScriptRunner::redirection(const ScriptCommand& cmd, std::string* output, bo
 }
 
 void ScriptRunner::logAndDelete(const std::string& tempFile) {
-  std::FILE* f = std::fopen(tempFile.c_str(), "rb");
-  if (f) {
-    std::string line;
-    int c;
-    while ((c = std::fgetc(f)) != EOF) {
-      if (c == '\n') {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        logLine(line);
-        line.clear();
-      } else {
-        line += static_cast<char>(c);
-      }
-    }
-    if (!line.empty()) logLine(line);
-    std::fclose(f);
-  }
+  std::vector<std::string> lines;
+  if (readTextLines(tempFile, &lines))
+    for (const std::string& line : lines) logLine(line);
   platform::removeFile(tempFile.c_str());
 }
 
