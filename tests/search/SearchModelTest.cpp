@@ -157,7 +157,7 @@ TEST_F(SearchModelTest, UnindexedScanAgreesWithBruteForce) {
   settings.indexing.viewers = &viewers_;
   settings.indexing.indexNumbers = true;
   Searcher searcher(settings);
-  const int kBatches = 5, kPerBatch = 200;
+  const int kBatches = 10, kPerBatch = 200;
   for (int batch = 0; batch < kBatches; ++batch) {
     for (int k = 0; k < 8; ++k) write(docs, static_cast<int>(rng_() % 16), batch);
     if (batch > 0) remove(docs, static_cast<int>(rng_() % 16));
