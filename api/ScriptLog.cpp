@@ -47,24 +47,6 @@ bool ScriptLog::timed(const std::string& text) {
   return linef("::::  %s:  %s", stamp.substr(11).c_str(), text.c_str());
 }
 
-int ScriptLog::appendFile(const std::string& name) {
-  std::FILE* in = std::fopen(name.c_str(), "rb");
-  if (!in) return -1;
-  std::FILE* out = std::fopen(name_.c_str(), "ab");
-  if (!out) {
-    std::fclose(in);
-    return -1;
-  }
-  char buffer[8192];
-  size_t n;
-  bool ok = true;
-  while ((n = std::fread(buffer, 1, sizeof buffer, in)) > 0)
-    if (std::fwrite(buffer, 1, n, out) != n) ok = false;
-  std::fclose(in);
-  if (std::fclose(out) != 0) ok = false;
-  return ok ? 0 : -1;
-}
-
 std::string ScriptLog::now() {
   std::tm tm{};
   platform::localTime(platform::now(), &tm);

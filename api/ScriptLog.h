@@ -31,8 +31,6 @@ class ScriptLog {
   bool linef(const char* format, ...) __attribute__((format(printf, 2, 3)));
   // "::::  HH:MM:SS:  text": the Begin and Done lines when timing is on.
   bool timed(const std::string& text);
-  // Appends a whole file's bytes to the log (a listing written for the log). 0 or -1.
-  int appendFile(const std::string& name);
 
   const std::string& name() const { return name_; }
 

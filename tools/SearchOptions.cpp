@@ -31,6 +31,18 @@ bool isIndex(const std::string& name) {
   return std::filesystem::is_regular_file(std::filesystem::path(toolsupport::indexFolder(name)) / kIndexHeaderFile, ec);
 }
 
+// The value that follows the option at args[*i]; moves *i onto it. False, with *error,
+// when the option is last.
+bool optionValue(const std::vector<std::string>& args, size_t* i, std::string* v,
+                 std::string* error) {
+  if (*i + 1 >= args.size()) {
+    *error = args[*i] + " needs a value";
+    return false;
+  }
+  *v = args[++*i];
+  return true;
+}
+
 // A whole number in [low, high], nothing else.
 bool number(const std::string& text, int low, int high, int* out) {
   if (text.empty()) return false;
@@ -45,14 +57,7 @@ bool number(const std::string& text, int low, int high, int* out) {
 // 1 taken, 0 not one of these, -1 bad (with *error).
 int sharedOption(const std::vector<std::string>& args, size_t* i, SearchOptions* o, std::string* error) {
   const std::string& a = args[*i];
-  auto value = [&](std::string* v) {
-    if (*i + 1 >= args.size()) {
-      *error = a + " needs a value";
-      return false;
-    }
-    *v = args[++*i];
-    return true;
-  };
+  auto value = [&](std::string* v) { return optionValue(args, i, v, error); };
   std::string v;
   if (a == "--fuzzy") {
     if (!value(&v)) return -1;
@@ -79,14 +84,7 @@ int sharedOption(const std::vector<std::string>& args, size_t* i, SearchOptions*
 
 int searchOption(const std::vector<std::string>& args, size_t* i, SearchOptions* o, std::string* error) {
   const std::string& a = args[*i];
-  auto value = [&](std::string* v) {
-    if (*i + 1 >= args.size()) {
-      *error = a + " needs a value";
-      return false;
-    }
-    *v = args[++*i];
-    return true;
-  };
+  auto value = [&](std::string* v) { return optionValue(args, i, v, error); };
   std::string v;
   if (a == "--sort") {
     if (!value(&v)) return -1;
@@ -220,14 +218,7 @@ int parseShow(const std::vector<std::string>& args, SearchOptions* out, std::str
   std::string index;
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
-    auto value = [&](std::string* v) {
-      if (i + 1 >= args.size()) {
-        *error = a + " needs a value";
-        return false;
-      }
-      *v = args[++i];
-      return true;
-    };
+    auto value = [&](std::string* v) { return optionValue(args, &i, v, error); };
     if (a == "--request") {
       if (!value(&o.request)) return -1;
     } else if (a == "--index") {

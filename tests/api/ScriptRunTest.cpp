@@ -11,28 +11,17 @@
 #include "api/ScriptRunner.h"
 #include "lexaurum/lexaurum.h"
 #include "objects/Trace.h"
-#include "tests/support/TempDir.h"
+#include "tests/support/EngineTest.h"
 
 namespace {
 
-class ScriptRunTest : public ::testing::Test {
+class ScriptRunTest : public testsupport::EngineTest {
  protected:
   void SetUp() override {
-    trace::setSink([](void*, const char*) {}, nullptr);
-    lxrInitInfo info;
-    LXR_INIT_RECORD(info);
-    std::snprintf(info.privateDir, sizeof info.privateDir, "%s", dir_.file("p").c_str());
-    std::snprintf(info.homeDir, sizeof info.homeDir, "%s", testsupport::sourcePath("data").c_str());
-    int16_t result = 0;
-    ASSERT_EQ(0, lxrsDoInit(&info, &result));
+    EngineTest::SetUp();
     std::filesystem::create_directories(dir_.file("docs"));
     testsupport::writeFile(dir_.file("docs/a.txt"), "the quick brown fox\njumps over the dog\n");
     testsupport::writeFile(dir_.file("docs/b.txt"), "a brown cow and a lazy dog\n");
-  }
-  void TearDown() override {
-    int16_t result;
-    while (DllInterface::current()) lxrsDoShutDown(&result);
-    trace::setSink(nullptr, nullptr);
   }
   LexaurumInstance& engine() { return *DllInterface::current()->instance(); }
 
@@ -45,7 +34,6 @@ class ScriptRunTest : public ::testing::Test {
   }
   std::string log(const std::string& name = "t.log") { return testsupport::readFile(dir_.file(name)); }
 
-  testsupport::TempDir dir_;
 };
 
 TEST_F(ScriptRunTest, SetFormsAndContinuationLinesGiveTheSameSettings) {

@@ -10,7 +10,7 @@
 #include "api/DllInterface.h"
 #include "lexaurum/lexaurum.h"
 #include "objects/Trace.h"
-#include "tests/support/TempDir.h"
+#include "tests/support/EngineTest.h"
 
 namespace {
 
@@ -33,26 +33,8 @@ int gQuestions = 0;
 // The retrieval limit question: no the first time, yes the second.
 int answerNoThenYes(const char*) { return ++gQuestions >= 2 ? 1 : 0; }
 
-class SearchJobTest : public ::testing::Test {
+class SearchJobTest : public testsupport::EngineTest {
  protected:
-  void SetUp() override {
-    trace::setSink([](void*, const char*) {}, nullptr);
-    init();
-  }
-  void init(lxrAskYesNoFn ask = nullptr) {
-    lxrInitInfo info;
-    LXR_INIT_RECORD(info);
-    std::snprintf(info.privateDir, sizeof info.privateDir, "%s", dir_.file("p").c_str());
-    std::snprintf(info.homeDir, sizeof info.homeDir, "%s", testsupport::sourcePath("data").c_str());
-    info.pAskYesNoFn = ask;
-    int16_t result = 0;
-    ASSERT_EQ(0, lxrsDoInit(&info, &result));
-  }
-  void TearDown() override {
-    int16_t result;
-    while (DllInterface::current()) lxrsDoShutDown(&result);
-    trace::setSink(nullptr, nullptr);
-  }
 
   // An index of `count` documents, each holding "anchor" and its own word.
   std::string index(const std::string& name, int count, const std::string& prefix) {
@@ -85,7 +67,6 @@ class SearchJobTest : public ::testing::Test {
     return result;
   }
 
-  testsupport::TempDir dir_;
 };
 
 }  // namespace
@@ -161,7 +142,7 @@ TEST_F(SearchJobTest, RetrievalLimitAsksAtTheLimitAndAgainAtTwiceIt) {
   lxrsDoShutDown(&result);
   testsupport::writeFile(dir_.file("p/OPTIONS.DAT"), "Lexaurum Options\r\nretrievalLimit = 100\r\n");
   gQuestions = 0;
-  init(answerNoThenYes);
+  startEngine(answerNoThenYes);
   lxrSearchJob job;
   LXR_INIT_RECORD(job);
   Progress p;

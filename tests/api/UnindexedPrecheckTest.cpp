@@ -8,26 +8,12 @@
 #include "api/DllInterface.h"
 #include "lexaurum/lexaurum.h"
 #include "objects/Trace.h"
-#include "tests/support/TempDir.h"
+#include "tests/support/EngineTest.h"
 
 namespace {
 
-class UnindexedPrecheckTest : public ::testing::Test {
+class UnindexedPrecheckTest : public testsupport::EngineTest {
  protected:
-  void SetUp() override {
-    trace::setSink([](void*, const char*) {}, nullptr);
-    lxrInitInfo info;
-    LXR_INIT_RECORD(info);
-    std::snprintf(info.privateDir, sizeof info.privateDir, "%s", dir_.file("p").c_str());
-    std::snprintf(info.homeDir, sizeof info.homeDir, "%s", testsupport::sourcePath("data").c_str());
-    int16_t result = 0;
-    ASSERT_EQ(0, lxrsDoInit(&info, &result));
-  }
-  void TearDown() override {
-    int16_t result;
-    while (DllInterface::current()) lxrsDoShutDown(&result);
-    trace::setSink(nullptr, nullptr);
-  }
 
   // Documents found for `request`: through an index of `docs` when `index` is set, else by
   // an unindexed scan of the folder.
@@ -51,7 +37,6 @@ class UnindexedPrecheckTest : public ::testing::Test {
     return job.totalFiles;
   }
 
-  testsupport::TempDir dir_;
 };
 
 }  // namespace

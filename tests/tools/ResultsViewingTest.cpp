@@ -10,7 +10,7 @@
 #include "api/DllInterface.h"
 #include "lexaurum/lexaurum.h"
 #include "objects/Trace.h"
-#include "tests/support/TempDir.h"
+#include "tests/support/EngineTest.h"
 
 namespace {
 
@@ -47,16 +47,10 @@ std::vector<std::string> markedWords(const std::vector<Line>& lines) {
   return words;
 }
 
-class ResultsViewingTest : public ::testing::Test {
+class ResultsViewingTest : public testsupport::EngineTest {
  protected:
   void SetUp() override {
-    trace::setSink([](void*, const char*) {}, nullptr);
-    lxrInitInfo info;
-    LXR_INIT_RECORD(info);
-    std::snprintf(info.privateDir, sizeof info.privateDir, "%s", dir_.file("p").c_str());
-    std::snprintf(info.homeDir, sizeof info.homeDir, "%s", testsupport::sourcePath("data").c_str());
-    int16_t result = 0;
-    ASSERT_EQ(0, lxrsDoInit(&info, &result));
+    EngineTest::SetUp();
     // 400 words in short lines, an over-long word early on, the target words late.
     std::string docs = dir_.file("docs");
     std::filesystem::create_directories(docs);
@@ -69,12 +63,8 @@ class ResultsViewingTest : public ::testing::Test {
     std::snprintf(job.indexPath, sizeof job.indexPath, "%s", dir_.file("ix").c_str());
     std::snprintf(job.toAdd.directory, sizeof job.toAdd.directory, "%s", docs.c_str());
     job.create = job.add = 1;
+    int16_t result = 0;
     ASSERT_EQ(0, lxrsDoIndexJob(&job, &result));
-  }
-  void TearDown() override {
-    int16_t result;
-    while (DllInterface::current()) lxrsDoShutDown(&result);
-    trace::setSink(nullptr, nullptr);
   }
   // Searches the index; the results file's name.
   std::string search(const std::string& request) {
@@ -93,7 +83,6 @@ class ResultsViewingTest : public ::testing::Test {
     return job.resultsName;
   }
 
-  testsupport::TempDir dir_;
   std::string doc_;
 };
 

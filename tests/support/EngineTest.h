@@ -1,0 +1,43 @@
+// A test fixture with the engine initialised through its interface: a fresh private folder
+// in a temporary folder, the shipped data files as the home folder, the trace silenced.
+// Every engine instance is shut down when the test ends.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+#include "api/DllInterface.h"
+#include "lexaurum/lexaurum.h"
+#include "objects/Trace.h"
+#include "tests/support/TempDir.h"
+
+namespace testsupport {
+
+class EngineTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    trace::setSink([](void*, const char*) {}, nullptr);
+    startEngine();
+  }
+  void TearDown() override {
+    int16_t result;
+    while (DllInterface::current()) lxrsDoShutDown(&result);
+    trace::setSink(nullptr, nullptr);
+  }
+  // Initialises the engine (once more, when it already is), with `ask` as its question
+  // call-back.
+  void startEngine(lxrAskYesNoFn ask = nullptr) {
+    lxrInitInfo info;
+    LXR_INIT_RECORD(info);
+    std::snprintf(info.privateDir, sizeof info.privateDir, "%s", dir_.file("p").c_str());
+    std::snprintf(info.homeDir, sizeof info.homeDir, "%s", sourcePath("data").c_str());
+    info.pAskYesNoFn = ask;
+    int16_t result = 0;
+    ASSERT_EQ(0, lxrsDoInit(&info, &result));
+  }
+
+  TempDir dir_;
+};
+
+}  // namespace testsupport
