@@ -41,17 +41,8 @@ GOAL_UPDATE_VS_BUILD=0.15   # 10% update time / full build time
 die() { echo "bench-index: $*" >&2; exit 1; }
 
 command -v /usr/bin/time >/dev/null || die "GNU time is missing (apt-get install time)"
-if [ ! -f "$BUILD/build.ninja" ] && [ ! -f "$BUILD/Makefile" ]; then
-  cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_BENCH=ON -DBUILD_TESTS=OFF >/dev/null
-fi
-build_log=$(mktemp)
-if ! cmake --build "$BUILD" -j 2 --target lxr ReadSplitLoop >"$build_log" 2>&1; then
-  tail -30 "$build_log" >&2
-  rm -f "$build_log"
-  die "building lxr and ReadSplitLoop in $BUILD failed"
-fi
-rm -f "$build_log"
-cmake --build "$BUILD" -j 2 --target XapianIndexAnchor >/dev/null 2>&1 || true
+source scripts/bench-build.sh
+bench_build "$BUILD" lxr ReadSplitLoop -- XapianIndexAnchor || die "the build failed"
 LXR=${LXR_BENCH_LXR:-$BUILD/tools/lxr}
 LOOP=$BUILD/bench/ReadSplitLoop
 ANCHOR=$BUILD/bench/XapianIndexAnchor

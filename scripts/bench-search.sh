@@ -38,17 +38,8 @@ CORPORA=("$@")
 
 die() { echo "bench-search: $*" >&2; exit 1; }
 
-if [ ! -f "$BUILD/build.ninja" ] && [ ! -f "$BUILD/Makefile" ]; then
-  cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_BENCH=ON -DBUILD_TESTS=OFF >/dev/null
-fi
-build_log=$(mktemp)
-if ! cmake --build "$BUILD" -j 2 --target lxr SearchBench >"$build_log" 2>&1; then
-  tail -30 "$build_log" >&2
-  rm -f "$build_log"
-  die "building lxr and SearchBench in $BUILD failed"
-fi
-rm -f "$build_log"
-cmake --build "$BUILD" -j 2 --target XapianIndexAnchor XapianQueryProcess >/dev/null 2>&1 || true
+source scripts/bench-build.sh
+bench_build "$BUILD" lxr SearchBench -- XapianIndexAnchor XapianQueryProcess || die "the build failed"
 LXR=$BUILD/tools/lxr
 BENCH=$BUILD/bench/SearchBench
 ANCHOR=$BUILD/bench/XapianIndexAnchor
