@@ -9,6 +9,7 @@
 #include "api/ErrorReporter.h"
 #include "api/Folders.h"
 #include "api/ImportStartup.h"
+#include "api/IndexInfoRecord.h"
 #include "api/IndexJobRunner.h"
 #include "api/IndexListing.h"
 #include "api/ScriptRunner.h"
@@ -213,15 +214,17 @@ LXR_API int16_t lxrsGetIndexInfo(const char* indexPath, lxrIndexInfo* info, int1
   if (!resultWritable(result)) return -1;
   Frame frame("lxrsGetIndexInfo");
   if (validation::text(indexPath, kPathChars, "indexPath") < 0 ||
-      validation::writableRecord(info, sizeof(lxrIndexInfo), "lxrIndexInfo") < 0 ||
-      !initialised())
+      validation::writableRecord(info, sizeof(lxrIndexInfo), "lxrIndexInfo") < 0)
     return frame.finish(-1, result);
+  LexaurumInstance* engine = initialised();
+  if (!engine) return frame.finish(-1, result);
   TextDB db;
+  db.setLibraryName(engine->library().nameOf(indexPath));
   if (db.setDirectory(indexPath) < 0 ||
       db.open(filemode::kRead, indexformat::kHeaderFile) < 0) {
     return frame.finish(apierror::report("GetIndexInfo", indexPath, db.errorText()), result);
   }
-  db.getInfo(info);
+  indexinfo::fill(db, info);
   db.close();
   db.unlock();
   return frame.finish(0, result);
@@ -341,12 +344,13 @@ LXR_API int16_t lxrsGetOptions(lxrOptions* options, int16_t* result) {
 LXR_API int16_t lxrsDeleteIndex(const char* indexPath, int16_t* result) {
   if (!resultWritable(result)) return -1;
   Frame frame("lxrsDeleteIndex");
-  if (validation::text(indexPath, kPathChars, "indexPath") < 0 || !initialised())
-    return frame.finish(-1, result);
+  if (validation::text(indexPath, kPathChars, "indexPath") < 0) return frame.finish(-1, result);
+  LexaurumInstance* engine = initialised();
+  if (!engine) return frame.finish(-1, result);
   std::string header = std::string(indexPath) + "/INDEX_I.IX";
   if (!platform::fileExists(header.c_str()))
     return frame.finish(apierror::report("lxrsDeleteIndex:", indexPath, "holds no index"), result);
-  TextDB::deleteIndex(indexPath, false);
+  if (TextDB::deleteIndex(indexPath, false) == 0) engine->library().removeFolder(indexPath);
   // The index is gone when its header is.
   if (platform::fileExists(header.c_str()))
     return frame.finish(apierror::report("lxrsDeleteIndex:", indexPath, "could not be deleted"),

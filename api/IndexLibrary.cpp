@@ -23,8 +23,6 @@ constexpr int kAskReplaceFile = 71;
 constexpr int kMsgSwitched = 110;
 constexpr int kMsgCreated = 111;
 
-IndexLibrary* g_current = nullptr;
-
 bool isWhite(char c) {
   return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
 }
@@ -149,12 +147,17 @@ int parseEntries(const char* data, size_t size, std::vector<IndexLibraryEntry>* 
 
 IndexLibrary::IndexLibrary(const std::string& privateFolder) : privateFolder_(privateFolder) {}
 
-IndexLibrary::~IndexLibrary() {
-  if (g_current == this) g_current = nullptr;
+std::string IndexLibrary::nameOf(const std::string& folder) const {
+  std::string path = normalisePath(folder);
+  for (const IndexLibraryEntry& e : entries_)
+    if (e.path == path) return e.name;
+  return "";
 }
 
-IndexLibrary* IndexLibrary::current() { return g_current; }
-void IndexLibrary::setCurrent(IndexLibrary* library) { g_current = library; }
+int IndexLibrary::removeFolder(const std::string& folder) {
+  std::string name = nameOf(folder);
+  return name.empty() ? -1 : remove(name);
+}
 
 // ---- Paths ---------------------------------------------------------------------------------
 

@@ -17,12 +17,14 @@ LexaurumInstance::LexaurumInstance(const std::string& homeDir, const std::string
 
 LexaurumInstance::~LexaurumInstance() {
   importstartup::stop();
-  if (library_) {
-    if (library_->mustSave()) library_->save();
-    if (IndexLibrary::current() == library_.get()) IndexLibrary::setCurrent(nullptr);
-  }
+  if (library_ && library_->mustSave()) library_->save();
   if (messages::table() == &messages_) messages::setTable(nullptr);
   if (lock_) lock_->releaseAndDelete();
+}
+
+LibraryNameFn LexaurumInstance::libraryNames() const {
+  const IndexLibrary* library = library_.get();
+  return [library](const std::string& folder) { return library ? library->nameOf(folder) : std::string(); };
 }
 
 std::string LexaurumInstance::privateFile(const std::string& name) const {
@@ -71,7 +73,6 @@ int LexaurumInstance::loadMessagesAndLibrary() {
   applyAlphabet(true);
   library_ = std::make_unique<IndexLibrary>(privateDir_);
   library_->open("");
-  IndexLibrary::setCurrent(library_.get());
   importstartup::start(*this);
   loadSearchFiles();
   return 0;

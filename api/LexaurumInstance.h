@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "api/EngineSetup.h"
+#include "index/TextDB.h"
 #include "objects/MessageTable.h"
 #include "search/Stemmer.h"
 #include "search/Thesaurus.h"
@@ -54,6 +55,9 @@ class LexaurumInstance {
   EngineSetup& setup() { return setup_; }
   MessageTable& messageTable() { return messages_; }
   IndexLibrary& library() { return *library_; }
+  // The library's name of an index folder, for the index and search code ("" when none, or
+  // before the library is opened). Valid while the instance lives.
+  LibraryNameFn libraryNames() const;
   const Stemmer& stemmer() const { return stemmer_; }
   Thesaurus& thesaurus() { return thesaurus_; }
   const std::string& message() const { return message_; }

@@ -11,7 +11,7 @@
 #include <cstdint>
 #include <string>
 
-#include "lexaurum/lexaurum.h"
+#include "index/IndexProgress.h"
 
 class IdConversion;
 class TextDB;
@@ -25,7 +25,11 @@ class Compressor {
   // `job` (may be null) gives the cancel flag and the progress call-back; `progress` (may be
   // null) receives phase 7 and code 3013. `tableBytes` sizes the id conversion table (0:
   // the default); with `diagnose` the table is logged, checked and written to COMPRESS.TMP.
-  Compressor(lxrJobBase* job, lxrIndexProgressInfo* progress, int32_t tableBytes = 0, bool diagnose = false);
+  Compressor(const IndexJobControl* job, IndexProgress* progress, int32_t tableBytes = 0,
+             bool diagnose = false);
+
+  // The index library's name of the index (empty: none), which the rebuilt header keeps.
+  void setLibraryName(const std::string& name) { libraryName_ = name; }
 
   // 0; -1 when the index cannot be opened (message 1), a check fails, or the job was
   // cancelled (the new files are then deleted and the index is as before).
@@ -44,8 +48,9 @@ class Compressor {
   void report(int step, int64_t done, int64_t total);
   int fail(const std::string& text);
 
-  lxrJobBase* job_;
-  lxrIndexProgressInfo* progress_;
+  const IndexJobControl* job_;
+  IndexProgress* progress_;
+  std::string libraryName_;
   int32_t tableBytes_;
   bool diagnose_;
   std::string work_;

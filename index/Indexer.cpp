@@ -29,11 +29,9 @@ bool isDigit(char c) { return c >= '0' && c <= '9'; }
 }  // namespace
 
 Indexer::Indexer(IndexJob& job)
-    : job_(job), caller_(job.caller()), fileSet_(), maxWordLength_(job.settings().maxWordLength) {
-  progress_.structSize = sizeof progress_;
-  relay_.structSize = sizeof relay_;
-  relay_.pReportCallBack = &Indexer::relay;
-  relay_.pReportData = reinterpret_cast<uintptr_t>(this);
+    : job_(job), caller_(job.control()), fileSet_(), maxWordLength_(job.settings().maxWordLength) {
+  relay_.report = [this](IndexProgress&) { relay(); };
+  relay_.cancelFlag = &relayCancel_;
 }
 
 Indexer::~Indexer() {
@@ -65,13 +63,13 @@ std::string Indexer::numberWord(const std::string& word) {
 
 int32_t Indexer::cancelFlag() const {
   if (immediate_) return kImmediate;
-  return __atomic_load_n(&caller_->cancelFlag, __ATOMIC_RELAXED);
+  return caller_.cancel();
 }
 
 void Indexer::abortImmediately() {
   immediate_ = true;
-  __atomic_store_n(&caller_->cancelFlag, kImmediate, __ATOMIC_RELAXED);
-  relay_.cancelFlag = kImmediate;
+  caller_.setCancel(kImmediate);
+  relayCancel_ = kImmediate;
 }
 
 void Indexer::setPhase(int phase) {
@@ -96,15 +94,13 @@ void Indexer::setPhase(int phase) {
 
 void Indexer::report(int code) {
   progress_.statusCode = code;
-  if (caller_->pReportCallBack) caller_->pReportCallBack(caller_->pReportData, &progress_);
-  relay_.cancelFlag = cancelFlag();
+  caller_.send(progress_);
+  relayCancel_ = cancelFlag();
 }
 
-void Indexer::relay(uintptr_t data, void* progress) {
-  auto* self = reinterpret_cast<Indexer*>(data);
-  (void)progress;  // always the indexer's own record
-  if (self->progress_.phase != self->loggedPhase_) self->setPhase(self->progress_.phase);
-  self->report(self->progress_.statusCode);
+void Indexer::relay() {
+  if (progress_.phase != loggedPhase_) setPhase(progress_.phase);
+  report(progress_.statusCode);
 }
 
 // ---- The job ----
@@ -114,7 +110,7 @@ int Indexer::addDocs() {
     finishJob(true);
     return -1;
   }
-  const lxrIndexJob& record = job_.record();
+  const IndexJobRequest& record = job_.request();
   if (record.removeDeleted && !immediate_) removeDeletedFiles();
   if (record.removeListed && !immediate_) removeListed();
   if (record.add && toIndex_.count() > 0 && !immediate_) {
@@ -133,7 +129,7 @@ int Indexer::addDocs() {
     }
   }
   if (sorter_ && cancelFlag() != kImmediate) {
-    relay_.cancelFlag = cancelFlag();
+    relayCancel_ = cancelFlag();
     if (sorter_->flushAndMerge(&relay_) < 0) abortImmediately();
   }
   if (!immediate_ && cancelFlag() != kImmediate) cancelDocs();
@@ -144,7 +140,7 @@ int Indexer::addDocs() {
 
 int Indexer::setup() {
   trace::text("Indexer::setup()");
-  const lxrIndexJob& record = job_.record();
+  const IndexJobRequest& record = job_.request();
   const std::string& folder = job_.indexFolder();
   if (platform::makeDirectories(folder.c_str()) < 0) {
     messages::showError(1, {folder, platform::errorText(platform::lastError())});
@@ -155,11 +151,12 @@ int Indexer::setup() {
   if (record.create) {
     IndexRequest request;
     request.folder = folder;
-    request.name = std::string(record.indexName, strnlen(record.indexName, sizeof record.indexName));
-    request.caseSensitive = record.caseSensitive != 0;
-    request.accentSensitive = record.accentSensitive != 0;
-    request.relativePaths = record.relativePaths != 0;
+    request.name = record.indexName;
+    request.caseSensitive = record.caseSensitive;
+    request.accentSensitive = record.accentSensitive;
+    request.relativePaths = record.relativePaths;
     request.noiseFile = job_.settings().noiseFile;
+    request.forget = job_.settings().forgetIndex;
     IndexMaker maker;
     if (maker.make(request) < 0) {
       log_.open(folder);
@@ -173,6 +170,7 @@ int Indexer::setup() {
   setPhase(1);
   if (record.create) setPhase(2);
   db_.setDirectory(folder);
+  db_.setLibraryName(job_.libraryName());
   if (db_.open(kUpdateMode, kUpdateTypes) < 0) {
     log_.line("The index could not be opened: " + db_.errorText());
     ui::showError(db_.errorText().c_str());
@@ -184,7 +182,7 @@ int Indexer::setup() {
   db_.dropUnusedDictionaries();
   noise_.loadForIndex(db_.noiseText());
   tempFolder_ = folder;
-  if (record.tempFileDir && record.tempFileDir[0] && platform::directoryExists(record.tempFileDir))
+  if (!record.tempFileDir.empty() && platform::directoryExists(record.tempFileDir.c_str()))
     tempFolder_ = absolutePath(record.tempFileDir);
   int64_t freeBytes = platform::freeDiskSpace(folder.c_str());
   progress_.freeDiskKBytes = freeBytes < 0 ? -1 : freeBytes / 1024;
@@ -225,7 +223,7 @@ int Indexer::listFilesToIndex() {
   setPhase(3);
   report(3004);
   std::string error;
-  if (fileSetOf(job_.record().toAdd, &fileSet_, &error) < 0) {
+  if (fileSetOf(job_.request().toAdd, &fileSet_, &error) < 0) {
     log_.line(error);
     ui::showError(error.c_str());
     return -1;
@@ -319,16 +317,16 @@ int Indexer::checkFilesSelected() {
 
 int Indexer::indexFile(const FoundFile& file) {
   trace::text("Indexer::indexFile " + file.name);
-  textfields::copy(progress_.fileName, sizeof progress_.fileName, textfields::baseName(file.name));
-  textfields::copy(progress_.filePath, sizeof progress_.filePath, textfields::folderOf(file.name));
-  textfields::copy(progress_.fileType, sizeof progress_.fileType, "Unknown");
+  progress_.fileName = textfields::baseName(file.name);
+  progress_.filePath = textfields::folderOf(file.name);
+  progress_.fileType = "Unknown";
   progress_.fileSize = file.size;
   progress_.bytesRead = 0;
   progress_.wordCount = 0;
   int rc = 0;
   if (words_->open(file.name) < 0) {
     ++progress_.openFailures;
-    textfields::copy(progress_.errorText, sizeof progress_.errorText, words_->errorText());
+    progress_.errorText = words_->errorText();
     log_.docLine("File open failed: " + file.name + " (" + words_->errorText() + ")");
     report(3010);
   } else if (words_->container()) {
@@ -348,7 +346,7 @@ int Indexer::indexFile(const FoundFile& file) {
 int Indexer::indexDoc(const FoundFile& file) {
   std::string start = "indexDoc " + file.name + " ...";
   trace::text(start);
-  textfields::copy(progress_.fileType, sizeof progress_.fileType, words_->typeName());
+  progress_.fileType = words_->typeName();
   log_.line("Indexing File: " + textfields::baseName(file.name));
   log_.docLine("Location: " + textfields::folderOf(file.name));
   log_.docLine("Type:     " + words_->typeName());
@@ -416,7 +414,7 @@ int Indexer::indexDoc(const FoundFile& file) {
 }
 
 int Indexer::addWord(const std::string& word, int32_t docId, int32_t number) {
-  relay_.cancelFlag = cancelFlag();
+  relayCancel_ = cancelFlag();
   if (sorter_->add(word.data(), static_cast<int>(word.size()), docId, number, &relay_) < 0) {
     abortImmediately();
     return -1;

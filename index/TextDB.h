@@ -2,11 +2,12 @@
 // (many readers, one writer, across processes), reads and writes the index header and the
 // options file, opens the document table, the dictionary and the reference file, keeps the
 // recovery record of an update, and swaps in a new dictionary after an update. The file set
-// is drawn in docs/formats/index-files.md. Depends on trie/, io/, api/ settings files and
-// import/ (the process alphabet's folding), never on search/ or the engine interface.
+// is drawn in docs/formats/index-files.md. Depends on trie/, io/ and import/ (the alphabet),
+// never on search/ or the engine interface.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -17,10 +18,12 @@
 #include "io/IOFile.h"
 #include "io/LockFile.h"
 #include "io/Vlrfile.h"
-#include "lexaurum/lexaurum.h"
 #include "trie/KeyFile.h"
 
 class StringSet;
+
+// The name the engine's index library gives the index in `folder`; "" when it has none.
+using LibraryNameFn = std::function<std::string(const std::string& folder)>;
 
 // Threads: one user at a time; nothing here locks within the process. Several processes
 // share an index through the sharing modes of INDEX_U.IX. A TextDB owns every file it opened
@@ -45,6 +48,9 @@ class TextDB {
   // empty (the folder is then unchanged).
   int setDirectory(const std::string& folder);
   const std::string& directory() const { return folder_; }
+  // The index library's name for this index (empty: none). When set before the index is
+  // read, it replaces the name the header holds (and a writer stores it).
+  void setLibraryName(const std::string& name) { libraryName_ = name; }
 
   // The full name of the file of `type` (one bit of index/IndexFormat.h); for the dictionary
   // the file in use (the pending copy when one is recorded, else INDEX_K.IX). "" for another
@@ -78,8 +84,9 @@ class TextDB {
   bool isLocked() const;
   bool hasLock() const { return lock_ != nullptr; }
 
-  // Fills the record (structSize is set). 0.
-  int getInfo(lxrIndexInfo* info);
+  // The bytes of the index's files (header, dictionary in use, references, document table
+  // and its record index, noise words, folders and filters).
+  int64_t indexBytes() const;
   // The sum of the word counts of documents 1..document count that are not cancelled;
   // -1 when the document table is not open.
   int64_t countWords();
@@ -104,9 +111,9 @@ class TextDB {
   // has open, and INDEX_K.IX when a copy is pending.
   static void removeStaleDictionaries(const std::string& folder, long pending, long keep);
 
-  // Deletes the index of `folder`: message 74 while it is locked; otherwise removes it from
-  // the index library and deletes its files (and, unless `keepSettings`, L, S and the folder),
-  // then does the same for the subfolder TMP. 0, or -1 when refused.
+  // Deletes the index of `folder`: message 74 while it is locked; otherwise deletes its files
+  // (and, unless `keepSettings`, L, S and the folder), then does the same for the subfolder
+  // TMP. The index library is the caller's to update. 0, or -1 when refused.
   static int deleteIndex(const std::string& folder, bool keepSettings);
 
   // ---- For compression: putting a rebuilt index in place ----
@@ -183,6 +190,7 @@ class TextDB {
   std::string bareName(uint32_t type) const;
 
   std::string folder_;
+  std::string libraryName_;
   std::string docRoot_;
   IndexHeader header_;
   vlrFile docs_;

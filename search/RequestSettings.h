@@ -1,9 +1,9 @@
 // RequestSettings: what the request parser takes from the engine: the search-wide word
 // options, the marker and macro characters, and the alphabet, thesaurus, stemmer and macros
-// table to use. Depends on api/EngineSetup (the options' home) and search/SearchWord.
+// table to use. The engine interface fills it from the engine's options. Depends on
+// search/SearchWord only.
 #pragma once
 
-#include "api/EngineSetup.h"
 #include "search/SearchWord.h"
 
 class Alphabet;
@@ -25,7 +25,4 @@ struct RequestSettings {
   // Show failures (messages 9, 13, 18, 32) through the show-error call-back. Off, they are
   // only kept in the tree's message().
   bool showMessages = true;
-
-  // The options, marker and macro characters of `setup`; the pointers stay null.
-  static RequestSettings fromSetup(const EngineSetup& setup);
 };

@@ -72,7 +72,7 @@ int SearchResultsWriter::add(ResultsItem& item) {
 
 int SearchResultsWriter::effectiveSortType() const {
   int type = job_.sortType;
-  if (type == 0) type = job_.getSortType ? job_.getSortType(job_.reportData) : kUnsorted;
+  if (type == 0) type = job_.getSortType ? job_.getSortType() : kUnsorted;
   return type;
 }
 

@@ -7,10 +7,10 @@
 
 #include <cstdint>
 #include <ctime>
+#include <functional>
 #include <memory>
 #include <string>
 
-#include "lexaurum/lexaurum.h"
 #include "search/ResultsFile.h"
 
 class BestNFilter;
@@ -21,8 +21,7 @@ struct ResultsJob {
   std::string resultsName;     // blank: a new SRCH<n>.DAT in workFolder (then stored here)
   std::string workFolder;
   int sortType = 16;           // 1 unsorted, 0 ask getSortType, 4 name, 8 date, 16 score; +2 ascending
-  lxrGetSortTypeFn getSortType = nullptr;
-  uintptr_t reportData = 0;
+  std::function<int16_t()> getSortType;  // may be null: unsorted when asked
   int32_t bestN = 0;           // 0: keep every document
   // The caller's own store of found items: with bestN, the best N wait there (and end there)
   // instead of in a temporary file; they are also written to the results file. Null: none.

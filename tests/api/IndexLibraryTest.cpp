@@ -271,11 +271,3 @@ TEST_F(IndexLibraryTest, DamagedFilesNeverCrash) {
   }
 }
 
-TEST_F(IndexLibraryTest, CurrentLibraryIsClearedWhenDestroyed) {
-  {
-    IndexLibrary lib(dir_.path());
-    IndexLibrary::setCurrent(&lib);
-    EXPECT_EQ(&lib, IndexLibrary::current());
-  }
-  EXPECT_EQ(nullptr, IndexLibrary::current());
-}

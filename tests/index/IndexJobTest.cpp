@@ -34,14 +34,16 @@ void setModTime(const std::string& name, std::time_t t) {
 struct Cancel {
   int afterDocs = -1;   // set the flag when this many documents are done
   int32_t flag = 0;
-  lxrIndexJob* job = nullptr;
+  int32_t jobFlag = 0;  // the job's cancel flag
 };
 
-void onProgress(uintptr_t data, void* record) {
-  auto* c = reinterpret_cast<Cancel*>(data);
-  auto* p = static_cast<lxrIndexProgressInfo*>(record);
-  if (c->afterDocs >= 0 && p->statusCode == 3009 && p->filesIndexed >= c->afterDocs)
-    c->job->base.cancelFlag = c->flag;
+IndexJobControl cancelling(Cancel* c) {
+  IndexJobControl control;
+  control.cancelFlag = &c->jobFlag;
+  control.report = [c](IndexProgress& p) {
+    if (c->afterDocs >= 0 && p.statusCode == 3009 && p.filesIndexed >= c->afterDocs) c->jobFlag = c->flag;
+  };
+  return control;
 }
 
 class IndexJobTest : public ::testing::Test {
@@ -69,13 +71,8 @@ class IndexJobTest : public ::testing::Test {
   }
 
   int run(bool create, Cancel* cancel = nullptr, bool removeDeleted = false) {
-    lxrIndexJob job = addJob(index_, docs_, create, removeDeleted);
-    if (cancel) {
-      cancel->job = &job;
-      job.base.pReportCallBack = onProgress;
-      job.base.pReportData = reinterpret_cast<uintptr_t>(cancel);
-    }
-    IndexJob j(&job, settings_);
+    IndexJob j(addJob(index_, docs_, create, removeDeleted), cancel ? cancelling(cancel) : IndexJobControl(),
+               settings_);
     return j.run();
   }
 
@@ -378,11 +375,8 @@ TEST_F(IndexJobTest, CompressionKeepsLiveReferencesUnderNewIds) {
   ASSERT_EQ(0, run(false, nullptr, true));
   EXPECT_EQ((Refs{{1, {1}}, {2, {1}}, {3, {1}}, {4, {1}}}), refs("shared"));
 
-  lxrIndexJob job{};
-  std::snprintf(job.indexPath, sizeof job.indexPath, "%s", index_.c_str());
-  job.compress = 1;
-  IndexJob compressJob(&job, settings_);
-  ASSERT_EQ(0, compressJob.run());
+  IndexJob compressing(compressJob(index_), IndexJobControl(), settings_);
+  ASSERT_EQ(0, compressing.run());
   IndexHeader h = header();
   EXPECT_EQ(2, h.documentCount);
   EXPECT_EQ(0, h.obsoleteCount);
@@ -537,11 +531,8 @@ TEST_F(IndexJobTest, CompressionKeepsEveryLiveDocumentsWordsAndPositions) {
   };
   const auto before = visible();
   ASSERT_GT(header().obsoleteCount, 5);
-  lxrIndexJob job{};
-  std::snprintf(job.indexPath, sizeof job.indexPath, "%s", index_.c_str());
-  job.compress = 1;
-  IndexJob compressJob(&job, settings_);
-  ASSERT_EQ(0, compressJob.run());
+  IndexJob compressing(compressJob(index_), IndexJobControl(), settings_);
+  ASSERT_EQ(0, compressing.run());
   EXPECT_EQ(0, header().obsoleteCount);
   EXPECT_EQ(before, visible());
 }

@@ -41,11 +41,10 @@ class IndexSearchTest : public ::testing::Test {
   // Indexes the documents (name -> text) with the shipped noise words.
   void build(const std::map<std::string, std::string>& texts) {
     for (const auto& [name, text] : texts) testsupport::writeFile(docs_ + "/" + name, text);
-    lxrIndexJob job = indextest::addJob(index_, docs_, true);
     IndexJobSettings settings;
     settings.viewers = &viewers_;
     settings.noiseFile = testsupport::sourcePath("data/LEXAURUM.NOI");
-    IndexJob j(&job, settings);
+    IndexJob j(indextest::addJob(index_, docs_, true), IndexJobControl(), settings);
     ASSERT_EQ(0, j.run());
   }
 

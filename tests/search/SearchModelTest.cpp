@@ -92,12 +92,11 @@ TEST_F(SearchModelTest, RandomRequestsAgreeWithBruteForce) {
     for (int k = 0; k < 40; ++k) write(docs, static_cast<int>(rng_() % 60), round * 10 + 1);
     if (round > 0)
       for (int k = 0; k < 4; ++k) remove(docs, static_cast<int>(rng_() % 60));
-    lxrIndexJob job = indextest::addJob(index, docs, round == 0, true);
     IndexJobSettings settings;
     settings.viewers = &viewers_;
     settings.indexNumbers = true;  // numbers are words and number words
     settings.sorterReserve = 1048576 - 3000;  // several merges per update
-    IndexJob j(&job, settings);
+    IndexJob j(indextest::addJob(index, docs, round == 0, true), IndexJobControl(), settings);
     ASSERT_EQ(0, j.run());
   }
 
@@ -158,23 +157,24 @@ TEST_F(SearchModelTest, UnindexedScanAgreesWithBruteForce) {
   settings.indexing.indexNumbers = true;
   Searcher searcher(settings);
   const int kBatches = 10, kPerBatch = 200;
+  const size_t kRequestChars = 256;  // what a job record holds
   for (int batch = 0; batch < kBatches; ++batch) {
     for (int k = 0; k < 8; ++k) write(docs, static_cast<int>(rng_() % 16), batch);
     if (batch > 0) remove(docs, static_cast<int>(rng_() % 16));
     for (int i = 0; i < kPerBatch; ++i) {
       Request r = randomRequest(rng_, 2);
-      if (r.text.size() >= LXR_REQUEST_CHARS) {
+      if (r.text.size() >= kRequestChars) {
         --i;
         continue;
       }
-      lxrSearchJob job{};
-      job.base.structSize = sizeof job;
-      textfields::copy(job.request, sizeof job.request, r.text);
-      textfields::copy(job.filesToSearch.directory, sizeof job.filesToSearch.directory, docs);
-      textfields::copy(job.resultsName, sizeof job.resultsName, work + "/RESULTS.DAT");
-      job.searchFiles = 1;
+      SearchJobRequest job;
+      job.request = r.text;
+      job.filesToSearch.directory = docs;
+      job.resultsName = work + "/RESULTS.DAT";
+      job.searchFiles = true;
       job.sortType = 1;
-      searcher.doSearch(&job);
+      SearchOutcome outcome;
+      searcher.doSearch(job, SearchJobControl(), &outcome);
       Found engine;
       ResultsFile results;
       ASSERT_EQ(0, results.open(work + "/RESULTS.DAT")) << r.text;
