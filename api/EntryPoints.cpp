@@ -238,7 +238,8 @@ LXR_API int16_t lxrsListWords(const char* indexPath, const char* pattern, int16_
       (pattern && validation::text(pattern, kPathChars, "pattern") < 0) ||
       validation::callback(reinterpret_cast<const void*>(fn), "fn") < 0 || !fn || !initialised())
     return frame.finish(-1, result);
-  return frame.finish(indexlisting::listWords(indexPath, pattern ? pattern : "", allWords != 0, fn, data),
+  return frame.finish(indexlisting::listWords(initialised()->alphabet(), indexPath, pattern ? pattern : "",
+                                              allWords != 0, fn, data),
                       result);
 }
 
@@ -275,7 +276,7 @@ LXR_API int16_t lxrsDoGetFileText(const char* toExtractName, const char* toCreat
   if (validation::text(toExtractName, kPathChars, "toExtractName") < 0 ||
       validation::text(toCreateName, kPathChars, "toCreateName") < 0 || !initialised())
     return frame.finish(-1, result);
-  return frame.finish(importstartup::writeFileText(toExtractName, toCreateName), result);
+  return frame.finish(importstartup::writeFileText(*initialised(), toExtractName, toCreateName), result);
 }
 
 LXR_API int16_t lxrsSetOptions(lxrOptions* options, int16_t* result) {
@@ -294,13 +295,11 @@ LXR_API int16_t lxrsSetOptions(lxrOptions* options, int16_t* result) {
   setup.indexNumbers = options->indexNumbers != 0;
   // Rebuild the alphabet: a new file is loaded; the character set then says which codes
   // are not spaces (codes it adds become letters, codes it leaves out become spaces).
-  if (newAlphabet)
-    engine->applyAlphabet(false);
-  else
-    setHyphenMode(hyphenModeFromOption(setup.hyphens));
+  if (newAlphabet) engine->applyAlphabet(false);
+  engine->applyOptions();
   std::string chars = copyText(options->wordChars, sizeof options->wordChars);
   if (!chars.empty()) {
-    Alphabet& a = processAlphabet();
+    Alphabet& a = engine->alphabet();
     bool inSet[256] = {};
     for (char c : chars) inSet[static_cast<unsigned char>(c)] = true;
     for (int c = 1; c < 256; ++c) {
@@ -310,7 +309,6 @@ LXR_API int16_t lxrsSetOptions(lxrOptions* options, int16_t* result) {
       if (!inSet[c] && !space) a.setSpace(u);
     }
     a.rebuildMap();
-    textformat::setupAlphabet();
   }
   if (engine->saveOptions() < 0) {
     apierror::report(engine->message());
@@ -331,7 +329,7 @@ LXR_API int16_t lxrsGetOptions(lxrOptions* options, int16_t* result) {
   std::memset(options->wordChars, 0, sizeof options->wordChars);
   size_t n = 0;
   for (int c = 1; c < 256; ++c)
-    if (processAlphabet().type(static_cast<unsigned char>(c)) != Alphabet::kSpace)
+    if (engine->alphabet().type(static_cast<unsigned char>(c)) != Alphabet::kSpace)
       options->wordChars[n++] = static_cast<char>(c);
   options->hyphenMode = static_cast<int16_t>(setup.hyphens);
   std::memset(options->alphabetName, 0, sizeof options->alphabetName);

@@ -41,6 +41,8 @@ IndexJobSettings settingsFrom(LexaurumInstance& engine) {
   settings.compressTableBytes = setup.extraInt("cibs", 0);
   settings.diagnose = trace::isLogging() && settings.compressTableBytes > 0;
   settings.libraryName = engine.libraryNames();
+  settings.viewers = &engine.viewers();
+  settings.alphabet = &engine.alphabet();
   IndexLibrary* library = &engine.library();
   settings.forgetIndex = [library](const std::string& folder) { library->removeFolder(folder); };
   return settings;

@@ -7,10 +7,12 @@
 
 #include "lexaurum/lexaurum.h"
 
+class Alphabet;
+
 namespace indexlisting {
 
 // 0, or -1 (reported through the error reporter) when the index cannot be opened or read.
-int listWords(const std::string& folder, const std::string& pattern, bool allWords,
+int listWords(const Alphabet& alphabet, const std::string& folder, const std::string& pattern, bool allWords,
               lxrWordListFn fn, uintptr_t data);
 int listDocuments(const std::string& folder, bool withCancelled, lxrDocumentListFn fn,
                   uintptr_t data);

@@ -7,6 +7,7 @@
 #include "import/ImportSetup.h"
 #include "io/FileMode.h"
 #include "io/LockFile.h"
+#include "objects/MessageTable.h"
 #include "objects/Trace.h"
 #include "objects/WellKnownFiles.h"
 #include "platform/Platform.h"
@@ -16,7 +17,7 @@ LexaurumInstance::LexaurumInstance(const std::string& homeDir, const std::string
     : homeDir_(homeDir), privateDir_(privateDir), commandWords_(std::move(commandWords)) {}
 
 LexaurumInstance::~LexaurumInstance() {
-  importstartup::stop();
+  importstartup::stop(*this);
   if (library_ && library_->mustSave()) library_->save();
   if (messages::table() == &messages_) messages::setTable(nullptr);
   if (lock_) lock_->releaseAndDelete();
@@ -109,7 +110,28 @@ int LexaurumInstance::applyAlphabet(bool quiet) {
     path = privateFile(name);
     if (!platform::fileExists(path.c_str())) path = homeFile(name);
   }
-  int rc = importsetup::setAlphabet(path, quiet);
-  setHyphenMode(hyphenModeFromOption(setup_.hyphens));
+  alphabet_.setHyphenMode(hyphenModeFromOption(setup_.hyphens));
+  int rc = importsetup::loadAlphabet(path, quiet, &alphabet_);
+  if (rc < 0 && !quiet) messages::showError(kAlphabetUnreadableMessage, {path});
+  if (rc == 0 && !quiet) messages::showInfo(kAlphabetLoadedMessage, {path});
   return rc;
+}
+
+void LexaurumInstance::loadWordPerfectMap() {
+  std::string path = privateFile(wellknown::name(wellknown::kWpChars));
+  if (!platform::fileExists(path.c_str())) path = homeFile(wellknown::name(wellknown::kWpChars));
+  auto map = std::make_shared<WPCharMap>();
+  if (map->readFile(path) < 0) trace::line("LexaurumInstance: %s not read -- the built-in map", path.c_str());
+  wpCharMap_ = std::move(map);
+}
+
+void LexaurumInstance::applyOptions() {
+  alphabet_.setHyphenMode(hyphenModeFromOption(setup_.hyphens));
+  ImportSettings s;
+  s.binaryFiles = setup_.binaryFiles;
+  s.wordPerfect.checkTrailingCopies = setup_.extraInt("wpCheckTrailers", 1) != 0;
+  s.wordPerfect.textOption = setup_.extraInt("wpTextOption", 0) != 0;
+  s.wpCharMap = wpCharMap_;
+  s.zipLog = !setup_.extraString("ziplog").empty();
+  viewers_.setSettings(std::move(s));
 }

@@ -1,7 +1,9 @@
 // The engine instance: everything one initialised engine owns — its home and private
-// folders, the command-line words, the settings, the private-folder lock, the message table
-// and the index library. Made by the first successful initialisation, destroyed by the last
-// shutdown.
+// folders, the command-line words, the settings, the private-folder lock, the message table,
+// the index library, the alphabet of its options, the importer registry with its settings,
+// the stemming rules and the thesaurus. It is the engine's context: the layers below the
+// interface get what they need from it, passed down explicitly. Made by the first
+// successful initialisation, destroyed by the last shutdown.
 #pragma once
 
 #include <memory>
@@ -9,6 +11,8 @@
 #include <vector>
 
 #include "api/EngineSetup.h"
+#include "import/Alphabet.h"
+#include "import/ViewerTable.h"
 #include "index/TextDB.h"
 #include "objects/MessageTable.h"
 #include "search/Stemmer.h"
@@ -19,6 +23,9 @@ class LockFile;
 
 class LexaurumInstance {
  public:
+  static constexpr int kAlphabetUnreadableMessage = 95;
+  static constexpr int kAlphabetLoadedMessage = 109;
+
   LexaurumInstance(const std::string& homeDir, const std::string& privateDir,
                    std::vector<std::string> commandWords);
   ~LexaurumInstance();
@@ -44,10 +51,17 @@ class LexaurumInstance {
 
   // Writes the options file; 0 or -1.
   int saveOptions();
-  // Installs the alphabet file named by the options as the process-wide alphabet (looked
-  // for in the private folder, then in the home folder) and applies the hyphen mode.
-  // Unless quiet, a file that cannot be read is reported (message 95). 0 or -1.
+  // Loads the alphabet file named by the options as the engine's alphabet (looked for in
+  // the private folder, then in the home folder) with the hyphen mode of the options. Unless
+  // quiet, a file that cannot be read is reported (message 95) and the alphabet stays as it
+  // was; quiet, the built-in alphabet takes its place. 0 or -1.
   int applyAlphabet(bool quiet);
+  // Applies the options that take effect at once: the alphabet's hyphen mode and the
+  // importers' settings (binary files, WordPerfect switches and character map, ZIP trace).
+  void applyOptions();
+  // Reads the WordPerfect character map WPCHARS.DAT (the private folder's, else the home
+  // folder's; none readable: the built-in map) for applyOptions.
+  void loadWordPerfectMap();
 
   const std::string& homeDir() const { return homeDir_; }
   const std::string& privateDir() const { return privateDir_; }
@@ -58,6 +72,13 @@ class LexaurumInstance {
   // The library's name of an index folder, for the index and search code ("" when none, or
   // before the library is opened). Valid while the instance lives.
   LibraryNameFn libraryNames() const;
+  // The alphabet of the engine's options: indexes fold it by their flags; text shown and
+  // requests parsed without an index use it as it is.
+  const Alphabet& alphabet() const { return alphabet_; }
+  Alphabet& alphabet() { return alphabet_; }
+  // The importer registry documents are opened with.
+  ViewerTable& viewers() { return viewers_; }
+  const ViewerTable& viewers() const { return viewers_; }
   const Stemmer& stemmer() const { return stemmer_; }
   Thesaurus& thesaurus() { return thesaurus_; }
   const std::string& message() const { return message_; }
@@ -73,6 +94,9 @@ class LexaurumInstance {
   MessageTable messages_;
   std::unique_ptr<IndexLibrary> library_;
   std::unique_ptr<LockFile> lock_;
+  Alphabet alphabet_;
+  ViewerTable viewers_;
+  std::shared_ptr<const WPCharMap> wpCharMap_;
   Stemmer stemmer_;
   Thesaurus thesaurus_;
   std::string message_;

@@ -197,7 +197,7 @@ int ScriptRunner::searchCommand(const ScriptCommand& cmd, bool unindexed) {
     if (savedListing.empty()) logListing = tempName("SCRIPTL");
     output = savedListing.empty() ? logListing : savedListing;
   }
-  if (logListing.empty() && !outputfile::mayWrite(output, false)) return -1;
+  if (logListing.empty() && !outputfile::mayWrite(output, false, engine_.viewers())) return -1;
   copyField(searchJob_.listingName, output);
   int flags = append ? LXR_LIST_APPEND : 0;
   if (cmd.has(Keyword::kHeader, 1)) flags |= LXR_LIST_HEADER;

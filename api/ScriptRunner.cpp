@@ -86,13 +86,16 @@ std::string folderOf(const std::string& name) {
 }  // namespace
 
 ScriptRunner::ScriptRunner(LexaurumInstance& engine, const std::string& scriptName)
-    : engine_(engine), scriptName_(scriptName), scriptFolder_(folderOf(scriptName)) {
+    : engine_(engine),
+      scriptName_(scriptName),
+      scriptFolder_(folderOf(scriptName)),
+      reader_(engine.viewers(), engine.alphabet()) {
   searchJob_.base.structSize = sizeof searchJob_;
   searchJob_.sortType = LXR_SORT_BY_SCORE;
   indexJob_.base.structSize = sizeof indexJob_;
   builtins_ = std::make_unique<BuiltinCommands>(
       [this](const std::string& name) { return fullName(name); },
-      [this](const std::string& line) { logLine(line); });
+      [this](const std::string& line) { logLine(line); }, engine.viewers());
   tag_ = kValidTag;
   isValid_ = !scriptName_.empty();
 }

@@ -1,13 +1,15 @@
 // The document source and the protection of documents against output files.
 #include "import/ImportFile.h"
 
+#include "import/Alphabet.h"
 #include "import/TextBlock.h"
 #include "import/Wildcard.h"
 #include "objects/MessageTable.h"
 #include "objects/Trace.h"
 #include "platform/Platform.h"
 
-ImportFile::ImportFile(const ViewerTable& table) : table_(table) {}
+ImportFile::ImportFile(const ViewerTable& table, const Alphabet* alphabet)
+    : table_(table), alphabet_(alphabet ? *alphabet : Alphabet::builtIn()) {}
 
 ImportFile::~ImportFile() { close(); }
 
@@ -42,7 +44,7 @@ int ImportFile::openMember(const std::string& name) {
     }
   }
   if (archive.empty()) return -1;  // the file's own open error stands
-  auto outer = std::make_unique<ImportFile>(table_);
+  auto outer = std::make_unique<ImportFile>(table_, &alphabet_);
   if (outer->open(archive) < 0 || !outer->container()) {
     errorText_ = std::string(kExtractFailedText) + ": " + archive + " is not a container";
     return -1;
@@ -76,7 +78,7 @@ int ImportFile::openMember(const std::string& name) {
       errorText_ = std::string(kExtractFailedText) + ": " + c.errorText();
       return -1;
     }
-    auto inner = std::make_unique<ImportFile>(table_);
+    auto inner = std::make_unique<ImportFile>(table_, &alphabet_);
     if (inner->open(std::make_unique<MemorySource>(innerName, std::move(bytes), m.date)) < 0 ||
         !inner->container()) {
       errorText_ = std::string(kExtractFailedText) + ": " + innerName + " is not a container";
@@ -162,7 +164,7 @@ int ImportFile::nextLine(ScreenLine* line, int width) {
       out->append(block_);
       return static_cast<int>(block_.size());
     };
-    layout_ = std::make_unique<LineLayout>(source, width);
+    layout_ = std::make_unique<LineLayout>(source, width, alphabet_);
   }
   return layout_->nextLine(line);
 }

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cassert>
 
+#include "import/Alphabet.h"
 #include "import/TextBlock.h"
 #include "import/TextFormat.h"
 
@@ -30,8 +31,8 @@ int16_t leadingColumns(const std::string& text) {
 
 }  // namespace
 
-LineLayout::LineLayout(BlockSource source, int width, int32_t firstWord)
-    : source_(std::move(source)), width_(std::max(width, 8)), nextWord_(firstWord) {}
+LineLayout::LineLayout(BlockSource source, int width, const Alphabet& alphabet, int32_t firstWord)
+    : source_(std::move(source)), width_(std::max(width, 8)), alphabet_(alphabet), nextWord_(firstWord) {}
 
 void LineLayout::setHits(std::vector<int32_t> hits) {
   hits_ = std::move(hits);
@@ -67,8 +68,8 @@ int LineLayout::nextLine(ScreenLine* line) {
   *line = ScreenLine();
   line->text = std::move(buffer);
   std::string& text = line->text;
-  const uint8_t* wordClass = textformat::classTable();
-  const bool* continues = textformat::continuesTable();
+  const uint8_t* wordClass = alphabet_.wordClasses().cls;
+  const bool* continues = alphabet_.wordClasses().continues;
   // A line starts with the attributes still on and the paragraph's indentation.
   if (attributes_ & textblock::kAttrBold) text += static_cast<char>(textblock::kBold);
   if (attributes_ & textblock::kAttrItalic) text += static_cast<char>(textblock::kItalic);
@@ -127,9 +128,9 @@ int LineLayout::nextLine(ScreenLine* line) {
     const bool needSpans = irregular || nextHit_ < hits_.size();
     int n = wordsBefore;
     if (needSpans)
-      n = textformat::findWords(reinterpret_cast<const unsigned char*>(text.data()),
+      n = textformat::findWords(alphabet_, reinterpret_cast<const unsigned char*>(text.data()),
                                 static_cast<int>(text.size()), spans);
-    assert(needSpans || n == textformat::findWords(reinterpret_cast<const unsigned char*>(text.data()),
+    assert(needSpans || n == textformat::findWords(alphabet_, reinterpret_cast<const unsigned char*>(text.data()),
                                                    static_cast<int>(text.size()), spans));
     int first = (startCut && n > 0 && static_cast<size_t>(spans[0].start) == pieceStart) ? 1 : 0;
     line->firstWord = nextWord_;
@@ -327,12 +328,12 @@ int LineLayout::nextLine(ScreenLine* line) {
       markBreak();
       continue;
     }
-    bool startsWord = c != textblock::kEscape && textformat::charClass(ch) == textformat::kWordChar &&
+    bool startsWord = c != textblock::kEscape && wordClass[ch] == textformat::kWordChar &&
                       !inWord;
     if (c == textblock::kEscape)
       inWord = false;
     else
-      inWord = startsWord || (inWord && textformat::continuesWord(ch));
+      inWord = startsWord || (inWord && continues[ch]);
     if (col >= width_ || text.size() + charBytes + 2 > static_cast<size_t>(kMaxLineBytes))
       breakNow = true;
     if (startsWord && words >= textformat::kMaxWordsPerLine) {

@@ -14,6 +14,7 @@
 #include "index/MergeFile.h"
 #include "index/TextDB.h"
 
+class Alphabet;
 class ViewerTable;
 struct ViewerEntry;
 
@@ -30,7 +31,10 @@ struct IndexJobSettings {
   int32_t sorterReserve = 65500;
   int32_t compressTableBytes = 0;  // the id conversion table's size; 0: the default
   bool diagnose = false;           // debugging: write the conversion table out
-  const ViewerTable* viewers = nullptr;  // null: the engine's registry
+  // The importer registry documents are opened with. Requires: set for jobs that add files.
+  const ViewerTable* viewers = nullptr;
+  // The alphabet of the engine's options; the index folds it by its flags (null: built-in).
+  const Alphabet* alphabet = nullptr;
   // The index library's names of index folders (null: none).
   LibraryNameFn libraryName;
   // Called when making an index deleted the index `folder` held before (null: nothing to do).

@@ -171,6 +171,7 @@ int Indexer::setup() {
   if (record.create) setPhase(2);
   db_.setDirectory(folder);
   db_.setLibraryName(job_.libraryName());
+  if (job_.settings().alphabet) db_.setBaseAlphabet(*job_.settings().alphabet);
   if (db_.open(kUpdateMode, kUpdateTypes) < 0) {
     log_.line("The index could not be opened: " + db_.errorText());
     ui::showError(db_.errorText().c_str());
@@ -213,8 +214,11 @@ int Indexer::setupForAdd() {
     sorter_.reset();
     return -1;
   }
-  const ViewerTable& viewers = job_.settings().viewers ? *job_.settings().viewers : ViewerTable::global();
-  words_ = std::make_unique<WordSource>(viewers, maxWordLength_);
+  if (!job_.settings().viewers) {
+    log_.line("No importers to read documents with.");
+    return -1;
+  }
+  words_ = std::make_unique<WordSource>(*job_.settings().viewers, db_.alphabet(), maxWordLength_);
   trace::text("SetupForAdd done");
   return 0;
 }
@@ -452,9 +456,10 @@ int Indexer::storeDocInfo(const FoundFile& file, int32_t docId, int32_t lastWord
   std::string name = textfields::baseName(file.name);
   textformat::WordSpan spans[textformat::kMaxWordsPerLine];
   const auto* text = reinterpret_cast<const unsigned char*>(name.data());
-  int n = textformat::findWords(text, static_cast<int>(std::min<size_t>(name.size(), LineLayout::kMaxLineBytes)), spans);
+  const Alphabet& alphabet = db_.alphabet();
+  int n = textformat::findWords(alphabet, text, static_cast<int>(std::min<size_t>(name.size(), LineLayout::kMaxLineBytes)), spans);
   for (int k = 0; k < n; ++k) {
-    std::string w = textformat::wordText(text, spans[k], maxWordLength_);
+    std::string w = textformat::wordText(alphabet, text, spans[k], maxWordLength_);
     if (!w.empty() && addWord("xname=" + w, docId, 1) < 0) return -1;
   }
   std::string date = dosdate::text(file.modDate).substr(0, 10);

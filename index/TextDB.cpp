@@ -215,10 +215,7 @@ int TextDB::readHeaderFile(std::string* reason, int* problem) {
 int TextDB::settleAfterRead() {
   int rc = indexoptions::applyFile(fileName(kOptionsFile), &header_);
   if (rc < 0) return fail(1, folder_, "(the index options file is damaged)");
-  Alphabet& alphabet = processAlphabet();
-  alphabet.foldAccents(header_.ignoreAccents());
-  alphabet.foldUpper(false);
-  alphabet.foldLower(header_.ignoreCase());
+  alphabet_ = base_.foldedFor(header_.ignoreCase(), header_.ignoreAccents());
   docRoot_ = header_.docRoot.empty() ? folder_ : header_.docRoot;
   while (docRoot_.size() > 1 && docRoot_.back() == '/') docRoot_.pop_back();
   if (!libraryName_.empty()) header_.indexName = libraryName_.substr(0, kIndexNameBytes - 1);

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "import/Alphabet.h"
 #include "index/IndexFormat.h"
 #include "index/IndexHeader.h"
 #include "index/IndexJournal.h"
@@ -51,6 +52,12 @@ class TextDB {
   // The index library's name for this index (empty: none). When set before the index is
   // read, it replaces the name the header holds (and a writer stores it).
   void setLibraryName(const std::string& name) { libraryName_ = name; }
+  // The alphabet of the engine's options (the built-in one until set). Reading the index
+  // folds a copy of it by the index's flags: alphabet() then gives it.
+  void setBaseAlphabet(const Alphabet& base) { base_ = base; }
+  // The index's own alphabet: its words and every request searched in it are folded by it.
+  // The built-in one, unfolded, before the index is read.
+  const Alphabet& alphabet() const { return alphabet_; }
 
   // The full name of the file of `type` (one bit of index/IndexFormat.h); for the dictionary
   // the file in use (the pending copy when one is recorded, else INDEX_K.IX). "" for another
@@ -72,7 +79,7 @@ class TextDB {
   int close(uint32_t types = indexformat::kAllTypes);
 
   // Takes the lock (see docs/formats/index-files.md for the order of the steps), reads the
-  // header and the options, sets the process alphabet's folding and, for writing, marks the
+  // header and the options, folds the index's alphabet by its flags and, for writing, marks the
   // header in use and arms the recovery record. 0, or -1 with errorText() set (message 1 or
   // 5 or the version text); no lock is held after -1.
   int lockIndex(int mode);
@@ -191,6 +198,8 @@ class TextDB {
 
   std::string folder_;
   std::string libraryName_;
+  Alphabet base_ = Alphabet::builtIn();
+  Alphabet alphabet_ = Alphabet::builtIn();
   std::string docRoot_;
   IndexHeader header_;
   vlrFile docs_;

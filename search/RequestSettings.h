@@ -15,7 +15,7 @@ struct RequestSettings {
   SearchOptions options;
   SearchMarkers markers;
   char macroChar = '\0';  // none: macros are off
-  // Null: the process-wide alphabet, no thesaurus (synonyms expand to nothing), no stemmer
+  // Null: the built-in alphabet, no thesaurus (synonyms expand to nothing), no stemmer
   // (stemmed words match by their pattern only), no macros (every macro name is unknown).
   // Each must outlive the parse.
   const Alphabet* alphabet = nullptr;

@@ -96,7 +96,7 @@ void SearchTree::listNodes() {
 int SearchTree::parse(const std::string& request, const std::string& additional,
                       const RequestSettings& settings) {
   clear();
-  const Alphabet& alphabet = settings.alphabet ? *settings.alphabet : processAlphabet();
+  const Alphabet& alphabet = settings.alphabet ? *settings.alphabet : Alphabet::builtIn();
   std::string text =
       requesttext::prepare(request, additional, settings.options.natLangSearching);
   if (settings.macroChar != '\0') {

@@ -50,8 +50,15 @@ void Searcher::reportStatus(int code) {
   }
 }
 
-int Searcher::parse(SearchTree* tree) {
-  return tree->parse(request_, additional_, settings_.request);
+int Searcher::parse(SearchTree* tree, const Alphabet* alphabet) {
+  if (!alphabet) return tree->parse(request_, additional_, settings_.request);
+  RequestSettings settings = settings_.request;
+  settings.alphabet = alphabet;
+  return tree->parse(request_, additional_, settings);
+}
+
+const Alphabet& Searcher::baseAlphabet() const {
+  return settings_.request.alphabet ? *settings_.request.alphabet : Alphabet::builtIn();
 }
 
 int Searcher::doSearch(const SearchJobRequest& job, const SearchJobControl& control, SearchOutcome* outcome) {
@@ -132,18 +139,19 @@ int Searcher::searchIndex(const std::string& folder, bool report) {
   trace::text("Searcher::searchIndex -- Opening new index");
   TextDB db;
   if (settings_.libraryName) db.setLibraryName(settings_.libraryName(folder));
+  db.setBaseAlphabet(baseAlphabet());
   if (db.setDirectory(folder) < 0 || db.open(filemode::kRead, kSearchTypes) < 0) {
     messages::showError(1, {folder, db.errorText()});
     return -1;
   }
-  // The request is parsed again for each index.
+  // The request is parsed again for each index, folded as the index folds its words.
   SearchTree tree;
-  if (parse(&tree) < 0) return -1;
+  if (parse(&tree, &db.alphabet()) < 0) return -1;
   NoiseList noise;
   noise.loadForIndex(db.noiseText());
   IndexSearchSettings s;
   s.lookup.indexName = db.header().indexName.empty() ? folder : db.header().indexName;
-  s.lookup.alphabet = settings_.request.alphabet;
+  s.lookup.alphabet = &db.alphabet();
   s.lookup.stemmer = settings_.request.stemmer;
   s.lookup.markers = settings_.request.markers;
   s.lookup.isNoise = [&noise](const std::string& w) { return noise.isNoise(w); };
@@ -185,11 +193,16 @@ int Searcher::scanFiles() {
   IndexJobControl scanControl;
   scanControl.cancelFlag = &scanCancel;
   scanControl.report = [this, &scanCancel](IndexProgress& p) { relayScan(p, &scanCancel); };
-  // Files whose bytes show they cannot match are passed over without being broken into words.
+  // Files whose bytes show they cannot match are passed over without being broken into words:
+  // the check folds as the temporary index will.
+  const Alphabet folded = baseAlphabet().foldedFor(!settings_.caseSensitive, !settings_.accentSensitive);
   SearchTree tree;
-  if (parse(&tree) < 0) return -1;
-  LiteralPrecheck precheck(tree, settings_.request, settings_.indexing.maxWordLength, settings_.request.alphabet);
+  if (parse(&tree, &folded) < 0) return -1;
+  RequestSettings checkSettings = settings_.request;
+  checkSettings.alphabet = &folded;
+  LiteralPrecheck precheck(tree, checkSettings, settings_.indexing.maxWordLength, &folded);
   IndexJobSettings scanSettings = settings_.indexing;
+  scanSettings.alphabet = &baseAlphabet();
   if (precheck.active())
     scanSettings.mayHold = [&precheck](const std::string& name, const ViewerEntry& f) { return precheck.mayHold(name, f); };
   IndexJob indexing(scan, scanControl, scanSettings);

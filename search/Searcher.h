@@ -26,7 +26,10 @@ struct SearchOutcome {
 };
 
 struct SearcherSettings {
-  RequestSettings request;        // options, markers, alphabet, thesaurus, stemmer, macros
+  // Options, markers, thesaurus, stemmer, macros, and the alphabet of the engine's options:
+  // each index searched folds it by its own flags, and the request is parsed anew for each
+  // index with the index's alphabet.
+  RequestSettings request;
   int32_t retrievalLimit = 0;     // documents before the "stop?" question; 0: none
   std::string workFolder;         // where SRCH<n>.DAT and RFLT.DAT go
   // Scanning files without an index: how they are read and folded.
@@ -60,7 +63,8 @@ class Searcher {
   void setSettings(SearcherSettings settings) { settings_ = std::move(settings); }
 
  private:
-  int parse(SearchTree* tree);
+  int parse(SearchTree* tree, const Alphabet* alphabet = nullptr);
+  const Alphabet& baseAlphabet() const;
   int finishEarly();
   int searchIndex(const std::string& folder, bool report = true);
   int scanFiles();

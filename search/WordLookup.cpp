@@ -10,7 +10,7 @@ WordLookup::WordLookup(KeyFile& keys, WordLookupSettings settings)
     : keys_(keys), settings_(std::move(settings)) {}
 
 std::string WordLookup::foldedText(const std::string& nodeText) const {
-  const Alphabet& alphabet = settings_.alphabet ? *settings_.alphabet : processAlphabet();
+  const Alphabet& alphabet = settings_.alphabet ? *settings_.alphabet : Alphabet::builtIn();
   const SearchMarkers& m = settings_.markers;
   std::string operators = {m.stemming, m.phonic, m.fuzzy, m.synonym, '@', '?', '*', '(', ')'};
   std::string word = alphabet.translateRequest(nodeText, operators);

@@ -24,7 +24,7 @@ struct NodeWords {
 // Settings of the lookups of one search of one index.
 struct WordLookupSettings {
   std::string indexName;                  // named in message 34
-  const Alphabet* alphabet = nullptr;     // null: the process-wide alphabet
+  const Alphabet* alphabet = nullptr;     // null: the built-in alphabet
   const Stemmer* stemmer = nullptr;       // null: stemmed words match only by their pattern
   SearchMarkers markers;
   // The index's noise list; empty: there are no noise words.

@@ -32,6 +32,7 @@ int runExplainCommand(int argc, char** argv) {
     return 1;
   }
   RequestSettings settings = optionsettings::requestSettings(engine->setup());
+  settings.alphabet = &engine->alphabet();
   std::string request;
   bool optionsDone = false;
   for (int i = 0; i < argc; ++i) {

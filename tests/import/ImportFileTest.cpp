@@ -93,7 +93,9 @@ TEST(FilteredImporterTest, DeliversRunsOfFourOrMore) {
 class ImportFileTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    recognizers::setBinaryFilesOption(2);
+    ImportSettings s;
+    s.binaryFiles = 2;
+    table_.setSettings(s);
     builtinviewers::registerAll(table_);
   }
   std::string write(const std::string& name, const std::string& bytes) {

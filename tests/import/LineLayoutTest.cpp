@@ -23,12 +23,22 @@ struct Blocks {
   }
 };
 
+// The built-in alphabet with hyphens as spaces, as these tests lay text out.
+const Alphabet& hyphensAsSpaces() {
+  static const Alphabet alphabet = [] {
+    Alphabet a;
+    a.setHyphenMode(2);
+    return a;
+  }();
+  return alphabet;
+}
+
 std::vector<ScreenLine> layOut(std::vector<std::string> blocks, int width, int* last = nullptr,
                                bool fail = false, std::vector<int32_t> hits = {}) {
   auto source = std::make_shared<Blocks>();
   source->blocks = std::move(blocks);
   source->fail = fail;
-  LineLayout layout([source](std::string* out) { return (*source)(out); }, width);
+  LineLayout layout([source](std::string* out) { return (*source)(out); }, width, hyphensAsSpaces());
   layout.setHits(std::move(hits));
   std::vector<ScreenLine> lines;
   ScreenLine line;
@@ -38,11 +48,7 @@ std::vector<ScreenLine> layOut(std::vector<std::string> blocks, int width, int* 
   return lines;
 }
 
-class LineLayoutTest : public ::testing::Test {
- protected:
-  void SetUp() override { setHyphenMode(2); }
-  void TearDown() override { setHyphenMode(1); }
-};
+class LineLayoutTest : public ::testing::Test {};
 
 TEST_F(LineLayoutTest, BreaksAtBlanksAndNumbersWords) {
   auto lines = layOut({"one two three four five\nsix"}, 10);

@@ -100,7 +100,7 @@ TEST_F(TextDBTest, OptionsFileOverridesTheHeaderAndSetsTheAlphabet) {
   EXPECT_EQ("Renamed", db.header().indexName);
   EXPECT_EQ("/srv/docs", db.documentRoot());
   EXPECT_FALSE(db.header().ignoreCase());
-  EXPECT_EQ(0, processAlphabet().options() & (Alphabet::kFoldLower | Alphabet::kFoldAccents));
+  EXPECT_EQ(0, db.alphabet().options() & (Alphabet::kFoldLower | Alphabet::kFoldAccents));
   db.unlock();
 
   // A writer leaves DocRoot out of the file it writes back.

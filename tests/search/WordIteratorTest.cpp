@@ -110,6 +110,7 @@ TEST_F(WordIteratorTest, LookupHandlesNoiseResolvedAndUnreferencedWords) {
   makeWithWords({"0the", "apple", "apples", "applet", "banana"});
   WordLookupSettings settings;
   settings.indexName = "Test index";
+  settings.alphabet = &reader_->alphabet();  // the index's own folding
   settings.isNoise = [](const std::string& w) { return w == "and"; };
   settings.resolved = [](const std::string& w, WordHit* hit) {
     if (w == "banana") {
