@@ -7,8 +7,6 @@
 #include <functional>
 #include <string>
 
-class ViewerTable;
-
 namespace script {
 
 class BuiltinCommands {
@@ -18,11 +16,11 @@ class BuiltinCommands {
 
   // `resolve` makes a file name of a command a full name (relative names are taken from
   // the script's folder); `writeLog` writes a line to the script's log (the output of echo
-  // and comp without a redirection, and the processor's own messages). Output files are
-  // recognised through `viewers` (documents and programs are never overwritten), which must
-  // outlive the processor.
+  // and comp without a redirection, and the processor's own messages); `mayWrite` says
+  // whether an output file may be written (documents and programs are never overwritten).
   BuiltinCommands(std::function<std::string(const std::string&)> resolve,
-                  std::function<void(const std::string&)> writeLog, const ViewerTable& viewers);
+                  std::function<void(const std::string&)> writeLog,
+                  std::function<bool(const std::string&)> mayWrite);
 
   // False: "set" only checks its assignment and changes no variable.
   void setEnvironmentWrites(bool on) { environmentWrites_ = on; }
@@ -46,7 +44,7 @@ class BuiltinCommands {
 
   std::function<std::string(const std::string&)> resolve_;
   std::function<void(const std::string&)> writeLog_;
-  const ViewerTable& viewers_;
+  std::function<bool(const std::string&)> mayWrite_;
   size_t poolUsed_ = 0;
   bool environmentWrites_ = true;
   std::string errorText_;

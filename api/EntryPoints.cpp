@@ -23,10 +23,10 @@
 #include "io/FileMode.h"
 #include "io/File.h"
 #include "lexaurum/lexaurum.h"
+#include "objects/Check.h"
 #include "objects/ErrorLog.h"
 #include "objects/StringSet.h"
 #include "objects/Trace.h"
-#include "objects/UserCallbacks.h"
 #include "objects/WellKnownFiles.h"
 #include "platform/Platform.h"
 
@@ -38,13 +38,24 @@ constexpr size_t kInternalListBytes = 128;
 
 // The debug-log frame of one entry operation: the opening lines at construction, the
 // closing ones from finish().
+// A consistency check that failed during an operation fails the operation, whatever the code
+// that made the check did next: its message is reported once, and the process goes on.
+int gChecksReported = 0;
+
 class Frame {
  public:
-  explicit Frame(const char* name) : name_(name) {
+  explicit Frame(const char* name) : name_(name), checksBefore_(check::failureCount()) {
     trace::line("\n\n%s", kBar);
     trace::line("%s...", name_);
   }
   int16_t finish(int rc, int16_t* result) {
+    if (check::failureCount() > checksBefore_) {
+      if (check::failureCount() > gChecksReported) {
+        gChecksReported = check::failureCount();
+        apierror::report(name_, "failed a consistency check of the index:", check::lastFailure());
+      }
+      rc = -1;
+    }
     *result = static_cast<int16_t>(rc < 0 ? -1 : 0);
     trace::line("%s %s", name_, rc < 0 ? "Failed" : "Done");
     trace::line("%s\n\n", kBar);
@@ -53,6 +64,7 @@ class Frame {
 
  private:
   const char* name_;
+  int checksBefore_;
 };
 
 // Checks the result reference. False: "Parameter Validation Error: Bad short& Reference"
@@ -131,21 +143,11 @@ LXR_API int16_t lxrsDoInit(lxrInitInfo* info, int16_t* result) {
   }
   DllInterface* dll = DllInterface::current();
   if (!dll->instance()) {
-    ui::Callbacks cb;
-    cb.showError = info->pShowErrorFn;
-    cb.showInfo = info->pShowInfoFn;
-    cb.askYesNo = info->pAskYesNoFn;
-    cb.askYesNoAll = info->pAskYesNoAllFn;
-    cb.beep = info->pBeepFn;
-    ui::setCallbacks(cb);
     errorlog::setFolder(privateDir);
     trace::startFromEnvironment(privateDir + "/LEXAURUM.LOG");
   }
   int rc = dll->doInit(info, homeDir, privateDir);
-  if (rc < 0 && madeInterface && dll->useCount() <= 0) {
-    DllInterface::destroy();
-    ui::setCallbacks(ui::Callbacks());
-  }
+  if (rc < 0 && madeInterface && dll->useCount() <= 0) DllInterface::destroy();
   return frame.finish(rc, result);
 }
 
@@ -156,7 +158,6 @@ LXR_API int16_t lxrsDoShutDown(int16_t* result) {
   DllInterface* dll = DllInterface::current();
   if (dll->release() <= 0) {
     DllInterface::destroy();
-    ui::setCallbacks(ui::Callbacks());
     trace::text("lxrsDoShutDown: List of files still open: {");
     // The registry's listing: one quoted name a line, then the open and close counts.
     std::string listing = File::listing();
@@ -264,7 +265,7 @@ LXR_API int16_t lxrsVerifyIndex(const char* indexPath, lxrJobBase* job, char* fa
       !initialised())
     return frame.finish(-1, result);
   std::string text;
-  int rc = indexlisting::verify(indexPath, job, &text);
+  int rc = indexlisting::verify(indexPath, job, &initialised()->reporter(), &text);
   if (failure) std::snprintf(failure, static_cast<size_t>(failureBytes), "%s", text.c_str());
   return frame.finish(rc, result);
 }
@@ -348,7 +349,11 @@ LXR_API int16_t lxrsDeleteIndex(const char* indexPath, int16_t* result) {
   std::string header = std::string(indexPath) + "/INDEX_I.IX";
   if (!platform::fileExists(header.c_str()))
     return frame.finish(apierror::report("lxrsDeleteIndex:", indexPath, "holds no index"), result);
-  if (TextDB::deleteIndex(indexPath, false) == 0) engine->library().removeFolder(indexPath);
+  Status deleted;
+  if (TextDB::deleteIndex(indexPath, false, &deleted) == 0)
+    engine->library().removeFolder(indexPath);
+  else if (!deleted.message().empty())
+    engine->reporter().error(deleted.message());
   // The index is gone when its header is.
   if (platform::fileExists(header.c_str()))
     return frame.finish(apierror::report("lxrsDeleteIndex:", indexPath, "could not be deleted"),
@@ -391,7 +396,7 @@ LXR_API int16_t lxrsWriteScript(const lxrIndexJob* job, const char* fileName, ch
       !platform::isReadable(job, sizeof *job) || !initialised())
     return frame.finish(-1, result);
   std::string written, error;
-  if (script::writeScript(*job, fileName, &written, &error) < 0)
+  if (script::writeScript(*job, fileName, initialised()->reporter(), &written, &error) < 0)
     return frame.finish(apierror::report("lxrsWriteScript:", error), result);
   if (writtenName && writtenNameBytes > 0 &&
       platform::isWritable(writtenName, static_cast<size_t>(writtenNameBytes)))

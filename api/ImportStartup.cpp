@@ -59,7 +59,7 @@ void stop(LexaurumInstance& engine) {
   externalviewers::unloadAll();
 }
 
-int writeFileText(const LexaurumInstance& engine, const std::string& documentName,
+int writeFileText(LexaurumInstance& engine, const std::string& documentName,
                   const std::string& outputName) {
   // Writing a document's text over the document itself would empty it before it is read.
   std::error_code ec;
@@ -67,7 +67,7 @@ int writeFileText(const LexaurumInstance& engine, const std::string& documentNam
     trace::line("lxrsDoGetFileText: %s is the document itself -- not overwritten", outputName.c_str());
     return -1;
   }
-  if (!outputfile::mayWrite(outputName, false, engine.viewers())) return -1;
+  if (!outputfile::mayWrite(outputName, &engine.reporter(), engine.viewers())) return -1;
   File out;
   if (out.open(outputName.c_str(), filemode::kWrite | filemode::kCreate | filemode::kTruncate) < 0) {
     trace::line("lxrsDoGetFileText: cannot create %s", outputName.c_str());

@@ -22,7 +22,7 @@ void stop(LexaurumInstance& engine);
 // line feed. An output file that is the document itself is refused; an existing output file that is a document or a program is refused (message 43).
 // When the document cannot be opened, "Unable to open file" is written instead. 0, or -1
 // when the output cannot be created or written, is refused, or the document cannot be opened.
-int writeFileText(const LexaurumInstance& engine, const std::string& documentName,
+int writeFileText(LexaurumInstance& engine, const std::string& documentName,
                   const std::string& outputName);
 
 }  // namespace importstartup

@@ -43,6 +43,7 @@ IndexJobSettings settingsFrom(LexaurumInstance& engine) {
   settings.libraryName = engine.libraryNames();
   settings.viewers = &engine.viewers();
   settings.alphabet = &engine.alphabet();
+  settings.reporter = &engine.reporter();
   IndexLibrary* library = &engine.library();
   settings.forgetIndex = [library](const std::string& folder) { library->removeFolder(folder); };
   return settings;

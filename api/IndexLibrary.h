@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+class Reporter;
+
 struct IndexLibraryEntry {
   std::string name;       // at most 39 bytes, no surrounding white space, unique (exact)
   std::string path;       // the index folder, normalised, at most 511 bytes
@@ -35,7 +37,9 @@ class IndexLibrary {
 
   // An empty library, not yet backed by a file. Relative library file names, and the
   // default IXLIB.ILB (well-known kind 30), resolve in `privateFolder`.
-  explicit IndexLibrary(const std::string& privateFolder);
+  // Its messages and questions go to `reporter` (null: nowhere, default answers), which must
+  // outlive the library.
+  explicit IndexLibrary(const std::string& privateFolder, Reporter* reporter = nullptr);
   IndexLibrary(const IndexLibrary&) = delete;
   IndexLibrary& operator=(const IndexLibrary&) = delete;
   // Does not write: call save() first.
@@ -139,6 +143,7 @@ class IndexLibrary {
   int createQuietly(const std::string& path, bool quiet);
 
   std::string privateFolder_;
+  Reporter* reporter_;
   std::string filePath_;
   std::vector<IndexLibraryEntry> entries_;
   size_t temporaryCount_ = 0;

@@ -48,9 +48,9 @@ class JobVerifier : public Verifier {
 
 }  // namespace
 
-int verify(const std::string& folder, lxrJobBase* job, std::string* failure) {
+int verify(const std::string& folder, lxrJobBase* job, Reporter* reporter, std::string* failure) {
   JobVerifier v(job);
-  int rc = v.verify(folder);
+  int rc = v.verify(folder, reporter);
   *failure = v.stoppedEarly() ? "stopped" : v.failure();
   return rc;
 }

@@ -8,6 +8,7 @@
 #include "lexaurum/lexaurum.h"
 
 class Alphabet;
+class Reporter;
 
 namespace indexlisting {
 
@@ -18,7 +19,7 @@ int listDocuments(const std::string& folder, bool withCancelled, lxrDocumentList
                   uintptr_t data);
 
 // Verifies the index with progress through `job` (may be null). 0, or -1 with *failure set.
-int verify(const std::string& folder, lxrJobBase* job, std::string* failure);
+int verify(const std::string& folder, lxrJobBase* job, Reporter* reporter, std::string* failure);
 
 // True for the words the engine keeps for itself: number words, field words and the first-
 // and last-word marks.

@@ -7,16 +7,24 @@
 #include "import/ImportSetup.h"
 #include "io/FileMode.h"
 #include "io/LockFile.h"
+#include "objects/Check.h"
 #include "objects/MessageTable.h"
 #include "objects/Trace.h"
 #include "objects/WellKnownFiles.h"
 #include "platform/Platform.h"
 
 LexaurumInstance::LexaurumInstance(const std::string& homeDir, const std::string& privateDir,
-                                   std::vector<std::string> commandWords)
-    : homeDir_(homeDir), privateDir_(privateDir), commandWords_(std::move(commandWords)) {}
+                                   std::vector<std::string> commandWords, EngineReporter frontEnd)
+    : homeDir_(homeDir), privateDir_(privateDir), commandWords_(std::move(commandWords)), frontEnd_(frontEnd) {
+  // Only a person can decide to end the program after a failed check; a script, a tool or
+  // a program without a question call-back fails the operation and goes on.
+  check::setTerminateQuestion([this](const std::string& question) {
+    return reporter_ == nullptr && frontEnd_.canAsk() && frontEnd_.ask(question, false);
+  });
+}
 
 LexaurumInstance::~LexaurumInstance() {
+  check::setTerminateQuestion(nullptr);
   importstartup::stop(*this);
   if (library_ && library_->mustSave()) library_->save();
   if (messages::table() == &messages_) messages::setTable(nullptr);
@@ -72,7 +80,7 @@ int LexaurumInstance::loadMessagesAndLibrary() {
   }
   messages::setTable(&messages_);
   applyAlphabet(true);
-  library_ = std::make_unique<IndexLibrary>(privateDir_);
+  library_ = std::make_unique<IndexLibrary>(privateDir_, &reporter());
   library_->open("");
   importstartup::start(*this);
   loadSearchFiles();
@@ -112,8 +120,8 @@ int LexaurumInstance::applyAlphabet(bool quiet) {
   }
   alphabet_.setHyphenMode(hyphenModeFromOption(setup_.hyphens));
   int rc = importsetup::loadAlphabet(path, quiet, &alphabet_);
-  if (rc < 0 && !quiet) messages::showError(kAlphabetUnreadableMessage, {path});
-  if (rc == 0 && !quiet) messages::showInfo(kAlphabetLoadedMessage, {path});
+  if (rc < 0 && !quiet) reporter().error(messages::text(kAlphabetUnreadableMessage, {path}));
+  if (rc == 0 && !quiet) reporter().info(messages::text(kAlphabetLoadedMessage, {path}));
   return rc;
 }
 

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "api/EngineReporter.h"
 #include "api/EngineSetup.h"
 #include "import/Alphabet.h"
 #include "import/ViewerTable.h"
@@ -26,8 +27,11 @@ class LexaurumInstance {
   static constexpr int kAlphabetUnreadableMessage = 95;
   static constexpr int kAlphabetLoadedMessage = 109;
 
+  // `frontEnd` speaks through the front end's call-backs. The instance asks "Terminate the
+  // program?" after a failed consistency check only through it, and only when it can ask
+  // and no job script is running.
   LexaurumInstance(const std::string& homeDir, const std::string& privateDir,
-                   std::vector<std::string> commandWords);
+                   std::vector<std::string> commandWords, EngineReporter frontEnd = EngineReporter());
   ~LexaurumInstance();
   LexaurumInstance(const LexaurumInstance&) = delete;
   LexaurumInstance& operator=(const LexaurumInstance&) = delete;
@@ -76,6 +80,17 @@ class LexaurumInstance {
   // requests parsed without an index use it as it is.
   const Alphabet& alphabet() const { return alphabet_; }
   Alphabet& alphabet() { return alphabet_; }
+  // Where the engine's messages and questions go: to the front end's call-backs, or to the
+  // reporter put in their place while a job script runs. The reference stays valid for the
+  // instance's life and always speaks to the one in place at the time.
+  Reporter& reporter() { return relay_; }
+  // Puts `reporter` in the front end's place (null: the front end again) and returns the one
+  // it replaced. The reporter must outlive its use here.
+  Reporter* setReporter(Reporter* reporter) {
+    Reporter* old = reporter_;
+    reporter_ = reporter;
+    return old;
+  }
   // The importer registry documents are opened with.
   ViewerTable& viewers() { return viewers_; }
   const ViewerTable& viewers() const { return viewers_; }
@@ -94,6 +109,22 @@ class LexaurumInstance {
   MessageTable messages_;
   std::unique_ptr<IndexLibrary> library_;
   std::unique_ptr<LockFile> lock_;
+  // Forwards to the reporter in place.
+  class Relay : public Reporter {
+   public:
+    explicit Relay(LexaurumInstance& engine) : engine_(engine) {}
+    void error(const std::string& text) override { target().error(text); }
+    void info(const std::string& text) override { target().info(text); }
+    bool ask(const std::string& question, bool defaultAnswer) override { return target().ask(question, defaultAnswer); }
+
+   private:
+    Reporter& target() { return engine_.reporter_ ? *engine_.reporter_ : engine_.frontEnd_; }
+    LexaurumInstance& engine_;
+  };
+
+  EngineReporter frontEnd_;
+  Reporter* reporter_ = nullptr;
+  Relay relay_{*this};
   Alphabet alphabet_;
   ViewerTable viewers_;
   std::shared_ptr<const WPCharMap> wpCharMap_;

@@ -53,7 +53,7 @@ void ScriptRunner::logAndDelete(const std::string& tempFile) {
 }
 
 // Writes a listing's text to the command's redirection, or line by line into the log.
-static int deliver(ScriptRunner& runner, const ViewerTable& viewers, const std::string& output,
+static int deliver(ScriptRunner& runner, LexaurumInstance& engine, const std::string& output,
                    bool append, const std::string& text) {
   if (output.empty()) {
     size_t pos = 0;
@@ -65,7 +65,7 @@ static int deliver(ScriptRunner& runner, const ViewerTable& viewers, const std::
     }
     return 0;
   }
-  if (!outputfile::mayWrite(output, false, viewers)) return -1;
+  if (!outputfile::mayWrite(output, &engine.reporter(), engine.viewers())) return -1;
   if (writeText(output, text, append) < 0) {
     runner.logLine("*** Unable to write file " + output);
     return -1;
@@ -127,7 +127,7 @@ int ScriptRunner::listCommand(const ScriptCommand& cmd) {
     logLine("*** " + error);
     return -1;
   }
-  return deliver(*this, engine_.viewers(), output, append, text);
+  return deliver(*this, engine_, output, append, text);
 }
 
 int ScriptRunner::testCommand(const ScriptCommand& cmd) {
@@ -178,7 +178,7 @@ int ScriptRunner::testCommand(const ScriptCommand& cmd) {
     case Keyword::kMem: {
       std::string text;
       memoryReport(&text);
-      return deliver(*this, engine_.viewers(), "", true, text);
+      return deliver(*this, engine_, "", true, text);
     }
     default:
       testResult(false, cmd.text(), {});
@@ -208,7 +208,7 @@ int ScriptRunner::reportCommand(const ScriptCommand& cmd) {
   }
   bool toLog = output.empty() || output == log_.name();
   std::string target = toLog ? tempName("SCRIPTR") : output;
-  if (!toLog && !outputfile::mayWrite(target, false, engine_.viewers())) return -1;
+  if (!toLog && !outputfile::mayWrite(target, &engine_.reporter(), engine_.viewers())) return -1;
   std::string error;
   int rc = searchreport::write(engine_, results, target, false, count, &error);
   if (toLog) logAndDelete(target);

@@ -45,6 +45,7 @@ void fill(LexaurumInstance& engine, Context* c) {
   EngineSetup& setup = engine.setup();
   c->settings.request = optionsettings::requestSettings(setup);
   c->settings.request.showMessages = true;
+  c->settings.request.reporter = &engine.reporter();
   c->settings.request.alphabet = &engine.alphabet();
   c->settings.request.thesaurus = &engine.thesaurus();
   c->settings.request.stemmer = &engine.stemmer();

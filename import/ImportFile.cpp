@@ -5,6 +5,7 @@
 #include "import/TextBlock.h"
 #include "import/Wildcard.h"
 #include "objects/MessageTable.h"
+#include "objects/Reporter.h"
 #include "objects/Trace.h"
 #include "platform/Platform.h"
 
@@ -217,7 +218,7 @@ bool isProgramName(const std::string& name) {
 
 }  // namespace
 
-bool mayWrite(const std::string& name, bool quiet, const ViewerTable& table) {
+bool mayWrite(const std::string& name, Reporter* reporter, const ViewerTable& table) {
   if (!platform::fileExists(name.c_str())) return true;
   bool refuse = isProgramName(name);
   if (!refuse) {
@@ -226,7 +227,7 @@ bool mayWrite(const std::string& name, bool quiet, const ViewerTable& table) {
   }
   if (!refuse) return true;
   trace::line("Output file %s is a document or a program: not overwritten", name.c_str());
-  if (!quiet) messages::showError(kRefusedMessage, {name});
+  if (reporter) reporter->error(messages::text(kRefusedMessage, {name}));
   return false;
 }
 

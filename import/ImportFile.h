@@ -13,6 +13,7 @@
 #include "import/ViewerTable.h"
 
 class Alphabet;
+class Reporter;
 
 // Threads: one user at a time.
 class ImportFile {
@@ -94,7 +95,7 @@ constexpr int kRefusedMessage = 43;
 
 // True when `name` may be written: it does not exist, or it is neither a document (its
 // format's type is 100, 101, 201, 205, 206, 209 to 220 or 222) nor a program ("*.EXE",
-// "*.COM", "*.OVL", "*.OBJ"). Otherwise false, and unless `quiet` message 43 is shown.
-bool mayWrite(const std::string& name, bool quiet, const ViewerTable& table);
+// "*.COM", "*.OVL", "*.OBJ"). Otherwise false, and message 43 goes to `reporter` (null: none).
+bool mayWrite(const std::string& name, Reporter* reporter, const ViewerTable& table);
 
 }  // namespace outputfile

@@ -14,6 +14,7 @@
 #include "io/WholeFile.h"
 #include "objects/Check.h"
 #include "objects/MessageTable.h"
+#include "objects/Reporter.h"
 #include "objects/Trace.h"
 #include "platform/Platform.h"
 #include "trie/KeyFile.h"
@@ -62,7 +63,7 @@ int Compressor::compress(const std::string& folder) {
   db.setLibraryName(libraryName_);
   if (db.setDirectory(folder) < 0 || db.open(filemode::kRead | filemode::kWrite, kHeaderFile) < 0) {
     errorText_ = db.errorText().empty() ? messages::text(1, {folder, ""}) : db.errorText();
-    messages::showError(1, {folder, db.errorText()});
+    if (reporter_) reporter_->error(messages::text(1, {folder, db.errorText()}));
     return -1;
   }
   const IndexHeader old = db.header();

@@ -14,6 +14,7 @@
 #include "index/IndexProgress.h"
 
 class IdConversion;
+class Reporter;
 class TextDB;
 
 // Threads: one user at a time.
@@ -30,6 +31,8 @@ class Compressor {
 
   // The index library's name of the index (empty: none), which the rebuilt header keeps.
   void setLibraryName(const std::string& name) { libraryName_ = name; }
+  // Where a failure to open the index is shown (null: nowhere).
+  void setReporter(Reporter* reporter) { reporter_ = reporter; }
 
   // 0; -1 when the index cannot be opened (message 1), a check fails, or the job was
   // cancelled (the new files are then deleted and the index is as before).
@@ -51,6 +54,7 @@ class Compressor {
   const IndexJobControl* job_;
   IndexProgress* progress_;
   std::string libraryName_;
+  Reporter* reporter_ = nullptr;
   int32_t tableBytes_;
   bool diagnose_;
   std::string work_;

@@ -5,7 +5,6 @@
 #include "index/IndexLog.h"
 #include "index/Indexer.h"
 #include "objects/Trace.h"
-#include "objects/UserCallbacks.h"
 
 IndexJob::IndexJob(IndexJobRequest request, IndexJobControl control, IndexJobSettings settings,
                    const std::string& folder)
@@ -30,6 +29,7 @@ int IndexJob::compress() {
   trace::text("IndexJob::compress");
   IndexProgress progress;
   Compressor compressor(&control_, &progress, settings_.compressTableBytes, settings_.diagnose);
+  compressor.setReporter(&reporter());
   compressor.setLibraryName(libraryName());
   int rc = compressor.compress(folder_);
   IndexLog log;

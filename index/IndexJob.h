@@ -13,8 +13,10 @@
 #include "index/IndexProgress.h"
 #include "index/MergeFile.h"
 #include "index/TextDB.h"
+#include "objects/Reporter.h"
 
 class Alphabet;
+class Reporter;
 class ViewerTable;
 struct ViewerEntry;
 
@@ -35,6 +37,8 @@ struct IndexJobSettings {
   const ViewerTable* viewers = nullptr;
   // The alphabet of the engine's options; the index folds it by its flags (null: built-in).
   const Alphabet* alphabet = nullptr;
+  // Where the job's messages and questions go (null: nowhere; default answers).
+  Reporter* reporter = nullptr;
   // The index library's names of index folders (null: none).
   LibraryNameFn libraryName;
   // Called when making an index deleted the index `folder` held before (null: nothing to do).
@@ -67,6 +71,8 @@ class IndexJob {
   const IndexJobRequest& request() const { return request_; }
   const IndexJobControl& control() const { return control_; }
   const IndexJobSettings& settings() const { return settings_; }
+  // Where the job's messages and questions go.
+  Reporter& reporter() const { return settings_.reporter ? *settings_.reporter : Reporter::quiet(); }
   // The library's name of the index (empty: none).
   std::string libraryName() const { return settings_.libraryName ? settings_.libraryName(folder_) : ""; }
 

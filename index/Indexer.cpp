@@ -14,7 +14,6 @@
 #include "objects/StringSet.h"
 #include "objects/TextFields.h"
 #include "objects/Trace.h"
-#include "objects/UserCallbacks.h"
 #include "platform/Platform.h"
 
 using namespace indexformat;
@@ -143,7 +142,7 @@ int Indexer::setup() {
   const IndexJobRequest& record = job_.request();
   const std::string& folder = job_.indexFolder();
   if (platform::makeDirectories(folder.c_str()) < 0) {
-    messages::showError(1, {folder, platform::errorText(platform::lastError())});
+    job_.reporter().error(messages::text(1, {folder, platform::errorText(platform::lastError())}));
     return -1;
   }
   // A new index replaces whatever index the folder held, its log included: the log is
@@ -162,7 +161,7 @@ int Indexer::setup() {
       log_.open(folder);
       setPhase(1);
       log_.line("The index could not be created: " + maker.errorText());
-      messages::showError(1, {folder, maker.errorText()});
+      job_.reporter().error(messages::text(1, {folder, maker.errorText()}));
       return -1;
     }
   }
@@ -174,7 +173,7 @@ int Indexer::setup() {
   if (job_.settings().alphabet) db_.setBaseAlphabet(*job_.settings().alphabet);
   if (db_.open(kUpdateMode, kUpdateTypes) < 0) {
     log_.line("The index could not be opened: " + db_.errorText());
-    ui::showError(db_.errorText().c_str());
+    job_.reporter().error(db_.errorText());
     db_.close();
     return -1;
   }
@@ -202,7 +201,7 @@ int Indexer::setupForAdd() {
   if (progress_.freeDiskKBytes < need) {
     std::string freeText =
         progress_.freeDiskKBytes < 0 ? "???" : std::to_string(progress_.freeDiskKBytes / 1024);
-    if (!messages::ask(2, {job_.indexFolder(), std::to_string((need + 1023) / 1024), freeText}, true)) {
+    if (!job_.reporter().ask(messages::text(2, {job_.indexFolder(), std::to_string((need + 1023) / 1024), freeText}), true)) {
       log_.line("Indexing cancelled: not enough disk space");
       return -1;
     }
@@ -210,7 +209,7 @@ int Indexer::setupForAdd() {
   sorter_ = std::make_unique<XWordSorter>(db_, &progress_, job_.settings().sorterReserve, tempFolder_,
                                           job_.settings().maxMergeBytes, job_.settings().mergeSwitches);
   if (!sorter_->good()) {
-    messages::showError(106, {"(sorter)"});
+    job_.reporter().error(messages::text(106, {"(sorter)"}));
     sorter_.reset();
     return -1;
   }
@@ -229,7 +228,7 @@ int Indexer::listFilesToIndex() {
   std::string error;
   if (fileSetOf(job_.request().toAdd, &fileSet_, &error) < 0) {
     log_.line(error);
-    ui::showError(error.c_str());
+    job_.reporter().error(error);
     return -1;
   }
   // The folders and filters of each add are kept with the index, so an update can repeat
@@ -256,7 +255,7 @@ int Indexer::listFilesToIndex() {
   }
   if (selected_.create(tempFolder_ + "/FILELIST.TMP") < 0 ||
       toIndex_.create(tempFolder_ + "/TOINDEX.TMP") < 0) {
-    messages::showError(3);
+    job_.reporter().error(messages::text(3));
     return -1;
   }
   selection_ = FileSelection(fileSet_);
@@ -270,7 +269,7 @@ int Indexer::listFilesToIndex() {
       },
       [this] { return cancelFlag() != 0; });
   if (rc < 0 && cancelFlag() == 0) {
-    messages::showError(3);
+    job_.reporter().error(messages::text(3));
     return -1;
   }
   for (const std::string& name : selection_.unreadableNames())
@@ -283,7 +282,7 @@ int Indexer::listFilesToIndex() {
 int Indexer::checkFilesSelected() {
   trace::text("checkFilesSelected()");
   if (selected_.rewind() < 0) {
-    messages::showError(3);
+    job_.reporter().error(messages::text(3));
     return -1;
   }
   FoundFile file;
@@ -303,7 +302,7 @@ int Indexer::checkFilesSelected() {
         log_.docLine(file.name + " added to index (new file)");
       }
       if (toIndex_.append(file) < 0) {
-        messages::showError(3);
+        job_.reporter().error(messages::text(3));
         return -1;
       }
       ++progress_.filesToIndex;
@@ -467,6 +466,17 @@ int Indexer::storeDocInfo(const FoundFile& file, int32_t docId, int32_t lastWord
   return addWord("xdate=" + date, docId, 1);
 }
 
+void Indexer::reportDiskFull() {
+  // A write that failed on a disk with almost no room left failed for want of room.
+  for (const std::string& folder : {job_.indexFolder(), tempFolder_}) {
+    int64_t freeBytes = folder.empty() ? -1 : platform::freeDiskSpace(folder.c_str());
+    if (freeBytes >= 0 && freeBytes < kDiskFullBytes) {
+      job_.reporter().error(messages::text(kDiskFullMessage, {folder}));
+      return;
+    }
+  }
+}
+
 void Indexer::finishJob(bool aborted) {
   sorter_.reset();
   words_.reset();
@@ -483,6 +493,7 @@ void Indexer::finishJob(bool aborted) {
     if (committed_) TextDB::removeStaleDictionaries(job_.indexFolder(), db_.header().pendingDictionary, 0);
     if (!aborted && !committed_) log_.line("The update could not be completed: " + db_.errorText());
     dbOpen_ = false;
+    if (!committed_ && caller_.cancel() != kImmediate) reportDiskFull();
   }
   progress_.percentDone = 100;
   setPhase(8);

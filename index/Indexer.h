@@ -29,6 +29,8 @@ class Indexer {
   static constexpr int kWordsPerCheck = 500;
   static constexpr int kFilesPerReport = 100;
   static constexpr int kImmediate = kCancelImmediate;
+  static constexpr int kDiskFullMessage = 56;
+  static constexpr int64_t kDiskFullBytes = 16384;  // free bytes below which a disk counts as full
 
   explicit Indexer(IndexJob& job);
   ~Indexer();
@@ -68,6 +70,7 @@ class Indexer {
   int cancelDocs();
   int cancelDoc(int32_t id);
   void finishJob(bool aborted);
+  void reportDiskFull();
 
   // Progress: the status code goes into the record, the phase line into the log, and the
   // caller's call-back is called.

@@ -722,11 +722,14 @@ void TextDB::removeStaleDictionaries(const std::string& folder, long pending, lo
   if (pending > 0 && platform::fileExists(main.c_str()) && unused(main)) platform::removeFile(main.c_str());
 }
 
-int TextDB::deleteIndex(const std::string& folder, bool keepSettings) {
+int TextDB::deleteIndex(const std::string& folder, bool keepSettings, Status* status) {
   TextDB db;
-  if (db.setDirectory(folder) < 0) return -1;
+  if (db.setDirectory(folder) < 0) {
+    if (status) *status = Status::misuse("The index folder " + folder + " is too long");
+    return -1;
+  }
   if (db.isLocked()) {
-    messages::showError(74, {folder});
+    if (status) *status = Status::busy(messages::text(kInUseMessage, {folder}));
     return -1;
   }
   auto remove = [&db](uint32_t type) {

@@ -19,6 +19,7 @@
 #include "io/IOFile.h"
 #include "io/LockFile.h"
 #include "io/Vlrfile.h"
+#include "objects/Status.h"
 #include "trie/KeyFile.h"
 
 class StringSet;
@@ -40,6 +41,7 @@ using LibraryNameFn = std::function<std::string(const std::string& folder)>;
 // version), 74 (index in use, deleteIndex).
 class TextDB {
  public:
+  static constexpr int kInUseMessage = 74;
   TextDB();
   ~TextDB();
   TextDB(const TextDB&) = delete;
@@ -118,10 +120,11 @@ class TextDB {
   // has open, and INDEX_K.IX when a copy is pending.
   static void removeStaleDictionaries(const std::string& folder, long pending, long keep);
 
-  // Deletes the index of `folder`: message 74 while it is locked; otherwise deletes its files
-  // (and, unless `keepSettings`, L, S and the folder), then does the same for the subfolder
-  // TMP. The index library is the caller's to update. 0, or -1 when refused.
-  static int deleteIndex(const std::string& folder, bool keepSettings);
+  // Deletes the index of `folder`: refused while it is locked (a busy status with message 74
+  // in `*status`, which may be null); otherwise deletes its files (and, unless
+  // `keepSettings`, L, S and the folder), then does the same for the subfolder TMP. The
+  // index library is the caller's to update. 0, or -1 when refused.
+  static int deleteIndex(const std::string& folder, bool keepSettings, Status* status = nullptr);
 
   // ---- For compression: putting a rebuilt index in place ----
   // The index's work folder (the subfolder TMP), where a rebuilt file set is made.

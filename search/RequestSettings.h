@@ -7,6 +7,7 @@
 #include "search/SearchWord.h"
 
 class Alphabet;
+class Reporter;
 class MacroTable;
 class Stemmer;
 class Thesaurus;
@@ -22,7 +23,8 @@ struct RequestSettings {
   const Thesaurus* thesaurus = nullptr;
   const Stemmer* stemmer = nullptr;
   const MacroTable* macros = nullptr;
-  // Show failures (messages 9, 13, 18, 32) through the show-error call-back. Off, they are
+  // Show failures (messages 9, 13, 18, 32) through `reporter` (null: nowhere). Off, they are
   // only kept in the tree's message().
   bool showMessages = true;
+  Reporter* reporter = nullptr;
 };

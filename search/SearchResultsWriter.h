@@ -14,6 +14,7 @@
 #include "search/ResultsFile.h"
 
 class BestNFilter;
+class Reporter;
 class ResultsItemStore;
 
 // What the writer takes from the search job.
@@ -30,6 +31,7 @@ struct ResultsJob {
   std::time_t searchTime = 0;
   std::string listingName;     // blank: no listing
   int32_t listingFlags = 0;    // 1 counts, 2 hits, 32 detail, 1024 header, 2048 append
+  Reporter* reporter = nullptr;  // where message 40 goes (null: nowhere)
 };
 
 // Threads: one user at a time.

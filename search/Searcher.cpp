@@ -8,6 +8,7 @@
 #include "index/TextDB.h"
 #include "io/FileMode.h"
 #include "objects/MessageTable.h"
+#include "objects/Reporter.h"
 #include "objects/Trace.h"
 #include "search/IndexSearch.h"
 #include "search/LiteralPrecheck.h"
@@ -90,6 +91,7 @@ int Searcher::doSearch(const SearchJobRequest& job, const SearchJobControl& cont
   results.searchTime = std::time(nullptr);
   results.listingName = trimmed(job.listingName);
   results.listingFlags = job.listingFlags;
+  results.reporter = settings_.request.reporter;
   writer_.reset();  // closes the previous results file first: the new one may take its name
   writer_ = std::make_unique<SearchResultsWriter>(results);
   int sort = job.sortType;
@@ -108,7 +110,7 @@ int Searcher::doSearch(const SearchJobRequest& job, const SearchJobControl& cont
   }
   if (job.searchFiles && !stop_ && cancelFlag() == 0) scanFiles();
   reportStatus(searchcode::kIndexesDone);
-  if (outcome->totalFiles == 0 && !stop_ && cancelFlag() == 0) messages::showInfo(kNoDocumentsMessage);
+  if (outcome->totalFiles == 0 && !stop_ && cancelFlag() == 0) reporter().info(messages::text(kNoDocumentsMessage));
   if (settings_.history) settings_.history(results.request, outcome->totalFiles, outcome->totalHits);
   writer_->finish();
   writer_->writeListing();
@@ -141,7 +143,7 @@ int Searcher::searchIndex(const std::string& folder, bool report) {
   if (settings_.libraryName) db.setLibraryName(settings_.libraryName(folder));
   db.setBaseAlphabet(baseAlphabet());
   if (db.setDirectory(folder) < 0 || db.open(filemode::kRead, kSearchTypes) < 0) {
-    messages::showError(1, {folder, db.errorText()});
+    reporter().error(messages::text(1, {folder, db.errorText()}));
     return -1;
   }
   // The request is parsed again for each index, folded as the index folds its words.
@@ -154,6 +156,7 @@ int Searcher::searchIndex(const std::string& folder, bool report) {
   s.lookup.alphabet = &db.alphabet();
   s.lookup.stemmer = settings_.request.stemmer;
   s.lookup.markers = settings_.request.markers;
+  s.lookup.reporter = settings_.request.reporter;
   s.lookup.isNoise = [&noise](const std::string& w) { return noise.isNoise(w); };
   s.relevance = relevance_;
   s.found = [this](FoundDocument& d) { return found(d); };
@@ -227,7 +230,7 @@ int Searcher::found(FoundDocument& doc) {
   reportStatus(searchcode::kDocFound);
   progress_.docRecord = nullptr;
   if (limit_ > 0 && outcome_->totalFiles >= limit_) {
-    if (messages::ask(kLimitQuestion, {std::to_string(limit_)}, true)) stop_ = true;
+    if (reporter().ask(messages::text(kLimitQuestion, {std::to_string(limit_)}), true)) stop_ = true;
     else limit_ *= 2;
   }
   if (cancelFlag() != 0) stop_ = true;

@@ -12,6 +12,7 @@
 
 #include "index/IndexJob.h"
 #include "search/RequestSettings.h"
+#include "objects/Reporter.h"
 #include "search/SearchJobRequest.h"
 
 class SearchResultsWriter;
@@ -72,6 +73,9 @@ class Searcher {
   int found(FoundDocument& doc);
   void reportStatus(int code);
   int32_t cancelFlag() const { return control_ ? control_->cancel() : 0; }
+  Reporter& reporter() const {
+    return settings_.request.reporter ? *settings_.request.reporter : Reporter::quiet();
+  }
 
   SearcherSettings settings_;
   const SearchJobRequest* job_ = nullptr;

@@ -5,6 +5,7 @@
 
 #include "import/Alphabet.h"
 #include "objects/MessageTable.h"
+#include "objects/Reporter.h"
 
 WordLookup::WordLookup(KeyFile& keys, WordLookupSettings settings)
     : keys_(keys), settings_(std::move(settings)) {}
@@ -58,7 +59,7 @@ int WordLookup::lookup(const std::string& nodeText,
     }
     if (++expanded_ > kMaxExpandedWords) {
       overLimit_ = true;
-      messages::showError(kTooManyWordsMessage, {settings_.indexName});
+      if (settings_.reporter) settings_.reporter->error(messages::text(kTooManyWordsMessage, {settings_.indexName}));
       return -1;
     }
     if (addWord(hit) < 0) return -1;

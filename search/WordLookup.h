@@ -22,8 +22,11 @@ struct NodeWords {
 };
 
 // Settings of the lookups of one search of one index.
+class Reporter;
+
 struct WordLookupSettings {
   std::string indexName;                  // named in message 34
+  Reporter* reporter = nullptr;           // where message 34 goes (null: nowhere)
   const Alphabet* alphabet = nullptr;     // null: the built-in alphabet
   const Stemmer* stemmer = nullptr;       // null: stemmed words match only by their pattern
   SearchMarkers markers;

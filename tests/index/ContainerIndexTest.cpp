@@ -33,7 +33,7 @@ class ContainerIndexTest : public ::testing::Test {
 
   void TearDown() override {
     Verifier v;
-    EXPECT_EQ(0, v.verify(index_, true)) << v.failure();
+    EXPECT_EQ(0, v.verify(index_)) << v.failure();
   }
 
   std::string archive(const std::string& name, const std::string& bytes, std::time_t date) {
