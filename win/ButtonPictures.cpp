@@ -27,7 +27,7 @@ constexpr Picture kPictures[] = {
     {commands::kNextHit, "go-down", "\u25BC", 0xFFE65100},
     {commands::kPrevHit, "go-up", "\u25B2", 0xFFE65100},
     {commands::kFindText, "edit-find-replace", "Aa", 0xFF00695C},
-    {commands::kPrint, "document-print", "\u2399", 0xFF455A64},
+    {commands::kPrint, "document-print", "P", 0xFF455A64},
     {commands::kNextDoc, "go-next", "\u25B6", 0xFF1565C0},
     {commands::kPrevDoc, "go-previous", "\u25C0", 0xFF1565C0},
     {commands::kWrap, "format-justify-fill", "\u21B5", 0xFF5D4037},

@@ -49,7 +49,7 @@ JobStatusWindow::~JobStatusWindow() { --gOpenCount; }
 int JobStatusWindow::openCount() { return gOpenCount; }
 
 void JobStatusWindow::report(const QString& line, int percent, bool force) {
-  if (!line.isEmpty()) status_->setText(line);
+  if (!line.isEmpty() && cancelPresses_ == 0) status_->setText(line);  // "Stopping" stays
   if (percent < 0) {
     bar_->setRange(0, 0);
   } else {

@@ -146,6 +146,7 @@ MainWindow::MainWindow(const StartupSettings& startup, QWidget* parent)
           [this](const QModelIndex& current) {
             if (!busy_ && current.isValid()) showRow(current.row());
           });
+  panel_->requestBox()->setFocus();
   say(tr("Ready"));
 }
 

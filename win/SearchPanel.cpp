@@ -80,8 +80,9 @@ SearchPanel::SearchPanel(QWidget* parent) : QWidget(parent) {
   explanation_ = new QPlainTextEdit(this);
   explanation_->setReadOnly(true);
   explanation_->setPlaceholderText(tr("Explain shows here how the request is understood."));
-  explanation_->setMaximumHeight(120);
+  explanation_->setMaximumHeight(140);
   layout->addWidget(explanation_);
+  layout->addStretch(1);
 }
 
 bool SearchPanel::eventFilter(QObject* watched, QEvent* event) {

@@ -109,4 +109,11 @@ int initEngine(const StartupSettings& settings, const std::string& commandLine, 
   return -1;
 }
 
+int initEngineOrSay(const StartupSettings& settings, const std::string& commandLine) {
+  int32_t errorCode = 0;
+  if (initEngine(settings, commandLine, &errorCode) == 0) return 0;
+  messageboxes::showError(QString::fromLatin1(messageboxes::kCaption), initFailureText(errorCode, settings.privateDir));
+  return -1;
+}
+
 }  // namespace startup

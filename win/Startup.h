@@ -53,5 +53,7 @@ QString initFailureText(int32_t errorCode, const QString& privateDir);
 // Initialises the engine for `settings` with the message-box call-backs; `commandLine` must
 // outlive the call. 0, or -1 with the failure code in *errorCode.
 int initEngine(const StartupSettings& settings, const std::string& commandLine, int32_t* errorCode);
+// initEngine, and on failure the failure text in a message box captioned "Lexaurum". 0 or -1.
+int initEngineOrSay(const StartupSettings& settings, const std::string& commandLine);
 
 }  // namespace startup

@@ -40,12 +40,7 @@ int main(int argc, char** argv) {
   }
   lxrsTrace(("Command Line: " + line.text()).c_str());
 
-  int32_t errorCode = 0;
-  if (startup::initEngine(settings, line.text(), &errorCode) < 0) {
-    messageboxes::showError(QString::fromLatin1(messageboxes::kCaption),
-                            startup::initFailureText(errorCode, settings.privateDir));
-    return -1;
-  }
+  if (startup::initEngineOrSay(settings, line.text()) < 0) return -1;
   int rc = 0;
   {
     MainWindow window(settings);
