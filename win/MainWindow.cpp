@@ -164,6 +164,7 @@ void MainWindow::buildMenus() {
     if (*e.keys) a->setShortcut(QKeySequence(QString::fromLatin1(e.keys)));
     if (e.command == commands::kSearch) a->setShortcuts({QKeySequence("Ctrl+Return"), QKeySequence("Ctrl+Enter")});
     a->setShortcutContext(Qt::WindowShortcut);
+    addAction(a);  // the keys work with the menu bar hidden too
     const int id = e.command;
     connect(a, &QAction::triggered, this, [this, id] { command(id); });
   }
