@@ -118,6 +118,7 @@ MainWindow::MainWindow(const StartupSettings& startup, QWidget* parent)
 
   totalsLabel_ = new QLabel(this);
   hitLabel_ = new QLabel(this);
+  hitLabel_->setContentsMargins(8, 0, 12, 0);
   statusBar()->addPermanentWidget(hitLabel_);
   statusBar()->addPermanentWidget(totalsLabel_);
 
