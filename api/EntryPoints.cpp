@@ -28,6 +28,7 @@
 #include "objects/UserCallbacks.h"
 #include "objects/WellKnownFiles.h"
 #include "platform/Platform.h"
+#include "search/RequestSettings.h"
 
 namespace {
 
@@ -235,7 +236,11 @@ LXR_API int16_t lxrsListWords(const char* indexPath, const char* pattern, int16_
       (pattern && validation::text(pattern, kPathChars, "pattern") < 0) ||
       validation::callback(reinterpret_cast<const void*>(fn), "fn") < 0 || !fn || !initialised())
     return frame.finish(-1, result);
-  return frame.finish(indexlisting::listWords(indexPath, pattern ? pattern : "", allWords != 0, fn, data),
+  // A pattern is a request word: the engine's stemming rules and marker characters apply.
+  LexaurumInstance* engine = initialised();
+  RequestSettings settings = RequestSettings::fromSetup(engine->setup());
+  return frame.finish(indexlisting::listWords(indexPath, pattern ? pattern : "", allWords != 0, fn, data,
+                                              &engine->stemmer(), settings.markers),
                       result);
 }
 

@@ -27,11 +27,11 @@ ScriptRunner* gActive = nullptr;
 void logError(const char* text) {
   if (!gActive) return;
   gActive->noteError();
-  gActive->logLine(text ? text : "");
+  gActive->logLine(ui::displayText(text));  // a message's tag is not for reading
 }
 
 void logInfo(const char* text) {
-  if (gActive) gActive->logLine(text ? text : "");
+  if (gActive) gActive->logLine(ui::displayText(text));
 }
 
 int answerYes(const char* text) {

@@ -14,6 +14,7 @@
 #include "io/WholeFile.h"
 #include "objects/Check.h"
 #include "objects/MessageTable.h"
+#include "objects/UserCallbacks.h"
 #include "objects/Trace.h"
 #include "platform/Platform.h"
 #include "trie/KeyFile.h"
@@ -60,7 +61,7 @@ int Compressor::compress(const std::string& folder) {
   TextDB db;
   if (db.setDirectory(folder) < 0 || db.open(filemode::kRead | filemode::kWrite, kHeaderFile) < 0) {
     errorText_ = db.errorText().empty() ? messages::text(1, {folder, ""}) : db.errorText();
-    messages::showError(1, {folder, db.errorText()});
+    ui::showError(errorText_.c_str());  // already the whole message: said once
     return -1;
   }
   const IndexHeader old = db.header();

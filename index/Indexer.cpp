@@ -26,6 +26,13 @@ constexpr int kUpdateMode = filemode::kRead | filemode::kWrite | filemode::kDeny
 
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
+// A job that makes an index and does nothing else with it. The new index is left as made,
+// its dictionary INDEX_K.IX with no copy pending: the copy-on-write starts with the first
+// update.
+bool onlyCreates(const lxrIndexJob& record) {
+  return record.create && !record.add && !record.removeDeleted && !record.removeListed;
+}
+
 }  // namespace
 
 Indexer::Indexer(IndexJob& job)
@@ -115,6 +122,10 @@ int Indexer::addDocs() {
     return -1;
   }
   const lxrIndexJob& record = job_.record();
+  if (onlyCreates(record)) {
+    finishJob(false);
+    return 0;
+  }
   if (record.removeDeleted && !immediate_) removeDeletedFiles();
   if (record.removeListed && !immediate_) removeListed();
   if (record.add && toIndex_.count() > 0 && !immediate_) {
@@ -165,13 +176,14 @@ int Indexer::setup() {
       log_.open(folder);
       setPhase(1);
       log_.line("The index could not be created: " + maker.errorText());
-      messages::showError(1, {folder, maker.errorText()});
+      ui::showError(maker.errorText().c_str());  // already the whole message
       return -1;
     }
   }
   log_.open(folder);
   setPhase(1);
   if (record.create) setPhase(2);
+  if (onlyCreates(record)) return 0;
   db_.setDirectory(folder);
   if (db_.open(kUpdateMode, kUpdateTypes) < 0) {
     log_.line("The index could not be opened: " + db_.errorText());

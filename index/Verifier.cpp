@@ -59,7 +59,7 @@ int Verifier::verify(const std::string& folder, bool quiet) {
   TextDB db;
   if (db.setDirectory(folder) < 0 || db.open(filemode::kRead, kVerifiedTypes) < 0) {
     failure_ = db.errorText().empty() ? "the index cannot be opened" : db.errorText();
-    if (!quiet_) messages::showError(1, {folder, db.errorText()});
+    if (!quiet_) ui::showError(db.errorText().empty() ? messages::text(1, {folder, ""}).c_str() : failure_.c_str());
     return -1;
   }
   const IndexHeader& h = db.header();

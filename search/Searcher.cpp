@@ -10,8 +10,10 @@
 #include "objects/StringSet.h"
 #include "objects/TextFields.h"
 #include "objects/Trace.h"
+#include "objects/UserCallbacks.h"
 #include "search/IndexSearch.h"
 #include "search/LiteralPrecheck.h"
+#include "search/RequestWarnings.h"
 #include "search/SearchResultsWriter.h"
 #include "search/SearchTree.h"
 
@@ -97,6 +99,8 @@ int Searcher::doSearch(lxrSearchJob* job) {
     writer_->finish();
     return -1;
   }
+  requestwarnings::warnBeforeSearch(tree, results.request, settings_.request);
+  noiseWarned_ = false;
   if (job->searchIndexes && job->indexesToSearch) {
     for (int i = 0; i < job->indexesToSearch->count() && !stop_ && job->base.cancelFlag == 0; ++i) {
       SearchTree perIndex;  // parsed again for each index
@@ -130,7 +134,9 @@ int Searcher::searchIndex(SearchTree& tree, const std::string& folder, bool repo
   trace::text("Searcher::searchIndex -- Opening new index");
   TextDB db;
   if (db.setDirectory(folder) < 0 || db.open(filemode::kRead, kSearchTypes) < 0) {
-    messages::showError(1, {folder, db.errorText()});
+    // The index's error text is already the whole message: said once.
+    if (db.errorText().empty()) messages::showError(1, {folder, ""});
+    else ui::showError(db.errorText().c_str());
     return -1;
   }
   NoiseList noise;
@@ -145,6 +151,10 @@ int Searcher::searchIndex(SearchTree& tree, const std::string& folder, bool repo
   s.found = [this](FoundDocument& d) { return found(d); };
   IndexSearch search(tree, db, s);
   int rc = search.search();
+  if (rc == 0 && search.nothingToSearch() && !noiseWarned_) {
+    requestwarnings::warnNoiseOnly(tree);
+    noiseWarned_ = true;
+  }
   db.close();
   db.unlock();
   return rc;
