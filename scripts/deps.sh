@@ -22,7 +22,8 @@ need_packages() {
 }
 
 # Packages for building the engine, the lxr tool and the tests.
-LXR_BUILD_PACKAGES=(g++ gcc cmake ninja-build pkg-config libgtest-dev libgmock-dev libzip-dev)
+# wordnet-base: the synonym sets the thesaurus THESAUR.DAT is made from.
+LXR_BUILD_PACKAGES=(g++ gcc cmake ninja-build pkg-config libgtest-dev libgmock-dev libzip-dev wordnet-base)
 
 # Packages for the benchmarks in bench/ (LMDB anchors the key file, Xapian the indexer, GNU
 # time measures peak memory).

@@ -93,9 +93,8 @@ std::string paragraphs(const std::string& text, size_t indent) {
 std::string item(const std::string& flag, const std::string& text, size_t column) {
   std::string head = "  " + flag;
   if (head.size() + 2 <= column) {
-    std::string first = head + std::string(column - head.size(), ' ');
-    std::string body = wrap(text, column, 0);
-    return first + body;
+    std::string body = wrap(text, column, column);
+    return head + body.substr(head.size());
   }
   return head + "\n" + wrap(text, column, column);
 }
