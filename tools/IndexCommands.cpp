@@ -468,7 +468,9 @@ int failed(const Options& o) {
     return exitcodes::kNothing;
   }
   for (const jobreport::Problem& p : r.problems) std::printf("%s\t%s\n", p.name.c_str(), p.reason.c_str());
-  return r.problems.empty() ? exitcodes::kNothing : exitcodes::kDone;
+  if (!r.problems.empty()) return exitcodes::kDone;
+  std::fprintf(stderr, "lxr: the last job of %s took in every file it was given\n", folder.c_str());
+  return exitcodes::kNothing;
 }
 
 }  // namespace
