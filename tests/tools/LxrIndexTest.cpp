@@ -18,6 +18,8 @@
 
 #include <gtest/gtest.h>
 
+#include "index/TextDB.h"
+#include "io/FileMode.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/ToolRun.h"
 
@@ -188,4 +190,20 @@ TEST(LxrIndexTest, CompressionKilledAtRandomMomentsLeavesBeforeOrAfter) {
   const std::string after = contents(priv, index);
   ASSERT_TRUE(has(lxr(priv, "info " + index), "Documents:    50"));
   EXPECT_GT(killAtRandomMoments(priv, pristine, index, "compress", seconds, before, after), 0);
+}
+
+TEST(LxrIndexTest, AnIndexInUseByAWriterIsBusyForWritersOnly) {
+  testsupport::TempDir dir;
+  std::string priv = dir.file("p"), index = dir.file("ix"), docs = dir.file("docs");
+  writeCorpus(docs, 2, 8, "d");
+  ASSERT_EQ(0, lxr(priv, "add " + index + " " + docs).status);
+  TextDB writer;  // another writer, as an update in another process holds the index
+  ASSERT_EQ(0, writer.setDirectory(index));
+  ASSERT_EQ(0, writer.lockIndex(filemode::kRead | filemode::kWrite | filemode::kDenyNone));
+  ToolRun update = lxr(priv, "update " + index);
+  EXPECT_EQ(3, update.status) << update.output;
+  EXPECT_TRUE(has(update, index + " is in use by another writer")) << update.output;
+  EXPECT_EQ(0, lxr(priv, "search 'harbour*' " + index).status) << "readers go on";
+  ASSERT_EQ(0, writer.unlock());
+  EXPECT_EQ(0, lxr(priv, "update " + index).status);
 }

@@ -175,6 +175,14 @@ ls fresh | grep -q '^IXK' && fail "a new index has a dictionary copy"
 pending=$(od -A n -t d4 -j 697 -N 4 fresh/INDEX_I.IX | tr -d ' ')
 [ "$pending" = 0 ] || fail "a new index has pending dictionary $pending"
 
+# An index that cannot be opened: the reason in the system's words, said once.
+cp -r fresh broken && rm broken/INDEX_U.IX
+for cmd in "search license" verify compress update; do
+  run $cmd "$work/broken"
+  expect 4 "lxr: The index $work/broken could not be opened (No such file or directory)" "$cmd of an index without its lock file"
+  [ "$(grep -c 'could not be opened' <<<"$out$err")" -eq 1 ] || fail "$cmd says it more than once"
+done
+
 # ---- The progress bar, on a terminal ----
 if command -v script >/dev/null; then
   mkdir -p bulk
