@@ -12,6 +12,7 @@
 #include "api/IndexInfoRecord.h"
 #include "api/IndexJobRunner.h"
 #include "api/IndexListing.h"
+#include "api/OptionSettings.h"
 #include "api/ScriptRunner.h"
 #include "api/ScriptWriter.h"
 #include "api/SearchJobRunner.h"
@@ -29,6 +30,7 @@
 #include "objects/Trace.h"
 #include "objects/WellKnownFiles.h"
 #include "platform/Platform.h"
+#include "search/RequestSettings.h"
 
 namespace {
 
@@ -239,8 +241,11 @@ LXR_API int16_t lxrsListWords(const char* indexPath, const char* pattern, int16_
       (pattern && validation::text(pattern, kPathChars, "pattern") < 0) ||
       validation::callback(reinterpret_cast<const void*>(fn), "fn") < 0 || !fn || !initialised())
     return frame.finish(-1, result);
-  return frame.finish(indexlisting::listWords(initialised()->alphabet(), indexPath, pattern ? pattern : "",
-                                              allWords != 0, fn, data),
+  // A pattern is a request word: the engine's stemming rules and marker characters apply.
+  LexaurumInstance* engine = initialised();
+  RequestSettings settings = optionsettings::requestSettings(engine->setup());
+  return frame.finish(indexlisting::listWords(engine->alphabet(), indexPath, pattern ? pattern : "", allWords != 0,
+                                              fn, data, &engine->stemmer(), settings.markers),
                       result);
 }
 

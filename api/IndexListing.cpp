@@ -7,6 +7,7 @@
 #include "api/ErrorReporter.h"
 #include "import/Alphabet.h"
 #include "index/DocInfo.h"
+#include "index/LiveWordCounts.h"
 #include "index/TextDB.h"
 #include "index/Verifier.h"
 #include "io/FileMode.h"
@@ -61,24 +62,44 @@ bool isEngineWord(const std::string& word) {
 }
 
 int listWords(const Alphabet& alphabet, const std::string& folder, const std::string& pattern,
-              bool allWords, lxrWordListFn fn, uintptr_t data) {
+              bool allWords, lxrWordListFn fn, uintptr_t data, const Stemmer* stemmer,
+              const SearchMarkers& markers) {
   TextDB db;
   db.setBaseAlphabet(alphabet);
-  if (openForReading(db, folder, kHeaderFile | kKeyFile, "ListWords") < 0) return -1;
+  if (openForReading(db, folder, kHeaderFile | kKeyFile | kDocFile | kRefFile, "ListWords") < 0) return -1;
   KeyFile& keys = db.keys();
+  // The counts handed out are those of the documents still in the index, as a search finds
+  // them: while removed documents wait for a compression, each word's list is counted.
+  LiveWordCounts live;
+  if (live.load(db) < 0) {
+    db.close();
+    db.unlock();
+    return apierror::report("ListWords", folder, "the document table could not be read");
+  }
+  auto hand = [&](const char* word, int32_t filePos, int32_t occurrences, int32_t documents) {
+    if (live.needed() && live.count(db, filePos, &occurrences, &documents) < 0) return -1;
+    if (documents == 0) return 0;  // only in removed documents: a search cannot find it
+    return fn(data, word, occurrences, documents) != 0 ? 1 : 0;
+  };
   int rc = 0;
   if (!pattern.empty()) {
     // The pattern is folded as the index folds its words.
-    std::string folded = db.alphabet().translateRequest(pattern, "~#%&@?*()");
+    const std::string operators = {markers.stemming, markers.phonic, markers.fuzzy, markers.synonym, '@', '?', '*', '(', ')'};
+    std::string folded = db.alphabet().translateRequest(pattern, operators);
     WordIterator it(keys);
     WordHit hit;
-    for (int got = it.first(folded, &hit); got != 0; got = it.next(&hit)) {
+    for (int got = it.first(folded, &hit, markers, stemmer); got != 0; got = it.next(&hit)) {
       if (got < 0) {
         rc = apierror::report("ListWords", folder, "the word list could not be read");
         break;
       }
       if (hit.id == 0 || (!allWords && isEngineWord(hit.word))) continue;
-      if (fn(data, hit.word.c_str(), hit.occurrences, hit.documents) != 0) break;
+      int handed = hand(hit.word.c_str(), hit.id, hit.occurrences, hit.documents);
+      if (handed < 0) {
+        rc = apierror::report("ListWords", folder, "the references of " + hit.word + " could not be read");
+        break;
+      }
+      if (handed > 0) break;
     }
   } else if (keys.first(kWordKind) == 0) {
     char key[kMaxKeyBytes + 1];
@@ -90,7 +111,12 @@ int listWords(const Alphabet& alphabet, const std::string& folder, const std::st
         break;
       }
       if (v.v[0] == 0 || (!allWords && isEngineWord(key))) continue;
-      if (fn(data, key, v.v[1], v.v[2]) != 0) break;
+      int handed = hand(key, v.v[0], v.v[1], v.v[2]);
+      if (handed < 0) {
+        rc = apierror::report("ListWords", folder, std::string("the references of ") + key + " could not be read");
+        break;
+      }
+      if (handed > 0) break;
     } while (keys.next() == 0);
   }
   db.close();

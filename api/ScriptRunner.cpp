@@ -38,11 +38,12 @@ class MessageRouting : public Reporter {
     engine_.setReporter(outer_);
     apierror::setListener(std::move(saved_));
   }
+  // A message's tag is not for reading.
   void error(const std::string& text) override {
     runner_->noteError();
-    runner_->logLine(text);
+    runner_->logLine(messages::displayText(text.c_str()));
   }
-  void info(const std::string& text) override { runner_->logLine(text); }
+  void info(const std::string& text) override { runner_->logLine(messages::displayText(text.c_str())); }
   bool ask(const std::string& question, bool) override {
     runner_->logLine(question);
     runner_->logLine("(Answer: Yes)");

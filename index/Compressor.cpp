@@ -63,7 +63,7 @@ int Compressor::compress(const std::string& folder) {
   db.setLibraryName(libraryName_);
   if (db.setDirectory(folder) < 0 || db.open(filemode::kRead | filemode::kWrite, kHeaderFile) < 0) {
     errorText_ = db.errorText().empty() ? messages::text(1, {folder, ""}) : db.errorText();
-    if (reporter_) reporter_->error(messages::text(1, {folder, db.errorText()}));
+    if (reporter_) reporter_->error(errorText_);  // already the whole message: said once
     return -1;
   }
   const IndexHeader old = db.header();

@@ -25,6 +25,13 @@ constexpr int kUpdateMode = filemode::kRead | filemode::kWrite | filemode::kDeny
 
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
+// A job that makes an index and does nothing else with it. The new index is left as made,
+// its dictionary INDEX_K.IX with no copy pending: the copy-on-write starts with the first
+// update.
+bool onlyCreates(const IndexJobRequest& record) {
+  return record.create && !record.add && !record.removeDeleted && !record.removeListed;
+}
+
 }  // namespace
 
 Indexer::Indexer(IndexJob& job)
@@ -110,6 +117,10 @@ int Indexer::addDocs() {
     return -1;
   }
   const IndexJobRequest& record = job_.request();
+  if (onlyCreates(record)) {
+    finishJob(false);
+    return 0;
+  }
   if (record.removeDeleted && !immediate_) removeDeletedFiles();
   if (record.removeListed && !immediate_) removeListed();
   if (record.add && toIndex_.count() > 0 && !immediate_) {
@@ -161,13 +172,14 @@ int Indexer::setup() {
       log_.open(folder);
       setPhase(1);
       log_.line("The index could not be created: " + maker.errorText());
-      job_.reporter().error(messages::text(1, {folder, maker.errorText()}));
+      job_.reporter().error(maker.errorText());  // already the whole message
       return -1;
     }
   }
   log_.open(folder);
   setPhase(1);
   if (record.create) setPhase(2);
+  if (onlyCreates(record)) return 0;
   db_.setDirectory(folder);
   db_.setLibraryName(job_.libraryName());
   if (job_.settings().alphabet) db_.setBaseAlphabet(*job_.settings().alphabet);

@@ -59,7 +59,7 @@ int Verifier::verify(const std::string& folder, Reporter* reporter) {
   TextDB db;
   if (db.setDirectory(folder) < 0 || db.open(filemode::kRead, kVerifiedTypes) < 0) {
     failure_ = db.errorText().empty() ? "the index cannot be opened" : db.errorText();
-    if (reporter_) reporter_->error(messages::text(1, {folder, db.errorText()}));
+    if (reporter_) reporter_->error(db.errorText().empty() ? messages::text(1, {folder, ""}) : failure_);
     return -1;
   }
   const IndexHeader& h = db.header();

@@ -34,11 +34,16 @@ std::string unquoted(const std::string& word) {
 
 int ConstraintSet::build(const std::vector<std::string>& words) {
   int bad = 0;
-  for (size_t i = 0; i + 1 < words.size(); ++i) {
-    int rc = add(words[i], unquoted(words[i + 1]));
-    if (rc == 0) continue;
-    if (rc < 0) ++bad;
-    ++i;  // the value is used up
+  for (size_t i = 0; i < words.size(); i += 2) {
+    // A word that names no condition (a misspelt "nmae") or a name without a value would
+    // otherwise leave the clause without the condition the user meant, and let every file
+    // pass: it is not understood.
+    if (i + 1 >= words.size() || conditionOf(words[i]) == Condition::kNone) {
+      rejected_.push_back(i + 1 < words.size() ? words[i] + " \"" + unquoted(words[i + 1]) + "\"" : words[i]);
+      ++bad;
+      continue;
+    }
+    if (add(words[i], unquoted(words[i + 1])) < 0) ++bad;
   }
   return bad;
 }

@@ -13,10 +13,11 @@
 // Threads: a plain value once built.
 class ConstraintSet {
  public:
-  // Builds the conditions from a clause's words in request order: each word that names a
-  // condition takes the next word (surrounding double quotes removed) as its value; other
-  // words are passed over. The number of values that were not understood (their
-  // conditions are left out); 0 when all were.
+  // Builds the conditions from a clause's words in request order, in pairs: a word that
+  // names a condition, then its value (surrounding double quotes removed). The number of
+  // pairs that were not understood (a value the condition cannot read, a word that names no
+  // condition, a last name without a value); their conditions are left out, and each is
+  // listed by rejected(). 0 when all were understood.
   int build(const std::vector<std::string>& words);
 
   // Adds one condition. 1 when added, 0 when `name` is not a condition name, -1 when the

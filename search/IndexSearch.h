@@ -48,6 +48,9 @@ class IndexSearch {
   int search();
 
   int32_t documentsFound() const { return found_; }
+  // After search(): true when the request held nothing to look for in this index (its words
+  // were all noise words).
+  bool nothingToSearch() const { return !root_; }
 
  private:
   struct Entry;

@@ -144,6 +144,10 @@ int SearchTree::parse(const std::string& request, const std::string& additional,
   }
   if (errorBits_ != 0) {
     echo_ = treechecks::echo(errorBits_, root_);
+    // The echo prints a file condition clause as a placeholder: name what was not understood.
+    for (SearchNode* f : filters_)
+      if (f->constraints)
+        for (const std::string& r : f->constraints->rejected()) echo_ += "\nNot understood in XFILTER: " + r + "\n";
     return fail(kRequestErrorMessage, echo_, settings.showMessages ? settings.reporter : nullptr);
   }
   return 0;

@@ -12,6 +12,7 @@
 #include "objects/Trace.h"
 #include "search/IndexSearch.h"
 #include "search/LiteralPrecheck.h"
+#include "search/RequestWarnings.h"
 #include "search/SearchResultsWriter.h"
 #include "search/SearchTree.h"
 
@@ -104,6 +105,8 @@ int Searcher::doSearch(const SearchJobRequest& job, const SearchJobControl& cont
     writer_->finish();
     return finishEarly();
   }
+  requestwarnings::warnBeforeSearch(tree, results.request, settings_.request);
+  noiseWarned_ = false;
   if (job.searchIndexes) {
     for (size_t i = 0; i < job.indexesToSearch.size() && !stop_ && cancelFlag() == 0; ++i)
       if (searchIndex(job.indexesToSearch[i]) < 0) stop_ = true;
@@ -143,7 +146,8 @@ int Searcher::searchIndex(const std::string& folder, bool report) {
   if (settings_.libraryName) db.setLibraryName(settings_.libraryName(folder));
   db.setBaseAlphabet(baseAlphabet());
   if (db.setDirectory(folder) < 0 || db.open(filemode::kRead, kSearchTypes) < 0) {
-    reporter().error(messages::text(1, {folder, db.errorText()}));
+    // The index's error text is already the whole message: said once.
+    reporter().error(db.errorText().empty() ? messages::text(1, {folder, ""}) : db.errorText());
     return -1;
   }
   // The request is parsed again for each index, folded as the index folds its words.
@@ -162,6 +166,10 @@ int Searcher::searchIndex(const std::string& folder, bool report) {
   s.found = [this](FoundDocument& d) { return found(d); };
   IndexSearch search(tree, db, s);
   int rc = search.search();
+  if (rc == 0 && search.nothingToSearch() && !noiseWarned_) {
+    requestwarnings::warnNoiseOnly(tree, reporter());
+    noiseWarned_ = true;
+  }
   db.close();
   db.unlock();
   return rc;

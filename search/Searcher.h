@@ -84,6 +84,7 @@ class Searcher {
   std::unique_ptr<SearchResultsWriter> writer_;
   SearchProgress progress_;
   int32_t limit_ = 0;
+  bool noiseWarned_ = false;  // "only noise words" is said once per search
   bool stop_ = false;
   bool relevance_ = false;
   std::string request_, additional_;

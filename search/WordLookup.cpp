@@ -59,7 +59,11 @@ int WordLookup::lookup(const std::string& nodeText,
     }
     if (++expanded_ > kMaxExpandedWords) {
       overLimit_ = true;
-      if (settings_.reporter) settings_.reporter->error(messages::text(kTooManyWordsMessage, {settings_.indexName}));
+      // The word that goes over the limit is named, with the limit, so the user knows what
+      // to narrow.
+      if (settings_.reporter)
+        settings_.reporter->error(messages::text(kTooManyWordsMessage,
+                                                 {settings_.indexName, nodeText, std::to_string(kMaxExpandedWords)}));
       return -1;
     }
     if (addWord(hit) < 0) return -1;

@@ -1,4 +1,5 @@
-// lxr explain: argument reading, then the engine's explanation (lxrsExplainRequest) printed.
+// lxr explain: argument reading, the engine's settings for the parser, printing, and each
+// word's expansions in the indexes named.
 #include "tools/ExplainCommand.h"
 
 #include <cstdio>
@@ -6,63 +7,159 @@
 #include <string>
 #include <vector>
 
+#include "api/DllInterface.h"
+#include "api/LexaurumInstance.h"
+#include "api/OptionSettings.h"
 #include "lexaurum/lexaurum.h"
+#include "platform/Platform.h"
+#include "search/MacroTable.h"
 #include "search/RequestExplainer.h"
+#include "search/RequestSettings.h"
+#include "search/SearchTree.h"
+#include "tools/ExitCodes.h"
+#include "tools/ToolSupport.h"
+
+namespace explaincommand {
 
 namespace {
 
-int usage() {
-  std::fprintf(stderr,
-               "usage: lxr explain [--fuzzy N] [--phonic] [--stemming] [--synonyms] "
-               "[--natural] [--] REQUEST...\n");
-  return 2;
+constexpr int kMaxWordsShown = 50;  // per request word and index; the rest is counted
+
+LexaurumInstance* engine() {
+  DllInterface* dll = DllInterface::current();
+  return dll ? dll->instance() : nullptr;
+}
+
+// The engine's parser settings with its stemmer, thesaurus and macros. `macros` must
+// outlive the settings.
+RequestSettings settingsOf(LexaurumInstance& e, MacroTable* macros) {
+  RequestSettings settings = optionsettings::requestSettings(e.setup());
+  settings.alphabet = &e.alphabet();
+  if (settings.macroChar != '\0') {
+    std::string path = e.privateFile(MacroTable::kFileName);
+    if (!platform::fileExists(path.c_str())) path = e.homeFile(MacroTable::kFileName);
+    macros->load(path);  // a missing table leaves every macro unknown
+  }
+  settings.stemmer = &e.stemmer();
+  settings.thesaurus = &e.thesaurus();
+  settings.macros = macros;
+  return settings;
+}
+
+struct Expansions {
+  std::vector<std::string> lines;
+  int count = 0;
+};
+
+int addExpansion(uintptr_t data, const char* word, int32_t, int32_t documents) {
+  auto* x = reinterpret_cast<Expansions*>(data);
+  if (++x->count > kMaxWordsShown) return 0;
+  char line[512];
+  std::snprintf(line, sizeof line, "    %-32s %8d document%s", requestexplainer::toUtf8(word).c_str(), documents,
+                documents == 1 ? "" : "s");
+  x->lines.push_back(line);
+  return 0;
+}
+
+// What each word of `request` stands for in the index in `folder`. The exit code.
+int printExpansions(const std::string& request, const RequestSettings& settings, const std::string& name,
+                    const std::string& folder) {
+  if (int rc = toolsupport::checkIndexFolder(folder); rc != exitcodes::kDone) return rc;
+  RequestSettings quiet = settings;
+  quiet.showMessages = false;
+  SearchTree tree;
+  if (tree.parse(requestexplainer::toEngineText(request), "", quiet) < 0) return exitcodes::kUsage;
+  std::printf("In the index %s:\n", name.c_str());
+  for (const SearchNode* n : tree.simpleNodes()) {
+    if (!n->hasOwnWord()) continue;
+    Expansions x;
+    int16_t result = 0;
+    if (lxrsListWords(folder.c_str(), n->lookupText().c_str(), 0, addExpansion, reinterpret_cast<uintptr_t>(&x), &result) < 0)
+      return exitcodes::kIoError;
+    std::string word = requestexplainer::toUtf8(n->lookupText());
+    if (x.count == 0) {
+      std::printf("  %s: no word of the index\n", word.c_str());
+      continue;
+    }
+    std::printf("  %s: %d word%s\n", word.c_str(), x.count, x.count == 1 ? "" : "s");
+    for (const std::string& line : x.lines) std::printf("%s\n", line.c_str());
+    if (x.count > kMaxWordsShown) std::printf("    ... and %d more\n", x.count - kMaxWordsShown);
+  }
+  return exitcodes::kDone;
 }
 
 }  // namespace
 
-int runExplainCommand(int argc, char** argv) {
-  int16_t flags = 0, fuzziness = 0;
+int run(const std::vector<std::string>& args) {
+  LexaurumInstance* e = engine();
+  if (!e) {
+    std::fprintf(stderr, "lxr: the engine is not initialised\n");
+    return exitcodes::kIoError;
+  }
+  MacroTable macros;
+  RequestSettings settings = settingsOf(*e, &macros);
   std::string request;
+  std::vector<std::string> indexes;
   bool optionsDone = false;
-  for (int i = 0; i < argc; ++i) {
-    std::string a = argv[i];
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
     if (!optionsDone && a == "--") {
       optionsDone = true;
-    } else if (!optionsDone && a == "--fuzzy") {
-      if (i + 1 >= argc) return usage();
+    } else if (!optionsDone && (a == "--fuzzy" || a == "--index")) {
+      if (i + 1 >= args.size()) {
+        std::fprintf(stderr, "lxr explain: %s needs a value\n", a.c_str());
+        return kBadArguments;
+      }
+      const std::string& v = args[++i];
+      if (a == "--index") {
+        indexes.push_back(v);
+        continue;
+      }
       char* end = nullptr;
-      long level = std::strtol(argv[++i], &end, 10);
-      if (!end || *end || level < 0 || level > 9) return usage();
-      flags |= LXR_SEARCH_FUZZY;
-      fuzziness = static_cast<int16_t>(level);
+      long level = std::strtol(v.c_str(), &end, 10);
+      if (v.empty() || *end || level < 0 || level > 9) {
+        std::fprintf(stderr, "lxr explain: --fuzzy takes a level from 0 to 9\n");
+        return kBadArguments;
+      }
+      settings.options.fuzzySearching = level > 0;
+      settings.options.fuzziness = static_cast<int>(level);
     } else if (!optionsDone && a == "--phonic") {
-      flags |= LXR_SEARCH_PHONIC;
+      settings.options.phonicSearching = true;
     } else if (!optionsDone && a == "--stemming") {
-      flags |= LXR_SEARCH_STEMMING;
+      settings.options.autoStemming = true;
     } else if (!optionsDone && a == "--synonyms") {
-      flags |= LXR_SEARCH_SYNONYMS;
+      settings.options.synonymSearching = true;
     } else if (!optionsDone && a == "--natural") {
-      flags |= LXR_SEARCH_NATURAL;
+      settings.options.natLangSearching = true;
     } else if (!optionsDone && a.size() > 2 && a.compare(0, 2, "--") == 0) {
-      return usage();
+      std::fprintf(stderr, "lxr explain: unknown option '%s'\n", a.c_str());
+      return kBadArguments;
     } else {
-      optionsDone = true;
       if (!request.empty()) request += ' ';
       request += a;
     }
   }
-  if (request.empty()) return usage();
-
-  const std::string engineRequest = requestexplainer::toEngineText(request);
-  int32_t needed = 0;
-  int16_t result = 0;
-  lxrsExplainRequest(engineRequest.c_str(), flags, fuzziness, nullptr, 0, &needed, &result);
-  if (needed <= 0) {
-    std::fprintf(stderr, "lxr: the engine is not initialised\n");
-    return 1;
+  if (request.empty()) {
+    std::fprintf(stderr, "lxr explain: no request\n");
+    return kBadArguments;
   }
-  std::vector<char> text(static_cast<size_t>(needed));
-  lxrsExplainRequest(engineRequest.c_str(), flags, fuzziness, text.data(), needed, &needed, &result);
-  std::fputs(requestexplainer::toUtf8(text.data()).c_str(), stdout);
-  return result < 0 ? 1 : 0;
+  std::string out;
+  int rc = requestexplainer::explain(request, settings, &out);
+  std::fputs(out.c_str(), rc == requestexplainer::kUnderstood ? stdout : stderr);
+  if (rc != requestexplainer::kUnderstood) return exitcodes::kUsage;
+  for (const std::string& index : indexes) {
+    int shown = printExpansions(request, settings, index, toolsupport::indexFolder(index));
+    if (shown != exitcodes::kDone) return shown;
+  }
+  return exitcodes::kDone;
 }
+
+int checkPattern(const std::string& pattern, std::string* out) {
+  LexaurumInstance* e = engine();
+  if (!e) return -1;
+  MacroTable macros;
+  RequestSettings settings = settingsOf(*e, &macros);
+  return requestexplainer::explain(pattern, settings, out) == requestexplainer::kUnderstood ? 0 : -1;
+}
+
+}  // namespace explaincommand

@@ -82,7 +82,7 @@ std::string highlight(const std::string& marked, const std::string& on, const st
   return out;
 }
 
-void ContextCollector::addLine(const std::string& marked) {
+void ContextCollector::addLine(const std::string& marked, int lineNumber) {
   size_t i = 0;
   while (i < marked.size()) {
     while (i < marked.size() && isBlank(marked[i])) ++i;
@@ -93,8 +93,21 @@ void ContextCollector::addLine(const std::string& marked) {
     if (words_.back().find(kHitMark) != std::string::npos) {
       lastHit_ = static_cast<int>(words_.size()) - 1;
       hitWords_.push_back(lastHit_);
+      hitLines_.push_back(lineNumber);
     }
   }
+}
+
+std::vector<int> ContextCollector::snippetLines() const {
+  std::vector<int> out;
+  size_t h = 0;
+  while (h < hitWords_.size()) {
+    out.push_back(hitLines_[h]);
+    int to = hitWords_[h] + context_;
+    while (h + 1 < hitWords_.size() && hitWords_[h + 1] - context_ <= to + 1) to = hitWords_[++h] + context_;
+    ++h;
+  }
+  return out;
 }
 
 std::vector<std::string> ContextCollector::snippets() const {

@@ -23,9 +23,11 @@ std::string highlight(const std::string& marked, const std::string& on, const st
 class ContextCollector {
  public:
   explicit ContextCollector(int context) : context_(context) {}
-  // Adds one line of marked text.
-  void addLine(const std::string& marked);
+  // Adds one line of marked text, the line `lineNumber` of the document.
+  void addLine(const std::string& marked, int lineNumber = 0);
   std::vector<std::string> snippets() const;
+  // For each snippet, the number of the line that holds its first hit.
+  std::vector<int> snippetLines() const;
   // True once every hit seen so far has its context and one word more (which shows that the
   // text goes on), so a caller that knows no hits follow may stop.
   bool lastHitComplete() const { return lastHit_ >= 0 && words_.size() > static_cast<size_t>(lastHit_ + context_ + 1); }
@@ -34,6 +36,7 @@ class ContextCollector {
   int context_;
   std::vector<std::string> words_;
   std::vector<int> hitWords_;  // indexes into words_
+  std::vector<int> hitLines_;  // the line of each of hitWords_
   int lastHit_ = -1;
 };
 

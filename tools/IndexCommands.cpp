@@ -3,7 +3,7 @@
 #include <signal.h>
 #include <unistd.h>
 
-#include <cinttypes>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
@@ -13,6 +13,13 @@
 #include <vector>
 
 #include "lexaurum/lexaurum.h"
+#include "search/RequestExplainer.h"
+#include "tools/EngineMessages.h"
+#include "tools/ExitCodes.h"
+#include "tools/FailureKind.h"
+#include "tools/JobProgress.h"
+#include "tools/JobReport.h"
+#include "tools/ProgressLine.h"
 #include "tools/ToolSupport.h"
 
 namespace indexcommands {
@@ -21,6 +28,12 @@ namespace {
 
 namespace fs = std::filesystem;
 
+using toolsupport::absolute;
+using toolsupport::copyField;
+using toolsupport::indexFolder;
+
+constexpr int kInterrupted = 130;  // as a shell reports a command stopped by Ctrl-C
+
 // ---- Arguments ----
 
 struct Options {
@@ -28,15 +41,19 @@ struct Options {
   std::vector<std::string> includes, excludes;
   std::string name, filesList, removeList, match;
   bool caseSensitive = false, accentSensitive = false, relativePaths = false;
-  bool removeDeleted = false, all = false;
+  bool keepDeleted = false, all = false, verbose = false, json = false;
 };
 
-// Parses the words after the command. False on an unknown option or a missing value.
-bool parse(const std::vector<std::string>& args, Options* o) {
+// Parses the words after the command. False, with *error, on an unknown option or a
+// missing value.
+bool parse(const std::vector<std::string>& args, Options* o, std::string* error) {
   for (size_t i = 1; i < args.size(); ++i) {
     const std::string& a = args[i];
     auto value = [&](std::string* out) {
-      if (i + 1 >= args.size()) return false;
+      if (i + 1 >= args.size()) {
+        *error = a + " needs a value";
+        return false;
+      }
       *out = args[++i];
       return true;
     };
@@ -50,21 +67,30 @@ bool parse(const std::vector<std::string>& args, Options* o) {
     else if (a == "--case") o->caseSensitive = true;
     else if (a == "--accent") o->accentSensitive = true;
     else if (a == "--relative-paths") o->relativePaths = true;
-    else if (a == "--remove-deleted") o->removeDeleted = true;
+    else if (a == "--keep-deleted") o->keepDeleted = true;
+    else if (a == "--remove-deleted") o->keepDeleted = false;  // the default; kept for old scripts
     else if (a == "--all") o->all = true;
-    else if (a.size() > 1 && a[0] == '-') return false;
-    else o->positional.push_back(a);
+    else if (a == "--verbose" || a == "-v") o->verbose = true;
+    else if (a == "--json") o->json = true;
+    else if (a.size() > 1 && a[0] == '-') {
+      *error = "unknown option '" + a + "'";
+      return false;
+    } else {
+      o->positional.push_back(a);
+    }
   }
   return true;
 }
 
-using toolsupport::absolute;
-using toolsupport::copyField;
-using toolsupport::indexFolder;
+// The folder of the index named by the one operand, checked to hold an index. kDone, or the
+// exit code after the complaint.
+int existingIndex(const Options& o, std::string* folder) {
+  if (o.positional.size() != 1) return kBadArguments;
+  *folder = indexFolder(o.positional[0]);
+  return toolsupport::checkIndexFolder(*folder);
+}
 
-bool indexExists(const std::string& folder) { return fs::exists(fs::path(folder) / "INDEX_I.IX"); }
-
-// ---- Progress ----
+// ---- Running a job ----
 
 volatile sig_atomic_t gInterrupts = 0;
 int32_t* gCancelFlag = nullptr;
@@ -74,97 +100,116 @@ void onInterrupt(int) {
   if (gCancelFlag) __atomic_store_n(gCancelFlag, gInterrupts > 1 ? -2 : -1, __ATOMIC_RELAXED);
 }
 
-struct Bar {
-  bool terminal = false;
-  std::time_t last = 0;
-  int lastPhase = 0;
-  bool drawn = false;
+// Ctrl-C asks the job in `cancelFlag` to stop while this lives.
+class InterruptGuard {
+ public:
+  explicit InterruptGuard(int32_t* cancelFlag) {
+    struct sigaction action {};
+    action.sa_handler = onInterrupt;
+    sigemptyset(&action.sa_mask);
+    gInterrupts = 0;
+    gCancelFlag = cancelFlag;
+    sigaction(SIGINT, &action, &previous_);
+  }
+  ~InterruptGuard() {
+    sigaction(SIGINT, &previous_, nullptr);
+    gCancelFlag = nullptr;
+  }
+
+ private:
+  struct sigaction previous_ {};
 };
 
-const char* phaseName(int phase) {
-  switch (phase) {
-    case 1: return "starting";
-    case 2: return "creating";
-    case 3: return "checking";
-    case 4: return "indexing";
-    case 5: return "storing";
-    case 6: return "merging";
-    case 7: return "compressing";
-    case 8: return "done";
-    default: return "";
+std::string jsonText(const std::string& s) {
+  std::string out = "\"";
+  for (char c : s) {
+    if (c == '"' || c == '\\') out += '\\';
+    if (static_cast<unsigned char>(c) < 0x20) {
+      char buf[8];
+      std::snprintf(buf, sizeof buf, "\\u%04x", c);
+      out += buf;
+    } else {
+      out += c;
+    }
   }
+  return out + "\"";
 }
 
-void onProgress(uintptr_t data, void* record) {
-  auto* bar = reinterpret_cast<Bar*>(data);
-  const auto* p = static_cast<const lxrIndexProgressInfo*>(record);
-  if (!bar->terminal || p->structSize == 0) return;
-  std::time_t now = std::time(nullptr);
-  if (p->phase == bar->lastPhase && now == bar->last && p->statusCode != 3013) return;
-  bar->last = now;
-  bar->lastPhase = p->phase;
-  int percent = p->percentDone < 0 ? 0 : p->percentDone > 100 ? 100 : p->percentDone;
-  char line[160];
-  if (p->phase == 3)
-    std::snprintf(line, sizeof line, "checking: %d of %d files checked, %d to index", p->filesChecked,
-                  p->filesSelected, p->filesToIndex);
-  else if (p->phase == 4)
-    std::snprintf(line, sizeof line, "indexing: %d of %d documents  [%-20.*s] %3d%%", p->filesIndexed,
-                  p->filesToIndex, percent / 5, "####################", percent);
-  else
-    std::snprintf(line, sizeof line, "%s: %3d%%", phaseName(p->phase), percent);
-  std::fprintf(stderr, "\r%-78.78s", line);
-  bar->drawn = true;
+// What a finished job says: one line on standard error, or one JSON object on standard
+// output; with --verbose, each file that failed or was skipped.
+void summarise(const char* what, const std::string& folder, const jobreport::Report& r, int64_t words,
+               double seconds, const std::string& outcome, const Options& o) {
+  if (o.verbose) {
+    for (const jobreport::Problem& p : r.problems) std::fprintf(stderr, "lxr: %s: %s\n", p.name.c_str(), p.reason.c_str());
+  }
+  if (o.json) {
+    std::printf("{\"command\":%s,\"index\":%s,\"outcome\":%s,\"added\":%d,\"reindexed\":%d,\"removed\":%d,"
+                "\"binarySkipped\":%d,\"encryptedSkipped\":%d,\"otherSkipped\":%d,\"failed\":%d,\"words\":%lld,"
+                "\"seconds\":%.2f}\n",
+                jsonText(what).c_str(), jsonText(folder).c_str(), jsonText(outcome).c_str(), r.added, r.reindexed,
+                r.removed, r.binary, r.encrypted, r.skipped, r.failed, static_cast<long long>(words), seconds);
+    return;
+  }
+  std::string line = std::string("lxr: ") + what + " " + outcome + ": " + std::to_string(r.added) + " added, " +
+                     std::to_string(r.reindexed) + " re-indexed, " + std::to_string(r.removed) + " removed, " +
+                     std::to_string(r.binary) + " binary skipped, " + std::to_string(r.encrypted) +
+                     " encrypted skipped, " + std::to_string(r.failed) + " failed to open, " +
+                     std::to_string(words) + " words";
+  char time[32];
+  std::snprintf(time, sizeof time, ", %.1f s", seconds);
+  line += time;
+  if (!o.verbose && (r.failed > 0 || r.binary > 0 || r.encrypted > 0 || r.skipped > 0))
+    line += " (lxr failed " + (o.positional.empty() ? folder : o.positional[0]) + " lists them)";
+  std::fprintf(stderr, "%s\n", line.c_str());
 }
 
-void onVerifyProgress(uintptr_t data, void* record) {
-  auto* bar = reinterpret_cast<Bar*>(data);
-  const auto* p = static_cast<const lxrIndexProgressInfo*>(record);
-  if (!bar->terminal || p->structSize == 0) return;
-  std::time_t now = std::time(nullptr);
-  if (now == bar->last && p->percentDone < 100) return;
-  bar->last = now;
-  std::fprintf(stderr, "\rverifying: %3d%%  %-60.60s", p->percentDone, p->fileName);
-  bar->drawn = true;
+// Runs `job` with the progress bar and Ctrl-C, then reports it. The exit code.
+int runJob(lxrIndexJob& job, const char* what, const std::string& folder, const Options& o) {
+  jobprogress::Tracker tracker;
+  job.base.pReportCallBack = jobprogress::Tracker::onIndexProgress;
+  job.base.pReportData = reinterpret_cast<uintptr_t>(&tracker);
+  auto started = std::chrono::steady_clock::now();
+  int16_t result = 0;
+  enginemessages::takeErrors();
+  {
+    InterruptGuard guard(&job.base.cancelFlag);
+    lxrsDoIndexJob(&job, &result);
+  }
+  progressline::clear();
+  double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+  std::vector<std::string> errors = enginemessages::takeErrors();
+  jobreport::Report report = jobreport::fromIndex(folder);
+  if (gInterrupts > 0) {
+    summarise(what, folder, report, tracker.wordsIndexed(), seconds,
+              gInterrupts > 1 ? "stopped; the index is as it was before" : "stopped; the documents finished were kept", o);
+    return kInterrupted;
+  }
+  if (result < 0) {
+    if (errors.empty()) {
+      std::string why = report.endNote.empty() ? "see INDEXLOG.DAT in the index folder" : report.endNote;
+      std::fprintf(stderr, "lxr: %s failed: %s\n", what, why.c_str());
+      errors.push_back(why);
+    }
+    if (o.json) summarise(what, folder, report, tracker.wordsIndexed(), seconds, "failed", o);
+    return failurekind::exitFor(errors, folder);
+  }
+  summarise(what, folder, report, tracker.wordsIndexed(), seconds, "done", o);
+  return exitcodes::kDone;
+}
+
+lxrIndexJob newJob(const std::string& folder) {
+  lxrIndexJob job;
+  LXR_INIT_RECORD(job);
+  copyField(job.indexPath, sizeof job.indexPath, folder);
+  return job;
 }
 
 // ---- Commands ----
 
-int runJob(lxrIndexJob& job, const char* what) {
-  Bar bar;
-  bar.terminal = isatty(STDERR_FILENO) != 0;
-  job.base.pReportCallBack = onProgress;
-  job.base.pReportData = reinterpret_cast<uintptr_t>(&bar);
-  struct sigaction action {}, previous {};
-  action.sa_handler = onInterrupt;
-  sigemptyset(&action.sa_mask);
-  gInterrupts = 0;
-  gCancelFlag = &job.base.cancelFlag;
-  sigaction(SIGINT, &action, &previous);
-  int16_t result = 0;
-  lxrsDoIndexJob(&job, &result);
-  sigaction(SIGINT, &previous, nullptr);
-  gCancelFlag = nullptr;
-  if (bar.drawn) std::fprintf(stderr, "\r%-78s\r", "");
-  if (gInterrupts > 0) {
-    std::fprintf(stderr, gInterrupts > 1 ? "lxr: %s stopped; the index is as it was before\n"
-                                         : "lxr: %s stopped; the documents finished were kept\n",
-                 what);
-    return 1;
-  }
-  if (result < 0) {
-    std::fprintf(stderr, "lxr: %s failed (see INDEXLOG.DAT in the index folder)\n", what);
-    return 1;
-  }
-  return 0;
-}
-
 int create(const Options& o) {
-  if (o.positional.size() != 1) return 2;
+  if (o.positional.size() != 1) return kBadArguments;
   std::string folder = absolute(o.positional[0]);
-  lxrIndexJob job;
-  LXR_INIT_RECORD(job);
-  copyField(job.indexPath, sizeof job.indexPath, folder);
+  lxrIndexJob job = newJob(folder);
   std::string name = o.name.empty() ? fs::path(folder).filename().string() : o.name;
   copyField(job.indexName, sizeof job.indexName, name);
   job.create = 1;
@@ -172,17 +217,27 @@ int create(const Options& o) {
   job.accentSensitive = o.accentSensitive;
   job.relativePaths = o.relativePaths;
   job.addToLibrary = !o.name.empty();
-  return runJob(job, "create");
+  int16_t result = 0;
+  enginemessages::takeErrors();
+  if (lxrsDoIndexJob(&job, &result) < 0) return failurekind::exitFor(enginemessages::takeErrors(), folder);
+  std::fprintf(stderr, "lxr: made the empty index %s\n", folder.c_str());
+  return exitcodes::kDone;
 }
 
 int add(const Options& o, const std::string& privateDir) {
-  if (o.positional.empty() || (o.positional.size() == 1 && o.filesList.empty())) return 2;
+  if (o.positional.empty() || (o.positional.size() == 1 && o.filesList.empty())) return kBadArguments;
+  // Every folder and list must be there: a job over a missing folder would only make an
+  // empty index and leave the reason in its log.
+  for (size_t i = 1; i < o.positional.size(); ++i)
+    if (int rc = toolsupport::checkExists(absolute(o.positional[i]), true); rc != exitcodes::kDone) return rc;
+  if (!o.filesList.empty())
+    if (int rc = toolsupport::checkExists(absolute(o.filesList), false); rc != exitcodes::kDone) return rc;
   std::string folder = indexFolder(o.positional[0]);
-  lxrIndexJob job;
-  LXR_INIT_RECORD(job);
-  copyField(job.indexPath, sizeof job.indexPath, folder);
+  std::error_code ec;
+  if (fs::exists(folder, ec) && !fs::is_directory(folder, ec)) return toolsupport::checkExists(folder, true);
+  lxrIndexJob job = newJob(folder);
   copyField(job.indexName, sizeof job.indexName, fs::path(folder).filename().string());
-  job.create = !indexExists(folder);
+  job.create = !fs::exists(fs::path(folder) / "INDEX_I.IX", ec);
   job.add = 1;
   std::string listName;
   if (o.positional.size() == 2) {
@@ -191,8 +246,8 @@ int add(const Options& o, const std::string& privateDir) {
     listName = privateDir + "/FOLDERS" + std::to_string(getpid()) + ".TMP";
     std::FILE* f = std::fopen(listName.c_str(), "wb");
     if (!f) {
-      std::fprintf(stderr, "lxr: cannot write %s\n", listName.c_str());
-      return 1;
+      std::fprintf(stderr, "lxr: %s: %s\n", listName.c_str(), std::strerror(errno));
+      return exitcodes::kIoError;
     }
     for (size_t i = 1; i < o.positional.size(); ++i) std::fprintf(f, "%s\n", absolute(o.positional[i]).c_str());
     std::fclose(f);
@@ -206,72 +261,107 @@ int add(const Options& o, const std::string& privateDir) {
   for (const std::string& p : o.excludes) lxrsStringSetAdd(excludes, p.c_str());
   job.toAdd.includeFilters = includes;
   job.toAdd.excludeFilters = excludes;
-  int rc = runJob(job, "add");
+  int rc = runJob(job, "add", folder, o);
   lxrsFreeStringSet(includes);
   lxrsFreeStringSet(excludes);
   if (!listName.empty()) std::remove(listName.c_str());
   return rc;
 }
 
-// A job on an index that must exist already: its record with the path set, then `setUp`
-// chooses the action. The tool's exit code.
-int existingIndexJob(const Options& o, const char* what, bool needsList,
-                     const std::function<void(lxrIndexJob&)>& setUp) {
-  if (o.positional.size() != 1 || (needsList && o.removeList.empty())) return 2;
-  std::string folder = indexFolder(o.positional[0]);
-  if (!indexExists(folder)) {
-    std::fprintf(stderr, "lxr: there is no index in %s\n", folder.c_str());
-    return 1;
-  }
-  lxrIndexJob job;
-  LXR_INIT_RECORD(job);
-  copyField(job.indexPath, sizeof job.indexPath, folder);
-  setUp(job);
-  return runJob(job, what);
-}
-
 int update(const Options& o) {
-  return existingIndexJob(o, "update", false, [&](lxrIndexJob& job) {
-    job.add = 1;  // with no files named: the folders and filters kept with the index
-    job.removeDeleted = o.removeDeleted;
-  });
-}
-
-int compress(const Options& o) {
-  return existingIndexJob(o, "compress", false, [](lxrIndexJob& job) { job.compress = 1; });
-}
-
-int verify(const Options& o) {
-  if (o.positional.size() != 1) return 2;
-  std::string folder = indexFolder(o.positional[0]);
-  Bar bar;
-  bar.terminal = isatty(STDERR_FILENO) != 0;
-  lxrJobBase job{};
-  job.structSize = sizeof job;
-  job.pReportCallBack = onVerifyProgress;
-  job.pReportData = reinterpret_cast<uintptr_t>(&bar);
-  struct sigaction action {}, previous {};
-  action.sa_handler = onInterrupt;
-  sigemptyset(&action.sa_mask);
-  gInterrupts = 0;
-  gCancelFlag = &job.cancelFlag;
-  sigaction(SIGINT, &action, &previous);
-  char failure[512] = "";
-  int16_t result = 0;
-  lxrsVerifyIndex(folder.c_str(), &job, failure, sizeof failure, &result);
-  sigaction(SIGINT, &previous, nullptr);
-  gCancelFlag = nullptr;
-  if (bar.drawn) std::fprintf(stderr, "\r%-78s\r", "");
-  // The engine's own messages say whether the index verified and what failed.
-  if (result < 0 && gInterrupts > 0) std::fprintf(stderr, "lxr: verification stopped\n");
-  return result < 0 ? 1 : 0;
+  std::string folder;
+  if (int rc = existingIndex(o, &folder); rc != exitcodes::kDone) return rc;
+  lxrIndexJob job = newJob(folder);
+  job.add = 1;  // with no files named: the folders and filters kept with the index
+  job.removeDeleted = !o.keepDeleted;
+  return runJob(job, "update", folder, o);
 }
 
 int remove(const Options& o) {
-  return existingIndexJob(o, "remove", true, [&](lxrIndexJob& job) {
-    copyField(job.toRemoveListName, sizeof job.toRemoveListName, absolute(o.removeList));
-    job.removeListed = 1;
-  });
+  if (o.removeList.empty()) return kBadArguments;
+  std::string folder;
+  if (int rc = existingIndex(o, &folder); rc != exitcodes::kDone) return rc;
+  std::string list = absolute(o.removeList);
+  if (int rc = toolsupport::checkExists(list, false); rc != exitcodes::kDone) return rc;
+  lxrIndexJob job = newJob(folder);
+  copyField(job.toRemoveListName, sizeof job.toRemoveListName, list);
+  job.removeListed = 1;
+  int rc = runJob(job, "remove", folder, o);
+  if (rc == exitcodes::kDone && jobreport::fromIndex(folder).removed == 0) return exitcodes::kNothing;
+  return rc;
+}
+
+bool indexInfo(const std::string& folder, lxrIndexInfo* info) {
+  LXR_INIT_RECORD(*info);
+  int16_t result = 0;
+  return lxrsGetIndexInfo(folder.c_str(), info, &result) == 0;
+}
+
+int compress(const Options& o) {
+  std::string folder;
+  if (int rc = existingIndex(o, &folder); rc != exitcodes::kDone) return rc;
+  lxrIndexInfo before;
+  bool known = indexInfo(folder, &before);
+  lxrIndexJob job = newJob(folder);
+  job.compress = 1;
+  jobprogress::Tracker tracker;
+  job.base.pReportCallBack = jobprogress::Tracker::onIndexProgress;
+  job.base.pReportData = reinterpret_cast<uintptr_t>(&tracker);
+  auto started = std::chrono::steady_clock::now();
+  int16_t result = 0;
+  enginemessages::takeErrors();
+  {
+    InterruptGuard guard(&job.base.cancelFlag);
+    lxrsDoIndexJob(&job, &result);
+  }
+  progressline::clear();
+  double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+  std::vector<std::string> errors = enginemessages::takeErrors();
+  if (result < 0) {
+    if (errors.empty()) std::fprintf(stderr, "lxr: compress failed (see INDEXLOG.DAT in the index folder)\n");
+    return gInterrupts > 0 ? kInterrupted : failurekind::exitFor(errors, folder);
+  }
+  lxrIndexInfo after;
+  if (!known || !indexInfo(folder, &after)) after = before;
+  int dropped = known ? before.obsolete : 0;
+  if (o.json) {
+    std::printf("{\"command\":\"compress\",\"index\":%s,\"outcome\":\"done\",\"documents\":%d,\"removed\":%d,"
+                "\"words\":%d,\"bytesBefore\":%d,\"bytesAfter\":%d,\"seconds\":%.2f}\n",
+                jsonText(folder).c_str(), after.documents, dropped, after.words, before.indexBytes,
+                after.indexBytes, seconds);
+  } else {
+    std::fprintf(stderr, "lxr: compress done: %d documents kept, %d removed documents dropped, %d words, %d -> %d bytes, %.1f s\n",
+                 after.documents, dropped, after.words, before.indexBytes, after.indexBytes, seconds);
+  }
+  return exitcodes::kDone;
+}
+
+int verify(const Options& o) {
+  std::string folder;
+  if (int rc = existingIndex(o, &folder); rc != exitcodes::kDone) return rc;
+  jobprogress::Tracker tracker;
+  lxrJobBase job{};
+  job.structSize = sizeof job;
+  job.pReportCallBack = jobprogress::Tracker::onVerifyProgress;
+  job.pReportData = reinterpret_cast<uintptr_t>(&tracker);
+  char failure[512] = "";
+  int16_t result = 0;
+  enginemessages::takeErrors();
+  {
+    InterruptGuard guard(&job.cancelFlag);
+    lxrsVerifyIndex(folder.c_str(), &job, failure, sizeof failure, &result);
+  }
+  progressline::clear();
+  std::vector<std::string> errors = enginemessages::takeErrors();
+  // The engine's own messages say whether the index verified and what failed.
+  if (result == 0) return exitcodes::kDone;
+  if (gInterrupts > 0) {
+    std::fprintf(stderr, "lxr: verification stopped\n");
+    return kInterrupted;
+  }
+  // A check that failed is damage; a failure to open the index is told apart by its text.
+  bool opened = errors.empty() || std::string(failure).find("could not be opened") == std::string::npos;
+  return opened ? exitcodes::kDamaged : failurekind::exitFor(errors, folder);
 }
 
 std::string dateText(const lxrDate& d) {
@@ -283,12 +373,11 @@ std::string dateText(const lxrDate& d) {
 }
 
 int info(const Options& o) {
-  if (o.positional.size() != 1) return 2;
-  std::string folder = indexFolder(o.positional[0]);
+  std::string folder;
+  if (int rc = existingIndex(o, &folder); rc != exitcodes::kDone) return rc;
   lxrIndexInfo i;
-  LXR_INIT_RECORD(i);
-  int16_t result = 0;
-  if (lxrsGetIndexInfo(folder.c_str(), &i, &result) < 0) return 1;
+  enginemessages::takeErrors();
+  if (!indexInfo(folder, &i)) return failurekind::exitFor(enginemessages::takeErrors(), folder);
   std::printf("Index:        %s\n", i.indexName);
   std::printf("Folder:       %s\n", folder.c_str());
   std::printf("Documents:    %d\n", i.documents);
@@ -302,20 +391,55 @@ int info(const Options& o) {
   std::printf("Created:      %s\n", dateText(i.created).c_str());
   std::printf("Updated:      %s\n", dateText(i.updated).c_str());
   std::printf("Compressed:   %s\n", dateText(i.compressed).c_str());
+  return exitcodes::kDone;
+}
+
+struct WordPrinter {
+  bool headed = false;
+  int count = 0;
+};
+
+int printWord(uintptr_t data, const char* word, int32_t occurrences, int32_t documents) {
+  auto* p = reinterpret_cast<WordPrinter*>(data);
+  if (!p->headed) std::printf("%-32s %10s %8s\n", "word", "occurs", "docs");
+  p->headed = true;
+  ++p->count;
+  std::printf("%-32s %10d %8d\n", requestexplainer::toUtf8(word).c_str(), occurrences, documents);
   return 0;
 }
 
-int printWord(uintptr_t, const char* word, int32_t occurrences, int32_t documents) {
-  std::printf("%-32s %10d %8d\n", word, occurrences, documents);
-  return 0;
+// A --match pattern must read as one request word: the request parser's verdict, with its
+// echo when the pattern is faulty. kDone or kUsage.
+int checkPattern(const std::string& pattern, const PatternCheck& explain) {
+  std::string out;
+  if (explain(pattern, &out) != 0) {
+    std::fprintf(stderr, "lxr: the --match pattern '%s' is faulty:\n%s", pattern.c_str(), out.c_str());
+    return exitcodes::kUsage;
+  }
+  std::string tree = out.substr(0, out.find('\n'));
+  if (tree.find_first_of(" ()") != std::string::npos || out.find("Not searched") != std::string::npos) {
+    std::fprintf(stderr, "lxr: --match takes one word (with ? * and the ~ # %% markers), not '%s'\n", pattern.c_str());
+    return exitcodes::kUsage;
+  }
+  return exitcodes::kDone;
 }
 
-int words(const Options& o) {
-  if (o.positional.size() != 1) return 2;
-  std::string folder = indexFolder(o.positional[0]);
+int words(const Options& o, const PatternCheck& explain) {
+  std::string folder;
+  if (int rc = existingIndex(o, &folder); rc != exitcodes::kDone) return rc;
+  if (!o.match.empty())
+    if (int rc = checkPattern(o.match, explain); rc != exitcodes::kDone) return rc;
+  WordPrinter printer;
   int16_t result = 0;
-  std::printf("%-32s %10s %8s\n", "word", "occurs", "docs");
-  return lxrsListWords(folder.c_str(), o.match.c_str(), o.all, printWord, 0, &result) < 0 ? 1 : 0;
+  enginemessages::takeErrors();
+  std::string pattern = requestexplainer::toEngineText(o.match);
+  if (lxrsListWords(folder.c_str(), pattern.c_str(), o.all, printWord, reinterpret_cast<uintptr_t>(&printer), &result) < 0)
+    return failurekind::exitFor(enginemessages::takeErrors(), folder);
+  if (printer.count == 0) {
+    std::fprintf(stderr, "lxr: no word%s\n", o.match.empty() ? "s in the index" : (" matches " + o.match).c_str());
+    return exitcodes::kNothing;
+  }
+  return exitcodes::kDone;
 }
 
 int printDocument(uintptr_t, const lxrDocumentInfo* d) {
@@ -325,24 +449,46 @@ int printDocument(uintptr_t, const lxrDocumentInfo* d) {
 }
 
 int files(const Options& o) {
-  if (o.positional.size() != 1) return 2;
-  std::string folder = indexFolder(o.positional[0]);
+  std::string folder;
+  if (int rc = existingIndex(o, &folder); rc != exitcodes::kDone) return rc;
   int16_t result = 0;
   std::printf("%6s %-19s %10s %8s %s\n", "id", "date", "size", "words", "file");
-  return lxrsListDocuments(folder.c_str(), o.all, printDocument, 0, &result) < 0 ? 1 : 0;
+  enginemessages::takeErrors();
+  if (lxrsListDocuments(folder.c_str(), o.all, printDocument, 0, &result) < 0)
+    return failurekind::exitFor(enginemessages::takeErrors(), folder);
+  return exitcodes::kDone;
+}
+
+int failed(const Options& o) {
+  std::string folder;
+  if (int rc = existingIndex(o, &folder); rc != exitcodes::kDone) return rc;
+  jobreport::Report r = jobreport::fromIndex(folder);
+  if (!r.found) {
+    std::fprintf(stderr, "lxr: the index log of %s holds no index job\n", folder.c_str());
+    return exitcodes::kNothing;
+  }
+  for (const jobreport::Problem& p : r.problems) std::printf("%s\t%s\n", p.name.c_str(), p.reason.c_str());
+  if (!r.problems.empty()) return exitcodes::kDone;
+  std::fprintf(stderr, "lxr: the last job of %s took in every file it was given\n", folder.c_str());
+  return exitcodes::kNothing;
 }
 
 }  // namespace
 
 bool handles(const std::string& command) {
-  for (const char* c : {"create", "add", "update", "remove", "compress", "verify", "info", "words", "files"})
+  for (const char* c : {"create", "add", "update", "remove", "compress", "verify", "info", "words", "files", "failed"})
     if (command == c) return true;
   return false;
 }
 
-int run(const std::vector<std::string>& args, const std::string& privateDir) {
+int run(const std::vector<std::string>& args, const std::string& privateDir, const PatternCheck& explain) {
   Options o;
-  if (args.empty() || !parse(args, &o)) return 2;
+  std::string error;
+  if (args.empty()) return kBadArguments;
+  if (!parse(args, &o, &error)) {
+    std::fprintf(stderr, "lxr %s: %s\n", args[0].c_str(), error.c_str());
+    return kBadArguments;
+  }
   const std::string& cmd = args[0];
   if (cmd == "create") return create(o);
   if (cmd == "add") return add(o, privateDir);
@@ -351,9 +497,10 @@ int run(const std::vector<std::string>& args, const std::string& privateDir) {
   if (cmd == "compress") return compress(o);
   if (cmd == "verify") return verify(o);
   if (cmd == "info") return info(o);
-  if (cmd == "words") return words(o);
+  if (cmd == "words") return words(o, explain);
   if (cmd == "files") return files(o);
-  return 2;
+  if (cmd == "failed") return failed(o);
+  return kBadArguments;
 }
 
 }  // namespace indexcommands

@@ -29,10 +29,11 @@ int run(const std::vector<std::string>& args) {
     else if (script.empty() && !a.empty() && a[0] != '-')
       script = a;
     else
-      return 2;
+      return kBadArguments;
   }
-  if (script.empty()) return 2;
+  if (script.empty()) return kBadArguments;
   script = toolsupport::absolute(script);
+  if (int rc = toolsupport::checkExists(script, false); rc != 0) return rc;
 
   struct sigaction action {}, previous {};
   action.sa_handler = onInterrupt;

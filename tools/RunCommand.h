@@ -9,8 +9,12 @@
 
 namespace runcommand {
 
+// Returned for arguments that fit no form: the caller prints the usage.
+constexpr int kBadArguments = -1;
+
 // `args` follow the command word. 0 when every command of the script succeeded, 1 when
-// one failed or the script could not be run, 2 for bad arguments.
+// one failed or the script could not be run, 2 when the script does not exist; or
+// kBadArguments.
 int run(const std::vector<std::string>& args);
 
 }  // namespace runcommand

@@ -1,5 +1,7 @@
 #include "tools/SearchOptions.h"
 
+#include <unistd.h>
+
 #include <cstdlib>
 #include <filesystem>
 #include <sstream>
@@ -76,6 +78,16 @@ int sharedOption(const std::vector<std::string>& args, size_t* i, SearchOptions*
     o->searchFlags |= LXR_SEARCH_SYNONYMS;
   } else if (a == "--also") {
     if (!value(&o->also)) return -1;
+  } else if (a == "--color" || a == "--colour" || a.rfind("--color=", 0) == 0) {
+    if (a.size() > 8 && a[7] == '=') v = a.substr(8);
+    else if (!value(&v)) return -1;
+    if (v == "auto") o->color = SearchOptions::Color::kAuto;
+    else if (v == "always") o->color = SearchOptions::Color::kAlways;
+    else if (v == "never") o->color = SearchOptions::Color::kNever;
+    else {
+      *error = "--color takes auto, always or never";
+      return -1;
+    }
   } else {
     return 0;
   }
@@ -94,9 +106,9 @@ int searchOption(const std::vector<std::string>& args, size_t* i, SearchOptions*
       *error = "--sort takes hits, name, date or none";
       return -1;
     }
-    o->sortType = key | (o->sortType & LXR_SORT_ASCENDING);
-  } else if (a == "--ascending") {
-    o->sortType |= LXR_SORT_ASCENDING;
+    o->sortType = key;
+  } else if (a == "--ascending" || a == "--descending") {
+    o->direction = a == "--ascending" ? 1 : -1;
   } else if (a == "--max" || a == "--best") {
     if (!value(&v)) return -1;
     if (!number(v, 1, kMaxBest, &o->best)) {
@@ -130,6 +142,13 @@ int searchOption(const std::vector<std::string>& args, size_t* i, SearchOptions*
     return sharedOption(args, i, o, error);
   }
   return 1;
+}
+
+// The engine's sort code with the direction: by name A to Z, by hits and by date from the
+// highest and newest, unless --ascending or --descending says otherwise.
+void settleDirection(SearchOptions* o) {
+  bool ascending = o->direction > 0 || (o->direction == 0 && o->sortType == LXR_SORT_BY_NAME);
+  if (ascending && o->sortType != LXR_SORT_NONE) o->sortType |= LXR_SORT_ASCENDING;
 }
 
 int checkRequests(const SearchOptions& o, std::string* error) {
@@ -189,7 +208,7 @@ int parseSearch(const std::vector<std::string>& args, SearchOptions* out, std::s
       for (const std::string& name : split(operands[i])) {
         if (!isIndex(name)) {
           *error = name + " is neither an index folder nor an index of the library";
-          return -1;
+          return kNotAnIndex;
         }
         indexes.push_back(name);
       }
@@ -209,8 +228,21 @@ int parseSearch(const std::vector<std::string>& args, SearchOptions* out, std::s
     return -1;
   }
   if (checkRequests(o, error) < 0) return -1;
+  settleDirection(&o);
   *out = o;
   return 0;
+}
+
+bool sortedByTool(const SearchOptions& o) {
+  int key = o.sortType & ~LXR_SORT_ASCENDING;
+  return key == LXR_SORT_BY_NAME || key == LXR_SORT_BY_DATE;
+}
+
+bool useColor(const SearchOptions& o) {
+  if (o.color != SearchOptions::Color::kAuto) return o.color == SearchOptions::Color::kAlways;
+  const char* noColor = std::getenv("NO_COLOR");
+  const char* term = std::getenv("TERM");
+  return isatty(STDOUT_FILENO) && !(noColor && *noColor) && !(term && std::string(term) == "dumb");
 }
 
 int parseShow(const std::vector<std::string>& args, SearchOptions* out, std::string* error) {
@@ -253,7 +285,7 @@ int parseShow(const std::vector<std::string>& args, SearchOptions* out, std::str
   if (!index.empty()) {
     if (!isIndex(index)) {
       *error = index + " is neither an index folder nor an index of the library";
-      return -1;
+      return kNotAnIndex;
     }
     o.indexes.push_back(toolsupport::indexFolder(index));
   }

@@ -14,7 +14,10 @@ struct SearchOptions {
   std::vector<std::string> indexes;   // index folders (library names resolved)
   std::string files;         // folder of an unindexed scan (--files, --folder)
   std::vector<std::string> includes, excludes;
-  int sortType = 16;         // LXR_SORT_* value
+  int sortType = 16;         // LXR_SORT_* value, the direction settled (see sortedByTool)
+  int direction = 0;         // +1 --ascending, -1 --descending, 0 the order's own
+  enum class Color { kAuto, kAlways, kNever };
+  Color color = Color::kAuto;  // --color
   int searchFlags = 0;       // LXR_SEARCH_* bits
   int fuzziness = 0;
   int best = 0;              // --max / --best; 0 keeps every document
@@ -29,10 +32,20 @@ struct SearchOptions {
   int width = 100;           // --width: columns of a shown line
 };
 
+// True when the tool puts the documents in order itself (by the whole name, or by date),
+// so that --max keeps the first N in that order rather than the N with most hits.
+bool sortedByTool(const SearchOptions& o);
+// True when the hits are to be coloured on standard output (--color, NO_COLOR, a terminal).
+bool useColor(const SearchOptions& o);
+
+// What the parsers return for an operand that names no index (a complaint, not a usage).
+constexpr int kNotAnIndex = -2;
+
 // Reads the words after "search". 0, or -1 with *error saying what is wrong.
 //   search REQUEST INDEX... [options]     INDEX: a folder or a name in the index library
 //   search INDEX[,INDEX...] REQUEST...    the earlier order, taken when the first operand
 //                                         names indexes and the second does not
+// kNotAnIndex when an operand names no index.
 int parseSearch(const std::vector<std::string>& args, SearchOptions* out, std::string* error);
 
 // Reads the words after "show": FILE --request REQUEST [--index INDEX] [--hit-lines]

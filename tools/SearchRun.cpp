@@ -6,7 +6,11 @@
 #include <filesystem>
 
 #include "lexaurum/lexaurum.h"
+#include <algorithm>
+
 #include "search/RequestExplainer.h"
+#include "tools/EngineMessages.h"
+#include "tools/FailureKind.h"
 #include "tools/ToolSupport.h"
 
 namespace searchrun {
@@ -52,6 +56,18 @@ void removeResults(const std::string& privateDir, const std::string& stem) {
     if (e.path().filename().string().rfind(stem, 0) == 0) fs::remove(e.path(), ec);
 }
 
+// Puts `docs` in the order `o` asks for, by the whole name (a byte order, as the file system
+// has the names) or by date and then name, and keeps the first --max of them.
+void order(const searchoptions::SearchOptions& o, std::vector<Found>* docs) {
+  const bool ascending = (o.sortType & LXR_SORT_ASCENDING) != 0;
+  const bool byDate = (o.sortType & LXR_SORT_BY_DATE) != 0;
+  std::stable_sort(docs->begin(), docs->end(), [&](const Found& a, const Found& b) {
+    if (byDate && a.date != b.date) return ascending ? a.date < b.date : a.date > b.date;
+    return ascending ? a.name < b.name : a.name > b.name;
+  });
+  if (o.best > 0 && docs->size() > static_cast<size_t>(o.best)) docs->resize(static_cast<size_t>(o.best));
+}
+
 }  // namespace
 
 Results run(const searchoptions::SearchOptions& o, const std::string& privateDir, const std::string& filesList) {
@@ -66,7 +82,9 @@ Results run(const searchoptions::SearchOptions& o, const std::string& privateDir
   job.sortType = static_cast<int16_t>(o.sortType);
   job.searchFlags = static_cast<int16_t>(o.searchFlags);
   job.fuzziness = static_cast<int16_t>(o.fuzziness);
-  job.searchParameter = static_cast<int16_t>(o.best);
+  // In an order the tool makes itself, --max keeps the first documents of that order, not
+  // the best by score: the engine then keeps them all.
+  job.searchParameter = static_cast<int16_t>(searchoptions::sortedByTool(o) ? 0 : o.best);
   job.searchIndexes = o.indexes.empty() ? 0 : 1;
   job.searchFiles = o.files.empty() && filesList.empty() ? 0 : 1;
   if (!o.files.empty())
@@ -86,7 +104,9 @@ Results run(const searchoptions::SearchOptions& o, const std::string& privateDir
     job.listingFlags = o.listingFlags >= 0 ? o.listingFlags : kDefaultListingFlags;
   }
   int16_t result = 0;
+  enginemessages::takeErrors();
   lxrsDoSearchJob(&job, &result);
+  out.errors = enginemessages::takeErrors();
   lxrsFreeStringSet(indexes);
   if (job.filesToSearch.includeFilters) lxrsFreeStringSet(job.filesToSearch.includeFilters);
   if (job.filesToSearch.excludeFilters) lxrsFreeStringSet(job.filesToSearch.excludeFilters);
@@ -94,6 +114,8 @@ Results run(const searchoptions::SearchOptions& o, const std::string& privateDir
   out.totalHits = job.totalHits;
   if (!done) {
     out.outcome = Outcome::kFaultyRequest;
+  } else if (!out.errors.empty()) {
+    out.outcome = Outcome::kFailed;
   } else if (job.totalFiles == 0) {
     out.outcome = Outcome::kNone;
   } else if (lxrsListResults(results.c_str(), collect, reinterpret_cast<uintptr_t>(&out), &result) < 0) {
@@ -102,16 +124,19 @@ Results run(const searchoptions::SearchOptions& o, const std::string& privateDir
     out.outcome = Outcome::kFound;
   }
   removeResults(privateDir, stem);
+  if (out.outcome == Outcome::kFound && searchoptions::sortedByTool(o)) order(o, &out.documents);
   return out;
 }
 
-int exitCode(const Results& results) {
+int exitCode(const Results& results, const searchoptions::SearchOptions& o) {
   switch (results.outcome) {
     case Outcome::kFound: return kFound;
+    case Outcome::kNone: return kNoneFound;
     case Outcome::kFaultyRequest:
       std::fprintf(stderr, "lxr: the request was not searched\n");
       return kRequestError;
-    default: return kNoneFound;
+    default:
+      return failurekind::exitFor(results.errors, o.indexes.empty() ? "" : o.indexes[0]);
   }
 }
 

@@ -25,21 +25,23 @@ enum class Outcome { kFound, kNone, kFaultyRequest, kFailed };
 
 struct Results {
   Outcome outcome = Outcome::kFailed;
+  std::vector<std::string> errors;  // the engine's error messages during the search
   std::vector<Found> documents;  // in the job's order
   int32_t totalDocuments = 0;
   int32_t totalHits = 0;
 };
 
-// The exit codes of lxr search and lxr show.
+// The exit codes of lxr search and lxr show besides those of tools/ExitCodes.h.
 constexpr int kFound = 0;
-constexpr int kNoneFound = 1;      // also: the engine failed
+constexpr int kNoneFound = 1;
 constexpr int kRequestError = 2;   // a faulty request; the engine has shown its echo
 constexpr int kBadArguments = -1;  // the caller prints the usage and exits with 2
 
-// The exit code for `results`; for a faulty request, says so on standard error.
-int exitCode(const Results& results);
+// The exit code for `results` of a search of `o`: found, none, a faulty request (said so on
+// standard error), or the kind of the engine's failure.
+int exitCode(const Results& results, const searchoptions::SearchOptions& o);
 
-// Runs the search `o` asks for; `filesList` (may be empty) names a file listing the files of
+// Runs the search `o` asks for (documents in the order asked, the first --max of them); `filesList` (may be empty) names a file listing the files of
 // an unindexed scan. The engine shows its own messages (the request echo of a faulty
 // request, "no documents") through the tool's call-backs.
 Results run(const searchoptions::SearchOptions& o, const std::string& privateDir,

@@ -7,6 +7,8 @@
 
 #include "lexaurum/lexaurum.h"
 #include "search/RequestExplainer.h"
+#include "tools/EngineMessages.h"
+#include "tools/ExitCodes.h"
 #include "tools/HitText.h"
 #include "tools/SearchOptions.h"
 #include "tools/SearchRun.h"
@@ -46,9 +48,9 @@ bool sameFile(const std::string& a, const std::string& b) {
 int run(const std::vector<std::string>& args, const std::string& privateDir) {
   searchoptions::SearchOptions o;
   std::string error;
-  if (searchoptions::parseShow(args, &o, &error) < 0) {
+  if (int rc = searchoptions::parseShow(args, &o, &error); rc < 0) {
     std::fprintf(stderr, "lxr show: %s\n", error.c_str());
-    return searchrun::kBadArguments;
+    return rc == searchoptions::kNotAnIndex ? exitcodes::kUsage : searchrun::kBadArguments;
   }
   // Not checked for being a file: "ARCHIVE/MEMBER" names a member of a container.
   const std::string document = toolsupport::absolute(o.document);
@@ -59,19 +61,30 @@ int run(const std::vector<std::string>& args, const std::string& privateDir) {
     std::FILE* list = std::fopen(filesList.c_str(), "wb");
     if (!list || std::fprintf(list, "%s\n", document.c_str()) < 0 || std::fclose(list) != 0) {
       std::fprintf(stderr, "lxr show: cannot write %s\n", filesList.c_str());
-      return searchrun::kNoneFound;
+      return exitcodes::kIoError;
     }
   }
+  // "No documents were retrieved." is said below in this command's own words.
+  enginemessages::setQuietInfo(true);
   searchrun::Results r = searchrun::run(o, privateDir, filesList);
+  enginemessages::setQuietInfo(false);
   if (!filesList.empty()) std::remove(filesList.c_str());
-  if (r.outcome == searchrun::Outcome::kFaultyRequest) return searchrun::exitCode(r);
+  if (r.outcome == searchrun::Outcome::kFaultyRequest || r.outcome == searchrun::Outcome::kFailed)
+    return searchrun::exitCode(r, o);
   std::vector<int32_t> hits;
   for (const searchrun::Found& doc : r.documents)
     if (sameFile(doc.name, document)) hits = doc.hits;
+  if (hits.empty()) {
+    std::error_code ec;
+    if (!fs::exists(document, ec) && fs::is_directory(fs::path(document).parent_path(), ec))
+      return toolsupport::checkExists(document, false);
+    std::fprintf(stderr, "lxr show: %s: no hits for %s\n", o.document.c_str(), o.request.c_str());
+    return searchrun::kNoneFound;
+  }
 
   Printer printer;
-  if (isatty(STDOUT_FILENO)) {
-    printer.on = "\x1b[1m";
+  if (searchoptions::useColor(o)) {
+    printer.on = "\x1b[1;31m";
     printer.off = "\x1b[0m";
   } else {
     printer.on = "[";
@@ -82,10 +95,9 @@ int run(const std::vector<std::string>& args, const std::string& privateDir) {
   if (lxrsGetDocumentLines(document.c_str(), hits.data(), static_cast<int32_t>(hits.size()), o.width,
                            o.hitLinesOnly ? 1 : 0, printLine, reinterpret_cast<uintptr_t>(&printer), &result) < 0) {
     std::fprintf(stderr, "lxr show: %s cannot be read\n", o.document.c_str());
-    return searchrun::kNoneFound;
+    return exitcodes::kIoError;
   }
-  if (!printer.heading.empty()) std::printf("%s\n", printer.heading.c_str());  // an empty document
-  return hits.empty() ? searchrun::kNoneFound : searchrun::kFound;
+  return searchrun::kFound;
 }
 
 }  // namespace showcommand

@@ -13,6 +13,8 @@
 #include <iterator>
 
 #include "lexaurum/lexaurum.h"
+#include "tools/ExitCodes.h"
+#include "tools/ToolSupport.h"
 
 namespace textcommand {
 
@@ -46,7 +48,7 @@ int printType(const std::string& file) {
   int16_t code = 0, result = 0;
   if (lxrsGetFileType(file.c_str(), name, sizeof name, &code, &result) < 0) {
     std::fprintf(stderr, "lxr: %s: no format can read it, or it cannot be opened\n", file.c_str());
-    return 1;
+    return exitcodes::kIoError;
   }
   std::printf("%s\t%d\n", toUtf8(name).c_str(), code);
   return 0;
@@ -56,7 +58,7 @@ int printText(const std::string& file) {
   namespace fs = std::filesystem;
   std::error_code ec;
   fs::path dir = fs::temp_directory_path(ec);
-  if (ec) return 1;
+  if (ec) return exitcodes::kIoError;
   fs::path out;
   for (int attempt = 0; attempt < 100; ++attempt) {
     fs::path candidate = dir / ("lxr-text-" + std::to_string(getpid()) + "-" + std::to_string(attempt));
@@ -67,7 +69,7 @@ int printText(const std::string& file) {
   }
   if (out.empty()) {
     std::fprintf(stderr, "lxr: cannot make a temporary folder\n");
-    return 1;
+    return exitcodes::kIoError;
   }
   fs::path textFile = out / "TEXT.TMP";
   int16_t result = 0;
@@ -80,7 +82,7 @@ int printText(const std::string& file) {
   fs::remove_all(out, ec);
   if (result < 0) {
     std::fprintf(stderr, "lxr: %s: %s", file.c_str(), text.empty() ? "cannot be read\n" : text.c_str());
-    return 1;
+    return exitcodes::kIoError;
   }
   std::string utf8 = toUtf8(text);
   std::fwrite(utf8.data(), 1, utf8.size(), stdout);
@@ -90,9 +92,15 @@ int printText(const std::string& file) {
 }  // namespace
 
 int run(const std::vector<std::string>& args) {
-  if (args.size() == 1) return printText(args[0]);
-  if (args.size() == 2 && args[0] == "--type") return printType(args[1]);
-  return 2;
+  std::string file = args.size() == 1 ? args[0] : args.size() == 2 && args[0] == "--type" ? args[1] : "";
+  if (file.empty()) return kBadArguments;
+  // A member of an archive is named through it ("box.zip/note.txt"): only a name whose
+  // folder exists but which is missing itself is surely not there.
+  std::error_code ec;
+  namespace fs = std::filesystem;
+  if (!fs::exists(file, ec) && fs::is_directory(fs::path(file).parent_path().empty() ? "." : fs::path(file).parent_path(), ec))
+    return toolsupport::checkExists(file, false);
+  return args.size() == 1 ? printText(file) : printType(file);
 }
 
 }  // namespace textcommand

@@ -7,8 +7,11 @@
 
 namespace textcommand {
 
+// Returned for arguments that fit no form: the caller prints the usage.
+constexpr int kBadArguments = -1;
+
 // `args` are the words after "text": [--type] FILE. Returns the tool's exit code: 0 done,
-// 1 the document could not be read, 2 bad arguments.
+// 2 the file does not exist, 4 the document could not be read; or kBadArguments.
 int run(const std::vector<std::string>& args);
 
 }  // namespace textcommand

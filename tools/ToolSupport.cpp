@@ -1,13 +1,17 @@
 #include "tools/ToolSupport.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <vector>
 
 #include "lexaurum/lexaurum.h"
+#include "tools/ExitCodes.h"
 
 namespace toolsupport {
+
+namespace fs = std::filesystem;
 
 void copyField(char* field, size_t capacity, const std::string& value) {
   std::snprintf(field, capacity, "%s", value.c_str());
@@ -15,7 +19,7 @@ void copyField(char* field, size_t capacity, const std::string& value) {
 
 std::string absolute(const std::string& path) {
   std::error_code ec;
-  std::filesystem::path p = std::filesystem::absolute(path, ec);
+  fs::path p = fs::absolute(path, ec);
   return ec ? path : p.lexically_normal().string();
 }
 
@@ -35,6 +39,36 @@ std::string indexFolder(const std::string& index) {
     }
   }
   return absolute(index);
+}
+
+int checkExists(const std::string& path, bool folder) {
+  std::error_code ec;
+  fs::file_status st = fs::status(path, ec);
+  if (ec || !fs::exists(st)) {
+    int e = ec && ec.value() != 0 ? ec.value() : ENOENT;
+    std::fprintf(stderr, "lxr: %s: %s\n", path.c_str(), std::strerror(e));
+    return exitcodes::kUsage;
+  }
+  if (folder && !fs::is_directory(st)) {
+    std::fprintf(stderr, "lxr: %s: %s\n", path.c_str(), std::strerror(ENOTDIR));
+    return exitcodes::kUsage;
+  }
+  if (!folder && fs::is_directory(st)) {
+    std::fprintf(stderr, "lxr: %s: %s\n", path.c_str(), std::strerror(EISDIR));
+    return exitcodes::kUsage;
+  }
+  return exitcodes::kDone;
+}
+
+int checkIndexFolder(const std::string& folder) {
+  int rc = checkExists(folder, true);
+  if (rc != exitcodes::kDone) return rc;
+  std::error_code ec;
+  if (!fs::exists(fs::path(folder) / "INDEX_I.IX", ec)) {
+    std::fprintf(stderr, "lxr: %s is not an index (it holds no INDEX_I.IX)\n", folder.c_str());
+    return exitcodes::kUsage;
+  }
+  return exitcodes::kDone;
 }
 
 }  // namespace toolsupport

@@ -38,21 +38,23 @@ int errorFromErrno(int e) {
   }
 }
 
+// The system's own words for each error (strerror), so that a message reads as every other
+// program on the machine says it. Access denied also stands for a sharing refusal.
 std::string errorText(int code) {
   switch (code) {
     case kErrNone: return "No error";
-    case kErrFileNotFound: return "The system cannot find the file specified";
-    case kErrPathNotFound: return "The system cannot find the path specified";
-    case kErrAccessDenied: return "Access is denied";
-    case kErrInvalidHandle: return "The handle is invalid";
-    case kErrNotEnoughMemory: return "Not enough memory";
-    case kErrWriteFault: return "The system cannot write to the specified device";
-    case kErrReadFault: return "The system cannot read from the specified device";
-    case kErrSharingViolation: return "The file is being used by another process";
-    case kErrDiskFull: return "There is not enough space on the disk";
-    case kErrFileExists: return "The file exists";
-    case kErrInvalidParameter: return "The parameter is incorrect";
-    case kErrFileTooLarge: return "The file is too large";
+    case kErrFileNotFound: return std::strerror(ENOENT);
+    case kErrPathNotFound: return std::strerror(ENOENT);
+    case kErrAccessDenied: return std::strerror(EACCES);
+    case kErrInvalidHandle: return std::strerror(EBADF);
+    case kErrNotEnoughMemory: return std::strerror(ENOMEM);
+    case kErrWriteFault:
+    case kErrReadFault: return std::strerror(EIO);
+    case kErrSharingViolation: return std::strerror(EBUSY);
+    case kErrDiskFull: return std::strerror(ENOSPC);
+    case kErrFileExists: return std::strerror(EEXIST);
+    case kErrInvalidParameter: return std::strerror(EINVAL);
+    case kErrFileTooLarge: return std::strerror(EFBIG);
     default: break;
   }
   if (code > 1000) return std::strerror(code - 1000);

@@ -127,7 +127,7 @@ TEST_F(TextDBTest, AReaderNeedsTheLockFile) {
   TextDB db;
   db.setDirectory(folder_);
   EXPECT_EQ(-1, db.open(kReadMode, kMainTypes));
-  EXPECT_EQ(messages::text(1, {folder_, "(The system cannot find the file specified)"}),
+  EXPECT_EQ(messages::text(1, {folder_, "(No such file or directory)"}),
             db.errorText());
   EXPECT_FALSE(db.hasLock());
 }
@@ -358,7 +358,7 @@ TEST_F(TextDBTest, ManyReadersOneWriterAcrossProcesses) {
     TextDB db;
     db.setDirectory(folder_);
     if (db.open(kWriteShared, kMainTypes) == 0) return 1;
-    return db.errorText() == messages::text(1, {folder_, "(Access is denied)"}) ? 0 : 2;
+    return db.errorText() == messages::text(1, {folder_, "(Permission denied)"}) ? 0 : 2;
   });
   EXPECT_EQ(0, exitStatus(second));
   TextDB here;

@@ -83,4 +83,15 @@ TEST(ConstraintSetTest, ClauseWordsBecomeConditions) {
   // A value that is not understood is reported, not dropped in silence.
   EXPECT_EQ(-1, tree.parse("xfilter (date \"next week\")", "", s));
   EXPECT_TRUE(tree.errorBits() & treechecks::kBadFileCondition);
+  // So is a word that names no condition, and a name without its value: either would let
+  // every file pass.
+  for (const char* clause : {"xfilter (nmae \"*.txt\")", "xfilter (name \"*.txt\" size)"}) {
+    SearchTree t;
+    EXPECT_EQ(-1, t.parse(clause, "", s)) << clause;
+    EXPECT_TRUE(t.errorBits() & treechecks::kBadFileCondition) << clause;
+  }
+  SearchTree misspelt;
+  misspelt.parse("xfilter (nmae \"*.txt\")", "", s);
+  EXPECT_NE(std::string::npos, misspelt.message().find("Not understood in XFILTER: nmae \"*.txt\""))
+      << misspelt.message();
 }

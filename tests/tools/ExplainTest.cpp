@@ -28,7 +28,7 @@ TEST(ExplainTest, PrintsTheTreeOrTheEcho) {
   ToolRun utf8 = explain(priv, "'caf\xC3\xA9 w/3 na\xC3\xAFve'");
   EXPECT_EQ("(CAFE w/3 NAIVE)\n", utf8.output);
   ToolRun faulty = explain(priv, "'(a and b) w/5'");
-  EXPECT_EQ(1, faulty.status);
+  EXPECT_EQ(2, faulty.status);
   EXPECT_NE(std::string::npos, faulty.output.find("One or more words are missing"));
   EXPECT_NE(std::string::npos, faulty.output.find("((A AND B) w/5 ??\?"));
   EXPECT_EQ(2, explain(priv, "--fuzzy 12 apple").status);
@@ -39,7 +39,11 @@ TEST(ExplainTest, PrintsTheTreeOrTheEcho) {
 TEST(ExplainTest, UsesTheThesaurusAndMacros) {
   testsupport::TempDir dir;
   std::string priv = dir.file("p");
-  EXPECT_EQ("CAR\n", explain(priv, "'car&'").output) << "no thesaurus yet";  // makes the folder
+  explain(priv, "car");  // makes the folder
+  // The private folder's thesaurus replaces the shipped one; one that cannot be read leaves
+  // none.
+  testsupport::writeFile(priv + "/THESAUR.DAT", "not a thesaurus\n");
+  EXPECT_EQ("CAR\n", explain(priv, "'car&'").output) << "no thesaurus loaded";
   testsupport::writeFile(priv + "/THESAUR.DAT", "Lexaurum User Thesaurus\ncar automobile auto\n\n");
   testsupport::writeFile(priv + "/OPTIONS.DAT", "Lexaurum Options\r\nmacroChar = @\r\n");
   testsupport::writeFile(priv + "/MACROS.DAT", "Lexaurum Macros\r\nfruit = (apple or pear)\r\n");
@@ -48,6 +52,6 @@ TEST(ExplainTest, UsesTheThesaurusAndMacros) {
   ToolRun macro = explain(priv, "'@fruit w/2 tart'");
   EXPECT_EQ("((APPLE OR PEAR) w/2 TART)\n", macro.output);
   ToolRun unknown = explain(priv, "@vegetable");
-  EXPECT_EQ(1, unknown.status);
+  EXPECT_EQ(2, unknown.status);
   EXPECT_NE(std::string::npos, unknown.output.find("vegetable"));
 }

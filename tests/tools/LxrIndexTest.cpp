@@ -8,6 +8,7 @@
 #include <utime.h>
 #include <fcntl.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <functional>
@@ -17,6 +18,8 @@
 
 #include <gtest/gtest.h>
 
+#include "index/TextDB.h"
+#include "io/FileMode.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/ToolRun.h"
 
@@ -126,7 +129,8 @@ TEST(LxrIndexTest, CreatesAddsUpdatesRemovesAndLists) {
   EXPECT_EQ(2, lxr(priv, "add " + index).status) << "no folder named";
   ToolRun add = lxr(priv, "add " + index + " " + docs + " --exclude '*.log'");
   ASSERT_EQ(0, add.status) << add.output;
-  EXPECT_EQ("", add.output) << "quiet when not on a terminal";
+  EXPECT_EQ(0u, add.output.find("lxr: add done: 3 added, 0 re-indexed, 0 removed,")) << add.output;
+  EXPECT_EQ(1, std::count(add.output.begin(), add.output.end(), '\n')) << "no bar when not on a terminal: " << add.output;
   ToolRun info = lxr(priv, "info " + index);
   EXPECT_TRUE(has(info, "Documents:    3")) << info.output;
   ToolRun files = lxr(priv, "files " + index);
@@ -146,7 +150,7 @@ TEST(LxrIndexTest, CreatesAddsUpdatesRemovesAndLists) {
   EXPECT_TRUE(has(info, "Removed:      1")) << info.output;
   EXPECT_FALSE(has(lxr(priv, "files " + index), "d1.txt"));
   EXPECT_TRUE(has(lxr(priv, "files " + index + " --all"), "d1.txt (removed)"));
-  EXPECT_EQ(1, lxr(priv, "update " + dir.file("nowhere")).status);
+  EXPECT_EQ(2, lxr(priv, "update " + dir.file("nowhere")).status);
 }
 
 TEST(LxrIndexTest, UpdateKilledAtRandomMomentsLeavesBeforeOrAfter) {
@@ -186,4 +190,20 @@ TEST(LxrIndexTest, CompressionKilledAtRandomMomentsLeavesBeforeOrAfter) {
   const std::string after = contents(priv, index);
   ASSERT_TRUE(has(lxr(priv, "info " + index), "Documents:    50"));
   EXPECT_GT(killAtRandomMoments(priv, pristine, index, "compress", seconds, before, after), 0);
+}
+
+TEST(LxrIndexTest, AnIndexInUseByAWriterIsBusyForWritersOnly) {
+  testsupport::TempDir dir;
+  std::string priv = dir.file("p"), index = dir.file("ix"), docs = dir.file("docs");
+  writeCorpus(docs, 2, 8, "d");
+  ASSERT_EQ(0, lxr(priv, "add " + index + " " + docs).status);
+  TextDB writer;  // another writer, as an update in another process holds the index
+  ASSERT_EQ(0, writer.setDirectory(index));
+  ASSERT_EQ(0, writer.lockIndex(filemode::kRead | filemode::kWrite | filemode::kDenyNone));
+  ToolRun update = lxr(priv, "update " + index);
+  EXPECT_EQ(3, update.status) << update.output;
+  EXPECT_TRUE(has(update, index + " is in use by another writer")) << update.output;
+  EXPECT_EQ(0, lxr(priv, "search 'harbour*' " + index).status) << "readers go on";
+  ASSERT_EQ(0, writer.unlock());
+  EXPECT_EQ(0, lxr(priv, "update " + index).status);
 }

@@ -139,7 +139,7 @@ TEST_F(LxrSearchOptionsTest, JsonLinesAndContext) {
   EXPECT_TRUE(has(r, "say \\\"hi\\\"\\\\now\\t\\ufffd.html\",\"title\":\"Tab here\"")) << r.output;
   EXPECT_TRUE(has(r, "one.txt\",\"title\":\"\",\"date\":\"")) << r.output;
   EXPECT_TRUE(has(r, "\"size\":35,\"hitCount\":2,")) << r.output;
-  EXPECT_TRUE(has(r, "\"hits\":[2,7],\"context\":[\"the pilot boards...\",\"...outer buoy\"]}\n")) << r.output;
+  EXPECT_TRUE(has(r, "\"hits\":[2,7],\"context\":[\"the pilot boards...\",\"...outer buoy\"],\"contextLines\":[1,1]}\n")) << r.output;
   int lines = 0;
   for (char c : r.output) lines += c == '\n';
   EXPECT_EQ(3, lines) << "one object per document, nothing else: " << r.output;
@@ -149,8 +149,8 @@ TEST_F(LxrSearchOptionsTest, JsonLinesAndContext) {
   EXPECT_EQ("", testsupport::readFile(dir.file("none.json"))) << "engine messages stay off the JSON";
 
   ToolRun plain = lxr("search buoy " + a + "," + b + " --context 2");
-  EXPECT_TRUE(has(plain, "one.txt\n        ...the outer buoy\n")) << plain.output;
-  EXPECT_TRUE(has(plain, "three.txt\n        buoy lights and...\n")) << plain.output;
+  EXPECT_TRUE(has(plain, "one.txt\n        1: ...the outer [buoy]\n")) << plain.output;
+  EXPECT_TRUE(has(plain, "three.txt\n        1: [buoy] lights and...\n")) << plain.output;
 }
 
 TEST_F(LxrSearchOptionsTest, ShowMarksTheHitsOfTheRequest) {

@@ -46,8 +46,8 @@ TEST(LxrTextTest, ReportsTheFormatAndFailsOnAMissingFile) {
   EXPECT_EQ(0, type.status);
   EXPECT_EQ("Ansi\t202\n", type.out);
   TextRun missing = lxrText(priv, "'" + dir.file("absent.txt") + "'");
-  EXPECT_EQ(1, missing.status);
-  EXPECT_NE(std::string::npos, missing.out.find("Unable to open file")) << missing.out;
+  EXPECT_EQ(2, missing.status);
+  EXPECT_NE(std::string::npos, missing.out.find("absent.txt: No such file or directory")) << missing.out;
   EXPECT_EQ(2, lxrText(priv, "").status);
 }
 
