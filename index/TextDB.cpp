@@ -175,9 +175,21 @@ std::string TextDB::fileName(uint32_t type) const {
   return bare.empty() ? bare : join(folder_, bare);
 }
 
-int TextDB::fail(int number, const std::string& a, const std::string& b) {
-  errorText_ = messages::text(number, {a, b});
-  trace::line("TextDB::lockIndex failed -- %s", errorText_.c_str());
+void TextDB::setStatus(Status::Kind kind, std::string message, int osError) {
+  switch (kind) {
+    case Status::Kind::kNotFound: status_ = Status::notFound(std::move(message)); break;
+    case Status::Kind::kIoError: status_ = Status::ioError(std::move(message), osError); break;
+    case Status::Kind::kDamaged: status_ = Status::damaged(std::move(message)); break;
+    case Status::Kind::kMisuse: status_ = Status::misuse(std::move(message)); break;
+    case Status::Kind::kCancelled: status_ = Status::cancelled(std::move(message)); break;
+    case Status::Kind::kBusy: status_ = Status::busy(std::move(message)); break;
+    case Status::Kind::kOk: status_ = Status::ok(); break;
+  }
+}
+
+int TextDB::fail(Status::Kind kind, int number, const std::string& a, const std::string& b) {
+  setStatus(kind, messages::text(number, {a, b}));
+  trace::line("TextDB::lockIndex failed -- %s", status_.message().c_str());
   releaseLock();
   return -1;
 }
@@ -189,11 +201,13 @@ void TextDB::releaseLock() {
   writing_ = false;
 }
 
-int TextDB::readHeaderFile(std::string* reason, int* problem) {
+int TextDB::readHeaderFile(std::string* reason, int* problem, int* osError) {
   std::string data;
   *problem = 1;
   if (wholefile::read(fileName(kHeaderFile), &data, kMaxHeaderFileBytes) < 0) {
-    *reason = "(" + platform::errorText(platform::lastError()) + ")";
+    int err = platform::lastError();
+    *reason = "(" + platform::errorText(err) + ")";
+    if (osError) *osError = err == 0 ? -1 : err;
     return -1;
   }
   IndexHeader h;
@@ -214,7 +228,7 @@ int TextDB::readHeaderFile(std::string* reason, int* problem) {
 
 int TextDB::settleAfterRead() {
   int rc = indexoptions::applyFile(fileName(kOptionsFile), &header_);
-  if (rc < 0) return fail(1, folder_, "(the index options file is damaged)");
+  if (rc < 0) return fail(Status::Kind::kDamaged, 1, folder_, "(the index options file is damaged)");
   alphabet_ = base_.foldedFor(header_.ignoreCase(), header_.ignoreAccents());
   docRoot_ = header_.docRoot.empty() ? folder_ : header_.docRoot;
   while (docRoot_.size() > 1 && docRoot_.back() == '/') docRoot_.pop_back();
@@ -225,7 +239,7 @@ int TextDB::settleAfterRead() {
 int TextDB::lockIndex(int mode) {
   trace::line("TextDB::lockIndex %s mode = %d", folder_.c_str(), mode);
   if (folder_.empty()) {
-    errorText_ = messages::text(1, {folder_, "(no index folder)"});
+    setStatus(Status::Kind::kMisuse, messages::text(1, {folder_, "(no index folder)"}));
     return -1;
   }
   bool write = (mode & filemode::kWrite) != 0;
@@ -234,7 +248,7 @@ int TextDB::lockIndex(int mode) {
     releaseLock();  // a reader that now wants to write takes the lock anew
   }
   if (!write) mode |= filemode::kDenyNone;
-  errorText_.clear();
+  status_ = Status::ok();
   std::string reason;
   if (!write) {
     // A pending recovery record must read back. When no writer is at work, it is a
@@ -242,16 +256,16 @@ int TextDB::lockIndex(int mode) {
     // so that searches never see a half-made update.
     std::vector<JournalEntry> entries;
     int pending = IndexJournal::load(folder_, bareName(kJournalFile), &entries, &reason);
-    if (pending < 0) return fail(1, folder_, "(" + reason + ")");
+    if (pending < 0) return fail(Status::Kind::kDamaged, 1, folder_, "(" + reason + ")");
     if (pending > 0 || switchPending(folder_)) {
       LockFile writer(platform::userName().c_str(), fileName(kLockFile).c_str(),
                       filemode::kRead | filemode::kWrite | filemode::kDenyNone);
       if (writer.isLocked() &&
           IndexJournal::restore(folder_, bareName(kJournalFile), &reason) < 0)
-        return fail(1, folder_, "(" + reason + ")");
+        return fail(Status::Kind::kIoError, 1, folder_, "(" + reason + ")");
       // A switch to a compressed file set that a crash interrupted is finished first.
       if (writer.isLocked() && settleRebuilt(folder_) < 0)
-        return fail(1, folder_, "(a compressed index could not be put in place)");
+        return fail(Status::Kind::kIoError, 1, folder_, "(a compressed index could not be put in place)");
     }
   }
   int lockMode = mode & (filemode::kRead | filemode::kWrite | filemode::kCreate |
@@ -259,36 +273,50 @@ int TextDB::lockIndex(int mode) {
   lock_ = std::make_unique<LockFile>(platform::userName().c_str(),
                                      fileName(kLockFile).c_str(), lockMode);
   if (!lock_->isLocked()) {
-    std::string os = lock_->error() ? "(" + platform::errorText(lock_->error()) + ")" : "";
-    errorText_ = messages::text(1, {folder_, os});
-    trace::line("TextDB::lockIndex failed -- %s", errorText_.c_str());
+    const int err = lock_->error();
+    std::string os = err ? "(" + platform::errorText(err) + ")" : "";
+    // No lock file: no index here. Refused: a writer holds the index.
+    Status::Kind kind = err == platform::kErrFileNotFound || err == platform::kErrPathNotFound
+                            ? Status::Kind::kNotFound
+                        : err == platform::kErrAccessDenied || err == platform::kErrSharingViolation
+                            ? Status::Kind::kBusy
+                            : Status::Kind::kIoError;
+    setStatus(kind, messages::text(1, {folder_, os}), err);
+    trace::line("TextDB::lockIndex failed -- %s", status_.message().c_str());
     lock_.reset();
     return -1;
   }
   if (write) {
     // The lock is ours: no other writer is working, so a left-over record is a crash's.
     if (IndexJournal::restore(folder_, bareName(kJournalFile), &reason) < 0)
-      return fail(1, folder_, "(" + reason + ")");
-    if (settleRebuilt(folder_) < 0) return fail(1, folder_, "(a compressed index could not be put in place)");
+      return fail(Status::Kind::kIoError, 1, folder_, "(" + reason + ")");
+    if (settleRebuilt(folder_) < 0)
+      return fail(Status::Kind::kIoError, 1, folder_, "(a compressed index could not be put in place)");
   }
   int problem = 0;
-  if (readHeaderFile(&reason, &problem) < 0) {
-    if (problem == 5) return fail(5, fileName(kHeaderFile), "");
+  int readError = 0;
+  if (readHeaderFile(&reason, &problem, &readError) < 0) {
+    if (problem == 5) return fail(Status::Kind::kDamaged, 5, fileName(kHeaderFile), "");
     if (problem == 2) {
-      errorText_ = "This version of Lexaurum cannot read index " + header_.indexName + " ";
-      trace::line("TextDB::lockIndex failed -- %s", errorText_.c_str());
+      setStatus(Status::Kind::kDamaged, "This version of Lexaurum cannot read index " + header_.indexName + " ");
+      trace::line("TextDB::lockIndex failed -- %s", status_.message().c_str());
       releaseLock();
       return -1;
     }
-    return fail(1, folder_, reason);
+    // A header that cannot be read is an I/O error (or no index); one that reads wrong is damaged.
+    Status::Kind kind = readError == 0 ? Status::Kind::kDamaged
+                        : readError == platform::kErrFileNotFound ? Status::Kind::kNotFound
+                                                                    : Status::Kind::kIoError;
+    return fail(kind, 1, folder_, reason);
   }
   if (settleAfterRead() < 0) return -1;
   mode_ = mode;
   if (write) {
     writing_ = true;
     if (armJournal() < 0) {
-      errorText_ = messages::text(1, {folder_, "(the recovery record cannot be written)"});
-      trace::line("TextDB::lockIndex failed -- %s", errorText_.c_str());
+      setStatus(Status::Kind::kIoError, messages::text(1, {folder_, "(the recovery record cannot be written)"}),
+                platform::lastError());
+      trace::line("TextDB::lockIndex failed -- %s", status_.message().c_str());
       releaseLock();
       return -1;
     }
@@ -492,7 +520,8 @@ int TextDB::open(int mode, uint32_t types) {
   }
   if (write && !journal_.isArmed()) {
     if (armJournal() < 0) {
-      errorText_ = messages::text(1, {folder_, "(the recovery record cannot be written)"});
+      setStatus(Status::Kind::kIoError, messages::text(1, {folder_, "(the recovery record cannot be written)"}),
+                platform::lastError());
       return -1;
     }
   }
@@ -511,9 +540,11 @@ int TextDB::open(int mode, uint32_t types) {
       trace::line("TextDB::openFile succeeded: %s", name.c_str());
     } else {
       trace::line("TextDB::openFile failed: %s", name.c_str());
-      if (errorText_.empty())
-        errorText_ = messages::text(
-            1, {folder_, "(" + name + ": " + platform::errorText(platform::lastError()) + ")"});
+      if (status_.isOk()) {
+        const int err = platform::lastError();
+        setStatus(err == platform::kErrFileNotFound ? Status::Kind::kDamaged : Status::Kind::kIoError,
+                  messages::text(1, {folder_, "(" + name + ": " + platform::errorText(err) + ")"}), err);
+      }
       rc = -1;
     }
   }
@@ -579,7 +610,7 @@ int TextDB::rollBackUpdate() {
   newDictionary_ = 0;
   std::string reason;
   if (IndexJournal::restore(folder_, bareName(kJournalFile), &reason) < 0) {
-    errorText_ = messages::text(1, {folder_, "(" + reason + ")"});
+    setStatus(Status::Kind::kIoError, messages::text(1, {folder_, "(" + reason + ")"}));
     return -1;
   }
   updateFailed_ = false;

@@ -172,7 +172,10 @@ class TextDB {
   const std::string& noiseText() const { return noiseText_; }
   // The folder relative document paths refer to: the header's, else the index folder.
   const std::string& documentRoot() const { return docRoot_; }
-  const std::string& errorText() const { return errorText_; }
+  // Why the last open, lock or update failed: its kind (an index that is not there, one a
+  // writer holds, a damaged or foreign one, an I/O error) and its message.
+  const Status& status() const { return status_; }
+  const std::string& errorText() const { return status_.message(); }
   int mode() const { return mode_; }
   uint32_t openTypes() const { return openTypes_; }
   bool isWriting() const { return writing_; }
@@ -184,8 +187,9 @@ class TextDB {
   long newDictionary() const { return newDictionary_; }
 
  private:
-  int fail(int number, const std::string& a, const std::string& b);
-  int readHeaderFile(std::string* reason, int* problem);
+  int fail(Status::Kind kind, int number, const std::string& a, const std::string& b);
+  void setStatus(Status::Kind kind, std::string message, int osError = 0);
+  int readHeaderFile(std::string* reason, int* problem, int* osError = nullptr);
   int settleAfterRead();
   int armJournal();
   int commitUpdate();
@@ -211,7 +215,7 @@ class TextDB {
   std::string noiseText_;
   std::unique_ptr<LockFile> lock_;
   IndexJournal journal_;
-  std::string errorText_;
+  Status status_;
   int mode_ = 0;
   uint32_t openTypes_ = 0;
   bool writing_ = false;

@@ -175,6 +175,7 @@ TEST_F(TextDBTest, DamagedHeadersAndOptionsAreRefusedWithoutHarm) {
                    db.errorText().find("another version") != std::string::npos ||
                    db.errorText().find("cannot read index") != std::string::npos;
       EXPECT_TRUE(known) << what << ": " << db.errorText();
+      EXPECT_EQ(Status::Kind::kDamaged, db.status().kind()) << what << ": a header that reads wrong is damaged";
     }
   };
   for (size_t n = 0; n < good.size(); n += 37) {
@@ -193,6 +194,25 @@ TEST_F(TextDBTest, DamagedHeadersAndOptionsAreRefusedWithoutHarm) {
   db.setDirectory(folder_);
   EXPECT_EQ(-1, db.lockIndex(kReadMode));
   EXPECT_EQ(messages::text(1, {folder_, "(the index options file is damaged)"}), db.errorText());
+  EXPECT_EQ(Status::Kind::kDamaged, db.status().kind());
+}
+
+TEST_F(TextDBTest, AFailedOpenSaysWhetherTheIndexIsMissingHeldOrDamaged) {
+  TextDB none;
+  none.setDirectory(dir_.file("nothing-here"));
+  EXPECT_EQ(-1, none.lockIndex(kReadMode));
+  EXPECT_EQ(Status::Kind::kNotFound, none.status().kind()) << none.errorText();
+  make();
+  TextDB writer;
+  writer.setDirectory(folder_);
+  ASSERT_EQ(0, writer.lockIndex(kWriteShared));
+  TextDB second;
+  second.setDirectory(folder_);
+  EXPECT_EQ(-1, second.lockIndex(kWriteShared));
+  EXPECT_EQ(Status::Kind::kBusy, second.status().kind()) << second.errorText();
+  ASSERT_EQ(0, writer.unlock());
+  ASSERT_EQ(0, second.lockIndex(kReadMode));
+  EXPECT_TRUE(second.status().isOk());
 }
 
 TEST_F(TextDBTest, IndexBytesSumTheIndexFiles) {
