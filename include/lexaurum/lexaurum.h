@@ -4,7 +4,16 @@
  * Every entry operation reports its outcome in a 16-bit result the caller passes by pointer
  * (0 success, -1 failure) and also returns it. Records are zero-filled by the caller (or by
  * lxrInit...() below), then `structSize` is set to sizeof the record. Text fields are
- * NUL-terminated 8-bit text in the document code page (Windows-1252). */
+ * NUL-terminated 8-bit text in the document code page (Windows-1252). Why an operation
+ * failed is in the engine's accumulated error text (lxrInitInfo.errorText) and the debug
+ * log; messages meant for the user go through the call-backs given to lxrsDoInit.
+ *
+ * Threads: the engine has one thread. Every operation is called from the thread that called
+ * lxrsDoInit, one at a time, and every call-back (messages, questions, progress, listings)
+ * runs on that thread during the operation that calls it. The only exception is a job's
+ * cancel flag (lxrJobBase.cancelFlag, the flag of lxrsRunScriptEcho), which another thread
+ * or a signal handler may set while the job runs. lxrVersion and the string-set functions
+ * touch no engine state and may be called from any thread on objects it owns. */
 #ifndef LEXAURUM_LEXAURUM_H
 #define LEXAURUM_LEXAURUM_H
 
@@ -31,11 +40,7 @@ extern "C" {
 
 /* A growable list of strings (include and exclude patterns, index folders). Made and freed
  * with lxrsNewStringSet / lxrsFreeStringSet. */
-#ifdef __cplusplus
-class StringSet;
-#else
 typedef struct StringSet StringSet;
-#endif
 
 /* A searcher made by lxrsCreateSearcher; opaque. */
 typedef struct lxrSearcher lxrSearcher;
@@ -274,11 +279,56 @@ typedef int (*lxrDocumentLineFn)(uintptr_t data, int32_t lineNo, int32_t firstWo
                                  int32_t flags, const char* text);
 
 /* ---- Entry operations ---------------------------------------------------------------- */
+/* Starts the engine, or counts one more user of the started one. The private folder is
+ * info->privateDir, else $LXRDIR, else $XDG_DATA_HOME/lexaurum (~/.local/share/lexaurum);
+ * the home folder (the shipped data files) is info->homeDir, else the program's folder or
+ * ../share/lexaurum beside it. The first call makes the private folder when needed, reads
+ * the options (OPTIONS.DAT; none: the defaults), locks the private folder, loads the message
+ * file, the index library, the alphabet, the stemming rules, the thesaurus and the
+ * importers, and keeps the call-backs (each may be null: then messages are only traced and
+ * questions take their default answers). info->errorText is set to the engine's
+ * accumulated error text (valid until the process ends). Returns 0; -1 when the record or a
+ * call-back is bad, or the engine cannot start: info->errorCode then says
+ * LXR_INIT_FILE_MISSING (a necessary data file) or LXR_INIT_PRIVATE_DIR (the private folder
+ * cannot be made, written or locked), and nothing is left started. */
 LXR_API int16_t lxrsDoInit(lxrInitInfo* info, int16_t* result);
+/* Counts one user less; the last one saves the index library and stops the engine (every
+ * pointer and handle it gave out is then invalid). Returns 0, or -1 when it is not started. */
 LXR_API int16_t lxrsDoShutDown(int16_t* result);
+/* Runs an index job: in the folder indexPath (or, when it is empty, that of the index
+ * library's entry named indexName) it makes a new index when `create` is set (an index the
+ * folder held is replaced; its folders and filters files stay), removes the listed
+ * documents and those whose files are gone when asked, adds the new and changed files of
+ * `toAdd` (a job naming no files repeats the folders and filters the index keeps), then
+ * compresses when asked; a new index goes into the library when addToLibrary is set. The
+ * cancel flag is reset to 0 at the start and read while the job runs: -2 stops at once and
+ * leaves the index as it was, any other non-zero value stops and keeps the documents done.
+ * Progress goes to the call-back as an lxrIndexProgressInfo, a report to INDEXLOG.DAT in the
+ * index folder. Every update is all or nothing: a failure or a crash leaves the index as
+ * before. Returns 0 when the job did what it was asked (a stop that keeps what was done
+ * included); -1 when the record is bad, the index cannot be made or opened, the job was
+ * stopped at once, or the update failed. */
 LXR_API int16_t lxrsDoIndexJob(lxrIndexJob* job, int16_t* result);
+/* Runs a search job: the request (joined by AND with additionalRequest) is searched in each
+ * folder of indexesToSearch when searchIndexes is set, then in the files of filesToSearch,
+ * not indexed, when searchFiles is set; each index folds it by its own flags. The documents
+ * found go to a results file (resultsName, or a new SRCH<n>.DAT in the private folder whose
+ * name is written into resultsName), sorted by sortType (0: getSortType is asked), and to
+ * the listing file when listingName is given; totalFiles and totalHits say how many. The
+ * search is added to the history SHISTORY.DAT. A kept searcher (searchHandle) may be given.
+ * Returns 0 when documents were retrieved; -1 when none were, the request is empty or
+ * faulty (the request's echo is shown), an index cannot be searched, or the record is bad. */
 LXR_API int16_t lxrsDoSearchJob(lxrSearchJob* job, int16_t* result);
+/* Fills `info` (structSize set, every other field first zeroed) from the index in indexPath:
+ * its counts, name (the index library's name when it has one), flags, dates, size and
+ * version tag. Reading it is no update. Returns 0, or -1 when the index cannot be opened or
+ * an argument is bad (`info` is then untouched or zeroed). */
 LXR_API int16_t lxrsGetIndexInfo(const char* indexPath, lxrIndexInfo* info, int16_t* result);
+/* Writes the text of the document toExtractName, laid out 80 columns wide, one line feed a
+ * line, into toCreateName (replaced). The document itself, an existing document or a program
+ * is never overwritten (message 43). When the document cannot be opened, "Unable to open
+ * file" is written instead. Returns 0, or -1 when the output is refused or cannot be
+ * written, or the document cannot be opened. */
 LXR_API int16_t lxrsDoGetFileText(const char* toExtractName, const char* toCreateName,
                                   int16_t* result);
 /* Recognises the format of `fileName` as the engine would when opening it as a document:
@@ -323,8 +373,21 @@ LXR_API int16_t lxrsGetDocumentLines(const char* fileName, const int32_t* hits,
  * failureBytes - 1), when the index cannot be opened, or when stopped. */
 LXR_API int16_t lxrsVerifyIndex(const char* indexPath, lxrJobBase* job, char* failure,
                                 int32_t failureBytes, int16_t* result);
+/* Changes the engine's options and writes them to OPTIONS.DAT: binaryFiles, hyphenMode (kept
+ * when outside 0..4), alphabetName (empty: kept; a new name is loaded now), indexNumbers, and
+ * wordChars (empty: kept; otherwise the codes in it become letters and every other code a
+ * space). They take effect at once for the jobs that follow. Returns 0, or -1 when the
+ * record is bad, the engine is not started or the options file cannot be written (the
+ * options in memory are changed all the same). */
 LXR_API int16_t lxrsSetOptions(lxrOptions* options, int16_t* result);
+/* Fills `options` with the engine's options; wordChars lists every code 1..255 the alphabet
+ * does not class as a space. The reserved bytes are left as they are. Returns 0, or -1 when
+ * the record is bad or the engine is not started. */
 LXR_API int16_t lxrsGetOptions(lxrOptions* options, int16_t* result);
+/* Deletes the index in indexPath: its files, its work folder, its folders and filters files
+ * and the folder itself, and its entry in the index library. Returns 0; -1 when the folder
+ * holds no index, a writer holds the index (message 74; nothing is deleted), the index could
+ * not be deleted, or the engine is not started. */
 LXR_API int16_t lxrsDeleteIndex(const char* indexPath, int16_t* result);
 /* Runs the job script `scriptName`; its log is written beside it (extension "log").
  * Returns 0 when every command succeeded, -1 otherwise. */
@@ -387,7 +450,11 @@ LXR_API int16_t lxrsGetSearchHistory(lxrHistoryFn fn, uintptr_t data, int16_t* r
 /* Writes `line` (at most 4096 characters) to the trace: the debug log when it is on. A null
  * or unreadable line is ignored. */
 LXR_API void lxrsTrace(const char* line);
+/* A searcher to give search jobs (lxrSearchJob.searchHandle): it keeps its settings between
+ * jobs, and an answer of -1 to the stop query leaves its job's cancel flag set. Null when the
+ * engine is not started. Deleted by lxrsDeleteSearcher, or by the last lxrsDoShutDown. */
 LXR_API lxrSearcher* lxrsCreateSearcher(void);
+/* Frees a searcher lxrsCreateSearcher made; any other pointer is refused and left alone. */
 LXR_API void lxrsDeleteSearcher(lxrSearcher* searcher);
 /* Reports the index library: `count` indexes; into `buffer` (null: count and size only) each
  * index's name and then its path, each NUL-terminated, as many whole entries as fit.
@@ -395,11 +462,12 @@ LXR_API void lxrsDeleteSearcher(lxrSearcher* searcher);
  * the engine is not initialised, an argument is bad or a given buffer was too small. */
 LXR_API int16_t lxrsGetIndexList(int16_t* count, char* buffer, int32_t bufferSize,
                                  int32_t* neededSize);
+/* The engine's version (either pointer may be null). */
 LXR_API void lxrVersion(int16_t* major, int16_t* minor);
 /* Starts the debug log into `fileName`, or stops it when null. */
 LXR_API int16_t lxrsDebugLog(const char* fileName);
 
-/* String sets for C callers (C++ callers may use StringSet directly). */
+/* String sets, for the records' pattern and index lists. */
 LXR_API StringSet* lxrsNewStringSet(void);
 LXR_API int32_t lxrsStringSetAdd(StringSet* set, const char* text); /* new count, -1 bad */
 LXR_API void lxrsFreeStringSet(StringSet* set);
@@ -413,22 +481,6 @@ static inline void lxrInitRecord(void* record, int32_t size) {
 
 #ifdef __cplusplus
 } /* extern "C" */
-
-/* C++ callers may pass the result by reference. */
-inline int16_t lxrsDoInit(lxrInitInfo& info, int16_t& result) { return lxrsDoInit(&info, &result); }
-inline int16_t lxrsDoShutDown(int16_t& result) { return lxrsDoShutDown(&result); }
-inline int16_t lxrsDoIndexJob(lxrIndexJob& job, int16_t& result) {
-  return lxrsDoIndexJob(&job, &result);
-}
-inline int16_t lxrsDoSearchJob(lxrSearchJob& job, int16_t& result) {
-  return lxrsDoSearchJob(&job, &result);
-}
-inline int16_t lxrsSetOptions(lxrOptions& options, int16_t& result) {
-  return lxrsSetOptions(&options, &result);
-}
-inline int16_t lxrsGetOptions(lxrOptions& options, int16_t& result) {
-  return lxrsGetOptions(&options, &result);
-}
 #endif
 
 #ifdef LXR_RECORDS_32BIT

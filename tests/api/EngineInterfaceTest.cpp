@@ -13,7 +13,7 @@
 
 #include "api/DllInterface.h"
 #include "api/IndexLibrary.h"
-#include "lexaurum/lexaurum.h"
+#include "lexaurum/lexaurum.hpp"
 #include "objects/Trace.h"
 #include "tests/support/TempDir.h"
 
@@ -72,7 +72,7 @@ TEST_F(EngineInterfaceTest, InitMakesThePrivateFolderAndShutDownUndoesIt) {
   ASSERT_EQ(0, init(again));
   EXPECT_EQ(2, DllInterface::current()->useCount());
   int16_t result = 99;
-  EXPECT_EQ(0, lxrsDoShutDown(&result));
+  EXPECT_EQ(0, lxrsDoShutDown(result));  // by reference (lexaurum.hpp)
   EXPECT_TRUE(testsupport::exists(priv + "/IN_USE.TMP"));
   EXPECT_EQ(0, lxrsDoShutDown(&result));
   EXPECT_FALSE(testsupport::exists(priv + "/IN_USE.TMP")) << "the folder lock is deleted";
