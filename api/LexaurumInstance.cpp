@@ -98,8 +98,8 @@ void LexaurumInstance::loadSearchFiles() {
     trace::line("LexaurumInstance: stemming rules %s not read -- stemming by pattern only",
                 rules.c_str());
   std::string thesaurus = find(Thesaurus::kFileName);
-  if (platform::fileExists(thesaurus.c_str()) && thesaurus_.load(thesaurus) < 0)
-    trace::line("LexaurumInstance: thesaurus %s not read -- no synonyms", thesaurus.c_str());
+  // Read when a request first asks for synonyms: most runs never do.
+  if (platform::fileExists(thesaurus.c_str())) thesaurus_.loadOnFirstUse(thesaurus);
 }
 
 int LexaurumInstance::saveOptions() {

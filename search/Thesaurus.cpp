@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "io/WholeFile.h"
+#include "objects/Trace.h"
 
 namespace {
 
@@ -42,8 +43,33 @@ bool parseNumber(std::string_view s, int32_t* out) {
 }  // namespace
 
 void Thesaurus::clear() {
+  pendingPath_.clear();
   sets_.clear();
   entries_.clear();
+}
+
+void Thesaurus::loadOnFirstUse(const std::string& path) {
+  clear();
+  pendingPath_ = path;
+}
+
+void Thesaurus::settle() const {
+  if (pendingPath_.empty()) return;
+  std::string path = std::move(pendingPath_);
+  pendingPath_.clear();
+  // The object itself is never const: reading the file named earlier is part of using it.
+  if (const_cast<Thesaurus*>(this)->load(path) < 0)
+    trace::line("Thesaurus: %s not read -- no synonyms", path.c_str());
+}
+
+int Thesaurus::entryCount() const {
+  settle();
+  return static_cast<int>(entries_.size());
+}
+
+int Thesaurus::setCount() const {
+  settle();
+  return static_cast<int>(sets_.size());
 }
 
 const std::string& Thesaurus::wordOf(const ThesaurusEntry& e) const {
@@ -127,6 +153,7 @@ void Thesaurus::rebuildEntries() {
 }
 
 int Thesaurus::addSet(const std::vector<std::string>& words) {
+  settle();
   if (words.empty()) return -1;
   for (const std::string& w : words)
     if (w.empty() || w.find_first_of("\"\r\n") != std::string::npos ||
@@ -172,6 +199,7 @@ const std::vector<std::string>* Thesaurus::set(int s) const {
 }
 
 int Thesaurus::findFirstAtOrAbove(const std::string& key) const {
+  settle();
   auto at = std::lower_bound(entries_.begin(), entries_.end(), key,
                              [this](const ThesaurusEntry& e, const std::string& k) {
                                return wordOf(e).compare(k) < 0;
@@ -194,6 +222,7 @@ std::string setLine(const std::vector<std::string>& words) {
 }  // namespace
 
 std::string Thesaurus::fileText() const {
+  settle();
   std::string out = std::string(kTitle) + "\n";
   for (const auto& s : sets_) out += setLine(s) + "\n";
   out += "\n";
@@ -206,6 +235,7 @@ std::string Thesaurus::fileText() const {
 int Thesaurus::save(const std::string& path) const { return wholefile::write(path, fileText()); }
 
 std::string Thesaurus::dump() const {
+  settle();
   std::string out = "Synonym Sets: \n";
   for (size_t s = 0; s < sets_.size(); ++s)
     out += std::to_string(s) + ".\t" + setLine(sets_[s]) + "\n";

@@ -13,7 +13,7 @@ struct ThesaurusEntry {
   int32_t position = 0;
 };
 
-// Threads: one user at a time.
+// Threads: one user at a time (reading the contents may read the file named to be read later).
 class Thesaurus {
  public:
   static constexpr const char* kTitle = "Lexaurum User Thesaurus";
@@ -23,6 +23,10 @@ class Thesaurus {
   // Replaces the contents with the file's. 0; -1 when it cannot be read or its first line is
   // not the title (the thesaurus is then empty).
   int load(const std::string& path);
+  // Names a file that is read at the first use of the contents instead, so that a run that
+  // never asks for synonyms never reads it. One that cannot then be read is traced and
+  // leaves the thesaurus empty.
+  void loadOnFirstUse(const std::string& path);
   // The same from memory (used by load and the fuzz target). Entry lines that do not name
   // every word of every set exactly once, in word order, are ignored and the entries rebuilt
   // from the sets.
@@ -38,8 +42,8 @@ class Thesaurus {
   int addSet(const std::vector<std::string>& words);
   void clear();
 
-  int entryCount() const { return static_cast<int>(entries_.size()); }
-  int setCount() const { return static_cast<int>(sets_.size()); }
+  int entryCount() const;
+  int setCount() const;
   // Entry i; null outside 0..entryCount()-1. Valid until the thesaurus changes.
   const ThesaurusEntry* entry(int i) const;
   // The word of entry i; null for a bad index.
@@ -61,7 +65,10 @@ class Thesaurus {
   void rebuildEntries();
   bool entriesValid() const;
   const std::string& wordOf(const ThesaurusEntry& e) const;
+  // Reads the file loadOnFirstUse named, once.
+  void settle() const;
 
   std::vector<std::vector<std::string>> sets_;
   std::vector<ThesaurusEntry> entries_;
+  mutable std::string pendingPath_;
 };

@@ -86,6 +86,12 @@ TEST(ThesaurusTest, SavedFileLoadsBackTheSame) {
   EXPECT_EQ(t.fileText(), back.fileText());
   EXPECT_EQ(-1, back.load(dir.file("missing.dat")));
   EXPECT_EQ(0, back.entryCount());
+  // Read at first use: the same contents, or none from a file that is not there.
+  Thesaurus later;
+  later.loadOnFirstUse(path);
+  EXPECT_EQ(t.fileText(), later.fileText());
+  later.loadOnFirstUse(dir.file("missing.dat"));
+  EXPECT_EQ(0, later.setCount());
 }
 
 TEST(ThesaurusTest, LoadingChecksTheTitleAndRebuildsMissingOrWrongEntries) {
