@@ -9,6 +9,7 @@
 #include "io/FileMode.h"
 #include "io/IOFile.h"
 #include "io/WholeFile.h"
+#include "objects/ByteCodec.h"
 #include "objects/Trace.h"
 
 namespace {
@@ -16,36 +17,27 @@ namespace {
 constexpr int32_t kRecordHeadBytes = 4 + 2 + 2 + 1 + 1 + 1 + 2;
 constexpr int32_t kMaxStoredText = FileReader::kLineRecordBytes - kRecordHeadBytes;
 
-void putLE(char* p, uint32_t v, int bytes) {
-  for (int i = 0; i < bytes; ++i) p[i] = static_cast<char>((v >> (8 * i)) & 0xFF);
-}
-uint32_t getLE(const char* p, int bytes) {
-  uint32_t v = 0;
-  for (int i = bytes - 1; i >= 0; --i) v = (v << 8) | static_cast<unsigned char>(p[i]);
-  return v;
-}
-
 void encode(const ScreenLine& l, char* rec) {
   std::memset(rec, 0, FileReader::kLineRecordBytes);
-  putLE(rec, static_cast<uint32_t>(l.firstWord), 4);
-  putLE(rec + 4, static_cast<uint16_t>(l.wordCount), 2);
-  putLE(rec + 6, static_cast<uint16_t>(l.indent), 2);
+  bytecodec::storeI32(rec, l.firstWord);
+  bytecodec::storeI16(rec + 4, l.wordCount);
+  bytecodec::storeI16(rec + 6, l.indent);
   rec[8] = static_cast<char>(l.lineFlags);
   rec[9] = static_cast<char>(l.continuation);
   rec[10] = l.cutInWord ? 1 : 0;
   int32_t n = std::min<int32_t>(static_cast<int32_t>(l.text.size()), kMaxStoredText);
-  putLE(rec + 11, static_cast<uint16_t>(n), 2);
+  bytecodec::storeU16(rec + 11, static_cast<uint16_t>(n));
   std::memcpy(rec + kRecordHeadBytes, l.text.data(), static_cast<size_t>(n));
 }
 
 void decode(const char* rec, ScreenLine* l) {
-  l->firstWord = static_cast<int32_t>(getLE(rec, 4));
-  l->wordCount = static_cast<int16_t>(getLE(rec + 4, 2));
-  l->indent = static_cast<int16_t>(getLE(rec + 6, 2));
+  l->firstWord = bytecodec::loadI32(rec);
+  l->wordCount = bytecodec::loadI16(rec + 4);
+  l->indent = bytecodec::loadI16(rec + 6);
   l->lineFlags = static_cast<uint8_t>(rec[8]);
   l->continuation = static_cast<uint8_t>(rec[9]);
   l->cutInWord = rec[10] != 0;
-  int32_t n = std::min<int32_t>(static_cast<int32_t>(getLE(rec + 11, 2)), kMaxStoredText);
+  int32_t n = std::min<int32_t>(static_cast<int32_t>(bytecodec::loadU16(rec + 11)), kMaxStoredText);
   l->text.assign(rec + kRecordHeadBytes, static_cast<size_t>(n));
 }
 
