@@ -18,6 +18,7 @@
 #include "api/Validation.h"
 #include "import/Alphabet.h"
 #include "import/TextFormat.h"
+#include "index/IndexFileNames.h"
 #include "index/TextDB.h"
 #include "io/FileMode.h"
 #include "io/File.h"
@@ -343,7 +344,7 @@ LXR_API int16_t lxrsDeleteIndex(const char* indexPath, int16_t* result) {
   Frame frame("lxrsDeleteIndex");
   if (validation::text(indexPath, kPathChars, "indexPath") < 0 || !initialised())
     return frame.finish(-1, result);
-  std::string header = std::string(indexPath) + "/INDEX_I.IX";
+  std::string header = indexfiles::path(indexPath, indexformat::kHeaderFile);
   if (!platform::fileExists(header.c_str()))
     return frame.finish(apierror::report("lxrsDeleteIndex:", indexPath, "holds no index"), result);
   TextDB::deleteIndex(indexPath, false);

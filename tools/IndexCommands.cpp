@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "index/IndexFileNames.h"
 #include "lexaurum/lexaurum.h"
 #include "tools/ToolSupport.h"
 
@@ -62,7 +63,9 @@ using toolsupport::absolute;
 using toolsupport::copyField;
 using toolsupport::indexFolder;
 
-bool indexExists(const std::string& folder) { return fs::exists(fs::path(folder) / "INDEX_I.IX"); }
+bool indexExists(const std::string& folder) {
+  return fs::exists(fs::path(folder) / indexfiles::nameOf(indexformat::kHeaderFile));
+}
 
 // ---- Progress ----
 
