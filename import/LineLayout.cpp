@@ -309,10 +309,10 @@ inline bool LineLayout::takeCharacter(Building& b, unsigned char c, int* result)
     b.pos += charBytes;
     return false;
   }
-  if (ch == ' ') {
+  if (ch == ' ') {  // an escaped blank too: one blank, and a break point
     text += ' ';
     ++b.col;
-    ++b.pos;
+    b.pos += charBytes;
     b.inWord = false;
     markBreak(b);
     return false;

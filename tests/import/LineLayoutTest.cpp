@@ -113,6 +113,17 @@ TEST_F(LineLayoutTest, HiddenTextHoldsNoWordsAndTakesNoRoom) {
   EXPECT_EQ(2, lines[0].wordCount);
 }
 
+TEST_F(LineLayoutTest, EscapedBlankIsOneBlankAndABreakPoint) {
+  auto lines = layOut({"ab\x04 cd ef"}, 80);
+  ASSERT_EQ(1u, lines.size());
+  EXPECT_EQ("ab cd ef", lines[0].text) << "the blank was laid out twice";
+  EXPECT_EQ(3, lines[0].wordCount);
+  lines = layOut({"abcdef\x04 ghij"}, 8);
+  ASSERT_EQ(2u, lines.size());
+  EXPECT_EQ("abcdef ", lines[0].text);
+  EXPECT_EQ("ghij", lines[1].text);
+}
+
 TEST_F(LineLayoutTest, HitWordsAreMarked) {
   auto lines = layOut({"alpha beta gamma\ndelta"}, 80, nullptr, false, {2, 4});
   ASSERT_EQ(2u, lines.size());
