@@ -76,8 +76,9 @@ bool readTrimmedLines(const std::string& name, std::vector<std::string>* lines) 
 }  // namespace
 
 BuiltinCommands::BuiltinCommands(std::function<std::string(const std::string&)> resolve,
-                                 std::function<void(const std::string&)> writeLog)
-    : resolve_(std::move(resolve)), writeLog_(std::move(writeLog)) {}
+                                 std::function<void(const std::string&)> writeLog,
+                                 std::function<bool(const std::string&)> mayWrite)
+    : resolve_(std::move(resolve)), writeLog_(std::move(writeLog)), mayWrite_(std::move(mayWrite)) {}
 
 int BuiltinCommands::fail(const std::string& text, int number) {
   errorText_ = text;
@@ -188,7 +189,7 @@ int BuiltinCommands::output(const std::string& text, const std::string& target, 
     return 0;
   }
   std::string name = resolve_(target);
-  if (!outputfile::mayWrite(name, false))
+  if (!mayWrite_(name))
     return fail("Unable to write file", platform::kErrAccessDenied);
   std::FILE* f = std::fopen(name.c_str(), append ? "ab" : "wb");
   if (!f) return fail("Unable to write file", platform::kErrAccessDenied);

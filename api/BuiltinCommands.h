@@ -16,9 +16,11 @@ class BuiltinCommands {
 
   // `resolve` makes a file name of a command a full name (relative names are taken from
   // the script's folder); `writeLog` writes a line to the script's log (the output of echo
-  // and comp without a redirection, and the processor's own messages).
+  // and comp without a redirection, and the processor's own messages); `mayWrite` says
+  // whether an output file may be written (documents and programs are never overwritten).
   BuiltinCommands(std::function<std::string(const std::string&)> resolve,
-                  std::function<void(const std::string&)> writeLog);
+                  std::function<void(const std::string&)> writeLog,
+                  std::function<bool(const std::string&)> mayWrite);
 
   // False: "set" only checks its assignment and changes no variable.
   void setEnvironmentWrites(bool on) { environmentWrites_ = on; }
@@ -42,6 +44,7 @@ class BuiltinCommands {
 
   std::function<std::string(const std::string&)> resolve_;
   std::function<void(const std::string&)> writeLog_;
+  std::function<bool(const std::string&)> mayWrite_;
   size_t poolUsed_ = 0;
   bool environmentWrites_ = true;
   std::string errorText_;

@@ -56,7 +56,7 @@ int DllInterface::doInit(lxrInitInfo* info, const std::string& homeDir,
   scriptArgA_ = info->scriptArgA;
   scriptArgB_ = info->scriptArgB;
   auto instance =
-      std::make_unique<LexaurumInstance>(homeDir, privateDir, splitWords(info->commandLine));
+      std::make_unique<LexaurumInstance>(homeDir, privateDir, splitWords(info->commandLine), EngineReporter(*info));
   int rc = instance->readConfiguration();
   if (rc < 0) {
     trace::line("dllInterface::DoInit FAILED %s", instance->message().c_str());

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <set>
 
-#include "api/TableFile.h"
+#include "io/TableFile.h"
 
 namespace {
 

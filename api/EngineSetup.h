@@ -1,22 +1,16 @@
 // The engine's settings: the options file OPTIONS.DAT (a table file titled "Lexaurum Options"
 // in the private folder) and their values in memory. Every key the engine reads has a field
 // here with its default; keys this version does not know are kept and written back, so a
-// newer program's settings survive an older one. Depends on api/TableFile and below.
+// newer program's settings survive an older one. Depends on io/TableFile and the search
+// options of search/SearchWord.
 #pragma once
 
 #include <map>
 #include <string>
 
-class TableFile;
+#include "search/SearchWord.h"
 
-struct SearchOptions {
-  bool fuzzySearching = false;
-  int fuzziness = 0;  // 0..9
-  bool phonicSearching = false;
-  bool autoStemming = false;
-  bool synonymSearching = false;
-  bool natLangSearching = false;
-};
+class TableFile;
 
 class EngineSetup {
  public:

@@ -9,6 +9,7 @@
 #include "api/ErrorReporter.h"
 #include "api/Folders.h"
 #include "api/ImportStartup.h"
+#include "api/IndexInfoRecord.h"
 #include "api/IndexJobRunner.h"
 #include "api/IndexListing.h"
 #include "api/ScriptRunner.h"
@@ -23,10 +24,10 @@
 #include "io/FileMode.h"
 #include "io/File.h"
 #include "lexaurum/lexaurum.h"
+#include "objects/Check.h"
 #include "objects/ErrorLog.h"
 #include "objects/StringSet.h"
 #include "objects/Trace.h"
-#include "objects/UserCallbacks.h"
 #include "objects/WellKnownFiles.h"
 #include "platform/Platform.h"
 
@@ -38,13 +39,24 @@ constexpr size_t kInternalListBytes = 128;
 
 // The debug-log frame of one entry operation: the opening lines at construction, the
 // closing ones from finish().
+// A consistency check that failed during an operation fails the operation, whatever the code
+// that made the check did next: its message is reported once, and the process goes on.
+int gChecksReported = 0;
+
 class Frame {
  public:
-  explicit Frame(const char* name) : name_(name) {
+  explicit Frame(const char* name) : name_(name), checksBefore_(check::failureCount()) {
     trace::line("\n\n%s", kBar);
     trace::line("%s...", name_);
   }
   int16_t finish(int rc, int16_t* result) {
+    if (check::failureCount() > checksBefore_) {
+      if (check::failureCount() > gChecksReported) {
+        gChecksReported = check::failureCount();
+        apierror::report(name_, "failed a consistency check of the index:", check::lastFailure());
+      }
+      rc = -1;
+    }
     *result = static_cast<int16_t>(rc < 0 ? -1 : 0);
     trace::line("%s %s", name_, rc < 0 ? "Failed" : "Done");
     trace::line("%s\n\n", kBar);
@@ -53,6 +65,7 @@ class Frame {
 
  private:
   const char* name_;
+  int checksBefore_;
 };
 
 // Checks the result reference. False: "Parameter Validation Error: Bad short& Reference"
@@ -131,21 +144,11 @@ LXR_API int16_t lxrsDoInit(lxrInitInfo* info, int16_t* result) {
   }
   DllInterface* dll = DllInterface::current();
   if (!dll->instance()) {
-    ui::Callbacks cb;
-    cb.showError = info->pShowErrorFn;
-    cb.showInfo = info->pShowInfoFn;
-    cb.askYesNo = info->pAskYesNoFn;
-    cb.askYesNoAll = info->pAskYesNoAllFn;
-    cb.beep = info->pBeepFn;
-    ui::setCallbacks(cb);
     errorlog::setFolder(privateDir);
     trace::startFromEnvironment(privateDir + "/LEXAURUM.LOG");
   }
   int rc = dll->doInit(info, homeDir, privateDir);
-  if (rc < 0 && madeInterface && dll->useCount() <= 0) {
-    DllInterface::destroy();
-    ui::setCallbacks(ui::Callbacks());
-  }
+  if (rc < 0 && madeInterface && dll->useCount() <= 0) DllInterface::destroy();
   return frame.finish(rc, result);
 }
 
@@ -156,7 +159,6 @@ LXR_API int16_t lxrsDoShutDown(int16_t* result) {
   DllInterface* dll = DllInterface::current();
   if (dll->release() <= 0) {
     DllInterface::destroy();
-    ui::setCallbacks(ui::Callbacks());
     trace::text("lxrsDoShutDown: List of files still open: {");
     // The registry's listing: one quoted name a line, then the open and close counts.
     std::string listing = File::listing();
@@ -214,15 +216,17 @@ LXR_API int16_t lxrsGetIndexInfo(const char* indexPath, lxrIndexInfo* info, int1
   if (!resultWritable(result)) return -1;
   Frame frame("lxrsGetIndexInfo");
   if (validation::text(indexPath, kPathChars, "indexPath") < 0 ||
-      validation::writableRecord(info, sizeof(lxrIndexInfo), "lxrIndexInfo") < 0 ||
-      !initialised())
+      validation::writableRecord(info, sizeof(lxrIndexInfo), "lxrIndexInfo") < 0)
     return frame.finish(-1, result);
+  LexaurumInstance* engine = initialised();
+  if (!engine) return frame.finish(-1, result);
   TextDB db;
+  db.setLibraryName(engine->library().nameOf(indexPath));
   if (db.setDirectory(indexPath) < 0 ||
       db.open(filemode::kRead, indexformat::kHeaderFile) < 0) {
     return frame.finish(apierror::report("GetIndexInfo", indexPath, db.errorText()), result);
   }
-  db.getInfo(info);
+  indexinfo::fill(db, info);
   db.close();
   db.unlock();
   return frame.finish(0, result);
@@ -236,7 +240,8 @@ LXR_API int16_t lxrsListWords(const char* indexPath, const char* pattern, int16_
       (pattern && validation::text(pattern, kPathChars, "pattern") < 0) ||
       validation::callback(reinterpret_cast<const void*>(fn), "fn") < 0 || !fn || !initialised())
     return frame.finish(-1, result);
-  return frame.finish(indexlisting::listWords(indexPath, pattern ? pattern : "", allWords != 0, fn, data),
+  return frame.finish(indexlisting::listWords(initialised()->alphabet(), indexPath, pattern ? pattern : "",
+                                              allWords != 0, fn, data),
                       result);
 }
 
@@ -261,7 +266,7 @@ LXR_API int16_t lxrsVerifyIndex(const char* indexPath, lxrJobBase* job, char* fa
       !initialised())
     return frame.finish(-1, result);
   std::string text;
-  int rc = indexlisting::verify(indexPath, job, &text);
+  int rc = indexlisting::verify(indexPath, job, &initialised()->reporter(), &text);
   if (failure) std::snprintf(failure, static_cast<size_t>(failureBytes), "%s", text.c_str());
   return frame.finish(rc, result);
 }
@@ -273,7 +278,7 @@ LXR_API int16_t lxrsDoGetFileText(const char* toExtractName, const char* toCreat
   if (validation::text(toExtractName, kPathChars, "toExtractName") < 0 ||
       validation::text(toCreateName, kPathChars, "toCreateName") < 0 || !initialised())
     return frame.finish(-1, result);
-  return frame.finish(importstartup::writeFileText(toExtractName, toCreateName), result);
+  return frame.finish(importstartup::writeFileText(*initialised(), toExtractName, toCreateName), result);
 }
 
 LXR_API int16_t lxrsSetOptions(lxrOptions* options, int16_t* result) {
@@ -292,13 +297,11 @@ LXR_API int16_t lxrsSetOptions(lxrOptions* options, int16_t* result) {
   setup.indexNumbers = options->indexNumbers != 0;
   // Rebuild the alphabet: a new file is loaded; the character set then says which codes
   // are not spaces (codes it adds become letters, codes it leaves out become spaces).
-  if (newAlphabet)
-    engine->applyAlphabet(false);
-  else
-    setHyphenMode(hyphenModeFromOption(setup.hyphens));
+  if (newAlphabet) engine->applyAlphabet(false);
+  engine->applyOptions();
   std::string chars = copyText(options->wordChars, sizeof options->wordChars);
   if (!chars.empty()) {
-    Alphabet& a = processAlphabet();
+    Alphabet& a = engine->alphabet();
     bool inSet[256] = {};
     for (char c : chars) inSet[static_cast<unsigned char>(c)] = true;
     for (int c = 1; c < 256; ++c) {
@@ -308,7 +311,6 @@ LXR_API int16_t lxrsSetOptions(lxrOptions* options, int16_t* result) {
       if (!inSet[c] && !space) a.setSpace(u);
     }
     a.rebuildMap();
-    textformat::setupAlphabet();
   }
   if (engine->saveOptions() < 0) {
     apierror::report(engine->message());
@@ -329,7 +331,7 @@ LXR_API int16_t lxrsGetOptions(lxrOptions* options, int16_t* result) {
   std::memset(options->wordChars, 0, sizeof options->wordChars);
   size_t n = 0;
   for (int c = 1; c < 256; ++c)
-    if (processAlphabet().type(static_cast<unsigned char>(c)) != Alphabet::kSpace)
+    if (engine->alphabet().type(static_cast<unsigned char>(c)) != Alphabet::kSpace)
       options->wordChars[n++] = static_cast<char>(c);
   options->hyphenMode = static_cast<int16_t>(setup.hyphens);
   std::memset(options->alphabetName, 0, sizeof options->alphabetName);
@@ -342,12 +344,17 @@ LXR_API int16_t lxrsGetOptions(lxrOptions* options, int16_t* result) {
 LXR_API int16_t lxrsDeleteIndex(const char* indexPath, int16_t* result) {
   if (!resultWritable(result)) return -1;
   Frame frame("lxrsDeleteIndex");
-  if (validation::text(indexPath, kPathChars, "indexPath") < 0 || !initialised())
-    return frame.finish(-1, result);
+  if (validation::text(indexPath, kPathChars, "indexPath") < 0) return frame.finish(-1, result);
+  LexaurumInstance* engine = initialised();
+  if (!engine) return frame.finish(-1, result);
   std::string header = indexfiles::path(indexPath, indexformat::kHeaderFile);
   if (!platform::fileExists(header.c_str()))
     return frame.finish(apierror::report("lxrsDeleteIndex:", indexPath, "holds no index"), result);
-  TextDB::deleteIndex(indexPath, false);
+  Status deleted;
+  if (TextDB::deleteIndex(indexPath, false, &deleted) == 0)
+    engine->library().removeFolder(indexPath);
+  else if (!deleted.message().empty())
+    engine->reporter().error(deleted.message());
   // The index is gone when its header is.
   if (platform::fileExists(header.c_str()))
     return frame.finish(apierror::report("lxrsDeleteIndex:", indexPath, "could not be deleted"),
@@ -390,7 +397,7 @@ LXR_API int16_t lxrsWriteScript(const lxrIndexJob* job, const char* fileName, ch
       !platform::isReadable(job, sizeof *job) || !initialised())
     return frame.finish(-1, result);
   std::string written, error;
-  if (script::writeScript(*job, fileName, &written, &error) < 0)
+  if (script::writeScript(*job, fileName, initialised()->reporter(), &written, &error) < 0)
     return frame.finish(apierror::report("lxrsWriteScript:", error), result);
   if (writtenName && writtenNameBytes > 0 &&
       platform::isWritable(writtenName, static_cast<size_t>(writtenNameBytes)))

@@ -11,7 +11,10 @@ namespace {
 constexpr size_t kTextBytes = 16384;
 char gText[kTextBytes];  // always NUL-terminated
 size_t gLength = 0;
-Listener gListener = nullptr;
+Listener& listener() {
+  static Listener* l = new Listener;
+  return *l;
+}
 
 void appendLine(const std::string& line) {
   std::string add = line.substr(0, kTextBytes / 2) + "\n";
@@ -34,11 +37,15 @@ int report(const std::string& message, const std::string& detail1, const std::st
   if (!detail2.empty()) line += " " + detail2;
   appendLine(line);
   trace::text(line);
-  if (gListener) gListener(line);
+  if (listener()) listener()(line);
   return -1;
 }
 
-void setListener(Listener listener) { gListener = listener; }
+Listener setListener(Listener l) {
+  Listener old = std::move(listener());
+  listener() = std::move(l);
+  return old;
+}
 
 const char* accumulatedText() { return gText; }
 

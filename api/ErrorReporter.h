@@ -4,6 +4,7 @@
 // stays valid until the process ends.
 #pragma once
 
+#include <functional>
 #include <string>
 
 namespace apierror {
@@ -13,9 +14,9 @@ int report(const std::string& message, const std::string& detail1 = "",
            const std::string& detail2 = "");
 
 // A function that sees every line reported from now on (a running job script logs them);
-// null removes it.
-using Listener = void (*)(const std::string& line);
-void setListener(Listener listener);
+// an empty one removes it. Returns the listener it replaced.
+using Listener = std::function<void(const std::string& line)>;
+Listener setListener(Listener listener);
 
 // The accumulated text, NUL-terminated. When full, the oldest lines give way.
 const char* accumulatedText();

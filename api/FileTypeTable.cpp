@@ -1,7 +1,7 @@
 // The file type table.
 #include "api/FileTypeTable.h"
 
-#include "api/TableFile.h"
+#include "io/TableFile.h"
 #include "import/ViewerTable.h"
 #include "import/Wildcard.h"
 

@@ -14,10 +14,6 @@
 #include "import/BuiltinViewers.h"
 #include "import/ExternalViewers.h"
 #include "import/ImportFile.h"
-#include "import/Recognizers.h"
-#include "import/WPCharMap.h"
-#include "import/WordPerfectOptions.h"
-#include "import/ZipViewer.h"
 #include "io/File.h"
 #include "io/FileMode.h"
 #include "lexaurum/lexaurum.h"
@@ -33,30 +29,6 @@ namespace {
 constexpr int kTextLineWidth = 80;
 constexpr const char* kOpenFailedText = "Unable to open file";
 
-int currentBinaryOption() {
-  DllInterface* dll = DllInterface::current();
-  return dll && dll->instance() ? dll->instance()->setup().binaryFiles : 0;
-}
-
-// The WordPerfect importers' switches, from the options file's keys wpCheckTrailers
-// (default on) and wpTextOption (default off).
-wordperfect::Options currentWordPerfectOptions() {
-  wordperfect::Options o;
-  DllInterface* dll = DllInterface::current();
-  if (dll && dll->instance()) {
-    const EngineSetup& setup = dll->instance()->setup();
-    o.checkTrailingCopies = setup.extraInt("wpCheckTrailers", 1) != 0;
-    o.textOption = setup.extraInt("wpTextOption", 0) != 0;
-  }
-  return o;
-}
-
-// The ZIP container traces every request while the options file holds a value for "ziplog".
-bool currentZipLogOption() {
-  DllInterface* dll = DllInterface::current();
-  return dll && dll->instance() && !dll->instance()->setup().extraString("ziplog").empty();
-}
-
 int writeAll(File& out, const std::string& text) {
   if (text.empty()) return 0;
   return out.write(text.data(), static_cast<int32_t>(text.size())) < 0 ? -1 : 0;
@@ -65,14 +37,10 @@ int writeAll(File& out, const std::string& text) {
 }  // namespace
 
 int start(LexaurumInstance& engine) {
-  ViewerTable& table = ViewerTable::global();
+  ViewerTable& table = engine.viewers();
   table.clear();
-  recognizers::setBinaryFilesOptionSource(currentBinaryOption);
-  wordperfect::setOptionsSource(currentWordPerfectOptions);
-  ziplog::setOptionSource(currentZipLogOption);
-  // The character map of WordPerfect documents: the private folder's, else the home folder's.
-  std::string charMap = engine.privateFile("WPCHARS.DAT");
-  WPCharMap::setProcessMapFile(platform::fileExists(charMap.c_str()) ? charMap : engine.homeFile("WPCHARS.DAT"));
+  engine.loadWordPerfectMap();
+  engine.applyOptions();
   builtinviewers::registerAll(table);
   externalviewers::loadAll(table, engine.homeDir());
   std::string typeFile = engine.privateFile(wellknown::name(wellknown::kFileTypes));
@@ -86,28 +54,26 @@ int start(LexaurumInstance& engine) {
   return 0;
 }
 
-void stop() {
-  ViewerTable::global().clear();
+void stop(LexaurumInstance& engine) {
+  engine.viewers().clear();
   externalviewers::unloadAll();
-  recognizers::setBinaryFilesOptionSource(nullptr);
-  wordperfect::setOptionsSource(nullptr);
-  ziplog::setOptionSource(nullptr);
 }
 
-int writeFileText(const std::string& documentName, const std::string& outputName) {
+int writeFileText(LexaurumInstance& engine, const std::string& documentName,
+                  const std::string& outputName) {
   // Writing a document's text over the document itself would empty it before it is read.
   std::error_code ec;
   if (std::filesystem::equivalent(documentName, outputName, ec) && !ec) {
     trace::line("lxrsDoGetFileText: %s is the document itself -- not overwritten", outputName.c_str());
     return -1;
   }
-  if (!outputfile::mayWrite(outputName, false)) return -1;
+  if (!outputfile::mayWrite(outputName, &engine.reporter(), engine.viewers())) return -1;
   File out;
   if (out.open(outputName.c_str(), filemode::kWrite | filemode::kCreate | filemode::kTruncate) < 0) {
     trace::line("lxrsDoGetFileText: cannot create %s", outputName.c_str());
     return -1;
   }
-  ImportFile doc;
+  ImportFile doc(engine.viewers(), &engine.alphabet());
   int rc = 0;
   if (doc.open(documentName) < 0) {
     trace::line("lxrsDoGetFileText: %s: %s", documentName.c_str(), doc.errorText().c_str());
@@ -150,7 +116,7 @@ extern "C" LXR_API int16_t lxrsGetFileType(const char* fileName, char* typeName,
     apierror::report("DLL Not Initialized");
     return *result;
   }
-  ImportFile doc;
+  ImportFile doc(dll->instance()->viewers());
   if (doc.open(fileName) < 0) {
     trace::line("lxrsGetFileType: %s: %s", fileName, doc.errorText().c_str());
     return *result;

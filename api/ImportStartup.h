@@ -11,17 +11,18 @@ class LexaurumInstance;
 namespace importstartup {
 
 // Registers the built-in formats and the external viewers of `<home>/viewers`, applies the
-// file type table FILETYPE.DAT of the private folder (when there is one) and lets the binary
-// recognizers follow the engine's binaryFiles option. 0 (a missing or damaged file type table
+// file type table FILETYPE.DAT of the private folder (when there is one) and gives the
+// registry the importers' settings from the engine's options. 0 (a missing or damaged file type table
 // or viewer library is traced and passed over).
 int start(LexaurumInstance& engine);
 // Empties the registry and unloads the external viewers.
-void stop();
+void stop(LexaurumInstance& engine);
 
 // Writes the text of `documentName` to `outputName`, line by line, each line followed by a
 // line feed. An output file that is the document itself is refused; an existing output file that is a document or a program is refused (message 43).
 // When the document cannot be opened, "Unable to open file" is written instead. 0, or -1
 // when the output cannot be created or written, is refused, or the document cannot be opened.
-int writeFileText(const std::string& documentName, const std::string& outputName);
+int writeFileText(LexaurumInstance& engine, const std::string& documentName,
+                  const std::string& outputName);
 
 }  // namespace importstartup

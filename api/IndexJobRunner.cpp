@@ -5,7 +5,9 @@
 
 #include "api/ErrorReporter.h"
 #include "api/IndexLibrary.h"
+#include "api/JobRecords.h"
 #include "api/LexaurumInstance.h"
+#include "api/OptionSettings.h"
 #include "index/IndexJob.h"
 #include "objects/Trace.h"
 #include "platform/Platform.h"
@@ -35,9 +37,15 @@ IndexJobSettings settingsFrom(LexaurumInstance& engine) {
   settings.binaryFiles = setup.binaryFiles;
   settings.noiseFile = dataFile(engine, setup.noiseListName);
   settings.maxMergeBytes = setup.extraInt("MergeLimit", 0);
-  settings.mergeSwitches = MergeSwitches::fromOptions(setup, trace::isLogging());
+  settings.mergeSwitches = optionsettings::mergeSwitches(setup, trace::isLogging());
   settings.compressTableBytes = setup.extraInt("cibs", 0);
   settings.diagnose = trace::isLogging() && settings.compressTableBytes > 0;
+  settings.libraryName = engine.libraryNames();
+  settings.viewers = &engine.viewers();
+  settings.alphabet = &engine.alphabet();
+  settings.reporter = &engine.reporter();
+  IndexLibrary* library = &engine.library();
+  settings.forgetIndex = [library](const std::string& folder) { library->removeFolder(folder); };
   return settings;
 }
 
@@ -53,7 +61,8 @@ int run(LexaurumInstance& engine, lxrIndexJob* record) {
     path = engine.library().entry(static_cast<size_t>(at - 1))->path;
   }
   IndexJobSettings settings = settingsFrom(engine);
-  IndexJob indexJob(record, settings, path);
+  jobrecords::IndexProgressRelay relay(&record->base);
+  IndexJob indexJob(jobrecords::indexRequestOf(*record), relay.control(), settings, path);
   int rc = indexJob.run();
   if (rc == 0 && record->create && record->addToLibrary && !name.empty() &&
       engine.library().find(name) == 0)

@@ -9,6 +9,7 @@
 #include "io/WholeFile.h"
 #include "objects/Fail.h"
 #include "objects/MessageTable.h"
+#include "objects/Reporter.h"
 #include "objects/Trace.h"
 #include "objects/WellKnownFiles.h"
 #include "platform/Platform.h"
@@ -22,8 +23,6 @@ constexpr int kMsgNoSuchIndex = 54;
 constexpr int kAskReplaceFile = 71;
 constexpr int kMsgSwitched = 110;
 constexpr int kMsgCreated = 111;
-
-IndexLibrary* g_current = nullptr;
 
 bool isWhite(char c) {
   return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
@@ -147,14 +146,20 @@ int parseEntries(const char* data, size_t size, std::vector<IndexLibraryEntry>* 
 
 }  // namespace
 
-IndexLibrary::IndexLibrary(const std::string& privateFolder) : privateFolder_(privateFolder) {}
+IndexLibrary::IndexLibrary(const std::string& privateFolder, Reporter* reporter)
+    : privateFolder_(privateFolder), reporter_(reporter ? reporter : &Reporter::quiet()) {}
 
-IndexLibrary::~IndexLibrary() {
-  if (g_current == this) g_current = nullptr;
+std::string IndexLibrary::nameOf(const std::string& folder) const {
+  std::string path = normalisePath(folder);
+  for (const IndexLibraryEntry& e : entries_)
+    if (e.path == path) return e.name;
+  return "";
 }
 
-IndexLibrary* IndexLibrary::current() { return g_current; }
-void IndexLibrary::setCurrent(IndexLibrary* library) { g_current = library; }
+int IndexLibrary::removeFolder(const std::string& folder) {
+  std::string name = nameOf(folder);
+  return name.empty() ? -1 : remove(name);
+}
 
 // ---- Paths ---------------------------------------------------------------------------------
 
@@ -222,7 +227,7 @@ int IndexLibrary::readFile(const std::string& path, std::vector<IndexLibraryEntr
 
 int IndexLibrary::writeFile() {
   if (filePath_.empty() || wholefile::write(filePath_, serialize()) < 0) {
-    messages::showError(kMsgNotWritten, {filePath_.empty() ? resolve("") : filePath_});
+    reporter_->error(messages::text(kMsgNotWritten, {filePath_.empty() ? resolve("") : filePath_}));
     return LXR_FAIL("IndexLibrary -- library file not written");
   }
   mustSave_ = false;
@@ -241,15 +246,15 @@ void IndexLibrary::replaceEntries(std::vector<IndexLibraryEntry> entries, const 
 }
 
 int IndexLibrary::createQuietly(const std::string& path, bool quiet) {
-  if (platform::fileExists(path.c_str()) && !messages::ask(kAskReplaceFile, {path}, false))
+  if (platform::fileExists(path.c_str()) && !reporter_->ask(messages::text(kAskReplaceFile, {path}), false))
     return LXR_FAIL("IndexLibrary::create -- existing file kept");
   std::string empty = std::string(kFirstLine) + "\r\n0\r\n";
   if (wholefile::write(path, empty) < 0) {
-    messages::showError(kMsgNotCreated, {path});
+    reporter_->error(messages::text(kMsgNotCreated, {path}));
     return LXR_FAIL("IndexLibrary::create -- cannot write");
   }
   replaceEntries({}, path);
-  if (!quiet) messages::showInfo(kMsgCreated, {path});
+  if (!quiet) reporter_->info(messages::text(kMsgCreated, {path}));
   return 0;
 }
 
@@ -268,7 +273,7 @@ int IndexLibrary::open(const std::string& fileName) {
   }
   if (createQuietly(fallback, true) == 0) return 0;
   int err = platform::lastError();
-  messages::showError(kMsgNotCreated, {fallback});
+  reporter_->error(messages::text(kMsgNotCreated, {fallback}));
   trace::line("Unable to create library %s: %s", fallback.c_str(),
               platform::errorText(err).c_str());
   // No file: a library file the user chose to keep must not be overwritten by a later change.
@@ -281,11 +286,11 @@ int IndexLibrary::switchTo(const std::string& fileName) {
   std::vector<IndexLibraryEntry> entries;
   std::string path = resolve(fileName);
   if (readFile(path, &entries) < 0) {
-    messages::showError(kMsgNotRead, {path});
+    reporter_->error(messages::text(kMsgNotRead, {path}));
     return -1;
   }
   replaceEntries(std::move(entries), path);
-  messages::showInfo(kMsgSwitched, {path});
+  reporter_->info(messages::text(kMsgSwitched, {path}));
   return 0;
 }
 
@@ -355,7 +360,7 @@ int IndexLibrary::addTemporary(const std::string& name, const std::string& path,
 int IndexLibrary::rename(const std::string& oldName, const std::string& newName) {
   int position = find(oldName);
   if (position == 0) {
-    messages::showError(kMsgNoSuchIndex, {oldName});
+    reporter_->error(messages::text(kMsgNoSuchIndex, {oldName}));
     return LXR_FAIL("IndexLibrary::rename -- no such index");
   }
   std::string cleaned = cleanName(newName);

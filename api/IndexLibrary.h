@@ -1,13 +1,16 @@
 // The index library: the engine's list of the indexes a user knows about (display name, index
 // folder, selected for searching) and the library file that keeps it, by default IXLIB.ILB
-// in the private folder. The file layout is in docs/formats/index-library.md. The index store
-// reaches the engine's library through IndexLibrary::current(). Depends on io/ and below.
+// in the private folder. The file layout is in docs/formats/index-library.md. The engine
+// instance owns it; the index store below the interface is told an index's library name.
+// Depends on io/ and below.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
+
+class Reporter;
 
 struct IndexLibraryEntry {
   std::string name;       // at most 39 bytes, no surrounding white space, unique (exact)
@@ -34,16 +37,13 @@ class IndexLibrary {
 
   // An empty library, not yet backed by a file. Relative library file names, and the
   // default IXLIB.ILB (well-known kind 30), resolve in `privateFolder`.
-  explicit IndexLibrary(const std::string& privateFolder);
+  // Its messages and questions go to `reporter` (null: nowhere, default answers), which must
+  // outlive the library.
+  explicit IndexLibrary(const std::string& privateFolder, Reporter* reporter = nullptr);
   IndexLibrary(const IndexLibrary&) = delete;
   IndexLibrary& operator=(const IndexLibrary&) = delete;
-  // Clears current() when it points here. Does not write: call save() first.
-  ~IndexLibrary();
-
-  // The library the engine uses, for the layers below the engine interface (null when none).
-  // The engine sets it after opening and clears it (null) before destroying the library.
-  static IndexLibrary* current();
-  static void setCurrent(IndexLibrary* library);
+  // Does not write: call save() first.
+  ~IndexLibrary() = default;
 
   // ---- Library files -------------------------------------------------------------------
   // Opens the named library (IXLIB.ILB when `fileName` is empty). When it cannot be read it
@@ -83,6 +83,9 @@ class IndexLibrary {
   int rename(const std::string& oldName, const std::string& newName);
   // Removes an entry. 0 (a failed write shows message 49 as for add); -1 when absent.
   int remove(const std::string& name);
+  // Removes the first entry whose path is `folder` (normalised first), as remove() does.
+  // 0, or -1 when no entry has that path.
+  int removeFolder(const std::string& folder);
   // Sets or clears the entry's selected mark (kept in memory only; the file holds none).
   // 0, or -1 when absent.
   int setSelected(const std::string& name, uint8_t selected);
@@ -97,6 +100,8 @@ class IndexLibrary {
   const IndexLibraryEntry* entry(size_t i) const;
   // The position + 1 of the entry named exactly `name`, or 0 when absent.
   int find(const std::string& name) const;
+  // The name of the first entry whose path is `folder` (normalised first), "" when none.
+  std::string nameOf(const std::string& folder) const;
   // The current entry, or null. Valid until the next change.
   const IndexLibraryEntry* currentEntry() const;
   // The library file (absolute), "" before the first open or create.
@@ -138,6 +143,7 @@ class IndexLibrary {
   int createQuietly(const std::string& path, bool quiet);
 
   std::string privateFolder_;
+  Reporter* reporter_;
   std::string filePath_;
   std::vector<IndexLibraryEntry> entries_;
   size_t temporaryCount_ = 0;

@@ -48,9 +48,9 @@ class JobVerifier : public Verifier {
 
 }  // namespace
 
-int verify(const std::string& folder, lxrJobBase* job, std::string* failure) {
+int verify(const std::string& folder, lxrJobBase* job, Reporter* reporter, std::string* failure) {
   JobVerifier v(job);
-  int rc = v.verify(folder);
+  int rc = v.verify(folder, reporter);
   *failure = v.stoppedEarly() ? "stopped" : v.failure();
   return rc;
 }
@@ -60,14 +60,16 @@ bool isEngineWord(const std::string& word) {
          word == "xfirstword" || word == "xlastword" || word == "XFIRSTWORD" || word == "XLASTWORD";
 }
 
-int listWords(const std::string& folder, const std::string& pattern, bool allWords,
-              lxrWordListFn fn, uintptr_t data) {
+int listWords(const Alphabet& alphabet, const std::string& folder, const std::string& pattern,
+              bool allWords, lxrWordListFn fn, uintptr_t data) {
   TextDB db;
+  db.setBaseAlphabet(alphabet);
   if (openForReading(db, folder, kHeaderFile | kKeyFile, "ListWords") < 0) return -1;
   KeyFile& keys = db.keys();
   int rc = 0;
   if (!pattern.empty()) {
-    std::string folded = processAlphabet().translateRequest(pattern, "~#%&@?*()");
+    // The pattern is folded as the index folds its words.
+    std::string folded = db.alphabet().translateRequest(pattern, "~#%&@?*()");
     WordIterator it(keys);
     WordHit hit;
     for (int got = it.first(folded, &hit); got != 0; got = it.next(&hit)) {

@@ -7,22 +7,33 @@
 #include "import/ImportSetup.h"
 #include "io/FileMode.h"
 #include "io/LockFile.h"
+#include "objects/Check.h"
+#include "objects/MessageTable.h"
 #include "objects/Trace.h"
 #include "objects/WellKnownFiles.h"
 #include "platform/Platform.h"
 
 LexaurumInstance::LexaurumInstance(const std::string& homeDir, const std::string& privateDir,
-                                   std::vector<std::string> commandWords)
-    : homeDir_(homeDir), privateDir_(privateDir), commandWords_(std::move(commandWords)) {}
+                                   std::vector<std::string> commandWords, EngineReporter frontEnd)
+    : homeDir_(homeDir), privateDir_(privateDir), commandWords_(std::move(commandWords)), frontEnd_(frontEnd) {
+  // Only a person can decide to end the program after a failed check; a script, a tool or
+  // a program without a question call-back fails the operation and goes on.
+  check::setTerminateQuestion([this](const std::string& question) {
+    return reporter_ == nullptr && frontEnd_.canAsk() && frontEnd_.ask(question, false);
+  });
+}
 
 LexaurumInstance::~LexaurumInstance() {
-  importstartup::stop();
-  if (library_) {
-    if (library_->mustSave()) library_->save();
-    if (IndexLibrary::current() == library_.get()) IndexLibrary::setCurrent(nullptr);
-  }
+  check::setTerminateQuestion(nullptr);
+  importstartup::stop(*this);
+  if (library_ && library_->mustSave()) library_->save();
   if (messages::table() == &messages_) messages::setTable(nullptr);
   if (lock_) lock_->releaseAndDelete();
+}
+
+LibraryNameFn LexaurumInstance::libraryNames() const {
+  const IndexLibrary* library = library_.get();
+  return [library](const std::string& folder) { return library ? library->nameOf(folder) : std::string(); };
 }
 
 std::string LexaurumInstance::privateFile(const std::string& name) const {
@@ -69,9 +80,8 @@ int LexaurumInstance::loadMessagesAndLibrary() {
   }
   messages::setTable(&messages_);
   applyAlphabet(true);
-  library_ = std::make_unique<IndexLibrary>(privateDir_);
+  library_ = std::make_unique<IndexLibrary>(privateDir_, &reporter());
   library_->open("");
-  IndexLibrary::setCurrent(library_.get());
   importstartup::start(*this);
   loadSearchFiles();
   return 0;
@@ -108,7 +118,28 @@ int LexaurumInstance::applyAlphabet(bool quiet) {
     path = privateFile(name);
     if (!platform::fileExists(path.c_str())) path = homeFile(name);
   }
-  int rc = importsetup::setAlphabet(path, quiet);
-  setHyphenMode(hyphenModeFromOption(setup_.hyphens));
+  alphabet_.setHyphenMode(hyphenModeFromOption(setup_.hyphens));
+  int rc = importsetup::loadAlphabet(path, quiet, &alphabet_);
+  if (rc < 0 && !quiet) reporter().error(messages::text(kAlphabetUnreadableMessage, {path}));
+  if (rc == 0 && !quiet) reporter().info(messages::text(kAlphabetLoadedMessage, {path}));
   return rc;
+}
+
+void LexaurumInstance::loadWordPerfectMap() {
+  std::string path = privateFile(wellknown::name(wellknown::kWpChars));
+  if (!platform::fileExists(path.c_str())) path = homeFile(wellknown::name(wellknown::kWpChars));
+  auto map = std::make_shared<WPCharMap>();
+  if (map->readFile(path) < 0) trace::line("LexaurumInstance: %s not read -- the built-in map", path.c_str());
+  wpCharMap_ = std::move(map);
+}
+
+void LexaurumInstance::applyOptions() {
+  alphabet_.setHyphenMode(hyphenModeFromOption(setup_.hyphens));
+  ImportSettings s;
+  s.binaryFiles = setup_.binaryFiles;
+  s.wordPerfect.checkTrailingCopies = setup_.extraInt("wpCheckTrailers", 1) != 0;
+  s.wordPerfect.textOption = setup_.extraInt("wpTextOption", 0) != 0;
+  s.wpCharMap = wpCharMap_;
+  s.zipLog = !setup_.extraString("ziplog").empty();
+  viewers_.setSettings(std::move(s));
 }

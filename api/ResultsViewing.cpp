@@ -76,8 +76,8 @@ int listResults(const std::string& name, lxrResultListFn fn, uintptr_t data) {
 // only restart it at the beginning.
 class DocumentLines : public LineSource {
  public:
-  DocumentLines(ImportFile& doc, int width, std::vector<int32_t> hits)
-      : doc_(doc), width_(width), hits_(std::move(hits)) {}
+  DocumentLines(ImportFile& doc, int width, std::vector<int32_t> hits, const Alphabet& alphabet)
+      : doc_(doc), width_(width), hits_(std::move(hits)), alphabet_(alphabet) {}
 
   int nextLine(ScreenLine* line) override {
     if (!layout_ && gotoPosition(0, 1) < 0) return -1;
@@ -91,7 +91,7 @@ class DocumentLines : public LineSource {
       out->append(doc_.block());
       return static_cast<int>(doc_.block().size());
     };
-    layout_ = std::make_unique<LineLayout>(blocks, width_, firstWord);
+    layout_ = std::make_unique<LineLayout>(blocks, width_, alphabet_, firstWord);
     layout_->setHits(hits_);
     return 0;
   }
@@ -108,6 +108,7 @@ class DocumentLines : public LineSource {
   ImportFile& doc_;
   int width_;
   std::vector<int32_t> hits_;
+  const Alphabet& alphabet_;
   std::unique_ptr<LineLayout> layout_;
 };
 
@@ -144,14 +145,14 @@ std::string markedText(const std::string& text) {
   return out;
 }
 
-int documentLines(const std::string& name, std::vector<int32_t> hits, int width, bool hitLinesOnly,
-                  lxrDocumentLineFn fn, uintptr_t data) {
-  ImportFile doc;
+int documentLines(const LexaurumInstance& engine, const std::string& name, std::vector<int32_t> hits,
+                  int width, bool hitLinesOnly, lxrDocumentLineFn fn, uintptr_t data) {
+  ImportFile doc(engine.viewers(), &engine.alphabet());
   if (doc.open(name) < 0) return apierror::report("GetDocumentLines", name, doc.errorText());
   std::sort(hits.begin(), hits.end());
   hits.erase(std::unique(hits.begin(), hits.end()), hits.end());
   if (hits.size() > ResultsFile::kMaxHits) hits.resize(ResultsFile::kMaxHits);
-  DocumentLines lines(doc, width, std::move(hits));
+  DocumentLines lines(doc, width, std::move(hits), engine.alphabet());
   FileReader reader(&lines, "", kRingLines, name);
   if (reader.start() < 0) return apierror::report("GetDocumentLines", name, "the reader could not start");
   auto hand = [&](const ScreenLine* l) {
@@ -199,5 +200,6 @@ LXR_API int16_t lxrsGetDocumentLines(const char* fileName, const int32_t* hits,
   std::vector<int32_t> list;
   if (hitCount > 0) list.assign(hits, hits + hitCount);
   return finish("lxrsGetDocumentLines",
-                documentLines(fileName, std::move(list), width, hitLinesOnly != 0, fn, data), result);
+                documentLines(*DllInterface::current()->instance(), fileName, std::move(list), width, hitLinesOnly != 0, fn, data),
+                result);
 }

@@ -7,7 +7,6 @@
 #include "api/ScriptRunner.h"
 #include "import/ImportFile.h"
 #include "objects/MessageTable.h"
-#include "objects/UserCallbacks.h"
 #include "platform/Platform.h"
 
 namespace script {
@@ -53,9 +52,9 @@ std::string ScriptRunner::indexFolder() const {
 bool ScriptRunner::indexPathMissing() {
   if (!indexFolder().empty()) return false;
   if (!settings_.indexName.empty())
-    messages::showError(kIndexNotInLibraryMessage, {settings_.indexName});
+    engine_.reporter().error(messages::text(kIndexNotInLibraryMessage, {settings_.indexName}));
   else
-    messages::showError(kNoIndexMessage);
+    engine_.reporter().error(messages::text(kNoIndexMessage));
   return true;
 }
 
@@ -105,8 +104,7 @@ int ScriptRunner::addCommand() {
   if (!settings_.docPaths.empty()) {
     filesListName_ = tempName("SCRIPTD");
     if (writeLines(filesListName_, settings_.docPaths) < 0) {
-      messages::showError(kIndexNotAccessibleMessage,
-                          {settings_.indexName, indexFolder()});
+      engine_.reporter().error(messages::text(kIndexNotAccessibleMessage, {settings_.indexName, indexFolder()}));
       indexJob_.add = 0;
       platform::removeFile(filesListName_.c_str());
       return -1;
@@ -197,7 +195,7 @@ int ScriptRunner::searchCommand(const ScriptCommand& cmd, bool unindexed) {
     if (savedListing.empty()) logListing = tempName("SCRIPTL");
     output = savedListing.empty() ? logListing : savedListing;
   }
-  if (logListing.empty() && !outputfile::mayWrite(output, false)) return -1;
+  if (logListing.empty() && !outputfile::mayWrite(output, &engine_.reporter(), engine_.viewers())) return -1;
   copyField(searchJob_.listingName, output);
   int flags = append ? LXR_LIST_APPEND : 0;
   if (cmd.has(Keyword::kHeader, 1)) flags |= LXR_LIST_HEADER;

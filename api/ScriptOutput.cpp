@@ -53,8 +53,8 @@ void ScriptRunner::logAndDelete(const std::string& tempFile) {
 }
 
 // Writes a listing's text to the command's redirection, or line by line into the log.
-static int deliver(ScriptRunner& runner, const std::string& output, bool append,
-                   const std::string& text) {
+static int deliver(ScriptRunner& runner, LexaurumInstance& engine, const std::string& output,
+                   bool append, const std::string& text) {
   if (output.empty()) {
     size_t pos = 0;
     while (pos < text.size()) {
@@ -65,7 +65,7 @@ static int deliver(ScriptRunner& runner, const std::string& output, bool append,
     }
     return 0;
   }
-  if (!outputfile::mayWrite(output, false)) return -1;
+  if (!outputfile::mayWrite(output, &engine.reporter(), engine.viewers())) return -1;
   if (writeText(output, text, append) < 0) {
     runner.logLine("*** Unable to write file " + output);
     return -1;
@@ -127,7 +127,7 @@ int ScriptRunner::listCommand(const ScriptCommand& cmd) {
     logLine("*** " + error);
     return -1;
   }
-  return deliver(*this, output, append, text);
+  return deliver(*this, engine_, output, append, text);
 }
 
 int ScriptRunner::testCommand(const ScriptCommand& cmd) {
@@ -178,7 +178,7 @@ int ScriptRunner::testCommand(const ScriptCommand& cmd) {
     case Keyword::kMem: {
       std::string text;
       memoryReport(&text);
-      return deliver(*this, "", true, text);
+      return deliver(*this, engine_, "", true, text);
     }
     default:
       testResult(false, cmd.text(), {});
@@ -208,9 +208,9 @@ int ScriptRunner::reportCommand(const ScriptCommand& cmd) {
   }
   bool toLog = output.empty() || output == log_.name();
   std::string target = toLog ? tempName("SCRIPTR") : output;
-  if (!toLog && !outputfile::mayWrite(target, false)) return -1;
+  if (!toLog && !outputfile::mayWrite(target, &engine_.reporter(), engine_.viewers())) return -1;
   std::string error;
-  int rc = searchreport::write(results, target, false, count, &error);
+  int rc = searchreport::write(engine_, results, target, false, count, &error);
   if (toLog) logAndDelete(target);
   if (rc < 0) {
     logLine("*** " + error);
@@ -226,16 +226,15 @@ int ScriptRunner::optionCommand(const ScriptCommand& cmd) {
   }
   EngineSetup& setup = engine_.setup();
   const std::string oldAlphabet = setup.alphabetName;
-  const int oldHyphens = setup.hyphens;
   std::string value = cmd.restAfter(1);
   if (setup.setOption(cmd.word(1), value) < 0) {
     logLine("*** Unrecognized option: \"" + cmd.text() + "\"");
     return -1;
   }
   logLine("Option " + cmd.word(1) + " = " + value);
-  if (setup.alphabetName != oldAlphabet) return engine_.applyAlphabet(false) < 0 ? -1 : 0;
-  if (setup.hyphens != oldHyphens) setHyphenMode(hyphenModeFromOption(setup.hyphens));
-  return 0;
+  int rc = setup.alphabetName != oldAlphabet ? engine_.applyAlphabet(false) : 0;
+  engine_.applyOptions();
+  return rc < 0 ? -1 : 0;
 }
 
 int ScriptRunner::systemCommand(const ScriptCommand& cmd) {

@@ -37,12 +37,13 @@ bool looksUtf8(const std::string& name) {
 
 }  // namespace
 
-ScriptReader::ScriptReader() = default;
+ScriptReader::ScriptReader(const ViewerTable& viewers, const Alphabet& alphabet)
+    : viewers_(viewers), alphabet_(alphabet) {}
 ScriptReader::~ScriptReader() = default;
 
 int ScriptReader::open(const std::string& name) {
   close();
-  file_ = std::make_unique<ImportFile>();
+  file_ = std::make_unique<ImportFile>(viewers_, &alphabet_);
   if (file_->open(name) < 0) {
     errorText_ = file_->errorText();
     file_.reset();

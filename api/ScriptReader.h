@@ -8,7 +8,9 @@
 #include <memory>
 #include <string>
 
+class Alphabet;
 class ImportFile;
+class ViewerTable;
 
 namespace script {
 
@@ -18,7 +20,8 @@ class ScriptReader {
   // A command longer than this is cut: a script is a text file from anywhere.
   static constexpr size_t kMaxCommandBytes = 256 * 1024;
 
-  ScriptReader();
+  // Scripts are read through `viewers` with the words of `alphabet`; both must outlive this.
+  ScriptReader(const ViewerTable& viewers, const Alphabet& alphabet);
   ~ScriptReader();
   ScriptReader(const ScriptReader&) = delete;
   ScriptReader& operator=(const ScriptReader&) = delete;
@@ -38,6 +41,8 @@ class ScriptReader {
   // The next line of the file, wrapped pieces joined. 1, 0 at the end, -1 on failure.
   int nextLine(std::string* line);
 
+  const ViewerTable& viewers_;
+  const Alphabet& alphabet_;
   std::unique_ptr<ImportFile> file_;
   std::string errorText_;
   bool utf8_ = false;

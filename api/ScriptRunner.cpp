@@ -8,8 +8,9 @@
 #include "api/ErrorReporter.h"
 #include "api/IndexLibrary.h"
 #include "api/LexaurumInstance.h"
+#include "import/ImportFile.h"
 #include "objects/MessageTable.h"
-#include "objects/UserCallbacks.h"
+#include "objects/Reporter.h"
 #include "platform/Platform.h"
 #include "search/RequestExplainer.h"
 
@@ -21,57 +22,38 @@ constexpr int kScriptNotFoundMessage = 14;
 constexpr int kNotAScriptMessage = 70;
 constexpr int kLibraryMessage = 50;
 
-// The runner whose log receives the engine's messages (one script runs at a time).
-ScriptRunner* gActive = nullptr;
-
-void logError(const char* text) {
-  if (!gActive) return;
-  gActive->noteError();
-  gActive->logLine(text ? text : "");
-}
-
-void logInfo(const char* text) {
-  if (gActive) gActive->logLine(text ? text : "");
-}
-
-int answerYes(const char* text) {
-  if (gActive) {
-    gActive->logLine(text ? text : "");
-    gActive->logLine("(Answer: Yes)");
-  }
-  return 1;
-}
-
-void logReported(const std::string& line) {
-  if (!gActive) return;
-  gActive->noteError();
-  gActive->logLine(line);
-}
-
-// Routes the engine's messages to the runner's log while it lives; questions are logged
-// and answered yes.
-class MessageRouting {
+// Routes the engine's messages into the runner's log while it lives: failures count as
+// errors of the script, and questions are logged and answered yes, since nobody watches a
+// script. The engine's reporter and the error reporter's listener are restored after.
+class MessageRouting : public Reporter {
  public:
-  explicit MessageRouting(ScriptRunner* runner) : saved_(ui::callbacks()), outer_(gActive) {
-    gActive = runner;
-    ui::Callbacks cb;
-    cb.showError = logError;
-    cb.showInfo = logInfo;
-    cb.askYesNo = answerYes;
-    cb.askYesNoAll = answerYes;
-    cb.beep = nullptr;
-    ui::setCallbacks(cb);
-    apierror::setListener(logReported);
+  MessageRouting(ScriptRunner* runner, LexaurumInstance& engine) : runner_(runner), engine_(engine) {
+    outer_ = engine_.setReporter(this);
+    saved_ = apierror::setListener([runner](const std::string& line) {
+      runner->noteError();
+      runner->logLine(line);
+    });
   }
-  ~MessageRouting() {
-    ui::setCallbacks(saved_);
-    apierror::setListener(outer_ ? logReported : nullptr);
-    gActive = outer_;
+  ~MessageRouting() override {
+    engine_.setReporter(outer_);
+    apierror::setListener(std::move(saved_));
+  }
+  void error(const std::string& text) override {
+    runner_->noteError();
+    runner_->logLine(text);
+  }
+  void info(const std::string& text) override { runner_->logLine(text); }
+  bool ask(const std::string& question, bool) override {
+    runner_->logLine(question);
+    runner_->logLine("(Answer: Yes)");
+    return true;
   }
 
  private:
-  ui::Callbacks saved_;
-  ScriptRunner* outer_;
+  ScriptRunner* runner_;
+  LexaurumInstance& engine_;
+  Reporter* outer_ = nullptr;
+  apierror::Listener saved_;
 };
 
 std::string folderOf(const std::string& name) {
@@ -86,13 +68,17 @@ std::string folderOf(const std::string& name) {
 }  // namespace
 
 ScriptRunner::ScriptRunner(LexaurumInstance& engine, const std::string& scriptName)
-    : engine_(engine), scriptName_(scriptName), scriptFolder_(folderOf(scriptName)) {
+    : engine_(engine),
+      scriptName_(scriptName),
+      scriptFolder_(folderOf(scriptName)),
+      reader_(engine.viewers(), engine.alphabet()) {
   searchJob_.base.structSize = sizeof searchJob_;
   searchJob_.sortType = LXR_SORT_BY_SCORE;
   indexJob_.base.structSize = sizeof indexJob_;
   builtins_ = std::make_unique<BuiltinCommands>(
       [this](const std::string& name) { return fullName(name); },
-      [this](const std::string& line) { logLine(line); });
+      [this](const std::string& line) { logLine(line); },
+      [this](const std::string& name) { return outputfile::mayWrite(name, &engine_.reporter(), engine_.viewers()); });
   tag_ = kValidTag;
   isValid_ = !scriptName_.empty();
 }
@@ -142,7 +128,7 @@ void ScriptRunner::progress(uintptr_t data, void* info) {
 
 int ScriptRunner::run() {
   if (!isValid()) return -1;
-  MessageRouting routing(this);
+  MessageRouting routing(this, engine_);
   log_.start(ScriptLog::nameFor(scriptName_));
   platform::setEnv("LOG", log_.name().c_str());
   logLine("-----------------------------------------------------------\r\nExecuting script file " +
@@ -152,7 +138,7 @@ int ScriptRunner::run() {
   bool failed = false;
   std::string text;
   if (reader_.open(scriptName_) < 0) {
-    messages::showError(kScriptNotFoundMessage, {scriptName_});
+    engine_.reporter().error(messages::text(kScriptNotFoundMessage, {scriptName_}));
     failed = true;
   } else {
     int rc = reader_.next(&text);
@@ -161,7 +147,7 @@ int ScriptRunner::run() {
                           first.keyword(0) == Keyword::kLexaurum &&
                           first.keyword(1) == Keyword::kScript;
     if (!isScript) {
-      messages::showError(kNotAScriptMessage, {scriptName_});
+      engine_.reporter().error(messages::text(kNotAScriptMessage, {scriptName_}));
       failed = true;
     }
     while (isScript && !quitRequested_ && !abortRequested_) {
@@ -245,7 +231,7 @@ int ScriptRunner::setCommand(const ScriptCommand& cmd) {
       std::string file = fullName(value);
       if (!value.empty() && (library.switchTo(file) == 0 || library.create(file, true) == 0))
         return 0;
-      messages::showError(kLibraryMessage, {file});
+      engine_.reporter().error(messages::text(kLibraryMessage, {file}));
       return -1;
     }
     case Keyword::kRequest: {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "objects/MessageTable.h"
+#include "objects/Reporter.h"
 #include "objects/StringSet.h"
 #include "platform/Platform.h"
 
@@ -54,10 +55,10 @@ std::string field(const char* text, size_t capacity) {
 
 }  // namespace
 
-int writeScript(const lxrIndexJob& job, const std::string& fileName, std::string* writtenName,
+int writeScript(const lxrIndexJob& job, const std::string& fileName, Reporter& reporter, std::string* writtenName,
                 std::string* error) {
   const std::string name = withJobExtension(fileName);
-  if (platform::fileExists(name.c_str()) && !messages::ask(kReplaceQuestion, {name}, false)) {
+  if (platform::fileExists(name.c_str()) && !reporter.ask(messages::text(kReplaceQuestion, {name}), false)) {
     *error = "The job script " + name + " was not replaced";
     return -1;
   }

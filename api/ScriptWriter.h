@@ -8,12 +8,14 @@
 
 #include "lexaurum/lexaurum.h"
 
+class Reporter;
+
 namespace script {
 
 // Writes the script for `job` into `fileName` with its extension made "job"; an existing
-// file is replaced only when the user agrees. 0 with *writtenName set, or -1 (declined, or
-// the file cannot be written: *error says which).
-int writeScript(const lxrIndexJob& job, const std::string& fileName, std::string* writtenName,
-                std::string* error);
+// file is replaced only when `reporter`'s question (message 71) is answered yes. 0 with
+// *writtenName set, or -1 (declined, or the file cannot be written: *error says which).
+int writeScript(const lxrIndexJob& job, const std::string& fileName, Reporter& reporter,
+                std::string* writtenName, std::string* error);
 
 }  // namespace script

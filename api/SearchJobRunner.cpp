@@ -8,9 +8,12 @@
 #include <vector>
 
 #include "api/IndexJobRunner.h"
+#include "api/JobRecords.h"
 #include "api/LexaurumInstance.h"
-#include "api/TableFile.h"
+#include "api/OptionSettings.h"
+#include "io/TableFile.h"
 #include "import/Alphabet.h"
+#include "objects/TextFields.h"
 #include "objects/Trace.h"
 #include "objects/WellKnownFiles.h"
 #include "platform/Platform.h"
@@ -40,9 +43,10 @@ struct Context {
 
 void fill(LexaurumInstance& engine, Context* c) {
   EngineSetup& setup = engine.setup();
-  c->settings.request = RequestSettings::fromSetup(setup);
+  c->settings.request = optionsettings::requestSettings(setup);
   c->settings.request.showMessages = true;
-  c->settings.request.alphabet = &processAlphabet();
+  c->settings.request.reporter = &engine.reporter();
+  c->settings.request.alphabet = &engine.alphabet();
   c->settings.request.thesaurus = &engine.thesaurus();
   c->settings.request.stemmer = &engine.stemmer();
   if (setup.macroChar) {
@@ -56,6 +60,7 @@ void fill(LexaurumInstance& engine, Context* c) {
   c->settings.caseSensitive = setup.indexCaseSensitive;
   c->settings.accentSensitive = setup.indexAccentSensitive;
   c->settings.workFolder = engine.privateDir();
+  c->settings.libraryName = engine.libraryNames();
   std::string history = engine.privateFile(wellknown::name(wellknown::kSearchHistory));
   c->settings.history = [history](const std::string& request, int32_t documents, int32_t hits) {
     // The newest search first; the oldest give way beyond the limit.
@@ -93,14 +98,25 @@ void fill(LexaurumInstance& engine, Context* c) {
 int run(LexaurumInstance& engine, lxrSearchJob* job) {
   Context c;
   fill(engine, &c);
+  SearchJobRequest request = jobrecords::searchRequestOf(*job);
+  jobrecords::SearchProgressRelay relay(job);
+  SearchOutcome outcome;
+  job->totalFiles = 0;
+  job->totalHits = 0;
+  int rc;
   if (job->searchHandle) {
     trace::text("Searcher::doSearchJob -- using supplied searcher");
     Searcher* s = reinterpret_cast<Handle*>(job->searchHandle)->searcher;
     s->setSettings(c.settings);
-    return s->doSearch(job);
+    rc = s->doSearch(request, relay.control(), &outcome);
+  } else {
+    Searcher searcher(c.settings);
+    rc = searcher.doSearch(request, relay.control(), &outcome);
   }
-  Searcher searcher(c.settings);
-  return searcher.doSearch(job);
+  job->totalFiles = outcome.totalFiles;
+  job->totalHits = outcome.totalHits;
+  if (!outcome.resultsName.empty()) textfields::copy(job->resultsName, sizeof job->resultsName, outcome.resultsName);
+  return rc;
 }
 
 lxrSearcher* create(LexaurumInstance& engine) {

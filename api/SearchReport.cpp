@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <ctime>
 
+#include "api/LexaurumInstance.h"
 #include "import/ImportFile.h"
 #include "import/ScreenLine.h"
 #include "platform/Platform.h"
@@ -26,9 +27,9 @@ std::string timeText(int32_t t) {
 }
 
 // The lines of the document that hold one of `hits` (ascending word numbers).
-void writeHitLines(std::FILE* out, const ResultsItem& item) {
+void writeHitLines(const LexaurumInstance& engine, std::FILE* out, const ResultsItem& item) {
   if (item.hits.empty()) return;
-  ImportFile file;
+  ImportFile file(engine.viewers(), &engine.alphabet());
   if (file.open(item.doc.fileName) < 0) {
     std::fprintf(out, "   (the document cannot be read: %s)\n", file.errorText().c_str());
     return;
@@ -49,7 +50,7 @@ void writeHitLines(std::FILE* out, const ResultsItem& item) {
 
 }  // namespace
 
-int write(const std::string& resultsName, const std::string& outputName, bool append,
+int write(const LexaurumInstance& engine, const std::string& resultsName, const std::string& outputName, bool append,
           int maxDocuments, std::string* error) {
   ResultsFile results;
   if (results.open(resultsName) < 0) {
@@ -86,7 +87,7 @@ int write(const std::string& resultsName, const std::string& outputName, bool ap
     std::fprintf(out, "%s\n%s\n", kSeparator, item.doc.fileName.c_str());
     if (!item.doc.title.empty()) std::fprintf(out, "   Title: %s\n", item.doc.title.c_str());
     std::fprintf(out, "   Hits: %d   Score: %d\n", item.doc.hitCount, item.doc.score);
-    writeHitLines(out, item);
+    writeHitLines(engine, out, item);
   }
   if (rc == 0) std::fprintf(out, "%s\n", kSeparator);
   if (std::fclose(out) != 0 && rc == 0) {

@@ -8,6 +8,8 @@
 
 #include <string>
 
+class LexaurumInstance;
+
 namespace searchreport {
 
 constexpr const char* kFirstLine = "Lexaurum Search Report";
@@ -16,7 +18,7 @@ constexpr int kDefaultDocuments = 30;
 
 // Writes the report of the results file `resultsName` for its first `maxDocuments`
 // documents into `outputName` (appended to when `append`). 0, or -1 with *error set.
-int write(const std::string& resultsName, const std::string& outputName, bool append,
+int write(const LexaurumInstance& engine, const std::string& resultsName, const std::string& outputName, bool append,
           int maxDocuments, std::string* error);
 
 }  // namespace searchreport

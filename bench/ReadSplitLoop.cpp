@@ -145,7 +145,7 @@ Pass readAndSplit(const std::vector<std::string>& files) {
 Pass readSplitAndInvert(const std::vector<std::string>& files, size_t* distinctWords, long long* refBytes) {
   Pass p;
   auto start = Clock::now();
-  const Alphabet& alphabet = processAlphabet();
+  const Alphabet& alphabet = Alphabet::builtIn();
   FlatInverter lists;
   std::string text;
   char word[kMaxWordBytes];

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "import/BuiltinViewers.h"
+#include "import/Alphabet.h"
 #include "import/ImportFile.h"
 #include "import/LineLayout.h"
 #include "import/TextFormat.h"
@@ -55,7 +56,7 @@ Pass throughEngine(const std::vector<std::string>& files, const ViewerTable& tab
     if (doc.open(f) < 0) continue;
     p.bytes += doc.fileInfo().sizeBytes;
     while (doc.nextLine(&line, LineLayout::kMaxLineBytes) == 1)
-      p.words += textformat::findWords(reinterpret_cast<const unsigned char*>(line.text.data()),
+      p.words += textformat::findWords(Alphabet::builtIn(), reinterpret_cast<const unsigned char*>(line.text.data()),
                                        static_cast<int>(line.text.size()), spans);
     doc.close();
   }
@@ -68,8 +69,8 @@ Pass bareLoop(const std::vector<std::string>& files) {
   uint8_t cls[256];
   bool continues[256];
   for (int c = 0; c < 256; ++c) {
-    cls[c] = textformat::charClass(static_cast<unsigned char>(c));
-    continues[c] = textformat::continuesWord(static_cast<unsigned char>(c));
+    cls[c] = textformat::charClass(Alphabet::builtIn(), static_cast<unsigned char>(c));
+    continues[c] = textformat::continuesWord(Alphabet::builtIn(), static_cast<unsigned char>(c));
   }
   Pass p;
   auto start = Clock::now();

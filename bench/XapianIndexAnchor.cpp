@@ -43,7 +43,7 @@ long long addOurWords(const std::string& text, Xapian::Document* doc) {
   Xapian::termpos pos = 0;
   return baresplit::forEachWord(bytes, text.size(), [&](size_t start, size_t length) {
     textformat::WordSpan span{static_cast<int>(start), static_cast<int>(length)};
-    std::string word = textformat::wordText(bytes, span, kOurMaxWordBytes);
+    std::string word = textformat::wordText(Alphabet::builtIn(), bytes, span, kOurMaxWordBytes);
     ++pos;
     if (!word.empty() && word.size() <= kXapianMaxTermBytes) doc->add_posting(word, pos);
   });

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <string>
 
+#include "api/IndexInfoRecord.h"
 #include "index/IndexFileNames.h"
 #include "index/IndexHeader.h"
 #include "index/TextDB.h"
@@ -74,7 +75,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   db.setDirectory(folder);
   if (db.lockIndex(filemode::kRead) == 0) {
     lxrIndexInfo info;
-    db.getInfo(&info);
+    indexinfo::fill(db, &info);
     db.unlock();
   }
   return 0;

@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "api/TableFile.h"
+#include "io/TableFile.h"
 
 namespace {
 

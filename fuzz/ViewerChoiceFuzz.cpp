@@ -40,7 +40,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size == 0) return 0;
   static const char* const kNames[] = {"doc.txt", "SALES.DBF", "help.hlp", "x"};
   uint8_t control = data[0];
-  recognizers::setBinaryFilesOption(control & 3);
+  ImportSettings settings;
+  settings.binaryFiles = control & 3;
+  table->setSettings(settings);
   std::string name = kNames[(control >> 2) & 3];
   int32_t smallBlock = 16 + (control >> 4);
   std::string bytes(reinterpret_cast<const char*>(data + 1), size - 1);

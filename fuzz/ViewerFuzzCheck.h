@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "import/Alphabet.h"
 #include "import/LineLayout.h"
 #include "import/TextBlock.h"
 #include "import/Viewer.h"
@@ -52,7 +53,7 @@ inline void checkViewer(Viewer& importer, int width) {
         if (rc > 0) offset += static_cast<size_t>(rc);
         return rc;
       },
-      width);
+      width, Alphabet::builtIn());
   ScreenLine line;
   for (int lines = 0; layout.nextLine(&line) == 1; ++lines)
     if (lines > kMaxBlocks) std::abort();

@@ -18,8 +18,6 @@ const unsigned char kDefaultSpaces[] = {0x20, 0x09, 0x0A, 0x0D, 0x7E, 0x60, 0x40
                                         0x5D, 0x3C, 0x3E, 0x2F, 0x7C, 0x5C, 0x22, 0x27, 0x3A, 0x3B,
                                         0x21, 0x3F, 0x28, 0x29, 0x2C, 0x2E, 0x0C};
 
-int gHyphenMode = 1;
-
 bool isUpperLetter(uint16_t t) { return (t & (Alphabet::kLetter | Alphabet::kUpperFlag)) ==
                                         (Alphabet::kLetter | Alphabet::kUpperFlag); }
 bool isLowerLetter(uint16_t t) { return (t & Alphabet::kLetter) && !(t & Alphabet::kUpperFlag); }
@@ -30,7 +28,30 @@ bool isAccentedLetter(uint16_t t) { return (t & Alphabet::kLetter) && (t & Alpha
 Alphabet::Alphabet() {
   trace::text("Alphabet::Alphabet()");
   setDefaults();
+  textformat::buildClasses(*this, &classes_);
   trace::text("Alphabet::Alphabet() done");
+}
+
+const Alphabet& Alphabet::builtIn() {
+  static const Alphabet* alphabet = [] {  // never changes; lives to the end of the process
+    auto* a = new Alphabet;
+    a->rebuildMap();
+    return a;
+  }();
+  return *alphabet;
+}
+
+void Alphabet::setHyphenMode(int mode) {
+  hyphenMode_ = mode;
+  rebuildMap();
+}
+
+Alphabet Alphabet::foldedFor(bool ignoreCase, bool ignoreAccents) const {
+  Alphabet folded = *this;
+  folded.foldAccents(ignoreAccents);
+  folded.foldUpper(false);
+  folded.foldLower(ignoreCase);
+  return folded;
 }
 
 void Alphabet::clear() {
@@ -150,7 +171,7 @@ void Alphabet::foldLower(bool on) {
 void Alphabet::rebuildMap() {
   for (int c = 0; c < 256; ++c) {
     int t = type_[c] & 0xFF;
-    if (t == kHyphen) t = gHyphenMode;
+    if (t == kHyphen) t = hyphenMode_;
     if (t == 0) {
       map_[c] = 0;
       continue;
@@ -170,6 +191,7 @@ void Alphabet::rebuildMap() {
     map_[c] = r;
   }
   map_[0] = 0;
+  textformat::buildClasses(*this, &classes_);
 }
 
 int Alphabet::translateWord(char* out, const char* in, int maxLength) const {
@@ -234,23 +256,6 @@ int Alphabet::fromImage(const void* data, size_t size) {
   type_[0] = 0;
   rebuildMap();
   return 0;
-}
-
-Alphabet& processAlphabet() {
-  static Alphabet* alphabet = [] {
-    Alphabet* a = new Alphabet;
-    a->rebuildMap();
-    return a;
-  }();
-  return *alphabet;
-}
-
-int hyphenMode() { return gHyphenMode; }
-
-void setHyphenMode(int mode) {
-  gHyphenMode = mode;
-  processAlphabet().rebuildMap();
-  textformat::setupAlphabet();
 }
 
 int hyphenModeFromOption(int optionValue) {

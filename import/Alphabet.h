@@ -1,14 +1,17 @@
 // The alphabet: for each of the 256 byte values of the document code page, whether it is a
 // letter, a space, a hyphen or ignored, and how letters fold for case and accents. From it
-// comes the folding map that every word passes through before it is indexed or compared.
-// One process-wide alphabet serves indexing, searching and display (processAlphabet()).
-// The alphabet file format is in docs/formats/alphabet-file.md. Depends on platform/,
-// objects/ and io/ only.
+// come the folding map that every word passes through before it is indexed or compared, and
+// the word finder's character classes. Nothing is process-wide: the engine holds the alphabet
+// of its options, and each open index a copy folded by the index's own flags, which its
+// words and every request searched in it go through. The alphabet file format is in
+// docs/formats/alphabet-file.md. Depends on platform/, objects/ and io/ only.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
+
+#include "import/TextFormat.h"
 
 class Alphabet {
  public:
@@ -29,8 +32,11 @@ class Alphabet {
   static constexpr const char* kFileTitle = "Lexaurum Alphabet File";
 
   // The built-in defaults (Windows-1252 letters and digits, the punctuation as spaces,
-  // "-" and "_" as hyphens), no folding.
+  // "-" and "_" as hyphens), no folding, hyphen mode 1.
   Alphabet();
+  // The built-in defaults with their map built, for code that works without an engine or an
+  // index (tests, recognising a file's type). Never changes.
+  static const Alphabet& builtIn();
 
   void clear();
   void setDefaults();
@@ -58,8 +64,21 @@ class Alphabet {
   void foldLower(bool on);
   uint8_t options() const { return options_; }
 
-  // Rebuilds the map from the types, the folding switches and the process's hyphen mode.
+  // The hyphen mode: 0 ignore hyphens, 1 all three forms, 2 hyphens are spaces, 4 hyphens
+  // are searchable. Setting it rebuilds the map and the word finder's classes.
+  void setHyphenMode(int mode);
+  int hyphenMode() const { return hyphenMode_; }
+
+  // A copy folded as an index with these flags folds its words and requests: accents
+  // removed when `ignoreAccents`, upper case to lower when `ignoreCase`, nothing else.
+  Alphabet foldedFor(bool ignoreCase, bool ignoreAccents) const;
+
+  // Rebuilds the map and the word finder's classes from the types, the folding switches and
+  // the hyphen mode.
   void rebuildMap();
+
+  // The word finder's classes of the characters (import/TextFormat.h).
+  const textformat::WordClasses& wordClasses() const { return classes_; }
 
   // Each input character becomes map[c]; characters that map to 0 are dropped. Reads at most
   // `maxLength` input characters (and stops at a NUL); returns the output length. `out` must
@@ -106,16 +125,10 @@ class Alphabet {
   unsigned char unaccented_[256];
   unsigned char map_[256];
   uint8_t options_;
+  int hyphenMode_ = 1;
+  textformat::WordClasses classes_;
 };
 
-// The process-wide alphabet.
-Alphabet& processAlphabet();
-
-// The hyphen mode: 0 ignore hyphens, 1 all three forms, 2 hyphens are spaces, 4 hyphens
-// are searchable. 1 until the options are applied.
-int hyphenMode();
-// Stores the mode, rebuilds the process-wide alphabet's map and the word-finder tables.
-void setHyphenMode(int mode);
 // The mode for a value of the option `hyphens` (1 -> 0, 3 -> 2, 2 -> 4, anything else -> 1).
 int hyphenModeFromOption(int optionValue);
 // The Windows-1252 accented letters with their base letters, for alphabets that fold accents.

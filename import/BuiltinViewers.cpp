@@ -61,15 +61,15 @@ const Row kRows[] = {
     // 2
     {"Microsoft RTF", kRtf, "{\\RTF", 5, 100, nullptr, 0, nullptr, kInternal, makeRtfImport, 0, true},
     // 3, 4
-    {"WordPerfect 5.x", kWordPerfect5, "\xFFWPC", 4, 100, nullptr, 0, recognizeWordPerfect5, kInternal, makeWordPerfectImport},
-    {"WordPerfect 6.x", kWordPerfect6, "\xFFWPC", 4, 100, nullptr, 0, recognizeWordPerfect6, kInternal, makeWordPerfect6Import},
+    {"WordPerfect 5.x", kWordPerfect5, "\xFFWPC", 4, 100, nullptr, 0, recognizeWordPerfect5, kInternal, nullptr},
+    {"WordPerfect 6.x", kWordPerfect6, "\xFFWPC", 4, 100, nullptr, 0, recognizeWordPerfect6, kInternal, nullptr},
     // 5, 6, 7: chosen only through the file type table.
     {"WordPerfect 4.2", kWordPerfect42, nullptr, 0, 0, nullptr, 0, nullptr, kInternal, makeWP42Import},
     {"Ansi", kAnsi, nullptr, 0, 0, nullptr, 0, nullptr, kInternal, makeAnsiImport},
     {"Ascii", kAscii, nullptr, 0, 0, nullptr, 0, nullptr, kInternal, makeAsciiImport},
     // 8, 9
-    {"Binary (Filtered)", kBinaryFiltered, nullptr, 0, 0, "*", 0, recognizeBinaryFiltered, kBinaryFlags, makeFilteredImport},
-    {"Binary (skipped)", kBinary, nullptr, 0, 0, "*", 0, recognizeBinarySkipped, kBinaryFlags, makeSkippedImport},
+    {"Binary (Filtered)", kBinaryFiltered, nullptr, 0, 0, "*", 0, nullptr, kBinaryFlags, makeFilteredImport},
+    {"Binary (skipped)", kBinary, nullptr, 0, 0, "*", 0, nullptr, kBinaryFlags, makeSkippedImport},
     // 10 .. 13
     {"Ami Pro", kAmiPro, "[ver]\r\n\t", 8, 100, nullptr, 0, nullptr, kInternal, makeFilteredImport},
     {"dBASE", kDBase, nullptr, 0, 0, "*.DBF", 100, nullptr, kInternal, makeDbaseImport},
@@ -99,8 +99,28 @@ const Row kRows[] = {
     {"HTML", 0, nullptr, 0, 0, nullptr, 0, recognizeHtml, kHtmlFlags, makeHtmlImport, 0, false, false, kHtmlBlockSize},
     // 24, 25: containers; their members are reached through extraction (ZIP: import/ZipViewer).
     {"Windows Help File", 0, nullptr, 0, 0, "*.HLP", 100, nullptr, kHelpFlags, nullptr},
-    {"ZIP Archive", 0, "PK\x03\x04", 4, 100, nullptr, 0, nullptr, kZipFlags, makeZipViewer},
+    {"ZIP Archive", 0, "PK\x03\x04", 4, 100, nullptr, 0, nullptr, kZipFlags, nullptr},
 };
+
+// The formats whose recognizer or maker follows the registry's settings (the binary-files
+// option, the WordPerfect map and switches, the ZIP trace switch and limits).
+struct Hooked {
+  const char* name;
+  BuiltinHooks hooks;
+};
+const Hooked kHooked[] = {
+    {"Binary (Filtered)", {recognizeBinaryFiltered, nullptr}},
+    {"Binary (skipped)", {recognizeBinarySkipped, nullptr}},
+    {"WordPerfect 5.x", {nullptr, makeWordPerfectImport}},
+    {"WordPerfect 6.x", {nullptr, makeWordPerfect6Import}},
+    {"ZIP Archive", {nullptr, makeZipViewer}},
+};
+
+BuiltinHooks hooksOf(const char* name) {
+  for (const Hooked& h : kHooked)
+    if (std::strcmp(h.name, name) == 0) return h.hooks;
+  return {};
+}
 
 }  // namespace
 
@@ -133,7 +153,7 @@ int registerAll(ViewerTable& table) {
       info.gotoBookMark = propertiesGotoBookMark;
       info.getFileInfo = propertiesGetFileInfo;
     }
-    if (table.add(info, r.fallbackCopy) > 0) ++added;
+    if (table.add(info, r.fallbackCopy, hooksOf(r.name)) > 0) ++added;
   }
   auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
                                                                   started);

@@ -5,15 +5,16 @@
 #include "import/TextFormat.h"
 
 namespace {
-bool endsInSpecialHyphen(const std::string& w) {
-  return !w.empty() &&
-         textformat::charClass(static_cast<unsigned char>(w.back())) == textformat::kHyphenChar;
-}
 std::string cut(std::string s) {
   if (s.size() > HyphenWords::kMaxJoined) s.resize(HyphenWords::kMaxJoined);
   return s;
 }
 }  // namespace
+
+bool HyphenWords::endsInSpecialHyphen(const std::string& w) const {
+  return !w.empty() &&
+         textformat::charClass(alphabet_, static_cast<unsigned char>(w.back())) == textformat::kHyphenChar;
+}
 
 bool HyphenWords::next(std::string* word, long* number) {
   if (!held_.empty()) {
@@ -25,7 +26,7 @@ bool HyphenWords::next(std::string* word, long* number) {
   std::string w;
   long n = 0;
   if (!fetch_(&w, &n)) return false;
-  if (hyphenMode() != 1 || !endsInSpecialHyphen(w) || w.size() >= kMaxJoinInput) {
+  if (alphabet_.hyphenMode() != 1 || !endsInSpecialHyphen(w) || w.size() >= kMaxJoinInput) {
     *word = std::move(w);
     *number = n;
     return true;

@@ -8,12 +8,15 @@
 #include <functional>
 #include <string>
 
+class Alphabet;
+
 class HyphenWords {
  public:
   // Hands out the next word of the document and its number; false at the document's end.
   using Fetch = std::function<bool(std::string* word, long* number)>;
 
-  explicit HyphenWords(Fetch fetch) : fetch_(std::move(fetch)) {}
+  // Joins with the hyphen mode and word classes of `alphabet`, which must outlive this.
+  HyphenWords(Fetch fetch, const Alphabet& alphabet) : fetch_(std::move(fetch)), alphabet_(alphabet) {}
 
   // The next word to index, with its number; false when the document has no more.
   bool next(std::string* word, long* number);
@@ -26,6 +29,9 @@ class HyphenWords {
     std::string word;
     long number;
   };
+  bool endsInSpecialHyphen(const std::string& w) const;
+
   Fetch fetch_;
+  const Alphabet& alphabet_;
   std::deque<Held> held_;
 };

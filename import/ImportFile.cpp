@@ -1,13 +1,16 @@
 // The document source and the protection of documents against output files.
 #include "import/ImportFile.h"
 
+#include "import/Alphabet.h"
 #include "import/TextBlock.h"
 #include "import/Wildcard.h"
 #include "objects/MessageTable.h"
+#include "objects/Reporter.h"
 #include "objects/Trace.h"
 #include "platform/Platform.h"
 
-ImportFile::ImportFile(const ViewerTable& table) : table_(table) {}
+ImportFile::ImportFile(const ViewerTable& table, const Alphabet* alphabet)
+    : table_(table), alphabet_(alphabet ? *alphabet : Alphabet::builtIn()) {}
 
 ImportFile::~ImportFile() { close(); }
 
@@ -42,7 +45,7 @@ int ImportFile::openMember(const std::string& name) {
     }
   }
   if (archive.empty()) return -1;  // the file's own open error stands
-  auto outer = std::make_unique<ImportFile>(table_);
+  auto outer = std::make_unique<ImportFile>(table_, &alphabet_);
   if (outer->open(archive) < 0 || !outer->container()) {
     errorText_ = std::string(kExtractFailedText) + ": " + archive + " is not a container";
     return -1;
@@ -76,7 +79,7 @@ int ImportFile::openMember(const std::string& name) {
       errorText_ = std::string(kExtractFailedText) + ": " + c.errorText();
       return -1;
     }
-    auto inner = std::make_unique<ImportFile>(table_);
+    auto inner = std::make_unique<ImportFile>(table_, &alphabet_);
     if (inner->open(std::make_unique<MemorySource>(innerName, std::move(bytes), m.date)) < 0 ||
         !inner->container()) {
       errorText_ = std::string(kExtractFailedText) + ": " + innerName + " is not a container";
@@ -162,7 +165,7 @@ int ImportFile::nextLine(ScreenLine* line, int width) {
       out->append(block_);
       return static_cast<int>(block_.size());
     };
-    layout_ = std::make_unique<LineLayout>(source, width);
+    layout_ = std::make_unique<LineLayout>(source, width, alphabet_);
   }
   return layout_->nextLine(line);
 }
@@ -193,7 +196,7 @@ bool isProgramName(const std::string& name) {
 
 }  // namespace
 
-bool mayWrite(const std::string& name, bool quiet, const ViewerTable& table) {
+bool mayWrite(const std::string& name, Reporter* reporter, const ViewerTable& table) {
   if (!platform::fileExists(name.c_str())) return true;
   bool refuse = isProgramName(name);
   if (!refuse) {
@@ -202,7 +205,7 @@ bool mayWrite(const std::string& name, bool quiet, const ViewerTable& table) {
   }
   if (!refuse) return true;
   trace::line("Output file %s is a document or a program: not overwritten", name.c_str());
-  if (!quiet) messages::showError(kRefusedMessage, {name});
+  if (reporter) reporter->error(messages::text(kRefusedMessage, {name}));
   return false;
 }
 

@@ -12,6 +12,9 @@
 #include "import/ScreenLine.h"
 #include "import/ViewerTable.h"
 
+class Alphabet;
+class Reporter;
+
 // Threads: one user at a time.
 class ImportFile {
  public:
@@ -20,9 +23,9 @@ class ImportFile {
   // Containers inside containers are opened this many levels deep, the outermost included.
   static constexpr int kMaxContainerDepth = 3;
 
-  // Documents are recognised with `table` (the engine's registry by default), which must
-  // outlive the object.
-  explicit ImportFile(const ViewerTable& table = ViewerTable::global());
+  // Documents are recognised with `table` and their words found with the classes of
+  // `alphabet` (null: the built-in alphabet); both must outlive the object.
+  explicit ImportFile(const ViewerTable& table, const Alphabet* alphabet = nullptr);
   ~ImportFile();
   ImportFile(const ImportFile&) = delete;
   ImportFile& operator=(const ImportFile&) = delete;
@@ -72,6 +75,7 @@ class ImportFile {
   int extractMember(ContainerViewer& from, const ContainerMember& member, const std::string& name);
 
   const ViewerTable& table_;
+  const Alphabet& alphabet_;
   std::unique_ptr<ByteSource> source_;
   std::unique_ptr<Viewer> viewer_;
   std::unique_ptr<LineLayout> layout_;
@@ -91,7 +95,7 @@ constexpr int kRefusedMessage = 43;
 
 // True when `name` may be written: it does not exist, or it is neither a document (its
 // format's type is 100, 101, 201, 205, 206, 209 to 220 or 222) nor a program ("*.EXE",
-// "*.COM", "*.OVL", "*.OBJ"). Otherwise false, and unless `quiet` message 43 is shown.
-bool mayWrite(const std::string& name, bool quiet, const ViewerTable& table = ViewerTable::global());
+// "*.COM", "*.OVL", "*.OBJ"). Otherwise false, and message 43 goes to `reporter` (null: none).
+bool mayWrite(const std::string& name, Reporter* reporter, const ViewerTable& table);
 
 }  // namespace outputfile

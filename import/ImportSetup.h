@@ -1,16 +1,16 @@
-// Settings of the import layer that come from the engine's options: the process-wide
-// alphabet file and the hyphen mode.
+// Settings of the import layer that come from the engine's options: loading the alphabet file
+// the options name as the engine's alphabet.
 #pragma once
 
 #include <string>
 
+class Alphabet;
+
 namespace importsetup {
 
-// Loads the alphabet file at `path` into the process-wide alphabet. On success the new
-// alphabet replaces the process-wide one, accent and upper folding are turned on, message
-// 109 names the file (unless quiet), the word-finder tables are rebuilt and 0 is returned.
-// On failure: unless quiet, message 95 names the file and the process-wide alphabet stays
-// as it was; when quiet, the defaults are installed as for a success. Returns -1.
-int setAlphabet(const std::string& path, bool quiet);
+// Loads the alphabet file at `path` into `*alphabet`, keeping its hyphen mode. On success the
+// file's alphabet with accent and upper folding on, and 0. On failure -1: `*alphabet` stays
+// as it was, or, with `resetOnFailure`, becomes the defaults with the same folding.
+int loadAlphabet(const std::string& path, bool resetOnFailure, Alphabet* alphabet);
 
 }  // namespace importsetup

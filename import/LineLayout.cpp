@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cassert>
 
+#include "import/Alphabet.h"
 #include "import/TextBlock.h"
 #include "import/TextFormat.h"
 
@@ -31,8 +32,8 @@ int16_t leadingColumns(const std::string& text) {
 
 }  // namespace
 
-LineLayout::LineLayout(BlockSource source, int width, int32_t firstWord)
-    : source_(std::move(source)), width_(std::max(width, 8)), nextWord_(firstWord) {}
+LineLayout::LineLayout(BlockSource source, int width, const Alphabet& alphabet, int32_t firstWord)
+    : source_(std::move(source)), width_(std::max(width, 8)), alphabet_(alphabet), nextWord_(firstWord) {}
 
 void LineLayout::setHits(std::vector<int32_t> hits) {
   hits_ = std::move(hits);
@@ -122,8 +123,8 @@ inline LineLayout::Building LineLayout::startLine(ScreenLine* line) {
   line->text = std::move(buffer);
   Building b;
   b.line = line;
-  b.wordClass = textformat::classTable();
-  b.continues = textformat::continuesTable();
+  b.wordClass = alphabet_.wordClasses().cls;
+  b.continues = alphabet_.wordClasses().continues;
   // A line starts with the attributes still on and the paragraph's indentation.
   std::string& text = line->text;
   if (attributes_ & textblock::kAttrBold) text += static_cast<char>(textblock::kBold);
@@ -402,8 +403,8 @@ inline void LineLayout::numberWords(Building& b, int wordsBefore) {
   textformat::WordSpan spans[textformat::kMaxWordsPerLine];
   const bool needSpans = b.irregular || nextHit_ < hits_.size();
   int n = wordsBefore;
-  if (needSpans) n = textformat::findWords(text, textBytes, spans);
-  assert(needSpans || n == textformat::findWords(text, textBytes, spans));
+  if (needSpans) n = textformat::findWords(alphabet_, text, textBytes, spans);
+  assert(needSpans || n == textformat::findWords(alphabet_, text, textBytes, spans));
   int first = (b.startCut && n > 0 && static_cast<size_t>(spans[0].start) == b.pieceStart) ? 1 : 0;
   line->firstWord = nextWord_;
   line->wordCount = static_cast<int16_t>(n - first);

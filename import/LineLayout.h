@@ -12,6 +12,8 @@
 
 #include "import/ScreenLine.h"
 
+class Alphabet;
+
 class LineLayout {
  public:
   // Appends the next block of the document to `out`; returns the bytes appended, 0 at the
@@ -20,8 +22,9 @@ class LineLayout {
 
   static constexpr int kMaxLineBytes = 512;
 
-  // `width` is the line width in columns (at least 8); words are numbered from `firstWord`.
-  LineLayout(BlockSource source, int width, int32_t firstWord = 1);
+  // `width` is the line width in columns (at least 8); words are numbered from `firstWord`
+  // and found with the classes of `alphabet`, which must outlive the layout.
+  LineLayout(BlockSource source, int width, const Alphabet& alphabet, int32_t firstWord = 1);
 
   // The next line of the document. 1 when a line was produced, 0 at the end, -1 when the
   // source failed (what was read before the failure has been handed out).
@@ -63,6 +66,7 @@ class LineLayout {
 
   BlockSource source_;
   int width_;
+  const Alphabet& alphabet_;
   int32_t nextWord_;
   std::string pending_;   // block text not yet laid out
   size_t pos_ = 0;        // start of the unconsumed text in pending_

@@ -11,9 +11,6 @@ namespace recognizers {
 
 namespace {
 
-int (*gOptionSource)() = nullptr;
-int gOption = 0;
-
 constexpr int32_t kWordPerfectHeadBytes = 16;
 constexpr int kWpProductTypePos = 8;
 constexpr int kWpFileTypePos = 9;
@@ -39,9 +36,6 @@ int wordWriteFlag(const uint8_t* head, int32_t headBytes) {
 
 }  // namespace
 
-void setBinaryFilesOptionSource(int (*source)()) { gOptionSource = source; }
-void setBinaryFilesOption(int value) { gOption = value; }
-int binaryFilesOption() { return gOptionSource ? gOptionSource() : gOption; }
 
 bool looksBinary(const uint8_t* head, int32_t headBytes) {
   if (!head || headBytes <= 0) return false;
@@ -54,15 +48,17 @@ bool looksBinary(const uint8_t* head, int32_t headBytes) {
   return controls > headBytes / 32;
 }
 
+int16_t recognizeBinaryFiltered(const ImportSettings& settings, const char*, const uint8_t* head,
+                                int32_t headBytes) {
+  return settings.binaryFiles == 1 && looksBinary(head, headBytes) ? kBinaryScore : 0;
+}
+
+int16_t recognizeBinarySkipped(const ImportSettings& settings, const char*, const uint8_t* head,
+                               int32_t headBytes) {
+  return settings.binaryFiles == 3 && looksBinary(head, headBytes) ? kBinaryScore : 0;
+}
+
 extern "C" {
-
-int16_t recognizeBinaryFiltered(const char*, const uint8_t* head, int32_t headBytes) {
-  return binaryFilesOption() == 1 && looksBinary(head, headBytes) ? kBinaryScore : 0;
-}
-
-int16_t recognizeBinarySkipped(const char*, const uint8_t* head, int32_t headBytes) {
-  return binaryFilesOption() == 3 && looksBinary(head, headBytes) ? kBinaryScore : 0;
-}
 
 int16_t recognizeWordPerfect5(const char*, const uint8_t* head, int32_t headBytes) {
   return wordPerfectVersion(head, headBytes) == 0 ? 100 : 0;

@@ -1,11 +1,13 @@
 // The recognizers of the built-in formats that a signature alone cannot tell: binary files,
 // WordPerfect 5.x and 6.x, Word and Write, HTML. Each has the C form of a recognizer
 // (include/lexaurum/lxrviewer.h): it sees the file's name and first bytes and returns a score
-// 0..100. Also the binary-files option the binary recognizers follow. Depends on platform/.
+// 0..100; the binary recognizers also follow the registry's binary-files option.
+// Depends on platform/ and import/ImportSettings.
 #pragma once
 
 #include <cstdint>
 
+#include "import/ImportSettings.h"
 #include "lexaurum/lxrviewer.h"
 
 namespace recognizers {
@@ -13,21 +15,18 @@ namespace recognizers {
 // The score a binary file gets from the binary recognizers.
 constexpr int16_t kBinaryScore = 30;
 
-// The binary-files option: 1 filter binary files, 3 skip them, other values no detection.
-// The engine installs a function that reads its current options; without one, the value
-// last given to setBinaryFilesOption (initially 0) applies.
-void setBinaryFilesOptionSource(int (*source)());
-void setBinaryFilesOption(int value);
-int binaryFilesOption();
-
 // True when the bytes look binary: a NUL, or more than one in 32 bytes below 32 that are not
 // tab, line feed, vertical tab, form feed or carriage return.
 bool looksBinary(const uint8_t* head, int32_t headBytes);
 
+// kBinaryScore for a binary file while the binary-files option is 1 (filtered) or 3
+// (skipped), else 0.
+int16_t recognizeBinaryFiltered(const ImportSettings& settings, const char* fileName,
+                                const uint8_t* head, int32_t headBytes);
+int16_t recognizeBinarySkipped(const ImportSettings& settings, const char* fileName,
+                               const uint8_t* head, int32_t headBytes);
+
 extern "C" {
-// kBinaryScore for a binary file while the option is 1 (filtered) or 3 (skipped), else 0.
-int16_t recognizeBinaryFiltered(const char* fileName, const uint8_t* head, int32_t headBytes);
-int16_t recognizeBinarySkipped(const char* fileName, const uint8_t* head, int32_t headBytes);
 // 100 for a WordPerfect document of major version 0 (5.x) or 2 (6.x), unencrypted.
 int16_t recognizeWordPerfect5(const char* fileName, const uint8_t* head, int32_t headBytes);
 int16_t recognizeWordPerfect6(const char* fileName, const uint8_t* head, int32_t headBytes);

@@ -2,23 +2,12 @@
 #include "import/TextFormat.h"
 
 #include "import/Alphabet.h"
-#include "objects/Trace.h"
 
 namespace textformat {
 
-namespace {
-
-struct Tables {
-  uint8_t cls[256];
-  bool continues[256];
-  bool blank[256];
-};
-
-Tables build() {
-  const Alphabet& a = processAlphabet();
-  int mode = hyphenMode();
-  Tables t{};
-  t.cls[0] = kIgnoredChar;
+void buildClasses(const Alphabet& a, WordClasses* t) {
+  int mode = a.hyphenMode();
+  t->cls[0] = kIgnoredChar;
   for (int c = 1; c < 256; ++c) {
     uint16_t type = a.type(static_cast<unsigned char>(c));
     uint8_t k;
@@ -31,36 +20,18 @@ Tables build() {
     } else {
       k = kIgnoredChar;
     }
-    t.cls[c] = k;
+    t->cls[c] = k;
   }
-  for (int c = 0; c < 256; ++c) {
-    t.continues[c] = (t.cls[c] == kWordChar || t.cls[c] == kIgnoredChar) && c >= 14 && c != 25 && c != 26;
-    t.blank[c] = (c >= 9 && c <= 13) || c == 32;
-  }
-  return t;
+  for (int c = 0; c < 256; ++c)
+    t->continues[c] = (t->cls[c] == kWordChar || t->cls[c] == kIgnoredChar) && c >= 14 && c != 25 && c != 26;
 }
 
-Tables& tables() {
-  static Tables t = build();
-  return t;
-}
+uint8_t charClass(const Alphabet& a, unsigned char c) { return a.wordClasses().cls[c]; }
+bool continuesWord(const Alphabet& a, unsigned char c) { return a.wordClasses().continues[c]; }
 
-}  // namespace
-
-void setupAlphabet() {
-  trace::text("TextFormat::setupAlphabet...");
-  tables() = build();
-  trace::text("TextFormat::setupAlphabet...Done");
-}
-
-uint8_t charClass(unsigned char c) { return tables().cls[c]; }
-bool continuesWord(unsigned char c) { return tables().continues[c]; }
-bool isBlank(unsigned char c) { return tables().blank[c]; }
-const uint8_t* classTable() { return tables().cls; }
-const bool* continuesTable() { return tables().continues; }
-
-int findWords(const unsigned char* line, int length, WordSpan* words, int maxWords) {
-  const Tables& t = tables();
+int findWords(const Alphabet& alphabet, const unsigned char* line, int length, WordSpan* words,
+              int maxWords) {
+  const WordClasses& t = alphabet.wordClasses();
   int count = 0;
   int pos = 0;
   while (pos < length && count < maxWords) {
@@ -88,8 +59,8 @@ int findWords(const unsigned char* line, int length, WordSpan* words, int maxWor
   return count;
 }
 
-std::string wordText(const unsigned char* line, const WordSpan& span, int maxLength) {
-  const Alphabet& a = processAlphabet();
+std::string wordText(const Alphabet& a, const unsigned char* line, const WordSpan& span,
+                     int maxLength) {
   std::string out;
   for (int i = 0; i < span.length; ++i) {
     unsigned char m = a.map(line[span.start + i]);

@@ -1,13 +1,15 @@
-// The word finder and its tables. From the process-wide alphabet and hyphen mode come three
-// tables: the class of each character (word, ignored, space, special hyphen), whether it
-// continues a word, and whether it is a blank where a line may be broken. The word finder
-// cuts one line of the text reader's line buffer (characters and formatting codes) into
-// words. Depends on import/Alphabet.
+// The word finder and its tables. From an alphabet's character types and hyphen mode come
+// its word classes: the class of each character (word, ignored, space, special hyphen) and
+// whether it continues a word. The word finder cuts one line of the text reader's line buffer (characters and
+// formatting codes) into words with the classes of the alphabet it is given. Depends on
+// import/Alphabet.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
+
+class Alphabet;
 
 namespace textformat {
 
@@ -23,16 +25,17 @@ constexpr unsigned char kEscapeCode = 4;  // the next code is a character, not a
 
 constexpr int kMaxWordsPerLine = 80;
 
-// Rebuilds the three tables from the process-wide alphabet and hyphen mode.
-void setupAlphabet();
+// The classes of the characters of one alphabet, held by the alphabet.
+struct WordClasses {
+  uint8_t cls[256];
+  bool continues[256];
+};
 
-uint8_t charClass(unsigned char c);
-bool continuesWord(unsigned char c);
-bool isBlank(unsigned char c);
-// The 256-entry tables behind charClass and continuesWord, for loops that look up every
-// character. Valid for the life of the process; setupAlphabet rewrites them in place.
-const uint8_t* classTable();
-const bool* continuesTable();
+// Fills `out` from the alphabet's character types and hyphen mode.
+void buildClasses(const Alphabet& alphabet, WordClasses* out);
+
+uint8_t charClass(const Alphabet& alphabet, unsigned char c);
+bool continuesWord(const Alphabet& alphabet, unsigned char c);
 
 struct WordSpan {
   int start;
@@ -41,10 +44,12 @@ struct WordSpan {
 
 // Finds the words of one line: at most kMaxWordsPerLine (the layout keeps lines within that
 // count). Returns the number of words stored in `words`.
-int findWords(const unsigned char* line, int length, WordSpan* words, int maxWords = kMaxWordsPerLine);
+int findWords(const Alphabet& alphabet, const unsigned char* line, int length, WordSpan* words,
+              int maxWords = kMaxWordsPerLine);
 
 // The indexed form of a word: its characters through the alphabet's map (those mapping to 0
 // dropped), trailing blanks removed, cut to `maxLength`.
-std::string wordText(const unsigned char* line, const WordSpan& span, int maxLength);
+std::string wordText(const Alphabet& alphabet, const unsigned char* line, const WordSpan& span,
+                     int maxLength);
 
 }  // namespace textformat

@@ -136,7 +136,7 @@ std::string baseName(const std::string& path) {
 
 }  // namespace
 
-int ViewerTable::add(const lxrViewerInfo& info, bool fallbackCopy) {
+int ViewerTable::add(const lxrViewerInfo& info, bool fallbackCopy, const BuiltinHooks& hooks) {
   std::string name = boundedText(info.name, sizeof info.name);
   if (name.empty()) return -1;
   auto e = std::make_unique<ViewerEntry>();
@@ -145,6 +145,7 @@ int ViewerTable::add(const lxrViewerInfo& info, bool fallbackCopy) {
   std::memcpy(e->info.name, name.data(), std::min(name.size(), sizeof e->info.name - 1));
   e->info.buildDate[sizeof e->info.buildDate - 1] = '\0';
   e->fallbackCopy = fallbackCopy;
+  e->hooks = hooks;
 
   int16_t sigLength = info.signatureLength;
   if (sigLength > 0 && sigLength <= LXR_VIEWER_MAX_SIGNATURE && info.signature)
@@ -222,14 +223,15 @@ int ViewerTable::probe(ByteSource& source, FileProbe* out) {
   return 0;
 }
 
-int ViewerTable::score(const ViewerEntry& entry, const FileProbe& probe) {
+int ViewerTable::score(const ViewerEntry& entry, const FileProbe& probe) const {
   const lxrViewerInfo& info = entry.info;
+  const bool recognizes = info.recognize || entry.hooks.recognize;
   auto clamp = [](int32_t s) { return static_cast<int>(std::clamp<int32_t>(s, 0, kMaxScore)); };
   if (!entry.patterns.empty()) {
     bool named = std::any_of(entry.patterns.begin(), entry.patterns.end(),
                              [&](const std::string& p) { return wildcard::match(p, probe.name); });
     if (!named) return 0;
-    if (info.signatureLength <= 0 && !info.recognize)
+    if (info.signatureLength <= 0 && !recognizes)
       return clamp(static_cast<int16_t>(info.filenameConfidence));
   }
   if (info.signatureLength > 0) {
@@ -252,16 +254,19 @@ int ViewerTable::score(const ViewerEntry& entry, const FileProbe& probe) {
                                         : bytes == entry.signature;
     if (!same) return 0;
   }
-  if (info.recognize)
-    return clamp(info.recognize(probe.name.c_str(),
-                                reinterpret_cast<const uint8_t*>(probe.head.data()),
-                                static_cast<int32_t>(probe.head.size())));
+  const auto* head = reinterpret_cast<const uint8_t*>(probe.head.data());
+  const auto headBytes = static_cast<int32_t>(probe.head.size());
+  if (entry.hooks.recognize)
+    return clamp(entry.hooks.recognize(settings_, probe.name.c_str(), head, headBytes));
+  if (info.recognize) return clamp(info.recognize(probe.name.c_str(), head, headBytes));
   return info.signatureLength > 0 ? clamp(info.signatureConfidence) : 0;
 }
 
-std::unique_ptr<Viewer> ViewerTable::makeViewerOf(const ViewerEntry& entry, ByteSource& source) {
+std::unique_ptr<Viewer> ViewerTable::makeViewerOf(const ViewerEntry& entry, ByteSource& source) const {
   std::unique_ptr<Viewer> viewer;
-  if (entry.hasMakeImport) {
+  if (entry.hooks.make) {
+    viewer.reset(entry.hooks.make(settings_, source, entry.info));
+  } else if (entry.hasMakeImport) {
     viewer.reset(static_cast<Viewer*>(entry.info.makeImport(&source, &entry.info)));
   } else if (entry.hasMakeViewer) {
     auto c = std::make_unique<CViewer>(entry.info, source);
@@ -310,9 +315,4 @@ std::unique_ptr<Viewer> ViewerTable::makeViewer(ByteSource& source, const Viewer
     }
   }
   return nullptr;
-}
-
-ViewerTable& ViewerTable::global() {
-  static ViewerTable* table = new ViewerTable;
-  return *table;
 }

@@ -9,8 +9,18 @@
 #include <string>
 #include <vector>
 
+#include "import/ImportSettings.h"
 #include "import/Viewer.h"
 #include "lexaurum/lxrviewer.h"
+
+// A built-in format's recognizer and maker that follow the registry's settings; each takes
+// the place of the record's function when set.
+struct BuiltinHooks {
+  int16_t (*recognize)(const ImportSettings& settings, const char* fileName, const uint8_t* head,
+                       int32_t headBytes) = nullptr;
+  // A Viewer made with new, or null when the document cannot be read as this format.
+  Viewer* (*make)(const ImportSettings& settings, ByteSource& source, const lxrViewerInfo& info) = nullptr;
+};
 
 // One registration: a copy of the record with its own copies of the texts and bytes it
 // pointed at, and the file name patterns.
@@ -24,6 +34,7 @@ struct ViewerEntry {
   bool hasMakeImport = false;         // the record gave makeImport
   bool hasMakeViewer = false;         // the record gave makeViewer
   bool fallbackCopy = false;          // the file type table leaves this one alone
+  BuiltinHooks hooks;
 };
 
 // What recognition looks at: the file's name without its folder, its first bytes (at most
@@ -35,6 +46,8 @@ struct FileProbe {
 };
 
 // Threads: the registry is filled at start-up and read afterwards, by one thread at a time.
+// The engine owns one, filled with the built-in formats, the external viewers and the file
+// type table, and sets its import settings from the engine's options.
 class ViewerTable {
  public:
   static constexpr size_t kMaxPatterns = 20;
@@ -52,7 +65,7 @@ class ViewerTable {
   // api function called -- " and the function's name and fail. A `fallbackCopy` is left
   // alone by the file type table. Returns the new count, or -1 for a record without a name
   // (nothing added).
-  int add(const lxrViewerInfo& info, bool fallbackCopy = false);
+  int add(const lxrViewerInfo& info, bool fallbackCopy = false, const BuiltinHooks& hooks = {});
   // Removes every entry.
   void clear();
   int count() const { return static_cast<int>(entries_.size()); }
@@ -70,7 +83,7 @@ class ViewerTable {
                      int32_t confidence);
 
   // The score 0..100 of `entry` for the file.
-  static int score(const ViewerEntry& entry, const FileProbe& probe);
+  int score(const ViewerEntry& entry, const FileProbe& probe) const;
   // The probe of a source: its name without the folder and its first bytes. -1 when the
   // first bytes cannot be read.
   static int probe(ByteSource& source, FileProbe* out);
@@ -82,11 +95,13 @@ class ViewerTable {
   // set to the entry on success only. The viewer reads `source`, which must outlive it.
   std::unique_ptr<Viewer> makeViewer(ByteSource& source, const ViewerEntry** chosen = nullptr) const;
   // Makes the viewer of one entry; null when it cannot be made.
-  static std::unique_ptr<Viewer> makeViewerOf(const ViewerEntry& entry, ByteSource& source);
+  std::unique_ptr<Viewer> makeViewerOf(const ViewerEntry& entry, ByteSource& source) const;
 
-  // The registry of the engine.
-  static ViewerTable& global();
+  // The options the built-in importers follow (the defaults until set).
+  const ImportSettings& settings() const { return settings_; }
+  void setSettings(ImportSettings settings) { settings_ = std::move(settings); }
 
  private:
   std::vector<std::unique_ptr<ViewerEntry>> entries_;
+  ImportSettings settings_;
 };

@@ -2,33 +2,14 @@
 #include "import/WPCharMap.h"
 
 #include <cstring>
-#include <memory>
 
 #include "io/WholeFile.h"
 #include "objects/ByteCodec.h"
 #include "objects/Trace.h"
-#include "objects/WellKnownFiles.h"
-#include "platform/Platform.h"
 
 namespace {
 
 constexpr int kAsciiCount = 128;
-
-std::string gProcessMapFile;
-std::unique_ptr<WPCharMap> gProcessMap;
-
-// The first readable map file among the places a data file of the program lives.
-void loadProcessMap(WPCharMap* map) {
-  if (!gProcessMapFile.empty()) {
-    map->readFile(gProcessMapFile);
-    return;
-  }
-  std::string name = wellknown::name(wellknown::kWpChars);
-  std::string dir = platform::executableDirectory();
-  if (name.empty() || dir.empty()) return;
-  for (const std::string& candidate : {dir + "/" + name, dir + "/../share/lexaurum/" + name})
-    if (platform::fileExists(candidate.c_str()) && map->readFile(candidate) == 0) return;
-}
 
 }  // namespace
 
@@ -69,15 +50,3 @@ void WPCharMap::set(int set, int character, unsigned char windowsChar) {
   table_[set][character] = windowsChar;
 }
 
-const WPCharMap& WPCharMap::process() {
-  if (!gProcessMap) {
-    gProcessMap = std::make_unique<WPCharMap>();
-    loadProcessMap(gProcessMap.get());
-  }
-  return *gProcessMap;
-}
-
-void WPCharMap::setProcessMapFile(const std::string& path) {
-  gProcessMapFile = path;
-  gProcessMap.reset();
-}

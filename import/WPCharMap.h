@@ -38,13 +38,6 @@ class WPCharMap {
   void set(int set, int character, unsigned char windowsChar);
   uint16_t codePage() const { return codePage_; }
 
-  // The map the WordPerfect importers use. On first use it reads the file that
-  // setProcessMapFile named, else WPCHARS.DAT beside the executable (or in
-  // ../share/lexaurum beside it); when none can be read the default map stays.
-  static const WPCharMap& process();
-  // Names the file process() reads and forgets the map read before (an empty name: look
-  // beside the executable again). Not safe while an importer runs on another thread.
-  static void setProcessMapFile(const std::string& path);
 
  private:
   uint16_t codePage_ = kDefaultCodePage;

@@ -237,11 +237,9 @@ ImportWordPerfect6::ImportWordPerfect6(ByteSource& source, int32_t blockBytes, c
   damagePos_ = parser.damagePos();
 }
 
-void* makeWordPerfect6Import(void* source, const lxrViewerInfo* info) {
-  if (!source || !info) return nullptr;
-  auto* bytes = static_cast<ByteSource*>(source);
-  if (!ImportWordPerfect::hasPrefix(*bytes))
-    return static_cast<Viewer*>(new FilteredImporter(*bytes, info->blockSize));
-  return static_cast<Viewer*>(
-      new ImportWordPerfect6(*bytes, info->blockSize, WPCharMap::process(), wordperfect::currentOptions()));
+Viewer* makeWordPerfect6Import(const ImportSettings& settings, ByteSource& source, const lxrViewerInfo& info) {
+  if (!ImportWordPerfect::hasPrefix(source)) return new FilteredImporter(source, info.blockSize);
+  static const WPCharMap kDefaultMap;
+  const WPCharMap& map = settings.wpCharMap ? *settings.wpCharMap : kDefaultMap;
+  return new ImportWordPerfect6(source, info.blockSize, map, settings.wordPerfect);
 }

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 
+#include "import/ImportSettings.h"
 #include "import/WPCharMap.h"
 #include "import/WholeTextViewer.h"
 #include "import/WordPerfectOptions.h"
@@ -40,6 +41,5 @@ class ImportWordPerfect6 : public WholeTextViewer {
   int32_t damagePos_ = 0;
 };
 
-// The makeImport function of the registry: `source` is a ByteSource; the result a Viewer made
-// with new, or null. A file without the WordPerfect prefix gets the readable-runs importer.
-void* makeWordPerfect6Import(void* source, const lxrViewerInfo* info);
+// The registry's maker of WordPerfect 6.x viewers, as makeWordPerfectImport.
+Viewer* makeWordPerfect6Import(const ImportSettings& settings, ByteSource& source, const lxrViewerInfo& info);

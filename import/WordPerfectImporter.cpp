@@ -344,11 +344,9 @@ ImportWordPerfect::ImportWordPerfect(ByteSource& source, int32_t blockBytes, con
   damagePos_ = parser.damagePos();
 }
 
-void* makeWordPerfectImport(void* source, const lxrViewerInfo* info) {
-  if (!source || !info) return nullptr;
-  auto* bytes = static_cast<ByteSource*>(source);
-  if (!ImportWordPerfect::hasPrefix(*bytes))
-    return static_cast<Viewer*>(new FilteredImporter(*bytes, info->blockSize));
-  return static_cast<Viewer*>(
-      new ImportWordPerfect(*bytes, info->blockSize, WPCharMap::process(), wordperfect::currentOptions()));
+Viewer* makeWordPerfectImport(const ImportSettings& settings, ByteSource& source, const lxrViewerInfo& info) {
+  if (!ImportWordPerfect::hasPrefix(source)) return new FilteredImporter(source, info.blockSize);
+  static const WPCharMap kDefaultMap;
+  const WPCharMap& map = settings.wpCharMap ? *settings.wpCharMap : kDefaultMap;
+  return new ImportWordPerfect(source, info.blockSize, map, settings.wordPerfect);
 }

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 
+#include "import/ImportSettings.h"
 #include "import/WPCharMap.h"
 #include "import/WholeTextViewer.h"
 #include "import/WordPerfectOptions.h"
@@ -50,7 +51,7 @@ class ImportWordPerfect : public WholeTextViewer {
   int32_t damagePos_ = 0;
 };
 
-// The makeImport function of the registry: `source` is a ByteSource; the result a Viewer made
-// with new, or null. A file without the WordPerfect prefix (given this format through the
-// file type table) gets the readable-runs importer instead.
-void* makeWordPerfectImport(void* source, const lxrViewerInfo* info);
+// The registry's maker of WordPerfect 5.x viewers, with the registry's character map and
+// options: a Viewer made with new, or null. A file without the WordPerfect prefix (given this
+// format through the file type table) gets the readable-runs importer instead.
+Viewer* makeWordPerfectImport(const ImportSettings& settings, ByteSource& source, const lxrViewerInfo& info);

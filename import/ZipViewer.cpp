@@ -7,28 +7,9 @@
 #include "objects/Trace.h"
 #include "lexaurum/lxrviewer.h"
 
-namespace {
-
-bool (*logSource)() = nullptr;
-ZipLimits defaultZipLimits;
-
-}  // namespace
-
-namespace ziplog {
-
-void setOptionSource(bool (*source)()) { logSource = source; }
-
-bool enabled() { return logSource && logSource(); }
-
-}  // namespace ziplog
-
-void ZipViewer::setDefaultLimits(const ZipLimits& limits) { defaultZipLimits = limits; }
-
-ZipLimits ZipViewer::defaultLimits() { return defaultZipLimits; }
-
-ZipViewer::ZipViewer(ByteSource& source) : source_(source) {
-  archive_.setLog(ziplog::enabled());
-  archive_.setLimits(defaultZipLimits);
+ZipViewer::ZipViewer(ByteSource& source, bool log, const ZipLimits& limits) : source_(source) {
+  archive_.setLog(log);
+  archive_.setLimits(limits);
   finish(archive_.open(source_));
 }
 
@@ -103,14 +84,14 @@ int ZipViewer::extractToFile(const ContainerMember& member, const std::string& o
   return finish(archive_.extractToFile(at, outputName));
 }
 
-void* makeZipViewer(void* source, const lxrViewerInfo*) {
-  auto* bytes = static_cast<ByteSource*>(source);
-  auto viewer = std::make_unique<ZipViewer>(*bytes);
+Viewer* makeZipViewer(const ImportSettings& settings, ByteSource& source, const lxrViewerInfo&) {
+  ByteSource* bytes = &source;
+  auto viewer = std::make_unique<ZipViewer>(source, settings.zipLog, settings.zipLimits);
   // An archive whose directory cannot be read is left to the other formats (its readable
   // bytes are still worth indexing), as a format whose viewer cannot be made.
   if (!viewer->isOpen()) {
     trace::line("Zip %s: %s -- read as another format", bytes->name().c_str(), viewer->errorText().c_str());
     return nullptr;
   }
-  return static_cast<Viewer*>(viewer.release());
+  return viewer.release();
 }

@@ -7,14 +7,17 @@
 #include <string>
 
 #include "import/ContainerViewer.h"
+#include "import/ImportSettings.h"
 #include "import/ZipArchive.h"
+#include "lexaurum/lxrviewer.h"
 
 class ZipViewer : public ContainerViewer {
  public:
   // Opens the archive in `source`, which must outlive the viewer. A viewer whose archive
   // could not be opened is still made: every operation then fails, and errorText() says
-  // why the archive was refused.
-  explicit ZipViewer(ByteSource& source);
+  // why the archive was refused. With `log`, every request is traced; `limits` bound the
+  // extraction.
+  explicit ZipViewer(ByteSource& source, bool log = false, const ZipLimits& limits = ZipLimits());
 
   bool isOpen() const override { return archive_.isOpen(); }
   int32_t count() const override { return archive_.isOpen() ? archive_.count() : -1; }
@@ -32,9 +35,6 @@ class ZipViewer : public ContainerViewer {
   const ContainerMember& current() const { return current_; }
   // Bounds on extraction; the defaults of ZipLimits until set.
   void setLimits(const ZipLimits& limits) { archive_.setLimits(limits); }
-  // The limits new viewers start with (tests lower them).
-  static void setDefaultLimits(const ZipLimits& limits);
-  static ZipLimits defaultLimits();
 
  private:
   int finish(int rc);
@@ -48,15 +48,6 @@ class ZipViewer : public ContainerViewer {
   std::string errorText_;
 };
 
-namespace ziplog {
-
-// The engine installs a function that says whether its options hold a value for "ziplog=";
-// without one (or with null) logging is off.
-void setOptionSource(bool (*source)());
-bool enabled();
-
-}  // namespace ziplog
-
-// The registry's maker of the ZIP container: `source` is the document's ByteSource. Null when
-// the archive's directory cannot be read, so that the file falls to the next format.
-void* makeZipViewer(void* source, const struct lxrViewerInfo* info);
+// The registry's maker of the ZIP container, with the registry's trace switch and limits. Null
+// when the archive's directory cannot be read, so that the file falls to the next format.
+Viewer* makeZipViewer(const ImportSettings& settings, ByteSource& source, const lxrViewerInfo& info);

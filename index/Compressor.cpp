@@ -15,6 +15,7 @@
 #include "io/WholeFile.h"
 #include "objects/Check.h"
 #include "objects/MessageTable.h"
+#include "objects/Reporter.h"
 #include "objects/Trace.h"
 #include "platform/Platform.h"
 #include "trie/KeyFile.h"
@@ -36,7 +37,8 @@ std::string keyText(KeyFile& keys) {
 
 }  // namespace
 
-Compressor::Compressor(lxrJobBase* job, lxrIndexProgressInfo* progress, int32_t tableBytes, bool diagnose)
+Compressor::Compressor(const IndexJobControl* job, IndexProgress* progress, int32_t tableBytes,
+                       bool diagnose)
     : job_(job), progress_(progress), tableBytes_(tableBytes), diagnose_(diagnose) {}
 
 int Compressor::fail(const std::string& text) {
@@ -45,7 +47,7 @@ int Compressor::fail(const std::string& text) {
   return -1;
 }
 
-bool Compressor::stopped() { return job_ && job_->cancelFlag != 0; }
+bool Compressor::stopped() { return job_ && job_->cancel() != 0; }
 
 void Compressor::report(int step, int64_t done, int64_t total) {
   if (!progress_) return;
@@ -54,14 +56,15 @@ void Compressor::report(int step, int64_t done, int64_t total) {
   progress_->phase = kCompressPhase;
   progress_->percentDone = static_cast<int32_t>(percent);
   progress_->statusCode = kCompressCode;
-  if (job_ && job_->pReportCallBack) job_->pReportCallBack(job_->pReportData, progress_);
+  if (job_) job_->send(*progress_);
 }
 
 int Compressor::compress(const std::string& folder) {
   TextDB db;
+  db.setLibraryName(libraryName_);
   if (db.setDirectory(folder) < 0 || db.open(filemode::kRead | filemode::kWrite, kHeaderFile) < 0) {
     errorText_ = db.errorText().empty() ? messages::text(1, {folder, ""}) : db.errorText();
-    messages::showError(1, {folder, db.errorText()});
+    if (reporter_) reporter_->error(messages::text(1, {folder, db.errorText()}));
     return -1;
   }
   const IndexHeader old = db.header();

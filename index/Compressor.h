@@ -11,9 +11,10 @@
 #include <cstdint>
 #include <string>
 
-#include "lexaurum/lexaurum.h"
+#include "index/IndexProgress.h"
 
 class IdConversion;
+class Reporter;
 class TextDB;
 
 // Threads: one user at a time.
@@ -25,7 +26,13 @@ class Compressor {
   // `job` (may be null) gives the cancel flag and the progress call-back; `progress` (may be
   // null) receives phase 7 and code 3013. `tableBytes` sizes the id conversion table (0:
   // the default); with `diagnose` the table is logged, checked and written to COMPRESS.TMP.
-  Compressor(lxrJobBase* job, lxrIndexProgressInfo* progress, int32_t tableBytes = 0, bool diagnose = false);
+  Compressor(const IndexJobControl* job, IndexProgress* progress, int32_t tableBytes = 0,
+             bool diagnose = false);
+
+  // The index library's name of the index (empty: none), which the rebuilt header keeps.
+  void setLibraryName(const std::string& name) { libraryName_ = name; }
+  // Where a failure to open the index is shown (null: nowhere).
+  void setReporter(Reporter* reporter) { reporter_ = reporter; }
 
   // 0; -1 when the index cannot be opened (message 1), a check fails, or the job was
   // cancelled (the new files are then deleted and the index is as before).
@@ -44,8 +51,10 @@ class Compressor {
   void report(int step, int64_t done, int64_t total);
   int fail(const std::string& text);
 
-  lxrJobBase* job_;
-  lxrIndexProgressInfo* progress_;
+  const IndexJobControl* job_;
+  IndexProgress* progress_;
+  std::string libraryName_;
+  Reporter* reporter_ = nullptr;
   int32_t tableBytes_;
   bool diagnose_;
   std::string work_;

@@ -56,7 +56,7 @@ int Indexer::indexMembers(const FoundFile& archive, int depth, OldMembers* old, 
   ContainerViewer* container = words_->container();
   if (!container->isOpen()) {
     ++progress_.openFailures;
-    textfields::copy(progress_.errorText, sizeof progress_.errorText, container->errorText());
+    progress_.errorText = container->errorText();
     log_.docLine("File open failed: " + archive.name + " (" + container->errorText() + ")");
     report(3010);
     return 0;
@@ -105,15 +105,15 @@ int Indexer::indexMembers(const FoundFile& archive, int depth, OldMembers* old, 
         continue;
       }
     }
-    textfields::copy(progress_.fileName, sizeof progress_.fileName, textfields::baseName(f.name));
-    textfields::copy(progress_.filePath, sizeof progress_.filePath, textfields::folderOf(f.name));
-    textfields::copy(progress_.fileType, sizeof progress_.fileType, "Unknown");
+    progress_.fileName = textfields::baseName(f.name);
+    progress_.filePath = textfields::folderOf(f.name);
+    progress_.fileType = "Unknown";
     progress_.fileSize = f.size;
     progress_.bytesRead = 0;
     progress_.wordCount = 0;
     if (words_->open(f.name) < 0) {
       ++progress_.openFailures;
-      textfields::copy(progress_.errorText, sizeof progress_.errorText, words_->errorText());
+      progress_.errorText = words_->errorText();
       log_.docLine("File open failed: " + f.name + " (" + words_->errorText() + ")");
       report(3010);
       continue;

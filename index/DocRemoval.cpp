@@ -30,8 +30,7 @@ int Indexer::removeDeletedFiles() {
 }
 
 int Indexer::removeListed() {
-  const lxrIndexJob& record = job_.record();
-  std::string listName(record.toRemoveListName, strnlen(record.toRemoveListName, sizeof record.toRemoveListName));
+  const std::string& listName = job_.request().toRemoveListName;
   std::FILE* f = std::fopen(listName.c_str(), "rb");
   if (!f) {
     log_.line("The list of documents to remove could not be read: " + listName);

@@ -6,7 +6,6 @@
 #include <cstring>
 
 #include "import/Wildcard.h"
-#include "objects/StringSet.h"
 #include "platform/Platform.h"
 
 namespace {
@@ -14,10 +13,9 @@ namespace {
 constexpr size_t kMaxPatterns = 64;
 constexpr size_t kMaxUnreadableNames = 10;
 
-void addPatterns(const StringSet* set, std::vector<std::string>* out) {
-  if (!set) return;
-  for (int i = 0; i < set->count(); ++i)
-    for (std::string& p : wildcard::splitPatterns(set->at(i), kMaxPatterns)) out->push_back(std::move(p));
+void addPatterns(const std::vector<std::string>& set, std::vector<std::string>* out) {
+  for (const std::string& text : set)
+    for (std::string& p : wildcard::splitPatterns(text, kMaxPatterns)) out->push_back(std::move(p));
 }
 
 // The lines of a list file, trimmed, blank ones dropped. 0 or -1.
@@ -67,19 +65,16 @@ std::string absolutePath(const std::string& name) {
   return path;
 }
 
-int fileSetOf(const lxrFileSpec& record, FileSet* out, std::string* error) {
+int fileSetOf(const FileSpec& record, FileSet* out, std::string* error) {
   *out = FileSet();
-  auto text = [](const char* field, size_t capacity) {
-    return std::string(field, strnlen(field, capacity));
-  };
-  std::string folder = text(record.directory, sizeof record.directory);
+  const std::string& folder = record.directory;
   if (!folder.empty()) out->folders.push_back(absolutePath(folder));
-  std::string folderList = text(record.directoryListName, sizeof record.directoryListName);
+  const std::string& folderList = record.directoryListName;
   if (!folderList.empty() && readListFile(folderList, &out->folders) < 0) {
     *error = "The folder list " + folderList + " could not be read.";
     return -1;
   }
-  std::string fileList = text(record.filesListName, sizeof record.filesListName);
+  const std::string& fileList = record.filesListName;
   if (!fileList.empty() && readListFile(fileList, &out->files) < 0) {
     *error = "The files list " + fileList + " could not be read.";
     return -1;

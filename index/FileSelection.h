@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "index/DocInfo.h"
-#include "lexaurum/lexaurum.h"
+#include "index/IndexJobRequest.h"
 
 struct FileSet {
   std::vector<std::string> folders;   // absolute, walked with their subfolders
@@ -26,11 +26,11 @@ struct FileSet {
   bool empty() const { return folders.empty() && files.empty(); }
 };
 
-// Builds the file set of a job record: its folder, the folders of its folder list
+// Builds the file set of a job's file specification: its folder, the folders of its folder list
 // file, the files of its files list file (blank lines skipped, relative names taken from
 // the current folder) and its patterns (each string of the sets may hold several, separated
 // by blanks, commas or semicolons). 0, or -1 with *error set when a list file cannot be read.
-int fileSetOf(const lxrFileSpec& record, FileSet* out, std::string* error);
+int fileSetOf(const FileSpec& record, FileSet* out, std::string* error);
 
 // `name` made absolute from the current folder, trailing slashes removed.
 std::string absolutePath(const std::string& name);

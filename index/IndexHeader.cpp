@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "api/TableFile.h"
+#include "io/TableFile.h"
 #include "io/WholeFile.h"
 #include "objects/ByteCodec.h"
 #include "platform/Platform.h"

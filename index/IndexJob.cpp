@@ -1,17 +1,15 @@
 #include "index/IndexJob.h"
 
-#include <cstring>
-
 #include "index/Compressor.h"
 #include "index/FileSelection.h"
 #include "index/IndexLog.h"
 #include "index/Indexer.h"
 #include "objects/Trace.h"
-#include "objects/UserCallbacks.h"
 
-IndexJob::IndexJob(lxrIndexJob* record, IndexJobSettings settings, const std::string& folder)
-    : caller_(record), copy_(*record), settings_(std::move(settings)) {
-  std::string path(copy_.indexPath, strnlen(copy_.indexPath, sizeof copy_.indexPath));
+IndexJob::IndexJob(IndexJobRequest request, IndexJobControl control, IndexJobSettings settings,
+                   const std::string& folder)
+    : request_(std::move(request)), control_(std::move(control)), settings_(std::move(settings)) {
+  std::string path = request_.indexPath;
   if (path.empty()) path = folder;
   folder_ = path.empty() ? path : absolutePath(path);
 }
@@ -22,16 +20,17 @@ int IndexJob::run() {
     return -1;
   }
   int rc = 0;
-  if (copy_.create || copy_.add || copy_.removeListed || copy_.removeDeleted) rc = doAdd();
-  if (rc == 0 && copy_.compress) rc = compress();
+  if (request_.create || request_.add || request_.removeListed || request_.removeDeleted) rc = doAdd();
+  if (rc == 0 && request_.compress) rc = compress();
   return rc;
 }
 
 int IndexJob::compress() {
   trace::text("IndexJob::compress");
-  lxrIndexProgressInfo progress{};
-  progress.structSize = sizeof progress;
-  Compressor compressor(&caller_->base, &progress, settings_.compressTableBytes, settings_.diagnose);
+  IndexProgress progress;
+  Compressor compressor(&control_, &progress, settings_.compressTableBytes, settings_.diagnose);
+  compressor.setReporter(&reporter());
+  compressor.setLibraryName(libraryName());
   int rc = compressor.compress(folder_);
   IndexLog log;
   log.open(folder_);
@@ -44,7 +43,7 @@ int IndexJob::compress() {
   log.timeLine();
   progress.phase = 8;
   progress.percentDone = 100;
-  if (caller_->base.pReportCallBack) caller_->base.pReportCallBack(caller_->base.pReportData, &progress);
+  control_.send(progress);
   return rc;
 }
 

@@ -1,17 +1,22 @@
 // IndexJob: one run of an index job record: creating the index when asked, removing
 // documents (listed ones, vanished ones), adding new and changed documents, and the progress
-// reports and the index log of it all. The engine interface fills the settings from the
-// engine's options. Depends on index/ and import/; never on search/ or the engine's entry
-// operations.
+// reports and the index log of it all. The engine interface fills the request from its job
+// record and the settings from the engine's options. Depends on index/ and import/; never
+// on search/ or the engine interface.
 #pragma once
 
 #include <cstdint>
 #include <functional>
 #include <string>
 
+#include "index/IndexJobRequest.h"
+#include "index/IndexProgress.h"
 #include "index/MergeFile.h"
-#include "lexaurum/lexaurum.h"
+#include "index/TextDB.h"
+#include "objects/Reporter.h"
 
+class Alphabet;
+class Reporter;
 class ViewerTable;
 struct ViewerEntry;
 
@@ -28,7 +33,16 @@ struct IndexJobSettings {
   int32_t sorterReserve = 65500;
   int32_t compressTableBytes = 0;  // the id conversion table's size; 0: the default
   bool diagnose = false;           // debugging: write the conversion table out
-  const ViewerTable* viewers = nullptr;  // null: the engine's registry
+  // The importer registry documents are opened with. Requires: set for jobs that add files.
+  const ViewerTable* viewers = nullptr;
+  // The alphabet of the engine's options; the index folds it by its flags (null: built-in).
+  const Alphabet* alphabet = nullptr;
+  // Where the job's messages and questions go (null: nowhere; default answers).
+  Reporter* reporter = nullptr;
+  // The index library's names of index folders (null: none).
+  LibraryNameFn libraryName;
+  // Called when making an index deleted the index `folder` held before (null: nothing to do).
+  std::function<void(const std::string& folder)> forgetIndex;
   // Unindexed scans: asked for each opened document that is not a container; false passes
   // it over unindexed (it cannot match the scan's request). Null: every document is indexed.
   std::function<bool(const std::string& name, const ViewerEntry& format)> mayHold;
@@ -37,11 +51,12 @@ struct IndexJobSettings {
 // Threads: one user at a time.
 class IndexJob {
  public:
-  // `record` is the caller's: its cancel flag is read while the job runs (so a flag set by
-  // the caller's progress call-back, another thread or a signal handler reaches the job),
-  // and its other fields are copied now. `folder` is the index's folder when the record's
-  // path is empty (an index found by name).
-  IndexJob(lxrIndexJob* record, IndexJobSettings settings, const std::string& folder = "");
+  // `control` receives the progress reports and gives the cancel flag, which is read while
+  // the job runs (so a flag set by the progress call-back, another thread or a signal handler
+  // reaches the job). `folder` is the index's folder when the request's path is empty (an
+  // index found by name).
+  IndexJob(IndexJobRequest request, IndexJobControl control, IndexJobSettings settings,
+           const std::string& folder = "");
 
   // Creates the index when asked, then adds and removes documents, then compresses it when
   // asked. 0 or -1.
@@ -53,13 +68,17 @@ class IndexJob {
 
   // The folder of the index (the record's path, made absolute).
   const std::string& indexFolder() const { return folder_; }
-  const lxrIndexJob& record() const { return copy_; }
-  lxrJobBase* caller() { return &caller_->base; }
+  const IndexJobRequest& request() const { return request_; }
+  const IndexJobControl& control() const { return control_; }
   const IndexJobSettings& settings() const { return settings_; }
+  // Where the job's messages and questions go.
+  Reporter& reporter() const { return settings_.reporter ? *settings_.reporter : Reporter::quiet(); }
+  // The library's name of the index (empty: none).
+  std::string libraryName() const { return settings_.libraryName ? settings_.libraryName(folder_) : ""; }
 
  private:
-  lxrIndexJob* caller_;
-  lxrIndexJob copy_;
+  IndexJobRequest request_;
+  IndexJobControl control_;
   IndexJobSettings settings_;
   std::string folder_;
 };

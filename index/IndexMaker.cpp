@@ -31,6 +31,7 @@ int IndexMaker::make(const IndexRequest& request) {
                                                            platform::lastError()) + ")"}));
   if (TextDB::deleteIndex(request.folder, true) < 0)
     return failWith(messages::text(74, {request.folder}));
+  if (request.forget) request.forget(request.folder);
   TextDB db;
   if (db.setDirectory(request.folder) < 0)
     return failWith(messages::text(1, {request.folder, "(folder name too long)"}));

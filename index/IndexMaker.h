@@ -2,6 +2,7 @@
 // with its empty record 0, dictionary and reference file. Depends on index/TextDB.
 #pragma once
 
+#include <functional>
 #include <string>
 
 // What the new index is to be.
@@ -14,6 +15,9 @@ struct IndexRequest {
   // The noise word file whose text becomes the index's INDEX_N.IX ("" for none; a file
   // that cannot be read leaves the index without noise words).
   std::string noiseFile;
+  // Called with the folder once the index it held before is deleted (null: nothing to do);
+  // the engine drops that index from its index library.
+  std::function<void(const std::string& folder)> forget;
 };
 
 // Threads: one user at a time. Holds nothing between calls.

@@ -15,7 +15,6 @@
 #include "objects/StringSet.h"
 #include "objects/TextFields.h"
 #include "objects/Trace.h"
-#include "objects/UserCallbacks.h"
 #include "platform/Platform.h"
 
 using namespace indexformat;
@@ -30,11 +29,9 @@ bool isDigit(char c) { return c >= '0' && c <= '9'; }
 }  // namespace
 
 Indexer::Indexer(IndexJob& job)
-    : job_(job), caller_(job.caller()), fileSet_(), maxWordLength_(job.settings().maxWordLength) {
-  progress_.structSize = sizeof progress_;
-  relay_.structSize = sizeof relay_;
-  relay_.pReportCallBack = &Indexer::relay;
-  relay_.pReportData = reinterpret_cast<uintptr_t>(this);
+    : job_(job), caller_(job.control()), fileSet_(), maxWordLength_(job.settings().maxWordLength) {
+  relay_.report = [this](IndexProgress&) { relay(); };
+  relay_.cancelFlag = &relayCancel_;
 }
 
 Indexer::~Indexer() {
@@ -66,13 +63,13 @@ std::string Indexer::numberWord(const std::string& word) {
 
 int32_t Indexer::cancelFlag() const {
   if (immediate_) return kImmediate;
-  return __atomic_load_n(&caller_->cancelFlag, __ATOMIC_RELAXED);
+  return caller_.cancel();
 }
 
 void Indexer::abortImmediately() {
   immediate_ = true;
-  __atomic_store_n(&caller_->cancelFlag, kImmediate, __ATOMIC_RELAXED);
-  relay_.cancelFlag = kImmediate;
+  caller_.setCancel(kImmediate);
+  relayCancel_ = kImmediate;
 }
 
 void Indexer::setPhase(int phase) {
@@ -97,15 +94,13 @@ void Indexer::setPhase(int phase) {
 
 void Indexer::report(int code) {
   progress_.statusCode = code;
-  if (caller_->pReportCallBack) caller_->pReportCallBack(caller_->pReportData, &progress_);
-  relay_.cancelFlag = cancelFlag();
+  caller_.send(progress_);
+  relayCancel_ = cancelFlag();
 }
 
-void Indexer::relay(uintptr_t data, void* progress) {
-  auto* self = reinterpret_cast<Indexer*>(data);
-  (void)progress;  // always the indexer's own record
-  if (self->progress_.phase != self->loggedPhase_) self->setPhase(self->progress_.phase);
-  self->report(self->progress_.statusCode);
+void Indexer::relay() {
+  if (progress_.phase != loggedPhase_) setPhase(progress_.phase);
+  report(progress_.statusCode);
 }
 
 // ---- The job ----
@@ -115,7 +110,7 @@ int Indexer::addDocs() {
     finishJob(true);
     return -1;
   }
-  const lxrIndexJob& record = job_.record();
+  const IndexJobRequest& record = job_.request();
   if (record.removeDeleted && !immediate_) removeDeletedFiles();
   if (record.removeListed && !immediate_) removeListed();
   if (record.add && toIndex_.count() > 0 && !immediate_) {
@@ -134,7 +129,7 @@ int Indexer::addDocs() {
     }
   }
   if (sorter_ && cancelFlag() != kImmediate) {
-    relay_.cancelFlag = cancelFlag();
+    relayCancel_ = cancelFlag();
     if (sorter_->flushAndMerge(&relay_) < 0) abortImmediately();
   }
   if (!immediate_ && cancelFlag() != kImmediate) cancelDocs();
@@ -145,10 +140,10 @@ int Indexer::addDocs() {
 
 int Indexer::setup() {
   trace::text("Indexer::setup()");
-  const lxrIndexJob& record = job_.record();
+  const IndexJobRequest& record = job_.request();
   const std::string& folder = job_.indexFolder();
   if (platform::makeDirectories(folder.c_str()) < 0) {
-    messages::showError(1, {folder, platform::errorText(platform::lastError())});
+    job_.reporter().error(messages::text(1, {folder, platform::errorText(platform::lastError())}));
     return -1;
   }
   // A new index replaces whatever index the folder held, its log included: the log is
@@ -156,17 +151,18 @@ int Indexer::setup() {
   if (record.create) {
     IndexRequest request;
     request.folder = folder;
-    request.name = std::string(record.indexName, strnlen(record.indexName, sizeof record.indexName));
-    request.caseSensitive = record.caseSensitive != 0;
-    request.accentSensitive = record.accentSensitive != 0;
-    request.relativePaths = record.relativePaths != 0;
+    request.name = record.indexName;
+    request.caseSensitive = record.caseSensitive;
+    request.accentSensitive = record.accentSensitive;
+    request.relativePaths = record.relativePaths;
     request.noiseFile = job_.settings().noiseFile;
+    request.forget = job_.settings().forgetIndex;
     IndexMaker maker;
     if (maker.make(request) < 0) {
       log_.open(folder);
       setPhase(1);
       log_.line("The index could not be created: " + maker.errorText());
-      messages::showError(1, {folder, maker.errorText()});
+      job_.reporter().error(messages::text(1, {folder, maker.errorText()}));
       return -1;
     }
   }
@@ -174,9 +170,11 @@ int Indexer::setup() {
   setPhase(1);
   if (record.create) setPhase(2);
   db_.setDirectory(folder);
+  db_.setLibraryName(job_.libraryName());
+  if (job_.settings().alphabet) db_.setBaseAlphabet(*job_.settings().alphabet);
   if (db_.open(kUpdateMode, kUpdateTypes) < 0) {
     log_.line("The index could not be opened: " + db_.errorText());
-    ui::showError(db_.errorText().c_str());
+    job_.reporter().error(db_.errorText());
     db_.close();
     return -1;
   }
@@ -185,7 +183,7 @@ int Indexer::setup() {
   db_.dropUnusedDictionaries();
   noise_.loadForIndex(db_.noiseText());
   tempFolder_ = folder;
-  if (record.tempFileDir && record.tempFileDir[0] && platform::directoryExists(record.tempFileDir))
+  if (!record.tempFileDir.empty() && platform::directoryExists(record.tempFileDir.c_str()))
     tempFolder_ = absolutePath(record.tempFileDir);
   int64_t freeBytes = platform::freeDiskSpace(folder.c_str());
   progress_.freeDiskKBytes = freeBytes < 0 ? -1 : freeBytes / 1024;
@@ -204,7 +202,7 @@ int Indexer::setupForAdd() {
   if (progress_.freeDiskKBytes < need) {
     std::string freeText =
         progress_.freeDiskKBytes < 0 ? "???" : std::to_string(progress_.freeDiskKBytes / 1024);
-    if (!messages::ask(2, {job_.indexFolder(), std::to_string((need + 1023) / 1024), freeText}, true)) {
+    if (!job_.reporter().ask(messages::text(2, {job_.indexFolder(), std::to_string((need + 1023) / 1024), freeText}), true)) {
       log_.line("Indexing cancelled: not enough disk space");
       return -1;
     }
@@ -212,12 +210,15 @@ int Indexer::setupForAdd() {
   sorter_ = std::make_unique<XWordSorter>(db_, &progress_, job_.settings().sorterReserve, tempFolder_,
                                           job_.settings().maxMergeBytes, job_.settings().mergeSwitches);
   if (!sorter_->good()) {
-    messages::showError(106, {"(sorter)"});
+    job_.reporter().error(messages::text(106, {"(sorter)"}));
     sorter_.reset();
     return -1;
   }
-  const ViewerTable& viewers = job_.settings().viewers ? *job_.settings().viewers : ViewerTable::global();
-  words_ = std::make_unique<WordSource>(viewers, maxWordLength_);
+  if (!job_.settings().viewers) {
+    log_.line("No importers to read documents with.");
+    return -1;
+  }
+  words_ = std::make_unique<WordSource>(*job_.settings().viewers, db_.alphabet(), maxWordLength_);
   trace::text("SetupForAdd done");
   return 0;
 }
@@ -226,9 +227,9 @@ int Indexer::listFilesToIndex() {
   setPhase(3);
   report(3004);
   std::string error;
-  if (fileSetOf(job_.record().toAdd, &fileSet_, &error) < 0) {
+  if (fileSetOf(job_.request().toAdd, &fileSet_, &error) < 0) {
     log_.line(error);
-    ui::showError(error.c_str());
+    job_.reporter().error(error);
     return -1;
   }
   // The folders and filters of each add are kept with the index, so an update can repeat
@@ -255,7 +256,7 @@ int Indexer::listFilesToIndex() {
   }
   if (selected_.create(indexfiles::path(tempFolder_, kFileListFile)) < 0 ||
       toIndex_.create(indexfiles::path(tempFolder_, kToIndexFile)) < 0) {
-    messages::showError(3);
+    job_.reporter().error(messages::text(3));
     return -1;
   }
   selection_ = FileSelection(fileSet_);
@@ -269,7 +270,7 @@ int Indexer::listFilesToIndex() {
       },
       [this] { return cancelFlag() != 0; });
   if (rc < 0 && cancelFlag() == 0) {
-    messages::showError(3);
+    job_.reporter().error(messages::text(3));
     return -1;
   }
   for (const std::string& name : selection_.unreadableNames())
@@ -282,7 +283,7 @@ int Indexer::listFilesToIndex() {
 int Indexer::checkFilesSelected() {
   trace::text("checkFilesSelected()");
   if (selected_.rewind() < 0) {
-    messages::showError(3);
+    job_.reporter().error(messages::text(3));
     return -1;
   }
   FoundFile file;
@@ -302,7 +303,7 @@ int Indexer::checkFilesSelected() {
         log_.docLine(file.name + " added to index (new file)");
       }
       if (toIndex_.append(file) < 0) {
-        messages::showError(3);
+        job_.reporter().error(messages::text(3));
         return -1;
       }
       ++progress_.filesToIndex;
@@ -320,16 +321,16 @@ int Indexer::checkFilesSelected() {
 
 int Indexer::indexFile(const FoundFile& file) {
   trace::text("Indexer::indexFile " + file.name);
-  textfields::copy(progress_.fileName, sizeof progress_.fileName, textfields::baseName(file.name));
-  textfields::copy(progress_.filePath, sizeof progress_.filePath, textfields::folderOf(file.name));
-  textfields::copy(progress_.fileType, sizeof progress_.fileType, "Unknown");
+  progress_.fileName = textfields::baseName(file.name);
+  progress_.filePath = textfields::folderOf(file.name);
+  progress_.fileType = "Unknown";
   progress_.fileSize = file.size;
   progress_.bytesRead = 0;
   progress_.wordCount = 0;
   int rc = 0;
   if (words_->open(file.name) < 0) {
     ++progress_.openFailures;
-    textfields::copy(progress_.errorText, sizeof progress_.errorText, words_->errorText());
+    progress_.errorText = words_->errorText();
     log_.docLine("File open failed: " + file.name + " (" + words_->errorText() + ")");
     report(3010);
   } else if (words_->container()) {
@@ -349,7 +350,7 @@ int Indexer::indexFile(const FoundFile& file) {
 int Indexer::indexDoc(const FoundFile& file) {
   std::string start = "indexDoc " + file.name + " ...";
   trace::text(start);
-  textfields::copy(progress_.fileType, sizeof progress_.fileType, words_->typeName());
+  progress_.fileType = words_->typeName();
   log_.line("Indexing File: " + textfields::baseName(file.name));
   log_.docLine("Location: " + textfields::folderOf(file.name));
   log_.docLine("Type:     " + words_->typeName());
@@ -417,7 +418,7 @@ int Indexer::indexDoc(const FoundFile& file) {
 }
 
 int Indexer::addWord(const std::string& word, int32_t docId, int32_t number) {
-  relay_.cancelFlag = cancelFlag();
+  relayCancel_ = cancelFlag();
   if (sorter_->add(word.data(), static_cast<int>(word.size()), docId, number, &relay_) < 0) {
     abortImmediately();
     return -1;
@@ -455,14 +456,26 @@ int Indexer::storeDocInfo(const FoundFile& file, int32_t docId, int32_t lastWord
   std::string name = textfields::baseName(file.name);
   textformat::WordSpan spans[textformat::kMaxWordsPerLine];
   const auto* text = reinterpret_cast<const unsigned char*>(name.data());
-  int n = textformat::findWords(text, static_cast<int>(std::min<size_t>(name.size(), LineLayout::kMaxLineBytes)), spans);
+  const Alphabet& alphabet = db_.alphabet();
+  int n = textformat::findWords(alphabet, text, static_cast<int>(std::min<size_t>(name.size(), LineLayout::kMaxLineBytes)), spans);
   for (int k = 0; k < n; ++k) {
-    std::string w = textformat::wordText(text, spans[k], maxWordLength_);
+    std::string w = textformat::wordText(alphabet, text, spans[k], maxWordLength_);
     if (!w.empty() && addWord("xname=" + w, docId, 1) < 0) return -1;
   }
   std::string date = dosdate::text(file.modDate).substr(0, 10);
   date.erase(std::remove(date.begin(), date.end(), '-'), date.end());
   return addWord("xdate=" + date, docId, 1);
+}
+
+void Indexer::reportDiskFull() {
+  // A write that failed on a disk with almost no room left failed for want of room.
+  for (const std::string& folder : {job_.indexFolder(), tempFolder_}) {
+    int64_t freeBytes = folder.empty() ? -1 : platform::freeDiskSpace(folder.c_str());
+    if (freeBytes >= 0 && freeBytes < kDiskFullBytes) {
+      job_.reporter().error(messages::text(kDiskFullMessage, {folder}));
+      return;
+    }
+  }
 }
 
 void Indexer::finishJob(bool aborted) {
@@ -481,6 +494,7 @@ void Indexer::finishJob(bool aborted) {
     if (committed_) TextDB::removeStaleDictionaries(job_.indexFolder(), db_.header().pendingDictionary, 0);
     if (!aborted && !committed_) log_.line("The update could not be completed: " + db_.errorText());
     dbOpen_ = false;
+    if (!committed_ && caller_.cancel() != kImmediate) reportDiskFull();
   }
   progress_.percentDone = 100;
   setPhase(8);

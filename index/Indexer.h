@@ -28,7 +28,9 @@ class Indexer {
  public:
   static constexpr int kWordsPerCheck = 500;
   static constexpr int kFilesPerReport = 100;
-  static constexpr int kImmediate = -2;  // the cancel flag's "abort immediately"
+  static constexpr int kImmediate = kCancelImmediate;
+  static constexpr int kDiskFullMessage = 56;
+  static constexpr int64_t kDiskFullBytes = 16384;  // free bytes below which a disk counts as full
 
   explicit Indexer(IndexJob& job);
   ~Indexer();
@@ -39,7 +41,7 @@ class Indexer {
   // not start, was aborted immediately or the update failed.
   int addDocs();
 
-  const lxrIndexProgressInfo& progress() const { return progress_; }
+  const IndexProgress& progress() const { return progress_; }
 
   // Disk space an add of `bytes` bytes may need, in kilobytes.
   static int64_t neededKBytes(int64_t bytes);
@@ -68,6 +70,7 @@ class Indexer {
   int cancelDocs();
   int cancelDoc(int32_t id);
   void finishJob(bool aborted);
+  void reportDiskFull();
 
   // Progress: the status code goes into the record, the phase line into the log, and the
   // caller's call-back is called.
@@ -76,12 +79,15 @@ class Indexer {
   // The cancel flag as the caller set it (or as the job set it itself).
   int32_t cancelFlag() const;
   void abortImmediately();
-  static void relay(uintptr_t data, void* progress);
+  void relay();
 
   IndexJob& job_;
-  lxrJobBase* caller_;
-  lxrJobBase relay_{};  // what the sorter and the merge report through
-  lxrIndexProgressInfo progress_{};
+  const IndexJobControl& caller_;
+  // What the sorter and the merge report through: the indexer's own reports, with the
+  // cancel flag as the job sees it.
+  IndexJobControl relay_;
+  int32_t relayCancel_ = 0;
+  IndexProgress progress_;
   int loggedPhase_ = 0;
   TextDB db_;
   IndexLog log_;

@@ -19,7 +19,6 @@ using namespace mergeformat;
 namespace {
 
 constexpr int kTrackBufferBytes = 4096;
-constexpr int32_t kAbortNow = -2;
 
 int32_t addCapped(int32_t a, int32_t b) {
   int64_t s = static_cast<int64_t>(a) + b;
@@ -36,10 +35,10 @@ bool MergeFile::queueBefore(int a, int b) const {
   return a > b;
 }
 
-void MergeFile::report(lxrJobBase* job, int32_t code) {
+void MergeFile::report(const IndexJobControl* job, int32_t code) {
   if (!progress_) return;
   progress_->statusCode = code;
-  if (job && job->pReportCallBack) job->pReportCallBack(job->pReportData, progress_);
+  if (job) job->send(*progress_);
 }
 
 int MergeFile::getWord(int track) {
@@ -85,7 +84,7 @@ int MergeFile::getWord(int track) {
           std::max<int64_t>(0, platform::fileSizeByName(db_.keys().name().c_str())));
       progress_->percentDone = percent;
     }
-    report(currentJob_, LXR_PROGRESS_MERGING);
+    report(currentJob_, progresscode::kMerging);
     trace::line("Merging word: %s Merged: %ld To Merge: %ld Percent Done: %ld", m.word,
                 static_cast<long>(wordsMerged_), static_cast<long>(wordsWritten_),
                 static_cast<long>(percent));
@@ -121,7 +120,7 @@ int MergeFile::writeWordToIndex(const char* word, int32_t blockPos, int32_t cite
   return keys.insert(indexformat::kWordKind, word, value);
 }
 
-int MergeFile::merge(lxrJobBase* job) {
+int MergeFile::merge(const IndexJobControl* job) {
   trace::line("Merge...");
   trace::line("Start of Merge");
   trace::line("MergeFile::merge");
@@ -133,7 +132,7 @@ int MergeFile::merge(lxrJobBase* job) {
     progress_->phase = 6;
     progress_->percentDone = 0;
   }
-  report(job, LXR_PROGRESS_MERGING);
+  report(job, progresscode::kMerging);
 
   wordsMerged_ = 0;
   queue_.clear();
@@ -152,7 +151,7 @@ int MergeFile::merge(lxrJobBase* job) {
   bool aborted = false;
   int trackCount = trackCount_;
   while (!queue_.empty()) {
-    if (job && job->cancelFlag == kAbortNow) {
+    if (job && job->cancel() == kCancelImmediate) {
       aborted = true;
       break;
     }
@@ -196,7 +195,7 @@ int MergeFile::merge(lxrJobBase* job) {
     progress_->percentDone = 100;
     progress_->phase = savedPhase;
   }
-  report(job, LXR_PROGRESS_MERGING);
+  report(job, progresscode::kMerging);
   if (reset() < 0) return failMerge();
   wordsWritten_ = 0;
   trace::line("Merge... Done");

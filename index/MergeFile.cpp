@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cstring>
 
-#include "api/EngineSetup.h"
 #include "index/TextDB.h"
 #include "io/FileMode.h"
 #include "io/InputFile.h"
@@ -14,16 +13,7 @@
 
 using namespace mergeformat;
 
-MergeSwitches MergeSwitches::fromOptions(const EngineSetup& setup, bool debugging) {
-  MergeSwitches s;
-  if (!debugging) return s;
-  s.noWords = setup.extraInt("MergeNW", 0) != 0;
-  s.noRefs = setup.extraInt("MergeNR", 0) != 0;
-  s.copyTrace = setup.extraInt("MergeBW", 0);
-  return s;
-}
-
-MergeFile::MergeFile(TextDB& db, const std::string& tempFolder, lxrIndexProgressInfo* progress,
+MergeFile::MergeFile(TextDB& db, const std::string& tempFolder, IndexProgress* progress,
                      const MergeSwitches& switches)
     : db_(db), progress_(progress), switches_(switches), mergeWord_(kMaxTracks) {
   name_ = tempFolder.empty() ? std::string(kFileName) : tempFolder + "/" + kFileName;

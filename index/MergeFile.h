@@ -13,21 +13,17 @@
 #include "index/MergeFormat.h"
 #include "index/RefWriter.h"
 #include "io/IOFile.h"
-#include "lexaurum/lexaurum.h"
+#include "index/IndexProgress.h"
 
-class EngineSetup;
 class InputFile;
 class TextDB;
 
-// The debugging switches (options "MergeNW", "MergeNR", "MergeBW"; read only when
-// debugging is on).
+// The debugging switches (the engine options "MergeNW", "MergeNR", "MergeBW", which the
+// engine reads only while debugging is on).
 struct MergeSwitches {
   bool noWords = false;   // MergeNW: the dictionary is not updated
   bool noRefs = false;    // MergeNR: references are skipped, not copied
   int copyTrace = 0;      // MergeBW: non-zero traces every copy of references
-
-  // The switches from the options when `debugging` is on; all off otherwise.
-  static MergeSwitches fromOptions(const EngineSetup& setup, bool debugging);
 };
 
 // Threads: one user at a time. The MergeFile owns MERGE.TMP and removes it in close() and
@@ -38,7 +34,7 @@ class MergeFile {
  public:
   // `tempFolder` holds MERGE.TMP; `progress` (may be null) receives sizes, the phase and
   // the status codes. Nothing is opened yet.
-  MergeFile(TextDB& db, const std::string& tempFolder, lxrIndexProgressInfo* progress,
+  MergeFile(TextDB& db, const std::string& tempFolder, IndexProgress* progress,
             const MergeSwitches& switches = MergeSwitches());
   ~MergeFile();
   MergeFile(const MergeFile&) = delete;
@@ -90,7 +86,7 @@ class MergeFile {
   // the words merged so far stay in the index), or when a track is damaged, a check fails
   // or a write fails: the TextDB's update is then marked failed, so closing it restores the
   // index as it was.
-  int merge(lxrJobBase* job);
+  int merge(const IndexJobControl* job);
 
   // Discards every track and empties MERGE.TMP. 0 or -1.
   int reset();
@@ -116,12 +112,12 @@ class MergeFile {
   int writeWordToIndex(const char* word, int32_t blockPos, int32_t citeCount,
                        int32_t docIdCount, int32_t* oldPos);
   bool queueBefore(int a, int b) const;
-  void report(lxrJobBase* job, int32_t code);
+  void report(const IndexJobControl* job, int32_t code);
   void closeReaders();
 
   TextDB& db_;
   std::string name_;
-  lxrIndexProgressInfo* progress_;
+  IndexProgress* progress_;
   MergeSwitches switches_;
   IOFile out_{8192};
   RefWriter writer_{out_};
@@ -151,5 +147,5 @@ class MergeFile {
   // Progress.
   int32_t wordsWritten_ = 0;
   int32_t wordsMerged_ = 0;
-  lxrJobBase* currentJob_ = nullptr;  // the job of the merge under way
+  const IndexJobControl* currentJob_ = nullptr;  // the job of the merge under way
 };

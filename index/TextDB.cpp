@@ -4,10 +4,8 @@
 
 #include <cstdio>
 #include <cstring>
-#include <ctime>
 #include <vector>
 
-#include "api/IndexLibrary.h"
 #include "import/Alphabet.h"
 #include "index/DocInfo.h"
 #include "index/IndexFileNames.h"
@@ -30,6 +28,7 @@ namespace {
 constexpr size_t kMaxHeaderFileBytes = 64 * 1024;
 constexpr size_t kMaxFilterFileBytes = 4u << 20;
 constexpr size_t kMaxPatternBytes = 511;
+constexpr size_t kMaxListedFolderBytes = 511;  // a folder of the folders file
 // The most of a record file's start that can be its header (128 field definitions).
 constexpr int32_t kMaxDocHeaderBytes = vlrformat::headerBytes(vlrMaxFields);
 // The record index's header.
@@ -58,21 +57,6 @@ void removeUnusedCopies(const std::string& folder, long pending, long keep) {
     std::string path = folder + "/" + e.name;
     if (unused(path)) platform::removeFile(path.c_str());
   }
-}
-
-lxrDate toDate(int32_t t) {
-  lxrDate d{};
-  std::tm tm{};
-  if (t == 0 || !platform::localTime(static_cast<std::time_t>(t), &tm)) return d;
-  int year = tm.tm_year + 1900;
-  d.century = static_cast<uint8_t>(year / 100);
-  d.year = static_cast<uint8_t>(year % 100);
-  d.month = static_cast<uint8_t>(tm.tm_mon + 1);
-  d.day = static_cast<uint8_t>(tm.tm_mday);
-  d.hour = static_cast<uint8_t>(tm.tm_hour);
-  d.minute = static_cast<uint8_t>(tm.tm_min);
-  d.second = static_cast<uint8_t>(tm.tm_sec);
-  return d;
 }
 
 // Splits a filters line's patterns at blanks, commas and semicolons.
@@ -187,22 +171,10 @@ int TextDB::readHeaderFile(std::string* reason, int* problem) {
 int TextDB::settleAfterRead() {
   int rc = indexoptions::applyFile(fileName(kOptionsFile), &header_);
   if (rc < 0) return fail(1, folder_, "(the index options file is damaged)");
-  Alphabet& alphabet = processAlphabet();
-  alphabet.foldAccents(header_.ignoreAccents());
-  alphabet.foldUpper(false);
-  alphabet.foldLower(header_.ignoreCase());
+  alphabet_ = base_.foldedFor(header_.ignoreCase(), header_.ignoreAccents());
   docRoot_ = header_.docRoot.empty() ? folder_ : header_.docRoot;
   while (docRoot_.size() > 1 && docRoot_.back() == '/') docRoot_.pop_back();
-  if (IndexLibrary* library = IndexLibrary::current()) {
-    std::string me = IndexLibrary::normalisePath(folder_);
-    for (size_t i = 0; i < library->count(); ++i) {
-      const IndexLibraryEntry* e = library->entry(i);
-      if (e && e->path == me) {
-        header_.indexName = e->name.substr(0, kIndexNameBytes - 1);
-        break;
-      }
-    }
-  }
+  if (!libraryName_.empty()) header_.indexName = libraryName_.substr(0, kIndexNameBytes - 1);
   return 0;
 }
 
@@ -590,30 +562,14 @@ bool TextDB::isLocked() const {
   return platform::lastError() == platform::kErrAccessDenied;
 }
 
-int TextDB::getInfo(lxrIndexInfo* info) {
-  std::memset(info, 0, sizeof *info);
-  info->structSize = static_cast<int32_t>(sizeof *info);
-  info->documents = header_.documentCount - header_.obsoleteCount;
-  info->words = header_.wordCount;
-  info->paths = header_.pathCount;
-  info->fragmentation = header_.segmentCount > 1 ? header_.segmentCount - 1 : 0;
-  info->obsolete = header_.obsoleteCount;
-  textfields::copy(info->indexName, sizeof info->indexName, header_.indexName);
-  info->accentSensitive = header_.ignoreAccents() ? 0 : 1;
-  info->caseSensitive = header_.ignoreCase() ? 0 : 1;
-  info->relativePaths = header_.relativePaths() ? 1 : 0;
-  if (header_.created) info->created = toDate(header_.created);
-  if (header_.updated) info->updated = toDate(header_.updated);
-  if (header_.compressed) info->compressed = toDate(header_.compressed);
+int64_t TextDB::indexBytes() const {
   int64_t total = 0;
   for (uint32_t type : {kHeaderFile, kKeyFile, kRefFile, kDocFile, kDocIndexFile, kNoiseFile,
                         kFoldersFile, kFiltersFile}) {
     int64_t n = platform::fileSizeByName(fileName(type).c_str());
     if (n > 0) total += n;
   }
-  info->indexBytes = static_cast<int32_t>(total > INT32_MAX ? INT32_MAX : total);
-  textfields::copy(info->versionTag, sizeof info->versionTag, header_.versionTag);
-  return 0;
+  return total;
 }
 
 int64_t TextDB::countWords() {
@@ -645,7 +601,7 @@ int TextDB::readFilters(StringSet* include, StringSet* exclude, StringSet* folde
   if (platform::fileExists(name.c_str())) {
     if (wholefile::read(name, &data, kMaxFilterFileBytes) < 0) return LXR_FAIL("readFilters L");
     for (const std::string& line : splitLines(data))
-      if (!line.empty() && folders) folders->add(line.substr(0, LXR_PATH_CHARS - 1));
+      if (!line.empty() && folders) folders->add(line.substr(0, kMaxListedFolderBytes));
   }
   return 0;
 }
@@ -722,22 +678,15 @@ void TextDB::removeStaleDictionaries(const std::string& folder, long pending, lo
   if (pending > 0 && platform::fileExists(main.c_str()) && unused(main)) platform::removeFile(main.c_str());
 }
 
-int TextDB::deleteIndex(const std::string& folder, bool keepSettings) {
+int TextDB::deleteIndex(const std::string& folder, bool keepSettings, Status* status) {
   TextDB db;
-  if (db.setDirectory(folder) < 0) return -1;
-  if (db.isLocked()) {
-    messages::showError(74, {folder});
+  if (db.setDirectory(folder) < 0) {
+    if (status) *status = Status::misuse("The index folder " + folder + " is too long");
     return -1;
   }
-  if (IndexLibrary* library = IndexLibrary::current()) {
-    std::string me = IndexLibrary::normalisePath(db.folder_);
-    for (size_t i = 0; i < library->count(); ++i) {
-      const IndexLibraryEntry* e = library->entry(i);
-      if (e && e->path == me) {
-        library->remove(std::string(e->name));
-        break;
-      }
-    }
+  if (db.isLocked()) {
+    if (status) *status = Status::busy(messages::text(kInUseMessage, {folder}));
+    return -1;
   }
   auto remove = [&db](uint32_t type) {
     std::string name = db.fileName(type);

@@ -2,25 +2,30 @@
 // (many readers, one writer, across processes), reads and writes the index header and the
 // options file, opens the document table, the dictionary and the reference file, keeps the
 // recovery record of an update, and swaps in a new dictionary after an update. The file set
-// is drawn in docs/formats/index-files.md. Depends on trie/, io/, api/ settings files and
-// import/ (the process alphabet's folding), never on search/ or the engine interface.
+// is drawn in docs/formats/index-files.md. Depends on trie/, io/ and import/ (the alphabet),
+// never on search/ or the engine interface.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "import/Alphabet.h"
 #include "index/IndexFormat.h"
 #include "index/IndexHeader.h"
 #include "index/IndexJournal.h"
 #include "io/IOFile.h"
 #include "io/LockFile.h"
 #include "io/Vlrfile.h"
-#include "lexaurum/lexaurum.h"
+#include "objects/Status.h"
 #include "trie/KeyFile.h"
 
 class StringSet;
+
+// The name the engine's index library gives the index in `folder`; "" when it has none.
+using LibraryNameFn = std::function<std::string(const std::string& folder)>;
 
 // Threads: one user at a time; nothing here locks within the process. Several processes
 // share an index through the sharing modes of INDEX_U.IX. A TextDB owns every file it opened
@@ -36,6 +41,7 @@ class StringSet;
 // version), 74 (index in use, deleteIndex).
 class TextDB {
  public:
+  static constexpr int kInUseMessage = 74;
   TextDB();
   ~TextDB();
   TextDB(const TextDB&) = delete;
@@ -45,6 +51,15 @@ class TextDB {
   // empty (the folder is then unchanged).
   int setDirectory(const std::string& folder);
   const std::string& directory() const { return folder_; }
+  // The index library's name for this index (empty: none). When set before the index is
+  // read, it replaces the name the header holds (and a writer stores it).
+  void setLibraryName(const std::string& name) { libraryName_ = name; }
+  // The alphabet of the engine's options (the built-in one until set). Reading the index
+  // folds a copy of it by the index's flags: alphabet() then gives it.
+  void setBaseAlphabet(const Alphabet& base) { base_ = base; }
+  // The index's own alphabet: its words and every request searched in it are folded by it.
+  // The built-in one, unfolded, before the index is read.
+  const Alphabet& alphabet() const { return alphabet_; }
 
   // The full name of the file of `type` (one bit of index/IndexFormat.h); for the dictionary
   // the file in use (the pending copy when one is recorded, else INDEX_K.IX). "" for another
@@ -66,7 +81,7 @@ class TextDB {
   int close(uint32_t types = indexformat::kAllTypes);
 
   // Takes the lock (see docs/formats/index-files.md for the order of the steps), reads the
-  // header and the options, sets the process alphabet's folding and, for writing, marks the
+  // header and the options, folds the index's alphabet by its flags and, for writing, marks the
   // header in use and arms the recovery record. 0, or -1 with errorText() set (message 1 or
   // 5 or the version text); no lock is held after -1.
   int lockIndex(int mode);
@@ -78,8 +93,9 @@ class TextDB {
   bool isLocked() const;
   bool hasLock() const { return lock_ != nullptr; }
 
-  // Fills the record (structSize is set). 0.
-  int getInfo(lxrIndexInfo* info);
+  // The bytes of the index's files (header, dictionary in use, references, document table
+  // and its record index, noise words, folders and filters).
+  int64_t indexBytes() const;
   // The sum of the word counts of documents 1..document count that are not cancelled;
   // -1 when the document table is not open.
   int64_t countWords();
@@ -104,10 +120,11 @@ class TextDB {
   // has open, and INDEX_K.IX when a copy is pending.
   static void removeStaleDictionaries(const std::string& folder, long pending, long keep);
 
-  // Deletes the index of `folder`: message 74 while it is locked; otherwise removes it from
-  // the index library and deletes its files (and, unless `keepSettings`, L, S and the folder),
-  // then does the same for the subfolder TMP. 0, or -1 when refused.
-  static int deleteIndex(const std::string& folder, bool keepSettings);
+  // Deletes the index of `folder`: refused while it is locked (a busy status with message 74
+  // in `*status`, which may be null); otherwise deletes its files (and, unless
+  // `keepSettings`, L, S and the folder), then does the same for the subfolder TMP. The
+  // index library is the caller's to update. 0, or -1 when refused.
+  static int deleteIndex(const std::string& folder, bool keepSettings, Status* status = nullptr);
 
   // ---- For compression: putting a rebuilt index in place ----
   // The index's work folder (the subfolder TMP), where a rebuilt file set is made.
@@ -182,6 +199,9 @@ class TextDB {
   void releaseLock();
 
   std::string folder_;
+  std::string libraryName_;
+  Alphabet base_ = Alphabet::builtIn();
+  Alphabet alphabet_ = Alphabet::builtIn();
   std::string docRoot_;
   IndexHeader header_;
   vlrFile docs_;

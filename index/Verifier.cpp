@@ -11,7 +11,7 @@
 #include "io/FileMode.h"
 #include "objects/MessageTable.h"
 #include "objects/Trace.h"
-#include "objects/UserCallbacks.h"
+#include "objects/Reporter.h"
 #include "trie/KeyFile.h"
 
 using namespace indexformat;
@@ -45,12 +45,12 @@ int Verifier::fault(const std::string& line) {
   failure_ = line;
   trace::text(line);
   reportFault(line);
-  if (!quiet_) messages::showError(59, {line});
+  if (reporter_) reporter_->error(messages::text(59, {line}));
   return -1;
 }
 
-int Verifier::verify(const std::string& folder, bool quiet) {
-  quiet_ = quiet;
+int Verifier::verify(const std::string& folder, Reporter* reporter) {
+  reporter_ = reporter;
   failure_.clear();
   note_.clear();
   stopped_ = false;
@@ -59,7 +59,7 @@ int Verifier::verify(const std::string& folder, bool quiet) {
   TextDB db;
   if (db.setDirectory(folder) < 0 || db.open(filemode::kRead, kVerifiedTypes) < 0) {
     failure_ = db.errorText().empty() ? "the index cannot be opened" : db.errorText();
-    if (!quiet_) messages::showError(1, {folder, db.errorText()});
+    if (reporter_) reporter_->error(messages::text(1, {folder, db.errorText()}));
     return -1;
   }
   const IndexHeader& h = db.header();
@@ -81,9 +81,9 @@ int Verifier::verify(const std::string& folder, bool quiet) {
   }
   trace::text("Verifying index (done)");
   if (rc == 0 && stopped_) return -1;
-  if (rc == 0 && !quiet_) {
-    if (!note_.empty()) ui::showInfo(note_.c_str());
-    messages::showInfo(62);
+  if (rc == 0 && reporter_) {
+    if (!note_.empty()) reporter_->info(note_);
+    reporter_->info(messages::text(62));
   }
   return rc;
 }

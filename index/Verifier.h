@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <string>
 
+class Reporter;
 class TextDB;
 
 // Threads: one user at a time.
@@ -20,14 +21,14 @@ class Verifier {
 
   // 0 when the index verified (message 62); -1 on the first fault (message 59 with the
   // check line, also in the debug log), when the index cannot be opened (message 1), or
-  // when stopped (no message). `quiet` shows no messages.
-  int verify(const std::string& folder, bool quiet = false);
+  // when stopped (no message). The messages go to `reporter` (null: none).
+  int verify(const std::string& folder, Reporter* reporter = nullptr);
 
   // The check that failed ("Word: \"x\" Id out of order: 5 > 3"), empty after success.
   const std::string& failure() const { return failure_; }
   // Why the files were not compared with their checksums (no INDEX_C.IX: an index made
   // before there was one; or an update running meanwhile), empty when they were. Shown with
-  // the result unless quiet.
+  // the result when there is a reporter.
   const std::string& note() const { return note_; }
   bool stoppedEarly() const { return stopped_; }
   int64_t itemsDone() const { return done_; }
@@ -56,5 +57,5 @@ class Verifier {
   int64_t done_ = 0;
   int64_t total_ = 0;
   bool stopped_ = false;
-  bool quiet_ = false;
+  Reporter* reporter_ = nullptr;
 };

@@ -4,8 +4,8 @@
 #include "import/LineLayout.h"
 #include "objects/ErrorLog.h"
 
-WordSource::WordSource(const ViewerTable& table, int maxWordLength)
-    : doc_(table), maxWordLength_(maxWordLength) {}
+WordSource::WordSource(const ViewerTable& table, const Alphabet& alphabet, int maxWordLength)
+    : alphabet_(alphabet), doc_(table, &alphabet), maxWordLength_(maxWordLength) {}
 
 WordSource::~WordSource() { close(); }
 
@@ -16,8 +16,8 @@ int WordSource::open(const std::string& name) {
   spanCount_ = spanNext_ = 0;
   lastNumber_ = 0;
   if (doc_.open(name) < 0) return -1;
-  if (hyphenMode() == 1)
-    hyphens_ = std::make_unique<HyphenWords>([this](std::string* w, long* n) { return fetch(w, n); });
+  if (alphabet_.hyphenMode() == 1)
+    hyphens_ = std::make_unique<HyphenWords>([this](std::string* w, long* n) { return fetch(w, n); }, alphabet_);
   return 0;
 }
 
@@ -41,7 +41,7 @@ bool WordSource::nextLine() {
       return false;
     }
     const auto* text = reinterpret_cast<const unsigned char*>(line_.text.data());
-    int n = textformat::findWords(text, static_cast<int>(line_.text.size()), spans_);
+    int n = textformat::findWords(alphabet_, text, static_cast<int>(line_.text.size()), spans_);
     // A piece of a word cut at the end of the previous line opens this one: it has no
     // number of its own.
     int first = n - line_.wordCount;
@@ -57,7 +57,7 @@ bool WordSource::nextLine() {
 bool WordSource::fetch(std::string* word, long* number) {
   if (spanNext_ >= spanCount_ && !nextLine()) return false;
   const auto* text = reinterpret_cast<const unsigned char*>(line_.text.data());
-  *word = textformat::wordText(text, spans_[spanNext_], maxWordLength_);
+  *word = textformat::wordText(alphabet_, text, spans_[spanNext_], maxWordLength_);
   *number = spanNumber_;
   ++spanNext_;
   ++spanNumber_;

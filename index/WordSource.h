@@ -17,7 +17,9 @@
 // Threads: one user at a time.
 class WordSource {
  public:
-  WordSource(const ViewerTable& table, int maxWordLength);
+  // Documents are recognised with `table` and broken into words with `alphabet` (the open
+  // index's); both must outlive the source.
+  WordSource(const ViewerTable& table, const Alphabet& alphabet, int maxWordLength);
   ~WordSource();
   WordSource(const WordSource&) = delete;
   WordSource& operator=(const WordSource&) = delete;
@@ -47,6 +49,7 @@ class WordSource {
   bool fetch(std::string* word, long* number);
   bool nextLine();
 
+  const Alphabet& alphabet_;
   ImportFile doc_;
   int maxWordLength_;
   std::unique_ptr<HyphenWords> hyphens_;

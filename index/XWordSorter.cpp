@@ -39,7 +39,7 @@ T* XWordSorter::RegionAllocator<T>::allocate(size_t n) {
   return p;
 }
 
-XWordSorter::XWordSorter(TextDB& db, lxrIndexProgressInfo* progress, int32_t reserve,
+XWordSorter::XWordSorter(TextDB& db, IndexProgress* progress, int32_t reserve,
                          const std::string& tempFolder, int64_t maxMergeBytes,
                          const MergeSwitches& switches)
     : db_(db), progress_(progress), merge_(db, tempFolder, progress, switches) {
@@ -106,7 +106,7 @@ bool XWordSorter::tableFull() const {
 }
 
 int XWordSorter::add(const char* word, int length, int32_t docId, int32_t wordNumber,
-                     lxrJobBase* job) {
+                     const IndexJobControl* job) {
   if (!good_ || word == nullptr || length < 1 || length > kMaxWordBytes || docId < 1 ||
       wordNumber < 1)
     return -1;
@@ -162,19 +162,19 @@ int XWordSorter::writeTrack() {
   return merge_.endTrack();
 }
 
-int XWordSorter::storeTrack(lxrJobBase* job) {
+int XWordSorter::storeTrack(const IndexJobControl* job) {
   int rc = 0;
-  if (!(job && job->cancelFlag == -2) && wordCount_ > 0) {
+  if (!(job && job->cancel() == kCancelImmediate) && wordCount_ > 0) {
     int32_t savedPhase = progress_ ? progress_->phase : 0;
     auto report = [&](int32_t code) {
       if (!progress_) return;
       progress_->statusCode = code;
-      if (job && job->pReportCallBack) job->pReportCallBack(job->pReportData, progress_);
+      if (job) job->send(*progress_);
     };
     if (progress_) progress_->phase = kPhaseStoring;
-    report(LXR_PROGRESS_SORT_BEGIN);
+    report(progresscode::kSortBegin);
     rc = writeTrack();
-    report(LXR_PROGRESS_SORT_END);
+    report(progresscode::kSortEnd);
     if (progress_) progress_->phase = savedPhase;
   }
   emptyTable();
@@ -191,10 +191,10 @@ int XWordSorter::storeTrack(lxrJobBase* job) {
   return rc;
 }
 
-int XWordSorter::flushAndMerge(lxrJobBase* job) {
+int XWordSorter::flushAndMerge(const IndexJobControl* job) {
   if (!good_) return -1;
   mergeNeeded_ = false;
-  if (job && job->cancelFlag == -2) {
+  if (job && job->cancel() == kCancelImmediate) {
     emptyTable();
     merge_.reset();
     return -1;

@@ -13,7 +13,7 @@
 #include <string_view>
 
 #include "index/MergeFile.h"
-#include "lexaurum/lexaurum.h"
+#include "index/IndexProgress.h"
 
 class TextDB;
 
@@ -32,7 +32,7 @@ class XWordSorter {
   // progress->sorterBufferBytes. Failures go to the error log: "ERROR Unable to open temp
   // file <name>", "ERROR XWordSorter allocBuffer failed", "ERROR XWordSorter not good.
   // size = <n>"; good() is then false and the sorter must not be used.
-  XWordSorter(TextDB& db, lxrIndexProgressInfo* progress, int32_t reserve,
+  XWordSorter(TextDB& db, IndexProgress* progress, int32_t reserve,
               const std::string& tempFolder, int64_t maxMergeBytes = 0,
               const MergeSwitches& switches = MergeSwitches());
   ~XWordSorter();
@@ -45,13 +45,13 @@ class XWordSorter {
   // 1..128, a document id or word number below 1, or a failed track write (the table's
   // references are then lost, and the TextDB's update is marked failed).
   // Requires: good(). `job` (may be null) receives the progress reports.
-  int add(const char* word, int length, int32_t docId, int32_t wordNumber, lxrJobBase* job);
+  int add(const char* word, int length, int32_t docId, int32_t wordNumber, const IndexJobControl* job);
 
   // Stores what the table holds as a track, merges every track into the index, empties the
-  // table and counts one more update in the header. With job->cancelFlag -2 nothing is
+  // table and counts one more update in the header. With the job's cancel flag at -2 nothing is
   // stored or merged and the tracks are discarded. The merge's result: 0, or -1 (see
   // MergeFile::merge; an update failure is marked on the TextDB).
-  int flushAndMerge(lxrJobBase* job);
+  int flushAndMerge(const IndexJobControl* job);
 
   bool good() const { return good_; }
   bool mergeNeeded() const { return mergeNeeded_; }
@@ -101,11 +101,11 @@ class XWordSorter {
   void giveBack(void* p, size_t bytes);
   void emptyTable();
   bool tableFull() const;
-  int storeTrack(lxrJobBase* job);
+  int storeTrack(const IndexJobControl* job);
   int writeTrack();
 
   TextDB& db_;
-  lxrIndexProgressInfo* progress_;
+  IndexProgress* progress_;
   MergeFile merge_;
   std::unique_ptr<char[]> buffer_;
   int32_t bufferBytes_ = 0;

@@ -19,6 +19,7 @@ IOFile::~IOFile() {
 int IOFile::open(const char* name, int mode) {
   if (link_.open(name, mode) < 0) return -1;
   resetBuffer(0, link_.get()->getLength());
+  status_ = Status::ok();
   return 0;
 }
 
@@ -61,11 +62,13 @@ int IOFile::writeBlock(int32_t position, int32_t n) {
     return 0;
   int err = platform::lastError();
   trace::line("writeBlock failed!");
-  if (link_.get()) {
-    int64_t freeBytes = platform::freeDiskSpace(link_.get()->getName().c_str());
-    if (freeBytes >= 0 && freeBytes < kDiskFullBytes)
-      messages::showError(kDiskFullMessage, {link_.get()->getName()});
-  }
+  std::string name = link_.get() ? link_.get()->getName() : std::string(bufferName());
+  int64_t freeBytes = link_.get() ? platform::freeDiskSpace(name.c_str()) : -1;
+  if (freeBytes >= 0 && freeBytes < kDiskFullBytes)
+    status_ = Status::ioError(messages::text(kDiskFullMessage, {name}), err);
+  else
+    status_ = Status::ioError("Writing " + name + " failed: " + platform::errorText(err), err);
+  trace::text(status_.message());
   platform::setLastError(err);
   return -1;
 }

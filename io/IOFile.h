@@ -7,6 +7,7 @@
 #include "io/File.h"
 #include "io/FileLink.h"
 #include "io/IOBuffer.h"
+#include "objects/Status.h"
 
 // Threads: one user at a time.
 class IOFile : public IOBuffer {
@@ -36,9 +37,11 @@ class IOFile : public IOBuffer {
   int setLength(int32_t n);
 
   // Writes the first n bytes of the buffer at `position` of the file. On failure it traces
-  // "writeBlock failed!" and, when the disk holding the file has less than 16,384 bytes free,
-  // shows message 56 (disk full) with the file name. 0 or -1.
+  // "writeBlock failed!" and records the failure in status(): message 56 (disk full) with
+  // the file name when the disk holding the file has less than 16,384 bytes free. 0 or -1.
   int writeBlock(int32_t position, int32_t n) override;
+  // The last failed write (ok when none has failed since the file was opened).
+  const Status& status() const { return status_; }
 
   // The attached File (null when none); valid until close().
   File* file() const { return link_.get(); }
@@ -50,4 +53,5 @@ class IOFile : public IOBuffer {
 
  private:
   FileLink link_;
+  Status status_;
 };

@@ -6,12 +6,15 @@
 
 #include "objects/ErrorLog.h"
 #include "objects/Trace.h"
-#include "objects/UserCallbacks.h"
 
 namespace check {
 
 namespace {
 TerminateHook gTerminateHook = nullptr;
+TerminateQuestion& terminateQuestion() {
+  static TerminateQuestion* ask = new TerminateQuestion;
+  return *ask;
+}
 int gFailureCount = 0;
 std::string& lastMessage() {
   static std::string* s = new std::string;
@@ -42,7 +45,8 @@ void failed(const char* file, int line, const char* condition) {
   for (const std::string& s : state) errorlog::append(s);
   errorlog::append("End of Debug State Stack");
   std::string question = message + "\n\nTerminate the program?";
-  if (ui::askYesNo(question.c_str(), false)) {
+  const TerminateQuestion& ask = terminateQuestion();
+  if (ask && ask(question)) {
     trace::text("Terminating after a failed consistency check");
     if (gTerminateHook) {
       gTerminateHook();
@@ -53,6 +57,7 @@ void failed(const char* file, int line, const char* condition) {
 }
 
 void setTerminateHook(TerminateHook hook) { gTerminateHook = hook; }
+void setTerminateQuestion(TerminateQuestion ask) { terminateQuestion() = std::move(ask); }
 const std::string& lastFailure() { return lastMessage(); }
 int failureCount() { return gFailureCount; }
 

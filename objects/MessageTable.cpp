@@ -2,7 +2,6 @@
 #include "objects/MessageTable.h"
 
 #include "objects/Trace.h"
-#include "objects/UserCallbacks.h"
 #include "platform/Platform.h"
 
 namespace {
@@ -150,16 +149,13 @@ std::string text(int number, std::initializer_list<std::string> args) {
   return out;
 }
 
-void showError(int number, std::initializer_list<std::string> args) {
-  ui::showError(text(number, args).c_str());
-}
-
-void showInfo(int number, std::initializer_list<std::string> args) {
-  ui::showInfo(text(number, args).c_str());
-}
-
-bool ask(int number, std::initializer_list<std::string> args, bool defaultAnswer) {
-  return ui::askYesNo(text(number, args).c_str(), defaultAnswer);
+const char* displayText(const char* text) {
+  if (!text) return "";
+  if (text[0] != '$') return text;
+  // Skip the 8-character tag, but never past the end of a short text.
+  for (int i = 0; i < 8; ++i)
+    if (text[i] == '\0') return text + i;
+  return text + 8;
 }
 
 }  // namespace messages

@@ -34,12 +34,12 @@ namespace messages {
 void setTable(const MessageTable* table);
 const MessageTable* table();
 
-// The formatted text of a message, from the loaded table.
+// The formatted text of a message, from the loaded table. The table is the engine's, loaded
+// once at initialisation and only read afterwards; its texts are the same for every job.
 std::string text(int number, std::initializer_list<std::string> args = {});
-// Shows the message through the show-error call-back and the trace.
-void showError(int number, std::initializer_list<std::string> args = {});
-void showInfo(int number, std::initializer_list<std::string> args = {});
-// Asks the message as a yes/no question.
-bool ask(int number, std::initializer_list<std::string> args, bool defaultAnswer);
+
+// A message text that begins with "$" carries an 8-character tag that displays skip: the
+// text to show.
+const char* displayText(const char* text);
 
 }  // namespace messages

@@ -5,6 +5,8 @@ cd "$(dirname "$0")/.."
 source scripts/deps.sh
 need_packages "${LXR_BUILD_PACKAGES[@]}"
 
+# An include of a higher layer fails the build too; this names every one at once.
+./scripts/check-layers.sh
 BUILD=${LXR_TEST_BUILD:-build/test}
 cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DSANITIZE=address,undefined \
   -DBUILD_TESTS=ON -DLXR_WERROR=ON >/dev/null

@@ -64,7 +64,7 @@ LiteralPrecheck::LiteralPrecheck(const SearchTree& tree, const RequestSettings& 
   word_ = plainWord(tree, settings);
   if (maxWordLength > 0 && word_.size() > static_cast<size_t>(maxWordLength)) word_.resize(maxWordLength);
   if (word_.empty()) return;
-  const Alphabet& a = alphabet ? *alphabet : processAlphabet();
+  const Alphabet& a = alphabet ? *alphabet : Alphabet::builtIn();
   for (int b = 0; b < 256; ++b) {
     auto c = static_cast<unsigned char>(b);
     unsigned char folded = a.map(c);

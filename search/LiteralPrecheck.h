@@ -21,7 +21,7 @@ struct ViewerEntry;
 class LiteralPrecheck {
  public:
   // Prepares the check for `tree` (parsed with `settings`). Words longer than `maxWordLength`
-  // are cut as the indexer cuts them. `alphabet` null: the process-wide alphabet.
+  // are cut as the indexer cuts them. `alphabet` null: the built-in alphabet.
   LiteralPrecheck(const SearchTree& tree, const RequestSettings& settings, int maxWordLength,
                   const Alphabet* alphabet = nullptr);
 

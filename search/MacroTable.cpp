@@ -1,7 +1,7 @@
 // MacroTable: reading the macros table and finding a macro by name.
 #include "search/MacroTable.h"
 
-#include "api/TableFile.h"
+#include "io/TableFile.h"
 
 namespace {
 

@@ -33,7 +33,7 @@ std::string hexWord(uint32_t value) {
 }  // namespace
 
 RequestLexer::RequestLexer(const Alphabet* alphabet, SearchMarkers markers)
-    : alphabet_(alphabet ? alphabet : &processAlphabet()), markers_(markers) {
+    : alphabet_(alphabet ? alphabet : &Alphabet::builtIn()), markers_(markers) {
   folded_.reserve(kReservedBytes);
 }
 

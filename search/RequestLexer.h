@@ -17,7 +17,7 @@ class RequestLexer {
  public:
   static constexpr size_t kReservedBytes = 256;
 
-  // `alphabet` null: the process-wide alphabet. It must outlive the lexer.
+  // `alphabet` null: the built-in alphabet. It must outlive the lexer.
   explicit RequestLexer(const Alphabet* alphabet = nullptr, SearchMarkers markers = {});
 
   // Cuts `request` into tokens, replacing those held. `cursorPos` is a byte position in

@@ -7,6 +7,7 @@
 #include "io/VlrRecordIndex.h"
 #include "search/BestNFilter.h"
 #include "objects/MessageTable.h"
+#include "objects/Reporter.h"
 #include "objects/Trace.h"
 #include "platform/Platform.h"
 
@@ -72,7 +73,7 @@ int SearchResultsWriter::add(ResultsItem& item) {
 
 int SearchResultsWriter::effectiveSortType() const {
   int type = job_.sortType;
-  if (type == 0) type = job_.getSortType ? job_.getSortType(job_.reportData) : kUnsorted;
+  if (type == 0) type = job_.getSortType ? job_.getSortType() : kUnsorted;
   return type;
 }
 
@@ -136,7 +137,7 @@ int SearchResultsWriter::writeListing() {
   const int32_t flags = job_.listingFlags;
   std::FILE* out = std::fopen(job_.listingName.c_str(), (flags & kAppend) ? "ab" : "wb");
   if (!out) {
-    messages::showError(kListingFailedMessage, {job_.listingName});
+    if (job_.reporter) job_.reporter->error(messages::text(kListingFailedMessage, {job_.listingName}));
     return -1;
   }
   if (flags & kHeader) {

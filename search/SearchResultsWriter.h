@@ -7,13 +7,14 @@
 
 #include <cstdint>
 #include <ctime>
+#include <functional>
 #include <memory>
 #include <string>
 
-#include "lexaurum/lexaurum.h"
 #include "search/ResultsFile.h"
 
 class BestNFilter;
+class Reporter;
 class ResultsItemStore;
 
 // What the writer takes from the search job.
@@ -21,8 +22,7 @@ struct ResultsJob {
   std::string resultsName;     // blank: a new SRCH<n>.DAT in workFolder (then stored here)
   std::string workFolder;
   int sortType = 16;           // 1 unsorted, 0 ask getSortType, 4 name, 8 date, 16 score; +2 ascending
-  lxrGetSortTypeFn getSortType = nullptr;
-  uintptr_t reportData = 0;
+  std::function<int16_t()> getSortType;  // may be null: unsorted when asked
   int32_t bestN = 0;           // 0: keep every document
   // The caller's own store of found items: with bestN, the best N wait there (and end there)
   // instead of in a temporary file; they are also written to the results file. Null: none.
@@ -31,6 +31,7 @@ struct ResultsJob {
   std::time_t searchTime = 0;
   std::string listingName;     // blank: no listing
   int32_t listingFlags = 0;    // 1 counts, 2 hits, 32 detail, 1024 header, 2048 append
+  Reporter* reporter = nullptr;  // where message 40 goes (null: nowhere)
 };
 
 // Threads: one user at a time.

@@ -3,6 +3,7 @@
 
 #include "import/Alphabet.h"
 #include "objects/MessageTable.h"
+#include "objects/Reporter.h"
 #include "objects/Trace.h"
 #include "search/ConstraintSet.h"
 #include "search/RequestLexer.h"
@@ -39,10 +40,10 @@ void SearchTree::clear() {
   message_.clear();
 }
 
-int SearchTree::fail(int messageNumber, const std::string& argument, bool show) {
+int SearchTree::fail(int messageNumber, const std::string& argument, Reporter* reporter) {
   message_ = messages::text(messageNumber, {argument});
   trace::line("SearchTree::parse failed: message %d", messageNumber);
-  if (show) messages::showError(messageNumber, {argument});
+  if (reporter) reporter->error(message_);
   return -1;
 }
 
@@ -87,21 +88,21 @@ void SearchTree::listNodes() {
 int SearchTree::parse(const std::string& request, const std::string& additional,
                       const RequestSettings& settings) {
   clear();
-  const Alphabet& alphabet = settings.alphabet ? *settings.alphabet : processAlphabet();
+  const Alphabet& alphabet = settings.alphabet ? *settings.alphabet : Alphabet::builtIn();
   std::string text =
       requesttext::prepare(request, additional, settings.options.natLangSearching);
   if (settings.macroChar != '\0') {
     std::string expanded, badName;
     int rc = requesttext::expandMacros(text, settings.macroChar, settings.macros, alphabet,
                                        &expanded, &badName);
-    if (rc != 0) return fail(rc, badName, settings.showMessages);
+    if (rc != 0) return fail(rc, badName, settings.showMessages ? settings.reporter : nullptr);
     text = std::move(expanded);
   }
   parsedText_ = text;
   if (text.size() > kMaxRequestBytes) {
     errorBits_ = treechecks::kTooComplex;
     echo_ = treechecks::echo(errorBits_, nullptr, text);
-    return fail(kRequestErrorMessage, echo_, settings.showMessages);
+    return fail(kRequestErrorMessage, echo_, settings.showMessages ? settings.reporter : nullptr);
   }
 
   RequestLexer lexer(&alphabet, settings.markers);
@@ -134,7 +135,7 @@ int SearchTree::parse(const std::string& request, const std::string& additional,
   }
   if (errorBits_ != 0) {
     echo_ = treechecks::echo(errorBits_, root_);
-    return fail(kRequestErrorMessage, echo_, settings.showMessages);
+    return fail(kRequestErrorMessage, echo_, settings.showMessages ? settings.reporter : nullptr);
   }
   return 0;
 }

@@ -30,8 +30,8 @@ class SearchTree {
 
   // Parses `request` joined with `additional` (either may be empty). 0 when the tree is
   // ready; -1 on a macro error (message 18 or 32), an empty request (no message), or failed
-  // checks (message 13 with the echo). Unless settings.showMessages is off, the message is
-  // shown through the show-error call-back; message() keeps its text either way. The
+  // checks (message 13 with the echo). Unless settings.showMessages is off, the message goes to
+  // the settings' reporter; message() keeps its text either way. The
   // settings' alphabet, thesaurus, stemmer and macros are used only during the call.
   int parse(const std::string& request, const std::string& additional,
             const RequestSettings& settings);
@@ -65,7 +65,7 @@ class SearchTree {
 
  private:
   void clear();
-  int fail(int messageNumber, const std::string& argument, bool show);
+  int fail(int messageNumber, const std::string& argument, Reporter* reporter);
   void listNodes();
 
   NodePool pool_;

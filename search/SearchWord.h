@@ -13,6 +13,16 @@ struct SearchMarkers {
   char synonym = '&';
 };
 
+// The word options a whole search can turn on (the engine options and the job's flags).
+struct SearchOptions {
+  bool fuzzySearching = false;
+  int fuzziness = 0;  // 0..9
+  bool phonicSearching = false;
+  bool autoStemming = false;
+  bool synonymSearching = false;
+  bool natLangSearching = false;
+};
+
 // Threads: a plain value.
 class SearchWord {
  public:

@@ -11,21 +11,34 @@
 #include <string>
 
 #include "index/IndexJob.h"
-#include "lexaurum/lexaurum.h"
 #include "search/RequestSettings.h"
+#include "objects/Reporter.h"
+#include "search/SearchJobRequest.h"
 
 class SearchResultsWriter;
 class SearchTree;
 struct FoundDocument;
 
+// What a search job leaves behind.
+struct SearchOutcome {
+  int32_t totalFiles = 0;
+  int32_t totalHits = 0;
+  std::string resultsName;  // the results file written
+};
+
 struct SearcherSettings {
-  RequestSettings request;        // options, markers, alphabet, thesaurus, stemmer, macros
+  // Options, markers, thesaurus, stemmer, macros, and the alphabet of the engine's options:
+  // each index searched folds it by its own flags, and the request is parsed anew for each
+  // index with the index's alphabet.
+  RequestSettings request;
   int32_t retrievalLimit = 0;     // documents before the "stop?" question; 0: none
   std::string workFolder;         // where SRCH<n>.DAT and RFLT.DAT go
   // Scanning files without an index: how they are read and folded.
   IndexJobSettings indexing;
   bool caseSensitive = false;
   bool accentSensitive = false;
+  // The index library's names of index folders (null: none).
+  LibraryNameFn libraryName;
   // Called at the end of every search with the request and the totals (the search history).
   std::function<void(const std::string& request, int32_t documents, int32_t hits)> history;
 };
@@ -41,26 +54,35 @@ class Searcher {
   Searcher(const Searcher&) = delete;
   Searcher& operator=(const Searcher&) = delete;
 
-  // Runs the job. 0 when documents were retrieved, -1 otherwise (empty or faulty request,
-  // nothing found).
-  int doSearch(lxrSearchJob* job);
+  // Runs the job; `control` receives the progress reports (with the totals so far) and gives
+  // the cancel flag, which an answer of -1 to the stop query sets to 1. The totals and the
+  // results file's name go into `*outcome`. 0 when documents were retrieved, -1 otherwise
+  // (empty or faulty request, nothing found).
+  int doSearch(const SearchJobRequest& job, const SearchJobControl& control, SearchOutcome* outcome);
 
   // New settings for the next job (the options may have changed meanwhile).
   void setSettings(SearcherSettings settings) { settings_ = std::move(settings); }
 
  private:
-  int parse(SearchTree* tree);
-  int searchIndex(SearchTree& tree, const std::string& folder, bool report = true);
-  int scanFiles(SearchTree& tree);
-  static void relayScan(uintptr_t data, void* record);
+  int parse(SearchTree* tree, const Alphabet* alphabet = nullptr);
+  const Alphabet& baseAlphabet() const;
+  int finishEarly();
+  int searchIndex(const std::string& folder, bool report = true);
+  int scanFiles();
+  void relayScan(const IndexProgress& p, int32_t* scanCancel);
   int found(FoundDocument& doc);
   void reportStatus(int code);
+  int32_t cancelFlag() const { return control_ ? control_->cancel() : 0; }
+  Reporter& reporter() const {
+    return settings_.request.reporter ? *settings_.request.reporter : Reporter::quiet();
+  }
 
   SearcherSettings settings_;
-  lxrSearchJob* job_ = nullptr;
-  lxrIndexJob* scanJob_ = nullptr;  // the temporary index of an unindexed scan
+  const SearchJobRequest* job_ = nullptr;
+  const SearchJobControl* control_ = nullptr;
+  SearchOutcome* outcome_ = nullptr;
   std::unique_ptr<SearchResultsWriter> writer_;
-  lxrSearchProgressInfo progress_{};
+  SearchProgress progress_;
   int32_t limit_ = 0;
   bool stop_ = false;
   bool relevance_ = false;

@@ -216,7 +216,7 @@ int expandSynonyms(SearchNode* root, NodePool& pool, const RequestSettings& sett
            n->text.find(mark) != std::string::npos;
   });
   if (targets.empty()) return 0;
-  const Alphabet& alphabet = settings.alphabet ? *settings.alphabet : processAlphabet();
+  const Alphabet& alphabet = settings.alphabet ? *settings.alphabet : Alphabet::builtIn();
   std::unique_ptr<FoldedSynonyms> synonyms;
   if (settings.thesaurus)
     synonyms = std::make_unique<FoldedSynonyms>(*settings.thesaurus, alphabet);

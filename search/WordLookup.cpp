@@ -5,12 +5,13 @@
 
 #include "import/Alphabet.h"
 #include "objects/MessageTable.h"
+#include "objects/Reporter.h"
 
 WordLookup::WordLookup(KeyFile& keys, WordLookupSettings settings)
     : keys_(keys), settings_(std::move(settings)) {}
 
 std::string WordLookup::foldedText(const std::string& nodeText) const {
-  const Alphabet& alphabet = settings_.alphabet ? *settings_.alphabet : processAlphabet();
+  const Alphabet& alphabet = settings_.alphabet ? *settings_.alphabet : Alphabet::builtIn();
   const SearchMarkers& m = settings_.markers;
   std::string operators = {m.stemming, m.phonic, m.fuzzy, m.synonym, '@', '?', '*', '(', ')'};
   std::string word = alphabet.translateRequest(nodeText, operators);
@@ -58,7 +59,7 @@ int WordLookup::lookup(const std::string& nodeText,
     }
     if (++expanded_ > kMaxExpandedWords) {
       overLimit_ = true;
-      messages::showError(kTooManyWordsMessage, {settings_.indexName});
+      if (settings_.reporter) settings_.reporter->error(messages::text(kTooManyWordsMessage, {settings_.indexName}));
       return -1;
     }
     if (addWord(hit) < 0) return -1;

@@ -22,9 +22,12 @@ struct NodeWords {
 };
 
 // Settings of the lookups of one search of one index.
+class Reporter;
+
 struct WordLookupSettings {
   std::string indexName;                  // named in message 34
-  const Alphabet* alphabet = nullptr;     // null: the process-wide alphabet
+  Reporter* reporter = nullptr;           // where message 34 goes (null: nowhere)
+  const Alphabet* alphabet = nullptr;     // null: the built-in alphabet
   const Stemmer* stemmer = nullptr;       // null: stemmed words match only by their pattern
   SearchMarkers markers;
   // The index's noise list; empty: there are no noise words.

@@ -7,6 +7,7 @@
 
 #include "api/DllInterface.h"
 #include "api/LexaurumInstance.h"
+#include "api/OptionSettings.h"
 #include "platform/Platform.h"
 #include "search/MacroTable.h"
 #include "search/RequestExplainer.h"
@@ -30,7 +31,8 @@ int runExplainCommand(int argc, char** argv) {
     std::fprintf(stderr, "lxr: the engine is not initialised\n");
     return 1;
   }
-  RequestSettings settings = RequestSettings::fromSetup(engine->setup());
+  RequestSettings settings = optionsettings::requestSettings(engine->setup());
+  settings.alphabet = &engine->alphabet();
   std::string request;
   bool optionsDone = false;
   for (int i = 0; i < argc; ++i) {

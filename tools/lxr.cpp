@@ -30,7 +30,7 @@
 #include "api/Folders.h"
 #include "api/IndexLibrary.h"
 #include "lexaurum/lexaurum.h"
-#include "objects/UserCallbacks.h"
+#include "objects/MessageTable.h"
 #include "platform/Platform.h"
 #include "tools/ExplainCommand.h"
 #include "tools/IndexCommands.h"
@@ -42,11 +42,11 @@
 
 namespace {
 
-void showError(const char* text) { std::fprintf(stderr, "lxr: %s\n", ui::displayText(text)); }
-void showInfo(const char* text) { std::printf("%s\n", ui::displayText(text)); }
+void showError(const char* text) { std::fprintf(stderr, "lxr: %s\n", messages::displayText(text)); }
+void showInfo(const char* text) { std::printf("%s\n", messages::displayText(text)); }
 // The tool runs unattended: questions are answered no, so nothing is replaced unasked.
 int askNo(const char* text) {
-  std::fprintf(stderr, "lxr: %s -- answered no\n", ui::displayText(text));
+  std::fprintf(stderr, "lxr: %s -- answered no\n", messages::displayText(text));
   return 0;
 }
 int askNoAll(const char* text) { return askNo(text); }

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "api/OptionSettings.h"
+
 #include "tests/support/TempDir.h"
 
 namespace {
@@ -95,6 +97,16 @@ TEST(EngineSetupTest, WordLengthIsKeptInRange) {
     s.maxWordLength = given;
     EXPECT_EQ(used, s.effectiveMaxWordLength()) << given;
   }
+}
+
+TEST(EngineSetupTest, MergeSwitchesAreReadOnlyWhileDebugging) {
+  EngineSetup setup;
+  setup.setExtra("MergeNW", "1");
+  setup.setExtra("MergeNR", "0");
+  EXPECT_FALSE(optionsettings::mergeSwitches(setup, false).noWords);
+  MergeSwitches noWords = optionsettings::mergeSwitches(setup, true);
+  EXPECT_TRUE(noWords.noWords);
+  EXPECT_FALSE(noWords.noRefs);
 }
 
 }  // namespace

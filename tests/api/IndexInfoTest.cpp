@@ -8,6 +8,7 @@
 
 #include "api/DllInterface.h"
 #include "api/IndexLibrary.h"
+#include "api/LexaurumInstance.h"
 #include "index/IndexMaker.h"
 #include "index/TextDB.h"
 #include "io/FileMode.h"
@@ -64,6 +65,8 @@ TEST_F(IndexInfoTest, FillsTheRecordFromTheIndex) {
     db.header().documentCount = 10;
     db.header().obsoleteCount = 3;
     db.header().pathCount = 2;
+    db.header().segmentCount = 4;
+    db.header().wordCount = 55;
     db.header().updated = db.header().created;
     ASSERT_EQ(0, db.unlock());
   }
@@ -76,6 +79,7 @@ TEST_F(IndexInfoTest, FillsTheRecordFromTheIndex) {
   EXPECT_EQ(7, info.documents);
   EXPECT_EQ(3, info.obsolete);
   EXPECT_EQ(2, info.paths);
+  EXPECT_EQ(3, info.fragmentation);
   EXPECT_STREQ("Papers", info.indexName);
   EXPECT_EQ(1, info.caseSensitive);
   EXPECT_EQ(0, info.accentSensitive);
@@ -85,11 +89,19 @@ TEST_F(IndexInfoTest, FillsTheRecordFromTheIndex) {
   EXPECT_EQ(0, info.compressed.month);
   EXPECT_STREQ("Lexaurum_4", info.versionTag);
   EXPECT_GT(info.indexBytes, 863);
+
   // Reading the information is not an update.
   TextDB db;
   db.setDirectory(folder_);
   ASSERT_EQ(0, db.lockIndex(filemode::kRead));
   EXPECT_EQ(2, db.header().writeCount);
+  db.unlock();
+  // A single segment is no fragmentation.
+  ASSERT_EQ(0, db.lockIndex(filemode::kRead | filemode::kWrite | filemode::kDenyNone));
+  db.header().segmentCount = 0;
+  ASSERT_EQ(0, db.unlock());
+  ASSERT_EQ(0, lxrsGetIndexInfo(folder_.c_str(), &info, &result));
+  EXPECT_EQ(0, info.fragmentation);
 }
 
 TEST_F(IndexInfoTest, AFolderWithoutAnIndexFailsAndSaysWhy) {
@@ -116,6 +128,18 @@ TEST_F(IndexInfoTest, DeleteRemovesTheIndexUnlessAWriterHoldsIt) {
   EXPECT_EQ(0, result);
   EXPECT_FALSE(platform::directoryExists(folder_.c_str()));
   EXPECT_EQ(-1, lxrsDeleteIndex(folder_.c_str(), &result));
+}
+
+TEST_F(IndexInfoTest, TheLibraryNamesTheIndexAndForgetsItWhenDeleted) {
+  IndexLibrary& library = DllInterface::current()->instance()->library();
+  ASSERT_EQ(0, library.add("From library", folder_));
+  lxrIndexInfo info;
+  LXR_INIT_RECORD(info);
+  int16_t result = 0;
+  ASSERT_EQ(0, lxrsGetIndexInfo(folder_.c_str(), &info, &result));
+  EXPECT_STREQ("From library", info.indexName);
+  ASSERT_EQ(0, lxrsDeleteIndex(folder_.c_str(), &result));
+  EXPECT_EQ(0, library.find("From library"));
 }
 
 }  // namespace

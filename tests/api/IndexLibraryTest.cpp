@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "objects/UserCallbacks.h"
+#include "objects/Reporter.h"
 #include "platform/Platform.h"
 #include "tests/support/TempDir.h"
 
@@ -31,13 +31,16 @@ class IndexLibraryTest : public ::testing::Test {
     gShown.clear();
     gAnswer = 0;
     gAskCount = 0;
-    ui::Callbacks cb;
-    cb.showError = record;
-    cb.showInfo = record;
-    cb.askYesNo = answer;
-    ui::setCallbacks(cb);
   }
-  void TearDown() override { ui::setCallbacks(ui::Callbacks()); }
+
+  // Records what the library shows and answers its questions with gAnswer.
+  class Recorder : public Reporter {
+   public:
+    void error(const std::string& text) override { record(text.c_str()); }
+    void info(const std::string& text) override { record(text.c_str()); }
+    bool ask(const std::string& question, bool) override { return answer(question.c_str()) != 0; }
+  };
+  Recorder reporter_;
 
   bool shown(int number) const {
     std::string prefix = "Message " + std::to_string(number);
@@ -63,7 +66,7 @@ std::string libraryText(size_t entryCount, size_t countLine) {
 }  // namespace
 
 TEST_F(IndexLibraryTest, ChangesRewriteTheFileSortedByName) {
-  IndexLibrary lib(dir_.path());
+  IndexLibrary lib(dir_.path(), &reporter_);
   ASSERT_EQ(0, lib.open(""));
   ASSERT_EQ(libFile(), lib.filePath());
   EXPECT_EQ("Lexaurum Index Library\r\n0\r\n", testsupport::readFile(libFile()));
@@ -81,7 +84,7 @@ TEST_F(IndexLibraryTest, ChangesRewriteTheFileSortedByName) {
   EXPECT_EQ(0, lib.entry(0)->selected);
   EXPECT_EQ("Lexaurum", lib.entry(0)->owner);
 
-  IndexLibrary again(dir_.path());
+  IndexLibrary again(dir_.path(), &reporter_);
   ASSERT_EQ(0, again.open("IXLIB.ILB"));
   ASSERT_EQ(3u, again.count());
   EXPECT_EQ("letters", again.entry(2)->name);
@@ -90,7 +93,7 @@ TEST_F(IndexLibraryTest, ChangesRewriteTheFileSortedByName) {
 
 TEST_F(IndexLibraryTest, CapacityIsOneHundred) {
   testsupport::writeFile(libFile(), libraryText(150, 150));
-  IndexLibrary lib(dir_.path());
+  IndexLibrary lib(dir_.path(), &reporter_);
   ASSERT_EQ(0, lib.open(""));
   EXPECT_EQ(100u, lib.count());
   EXPECT_EQ("ix099", lib.entry(99)->name);
@@ -101,7 +104,7 @@ TEST_F(IndexLibraryTest, CapacityIsOneHundred) {
 }
 
 TEST_F(IndexLibraryTest, TemporaryEntriesAreNeverWritten) {
-  IndexLibrary lib(dir_.path());
+  IndexLibrary lib(dir_.path(), &reporter_);
   ASSERT_EQ(0, lib.open(""));
   ASSERT_EQ(0, lib.add("b", "/b"));
   ASSERT_EQ(0, lib.addTemporary("a", "/borrowed/a", "Other"));
@@ -116,7 +119,7 @@ TEST_F(IndexLibraryTest, TemporaryEntriesAreNeverWritten) {
 }
 
 TEST_F(IndexLibraryTest, UnstorableNamesAndPathsAreRefused) {
-  IndexLibrary lib(dir_.path());
+  IndexLibrary lib(dir_.path(), &reporter_);
   ASSERT_EQ(0, lib.open(""));
   ASSERT_EQ(0, lib.add("ok", "/ok"));
   std::string before = testsupport::readFile(libFile());
@@ -132,7 +135,7 @@ TEST_F(IndexLibraryTest, UnstorableNamesAndPathsAreRefused) {
 }
 
 TEST_F(IndexLibraryTest, RenameKeepsTheCurrentEntryAcrossTheSort) {
-  IndexLibrary lib(dir_.path());
+  IndexLibrary lib(dir_.path(), &reporter_);
   ASSERT_EQ(0, lib.open(""));
   ASSERT_EQ(0, lib.add("alpha", "/a"));
   ASSERT_EQ(0, lib.add("beta", "/b"));
@@ -152,7 +155,7 @@ TEST_F(IndexLibraryTest, FailedWriteKeepsTheChangeAndRetries) {
   testsupport::TempDir other;
   std::string sub = other.file("libs");
   std::filesystem::create_directory(sub);
-  IndexLibrary lib(sub);
+  IndexLibrary lib(sub, &reporter_);
   ASSERT_EQ(0, lib.open("mine.ilb"));
   std::filesystem::remove_all(sub);
   EXPECT_EQ(0, lib.add("kept", "/k"));
@@ -167,7 +170,7 @@ TEST_F(IndexLibraryTest, FailedWriteKeepsTheChangeAndRetries) {
 TEST_F(IndexLibraryTest, OpenFallsBackWithoutOverwritingADamagedFile) {
   testsupport::writeFile(dir_.file("mine.ilb"), "not a library\r\n");
   testsupport::writeFile(libFile(), libraryText(2, 2));
-  IndexLibrary lib(dir_.path());
+  IndexLibrary lib(dir_.path(), &reporter_);
   gAnswer = 0;
   ASSERT_EQ(0, lib.open("mine.ilb"));
   EXPECT_EQ(1, gAskCount);
@@ -176,7 +179,7 @@ TEST_F(IndexLibraryTest, OpenFallsBackWithoutOverwritingADamagedFile) {
   EXPECT_EQ("not a library\r\n", testsupport::readFile(dir_.file("mine.ilb")));
 
   testsupport::writeFile(libFile(), "Lexaurum Index Library\r\ntwo\r\n\"a\", \"/a\"\r\n");
-  IndexLibrary damaged(dir_.path());
+  IndexLibrary damaged(dir_.path(), &reporter_);
   EXPECT_EQ(-1, damaged.open(""));
   EXPECT_TRUE(shown(50));
   EXPECT_EQ(0, damaged.add("x", "/x"));
@@ -186,7 +189,7 @@ TEST_F(IndexLibraryTest, OpenFallsBackWithoutOverwritingADamagedFile) {
 
 TEST_F(IndexLibraryTest, SwitchAndCreate) {
   testsupport::writeFile(dir_.file("other.ilb"), libraryText(3, 3));
-  IndexLibrary lib(dir_.path());
+  IndexLibrary lib(dir_.path(), &reporter_);
   ASSERT_EQ(0, lib.open(""));
   ASSERT_EQ(0, lib.add("home", "/home"));
   EXPECT_EQ(-1, lib.switchTo("absent.ilb"));
@@ -208,7 +211,7 @@ TEST_F(IndexLibraryTest, SwitchAndCreate) {
 }
 
 TEST_F(IndexLibraryTest, SelectedPaths) {
-  IndexLibrary lib(dir_.path());
+  IndexLibrary lib(dir_.path(), &reporter_);
   ASSERT_EQ(0, lib.open(""));
   ASSERT_EQ(0, lib.add("a", "/aaaa"));
   ASSERT_EQ(0, lib.add("b", "/bb"));
@@ -233,7 +236,7 @@ TEST_F(IndexLibraryTest, ReadingSkipsBadLines) {
       "\"plain\", \"/duplicate\"\n"
       "\"" + std::string(45, 'n') + "\", \"/cut\"\n"
       "\"long path\", \"/" + std::string(520, 'p') + "\"\n";
-  IndexLibrary lib(dir_.path());
+  IndexLibrary lib(dir_.path(), &reporter_);
   ASSERT_EQ(0, lib.parse(text.data(), text.size()));
   ASSERT_EQ(3u, lib.count());
   EXPECT_EQ(std::string(39, 'n'), lib.entry(0)->name);
@@ -252,7 +255,7 @@ TEST_F(IndexLibraryTest, NormalisePath) {
 
 TEST_F(IndexLibraryTest, DamagedFilesNeverCrash) {
   const std::string good = libraryText(3, 3);
-  IndexLibrary lib(dir_.path());
+  IndexLibrary lib(dir_.path(), &reporter_);
   for (size_t cut = 0; cut <= good.size(); ++cut) {
     int rc = lib.parse(good.data(), cut);
     // Only the count line's presence decides: the title and "3" must be complete.
@@ -271,11 +274,3 @@ TEST_F(IndexLibraryTest, DamagedFilesNeverCrash) {
   }
 }
 
-TEST_F(IndexLibraryTest, CurrentLibraryIsClearedWhenDestroyed) {
-  {
-    IndexLibrary lib(dir_.path());
-    IndexLibrary::setCurrent(&lib);
-    EXPECT_EQ(&lib, IndexLibrary::current());
-  }
-  EXPECT_EQ(nullptr, IndexLibrary::current());
-}

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "api/BuiltinCommands.h"
+#include "import/ImportFile.h"
 #include "api/ScriptChecks.h"
 #include "tests/support/TempDir.h"
 
@@ -48,8 +49,10 @@ TEST(ScriptChecksTest, ReportTextIsLookedForInTheDocumentsOwnSection) {
 TEST(ScriptChecksTest, BuiltinsCopyCompareAndRefuseEverythingElse) {
   testsupport::TempDir dir;
   std::vector<std::string> log;
+  ViewerTable viewers;
   script::BuiltinCommands sys([&dir](const std::string& n) { return dir.file(n); },
-                              [&log](const std::string& l) { log.push_back(l); });
+                              [&log](const std::string& l) { log.push_back(l); },
+                              [&viewers](const std::string& n) { return outputfile::mayWrite(n, nullptr, viewers); });
   testsupport::writeFile(dir.file("a.txt"), "one  \r\ntwo\n");
   testsupport::writeFile(dir.file("b.txt"), "one\ntwo\n");
   EXPECT_EQ(0, sys.run("COMP a.txt b.txt"));

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -50,6 +51,38 @@ class SearchJobTest : public testsupport::EngineTest {
     int16_t result = 0;
     EXPECT_EQ(0, lxrsDoIndexJob(&job, &result));
     return ix;
+  }
+
+  // An index of one document, "Apple pie and apple tart", case-sensitive or not.
+  std::string appleIndex(const std::string& name, bool caseSensitive) {
+    std::string docs = dir_.file(name + "-docs"), ix = dir_.file(name);
+    std::filesystem::create_directories(docs);
+    testsupport::writeFile(docs + "/" + name + ".txt", "Apple pie and apple tart\n");
+    lxrIndexJob job;
+    LXR_INIT_RECORD(job);
+    std::snprintf(job.indexPath, sizeof job.indexPath, "%s", ix.c_str());
+    std::snprintf(job.toAdd.directory, sizeof job.toAdd.directory, "%s", docs.c_str());
+    job.create = job.add = 1;
+    job.caseSensitive = caseSensitive;
+    int16_t result = 0;
+    EXPECT_EQ(0, lxrsDoIndexJob(&job, &result));
+    return ix;
+  }
+
+  // The documents of a results file (their names without the folder) with their hits.
+  static std::map<std::string, std::vector<int32_t>> results(const char* resultsName) {
+    std::map<std::string, std::vector<int32_t>> out;
+    int16_t result = 0;
+    lxrsListResults(
+        resultsName,
+        [](uintptr_t data, const lxrDocumentInfo* doc, int32_t count, int32_t, const int32_t* hits) {
+          std::string name = doc->fileName;
+          (*reinterpret_cast<std::map<std::string, std::vector<int32_t>>*>(data))[name.substr(name.rfind('/') + 1)] =
+              std::vector<int32_t>(hits, hits + count);
+          return 0;
+        },
+        reinterpret_cast<uintptr_t>(&out), &result);
+    return out;
   }
 
   int search(lxrSearchJob& job, const std::vector<std::string>& indexes, const std::string& request, Progress* p) {
@@ -149,4 +182,21 @@ TEST_F(SearchJobTest, RetrievalLimitAsksAtTheLimitAndAgainAtTwiceIt) {
   EXPECT_EQ(0, search(job, {ix}, "anchor", &p));
   EXPECT_EQ(2, gQuestions);
   EXPECT_EQ(200, job.totalFiles) << "no at 100 goes on, yes at 200 stops";
+}
+
+// Each index folds the request by its own flags, whatever was opened before it.
+TEST_F(SearchJobTest, IndexesWithOtherFlagsGiveTheirOwnAnswersInEitherOrder) {
+  std::string blind = appleIndex("blind", false), exact = appleIndex("exact", true);
+  using Found = std::map<std::string, std::vector<int32_t>>;
+  for (const auto& order : {std::vector<std::string>{blind, exact}, std::vector<std::string>{exact, blind}}) {
+    lxrSearchJob job;
+    LXR_INIT_RECORD(job);
+    Progress p;
+    EXPECT_EQ(0, search(job, order, "Apple", &p));
+    EXPECT_EQ((Found{{"blind.txt", {1, 4}}, {"exact.txt", {1}}}), results(job.resultsName));
+    lxrSearchJob pie;
+    LXR_INIT_RECORD(pie);
+    EXPECT_EQ(0, search(pie, order, "pie", &p));
+    EXPECT_EQ((Found{{"blind.txt", {2}}, {"exact.txt", {2}}}), results(pie.resultsName));
+  }
 }

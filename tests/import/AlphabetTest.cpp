@@ -16,17 +16,17 @@ namespace {
 using Words = std::vector<std::pair<std::string, long>>;
 
 // Breaks one line into numbered words the way the indexer's word source does.
-Words indexWords(const std::string& line) {
+Words indexWords(const Alphabet& alphabet, const std::string& line) {
   std::vector<textformat::WordSpan> spans(textformat::kMaxWordsPerLine);
   auto text = reinterpret_cast<const unsigned char*>(line.data());
-  int n = textformat::findWords(text, static_cast<int>(line.size()), spans.data());
+  int n = textformat::findWords(alphabet, text, static_cast<int>(line.size()), spans.data());
   int next = 0;
   HyphenWords source([&](std::string* w, long* number) {
     if (next >= n) return false;
-    *w = textformat::wordText(text, spans[static_cast<size_t>(next)], 128);
+    *w = textformat::wordText(alphabet, text, spans[static_cast<size_t>(next)], 128);
     *number = ++next;
     return true;
-  });
+  }, alphabet);
   Words out;
   std::string w;
   long number;
@@ -36,14 +36,11 @@ Words indexWords(const std::string& line) {
 
 class AlphabetTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    processAlphabet() = Alphabet();
-    setHyphenMode(1);
-  }
-  void TearDown() override {
-    processAlphabet() = Alphabet();
-    setHyphenMode(1);
-  }
+  AlphabetTest() { alphabet_.setHyphenMode(1); }
+  void setHyphenMode(int mode) { alphabet_.setHyphenMode(mode); }
+  Words indexWords(const std::string& line) { return ::indexWords(alphabet_, line); }
+
+  Alphabet alphabet_;
 };
 
 TEST_F(AlphabetTest, FourHyphenModesOnFirstClass) {
@@ -82,7 +79,7 @@ TEST_F(AlphabetTest, LineHoldsAtMostEightyWords) {
   std::string line;
   for (int i = 0; i < 100; ++i) line += "w ";
   std::vector<textformat::WordSpan> spans(100);
-  EXPECT_EQ(80, textformat::findWords(reinterpret_cast<const unsigned char*>(line.data()),
+  EXPECT_EQ(80, textformat::findWords(alphabet_, reinterpret_cast<const unsigned char*>(line.data()),
                                       static_cast<int>(line.size()), spans.data()));
 }
 
@@ -188,20 +185,23 @@ TEST_F(AlphabetTest, ListingLinesFollowTheTable) {
   EXPECT_NE(std::string::npos, listing.find("\n  9 09 TAB   Space"));
 }
 
-TEST_F(AlphabetTest, SetAlphabetInstallsTheFileOrReportsIt) {
+TEST_F(AlphabetTest, LoadingAnAlphabetInstallsTheFileOrKeepsTheOld) {
   testsupport::TempDir dir;
   Alphabet custom;
   custom.setSpace('q');
   ASSERT_EQ(0, custom.writeFile(dir.file("Q.ABC")));
-  ASSERT_EQ(0, importsetup::setAlphabet(dir.file("Q.ABC"), true));
-  EXPECT_EQ(Alphabet::kSpace, processAlphabet().type('q'));
-  EXPECT_EQ('A', processAlphabet().map('a')) << "upper folding is on after loading";
-  EXPECT_EQ(textformat::kSpaceChar, textformat::charClass('q'));
+  Alphabet engine;
+  engine.setHyphenMode(2);
+  ASSERT_EQ(0, importsetup::loadAlphabet(dir.file("Q.ABC"), true, &engine));
+  EXPECT_EQ(Alphabet::kSpace, engine.type('q'));
+  EXPECT_EQ('A', engine.map('a')) << "upper folding is on after loading";
+  EXPECT_EQ(textformat::kSpaceChar, textformat::charClass(engine, 'q'));
+  EXPECT_EQ(2, engine.hyphenMode()) << "the hyphen mode stays";
 
-  EXPECT_EQ(-1, importsetup::setAlphabet(dir.file("MISSING.ABC"), false));
-  EXPECT_EQ(Alphabet::kSpace, processAlphabet().type('q')) << "a failed load keeps the alphabet";
-  EXPECT_EQ(-1, importsetup::setAlphabet(dir.file("MISSING.ABC"), true));
-  EXPECT_TRUE(processAlphabet().isLetter('q')) << "quiet: the defaults are installed";
+  EXPECT_EQ(-1, importsetup::loadAlphabet(dir.file("MISSING.ABC"), false, &engine));
+  EXPECT_EQ(Alphabet::kSpace, engine.type('q')) << "a failed load keeps the alphabet";
+  EXPECT_EQ(-1, importsetup::loadAlphabet(dir.file("MISSING.ABC"), true, &engine));
+  EXPECT_TRUE(engine.isLetter('q')) << "quiet: the defaults are installed";
 }
 
 }  // namespace

@@ -14,6 +14,16 @@ namespace {
 
 // A document held in memory, laid out 30 columns wide, with a word map entry at the start of
 // every tenth paragraph.
+// The built-in alphabet with hyphens as spaces, as these tests lay text out.
+const Alphabet& hyphensAsSpaces() {
+  static const Alphabet alphabet = [] {
+    Alphabet a;
+    a.setHyphenMode(2);
+    return a;
+  }();
+  return alphabet;
+}
+
 class MemoryDocument : public LineSource {
  public:
   explicit MemoryDocument(int paragraphs, std::vector<int32_t> hits = {}) : hits_(std::move(hits)) {
@@ -39,7 +49,7 @@ class MemoryDocument : public LineSource {
           *out += *remaining;
           return static_cast<int>(remaining->size());
         },
-        30, firstWord);
+        30, hyphensAsSpaces(), firstWord);
     layout_->setHits(hits_);
     start_ = position;
     return 0;
@@ -68,8 +78,6 @@ bool holds(const ScreenLine* l, int32_t word) {
 
 class FileReaderTest : public ::testing::TestWithParam<bool> {
  protected:
-  void SetUp() override { setHyphenMode(2); }
-  void TearDown() override { setHyphenMode(1); }
   std::string lineFile() { return GetParam() ? dir_.file("VIEWER1.TMP") : ""; }
   testsupport::TempDir dir_;
 };

@@ -93,7 +93,9 @@ TEST(FilteredImporterTest, DeliversRunsOfFourOrMore) {
 class ImportFileTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    recognizers::setBinaryFilesOption(2);
+    ImportSettings s;
+    s.binaryFiles = 2;
+    table_.setSettings(s);
     builtinviewers::registerAll(table_);
   }
   std::string write(const std::string& name, const std::string& bytes) {
@@ -169,10 +171,10 @@ TEST_F(ImportFileTest, OutputProtectionRefusesDocumentsAndPrograms) {
   wp.resize(16, '\0');
   wp[8] = 1;
   wp[9] = 10;
-  EXPECT_FALSE(outputfile::mayWrite(write("letter.wpd", wp), true, table_));
-  EXPECT_FALSE(outputfile::mayWrite(write("tool.exe", "plain text"), true, table_));
-  EXPECT_TRUE(outputfile::mayWrite(write("notes.txt", "plain text"), true, table_));
-  EXPECT_TRUE(outputfile::mayWrite(dir_.file("new.txt"), true, table_));
+  EXPECT_FALSE(outputfile::mayWrite(write("letter.wpd", wp), nullptr, table_));
+  EXPECT_FALSE(outputfile::mayWrite(write("tool.exe", "plain text"), nullptr, table_));
+  EXPECT_TRUE(outputfile::mayWrite(write("notes.txt", "plain text"), nullptr, table_));
+  EXPECT_TRUE(outputfile::mayWrite(dir_.file("new.txt"), nullptr, table_));
 }
 
 }  // namespace

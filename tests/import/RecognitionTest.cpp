@@ -16,10 +16,14 @@ namespace {
 class RecognitionTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    recognizers::setBinaryFilesOption(2);
+    setBinaryFilesOption(2);
     builtinviewers::registerAll(table_);
   }
-  void TearDown() override { recognizers::setBinaryFilesOption(0); }
+  void setBinaryFilesOption(int value) {
+    ImportSettings s = table_.settings();
+    s.binaryFiles = value;
+    table_.setSettings(s);
+  }
 
   // The name of the format chosen for `bytes`, or "" when none.
   std::string chosen(const std::string& bytes, const std::string& name = "doc.bin") {
@@ -32,7 +36,7 @@ class RecognitionTest : public ::testing::Test {
     const ViewerEntry* e = table_.findByName(format);
     EXPECT_NE(nullptr, e) << format;
     FileProbe p{name, bytes.substr(0, LXR_VIEWER_HEAD_BYTES), nullptr};
-    return e ? ViewerTable::score(*e, p) : -1;
+    return e ? table_.score(*e, p) : -1;
   }
   static std::string wordPerfect(uint8_t majorVersion) {
     std::string h("\xFFWPC", 4);
@@ -83,17 +87,17 @@ TEST_F(RecognitionTest, BinaryThresholdIsOneThirtySecondOfTheBytesRead) {
                                         static_cast<int32_t>(whiteSpace.size())));
 
   // The option decides what a binary file becomes.
-  recognizers::setBinaryFilesOption(1);
+  setBinaryFilesOption(1);
   EXPECT_EQ("Binary (Filtered)", chosen(eleven));
   EXPECT_EQ("Ansi", chosen(text));
-  recognizers::setBinaryFilesOption(3);
+  setBinaryFilesOption(3);
   EXPECT_EQ("Binary (skipped)", chosen(withNul));
-  recognizers::setBinaryFilesOption(2);
+  setBinaryFilesOption(2);
   EXPECT_EQ("Ansi", chosen(withNul)) << "no detection: the fallback takes it";
 }
 
 TEST_F(RecognitionTest, SkippedBinaryDeliversNothingAndSaysBinary) {
-  recognizers::setBinaryFilesOption(3);
+  setBinaryFilesOption(3);
   MemorySource source("a.bin", std::string("\0\1\2\3text", 8));
   auto viewer = table_.makeViewer(source);
   ASSERT_NE(nullptr, viewer);

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "import/Alphabet.h"
 #include "import/TextFormat.h"
 
 namespace {
@@ -11,7 +12,7 @@ namespace {
 std::vector<std::string> wordsOf(const std::string& line) {
   textformat::WordSpan spans[textformat::kMaxWordsPerLine];
   const auto* p = reinterpret_cast<const unsigned char*>(line.data());
-  int n = textformat::findWords(p, static_cast<int>(line.size()), spans);
+  int n = textformat::findWords(Alphabet::builtIn(), p, static_cast<int>(line.size()), spans);
   std::vector<std::string> out;
   for (int i = 0; i < n; ++i) out.push_back(line.substr(static_cast<size_t>(spans[i].start), static_cast<size_t>(spans[i].length)));
   return out;

@@ -20,11 +20,15 @@
 namespace {
 
 std::string textOf(const std::string& file, const char* format) {
-  WPCharMap::setProcessMapFile(testsupport::sourcePath("data/WPCHARS.DAT"));
   ViewerTable table;
+  ImportSettings settings;
+  auto map = std::make_shared<WPCharMap>();
+  EXPECT_EQ(0, map->readFile(testsupport::sourcePath("data/WPCHARS.DAT")));
+  settings.wpCharMap = map;
+  table.setSettings(settings);
   builtinviewers::registerAll(table);
   MemorySource source("t", file);
-  std::unique_ptr<Viewer> viewer = ViewerTable::makeViewerOf(*table.findByName(format), source);
+  std::unique_ptr<Viewer> viewer = table.makeViewerOf(*table.findByName(format), source);
   if (!viewer) return "<no viewer>";
   return textblock::plainText(testsupport::allBlocks(*viewer));
 }

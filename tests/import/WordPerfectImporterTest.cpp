@@ -38,8 +38,12 @@ std::string text(const std::string& body) { return textblock::plainText(blocks(w
 
 // The laid-out text of a file as `lxr text` shows it, through the registry.
 std::string importedText(const std::string& path, const char* wantFormat) {
-  WPCharMap::setProcessMapFile(testsupport::sourcePath("data/WPCHARS.DAT"));
   ViewerTable table;
+  ImportSettings settings;
+  auto map = std::make_shared<WPCharMap>();
+  EXPECT_EQ(0, map->readFile(testsupport::sourcePath("data/WPCHARS.DAT")));
+  settings.wpCharMap = map;
+  table.setSettings(settings);
   builtinviewers::registerAll(table);
   ImportFile doc(table);
   if (doc.open(path) < 0) return "<" + doc.errorText() + ">";

@@ -21,10 +21,6 @@ using testsupport::ZipBuilder;
 
 namespace {
 
-void lastProgress(uintptr_t data, void* record) {
-  *reinterpret_cast<lxrIndexProgressInfo*>(data) = *static_cast<lxrIndexProgressInfo*>(record);
-}
-
 class ContainerIndexTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -37,7 +33,7 @@ class ContainerIndexTest : public ::testing::Test {
 
   void TearDown() override {
     Verifier v;
-    EXPECT_EQ(0, v.verify(index_, true)) << v.failure();
+    EXPECT_EQ(0, v.verify(index_)) << v.failure();
   }
 
   std::string archive(const std::string& name, const std::string& bytes, std::time_t date) {
@@ -49,10 +45,9 @@ class ContainerIndexTest : public ::testing::Test {
   }
 
   int run(bool create, bool removeDeleted = false) {
-    lxrIndexJob job = addJob(index_, docs_, create, removeDeleted);
-    job.base.pReportCallBack = lastProgress;
-    job.base.pReportData = reinterpret_cast<uintptr_t>(&progress_);
-    IndexJob j(&job, settings_);
+    IndexJobControl control;
+    control.report = [this](IndexProgress& p) { progress_ = p; };
+    IndexJob j(addJob(index_, docs_, create, removeDeleted), control, settings_);
     return j.run();
   }
 
@@ -84,7 +79,7 @@ class ContainerIndexTest : public ::testing::Test {
   testsupport::TempDir dir_;
   ViewerTable viewers_;
   IndexJobSettings settings_;
-  lxrIndexProgressInfo progress_{};
+  IndexProgress progress_;
   std::string docs_, index_;
 };
 

@@ -58,16 +58,16 @@ TEST(FileSelectionTest, ListFilesGiveFoldersAndFilesAndPatternsSplit) {
   testsupport::TempDir dir;
   testsupport::writeFile(dir.file("folders.lst"), "/data/one\r\n\n  /data/two  \n");
   testsupport::writeFile(dir.file("files.lst"), "/data/x.txt\n");
-  lxrFileSpec record{};
-  std::snprintf(record.directory, sizeof record.directory, "/data/zero/");
-  std::snprintf(record.directoryListName, sizeof record.directoryListName, "%s", dir.file("folders.lst").c_str());
-  std::snprintf(record.filesListName, sizeof record.filesListName, "%s", dir.file("files.lst").c_str());
+  FileSpec record;
+  record.directory = "/data/zero/";
+  record.directoryListName = dir.file("folders.lst");
+  record.filesListName = dir.file("files.lst");
   FileSet fileSet;
   std::string error;
   ASSERT_EQ(0, fileSetOf(record, &fileSet, &error));
   EXPECT_EQ((std::vector<std::string>{"/data/zero", "/data/one", "/data/two"}), fileSet.folders);
   EXPECT_EQ((std::vector<std::string>{"/data/x.txt"}), fileSet.files);
-  std::snprintf(record.filesListName, sizeof record.filesListName, "%s", dir.file("missing.lst").c_str());
+  record.filesListName = dir.file("missing.lst");
   EXPECT_EQ(-1, fileSetOf(record, &fileSet, &error));
   EXPECT_NE(std::string::npos, error.find("missing.lst"));
 }

@@ -18,7 +18,6 @@
 #include "objects/Check.h"
 #include "objects/MessageTable.h"
 #include "objects/Trace.h"
-#include "objects/UserCallbacks.h"
 #include "platform/FaultInjection.h"
 #include "platform/Platform.h"
 #include "tests/support/TempDir.h"
@@ -110,24 +109,13 @@ class IndexDbFixture : public ::testing::Test {
     messages::setTable(&table_);
     trace::setSink(&IndexDbFixture::collect, this);
     check::setTerminateHook([] {});
-    ui::Callbacks cb;
-    cb.askYesNo = [](const char*) { return 0; };
-    cb.showError = [](const char* text) { shown().push_back(text); };
-    ui::setCallbacks(cb);
-    shown().clear();
     folder_ = dir_.file("ix");
   }
   void TearDown() override {
     trace::setSink(nullptr, nullptr);
     platform::clearFaultPlan();
-    ui::setCallbacks(ui::Callbacks{});
     messages::setTable(nullptr);
     EXPECT_EQ(fdsBefore_, testsupport::openDescriptorCount()) << "descriptor leaked";
-  }
-
-  static std::vector<std::string>& shown() {
-    static std::vector<std::string> texts;
-    return texts;
   }
 
   // Makes an index in folder_ (or `folder`).

@@ -11,22 +11,29 @@
 #include "index/IndexFormat.h"
 #include "index/RefReader.h"
 #include "index/TextDB.h"
+#include "index/IndexJobRequest.h"
 #include "io/FileMode.h"
-#include "lexaurum/lexaurum.h"
 
 namespace indextest {
 
 // A job that adds the documents of `docs` to `index` (making it first when `create`).
-inline lxrIndexJob addJob(const std::string& index, const std::string& docs, bool create,
-                          bool removeDeleted = false) {
-  lxrIndexJob job{};
-  job.base.structSize = sizeof job;
-  std::snprintf(job.indexPath, sizeof job.indexPath, "%s", index.c_str());
-  std::snprintf(job.indexName, sizeof job.indexName, "test");
-  std::snprintf(job.toAdd.directory, sizeof job.toAdd.directory, "%s", docs.c_str());
+inline IndexJobRequest addJob(const std::string& index, const std::string& docs, bool create,
+                              bool removeDeleted = false) {
+  IndexJobRequest job;
+  job.indexPath = index;
+  job.indexName = "test";
+  job.toAdd.directory = docs;
   job.create = create;
-  job.add = 1;
+  job.add = true;
   job.removeDeleted = removeDeleted;
+  return job;
+}
+
+// A request that compresses `index`.
+inline IndexJobRequest compressJob(const std::string& index) {
+  IndexJobRequest job;
+  job.indexPath = index;
+  job.compress = true;
   return job;
 }
 

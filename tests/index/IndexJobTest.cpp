@@ -34,14 +34,16 @@ void setModTime(const std::string& name, std::time_t t) {
 struct Cancel {
   int afterDocs = -1;   // set the flag when this many documents are done
   int32_t flag = 0;
-  lxrIndexJob* job = nullptr;
+  int32_t jobFlag = 0;  // the job's cancel flag
 };
 
-void onProgress(uintptr_t data, void* record) {
-  auto* c = reinterpret_cast<Cancel*>(data);
-  auto* p = static_cast<lxrIndexProgressInfo*>(record);
-  if (c->afterDocs >= 0 && p->statusCode == 3009 && p->filesIndexed >= c->afterDocs)
-    c->job->base.cancelFlag = c->flag;
+IndexJobControl cancelling(Cancel* c) {
+  IndexJobControl control;
+  control.cancelFlag = &c->jobFlag;
+  control.report = [c](IndexProgress& p) {
+    if (c->afterDocs >= 0 && p.statusCode == 3009 && p.filesIndexed >= c->afterDocs) c->jobFlag = c->flag;
+  };
+  return control;
 }
 
 class IndexJobTest : public ::testing::Test {
@@ -59,7 +61,7 @@ class IndexJobTest : public ::testing::Test {
   void TearDown() override {
     if (!testsupport::exists(index_ + "/INDEX_I.IX")) return;
     Verifier v;
-    EXPECT_EQ(0, v.verify(index_, true)) << v.failure();
+    EXPECT_EQ(0, v.verify(index_)) << v.failure();
   }
 
   std::string doc(const std::string& name, const std::string& text) {
@@ -69,13 +71,8 @@ class IndexJobTest : public ::testing::Test {
   }
 
   int run(bool create, Cancel* cancel = nullptr, bool removeDeleted = false) {
-    lxrIndexJob job = addJob(index_, docs_, create, removeDeleted);
-    if (cancel) {
-      cancel->job = &job;
-      job.base.pReportCallBack = onProgress;
-      job.base.pReportData = reinterpret_cast<uintptr_t>(cancel);
-    }
-    IndexJob j(&job, settings_);
+    IndexJob j(addJob(index_, docs_, create, removeDeleted), cancel ? cancelling(cancel) : IndexJobControl(),
+               settings_);
     return j.run();
   }
 
@@ -378,11 +375,8 @@ TEST_F(IndexJobTest, CompressionKeepsLiveReferencesUnderNewIds) {
   ASSERT_EQ(0, run(false, nullptr, true));
   EXPECT_EQ((Refs{{1, {1}}, {2, {1}}, {3, {1}}, {4, {1}}}), refs("shared"));
 
-  lxrIndexJob job{};
-  std::snprintf(job.indexPath, sizeof job.indexPath, "%s", index_.c_str());
-  job.compress = 1;
-  IndexJob compressJob(&job, settings_);
-  ASSERT_EQ(0, compressJob.run());
+  IndexJob compressing(compressJob(index_), IndexJobControl(), settings_);
+  ASSERT_EQ(0, compressing.run());
   IndexHeader h = header();
   EXPECT_EQ(2, h.documentCount);
   EXPECT_EQ(0, h.obsoleteCount);
@@ -422,7 +416,7 @@ TEST_F(IndexJobTest, VerificationFindsFaultsAndSurvivesDamage) {
   doc("d12.txt", "pier ferry\n");
   ASSERT_EQ(0, run(false));
   Verifier v;
-  ASSERT_EQ(0, v.verify(index_, true)) << v.failure();
+  ASSERT_EQ(0, v.verify(index_)) << v.failure();
   EXPECT_EQ("", v.note());
   const Snapshot good = snapshot(index_);
 
@@ -435,7 +429,7 @@ TEST_F(IndexJobTest, VerificationFindsFaultsAndSurvivesDamage) {
     db.header().documentCount = 5;
     ASSERT_EQ(0, db.unlock());
   }
-  EXPECT_EQ(-1, v.verify(index_, true));
+  EXPECT_EQ(-1, v.verify(index_));
   EXPECT_NE(std::string::npos, v.failure().find("id > docCount")) << v.failure();
   putBack(index_, good);
 
@@ -461,7 +455,7 @@ TEST_F(IndexJobTest, VerificationFindsFaultsAndSurvivesDamage) {
       damaged[at] ^= static_cast<char>(1 + rng() % 255);
       testsupport::writeFile(path, damaged);
       ++flips;
-      EXPECT_EQ(-1, v.verify(index_, true)) << name << " byte " << at << " flipped passed";
+      EXPECT_EQ(-1, v.verify(index_)) << name << " byte " << at << " flipped passed";
       EXPECT_FALSE(v.failure().empty());
       testsupport::writeFile(path, bytes);
     }
@@ -469,22 +463,22 @@ TEST_F(IndexJobTest, VerificationFindsFaultsAndSurvivesDamage) {
   EXPECT_EQ(9 * 16, flips);
   // A byte more or less is a fault too, and one names the file.
   testsupport::writeFile(index_ + "/INDEX_R.IX", good.at("INDEX_R.IX") + "*");
-  EXPECT_EQ(-1, v.verify(index_, true));
+  EXPECT_EQ(-1, v.verify(index_));
   EXPECT_NE(std::string::npos, v.failure().find("INDEX_R.IX")) << v.failure();
   testsupport::writeFile(index_ + "/INDEX_C.IX", good.at("INDEX_C.IX").substr(1));
-  EXPECT_EQ(-1, v.verify(index_, true));
+  EXPECT_EQ(-1, v.verify(index_));
   EXPECT_NE(std::string::npos, v.failure().find("INDEX_C.IX is damaged")) << v.failure();
   putBack(index_, good);
 
   // An index made before there were checksum files verifies by its structure, says so, and
   // gets a checksum file from its next update.
   platform::removeFile((index_ + "/INDEX_C.IX").c_str());
-  ASSERT_EQ(0, v.verify(index_, true)) << v.failure();
+  ASSERT_EQ(0, v.verify(index_)) << v.failure();
   EXPECT_NE(std::string::npos, v.note().find("no checksum file")) << v.note();
   doc("d13.txt", "pier sloop\n");
   ASSERT_EQ(0, run(false));
   EXPECT_TRUE(testsupport::exists(index_ + "/INDEX_C.IX"));
-  ASSERT_EQ(0, v.verify(index_, true)) << v.failure();
+  ASSERT_EQ(0, v.verify(index_)) << v.failure();
   EXPECT_EQ("", v.note());
 
   // While a writer is at work the files run ahead of their checksums: that is no fault.
@@ -493,7 +487,7 @@ TEST_F(IndexJobTest, VerificationFindsFaultsAndSurvivesDamage) {
     db.setDirectory(index_);
     ASSERT_EQ(0, db.open(kWriteShared, kMainTypes));
     ASSERT_EQ(0, db.keys().insert(kWordKind, "zzzunfinished", TrieValue{}));
-    EXPECT_EQ(0, v.verify(index_, true)) << v.failure();
+    EXPECT_EQ(0, v.verify(index_)) << v.failure();
     EXPECT_NE(std::string::npos, v.note().find("being updated")) << v.note();
     db.failUpdate();
   }
@@ -537,11 +531,8 @@ TEST_F(IndexJobTest, CompressionKeepsEveryLiveDocumentsWordsAndPositions) {
   };
   const auto before = visible();
   ASSERT_GT(header().obsoleteCount, 5);
-  lxrIndexJob job{};
-  std::snprintf(job.indexPath, sizeof job.indexPath, "%s", index_.c_str());
-  job.compress = 1;
-  IndexJob compressJob(&job, settings_);
-  ASSERT_EQ(0, compressJob.run());
+  IndexJob compressing(compressJob(index_), IndexJobControl(), settings_);
+  ASSERT_EQ(0, compressing.run());
   EXPECT_EQ(0, header().obsoleteCount);
   EXPECT_EQ(before, visible());
 }

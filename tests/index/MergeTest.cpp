@@ -8,7 +8,6 @@
 #include <set>
 
 #include "IndexDbFixture.h"
-#include "api/EngineSetup.h"
 #include "index/MergeFile.h"
 #include "index/RefReader.h"
 #include "index/XWordSorter.h"
@@ -159,14 +158,10 @@ TEST_F(MergeTest, SorterOrdersNewestFirstDropsRepeatsAndStoresOneTrack) {
   TextDB db;
   db.setDirectory(folder_);
   ASSERT_EQ(0, db.open(kWriteShared, kMainTypes));
-  lxrIndexProgressInfo progress{};
+  IndexProgress progress;
   std::vector<int32_t> codes;
-  lxrJobBase job{};
-  job.pReportCallBack = [](uintptr_t data, void* p) {
-    reinterpret_cast<std::vector<int32_t>*>(data)->push_back(
-        static_cast<lxrIndexProgressInfo*>(p)->statusCode);
-  };
-  job.pReportData = reinterpret_cast<uintptr_t>(&codes);
+  IndexJobControl job;
+  job.report = [&codes](IndexProgress& p) { codes.push_back(p.statusCode); };
   {
     XWordSorter sorter(db, &progress, kIndexerReserve, temp_);
     ASSERT_TRUE(sorter.good());
@@ -184,9 +179,9 @@ TEST_F(MergeTest, SorterOrdersNewestFirstDropsRepeatsAndStoresOneTrack) {
     ASSERT_EQ(0, sorter.flushAndMerge(&job));
   }
   EXPECT_FALSE(testsupport::exists(mergeName()));
-  EXPECT_EQ(1, std::count(codes.begin(), codes.end(), LXR_PROGRESS_SORT_BEGIN));
-  EXPECT_EQ(1, std::count(codes.begin(), codes.end(), LXR_PROGRESS_SORT_END));
-  EXPECT_EQ(2, std::count(codes.begin(), codes.end(), LXR_PROGRESS_MERGING));
+  EXPECT_EQ(1, std::count(codes.begin(), codes.end(), progresscode::kSortBegin));
+  EXPECT_EQ(1, std::count(codes.begin(), codes.end(), progresscode::kSortEnd));
+  EXPECT_EQ(2, std::count(codes.begin(), codes.end(), progresscode::kMerging));
   EXPECT_EQ(100, progress.percentDone);
   Chain c = readChain(db, "word");
   EXPECT_EQ((std::vector<int32_t>{7, 5}), c.ids);
@@ -207,7 +202,7 @@ TEST_F(MergeTest, SmallLimitsForceSeveralMergesAndRunsMatchingModel) {
     TextDB db;
     db.setDirectory(folder_);
     ASSERT_EQ(0, db.open(kWriteShared, kMainTypes));
-    lxrIndexProgressInfo progress{};
+    IndexProgress progress;
     // A 4000-byte buffer and a 60000-byte merge file: many tracks, several merges.
     XWordSorter sorter(db, &progress, XWordSorter::kBufferCeiling - 4000, temp_, 60000);
     ASSERT_TRUE(sorter.good());
@@ -347,12 +342,8 @@ TEST_F(MergeTest, MergeKilledAtAnyWriteLeavesIndexBeforeOrAfter) {
 }
 
 TEST_F(MergeTest, DebuggingSwitchesSkipWordsOrReferences) {
-  EngineSetup setup;
-  setup.setExtra("MergeNW", "1");
-  setup.setExtra("MergeNR", "0");
-  EXPECT_FALSE(MergeSwitches::fromOptions(setup, false).noWords);
-  MergeSwitches noWords = MergeSwitches::fromOptions(setup, true);
-  ASSERT_TRUE(noWords.noWords);
+  MergeSwitches noWords;
+  noWords.noWords = true;
   MergeSwitches noRefs;
   noRefs.noRefs = true;
   TextDB db;
@@ -377,14 +368,14 @@ TEST_F(MergeTest, ImmediateAbortDiscardsTracksAndKeepsIndexUsable) {
   TextDB db;
   db.setDirectory(folder_);
   ASSERT_EQ(0, db.open(kWriteShared, kMainTypes));
-  lxrIndexProgressInfo progress{};
-  lxrJobBase job{};
+  IndexProgress progress;
+  int32_t cancel = 0;
+  IndexJobControl job;
+  job.cancelFlag = &cancel;
   // The first merge report asks to stop at once.
-  job.pReportCallBack = [](uintptr_t data, void* p) {
-    if (static_cast<lxrIndexProgressInfo*>(p)->statusCode == LXR_PROGRESS_MERGING)
-      reinterpret_cast<lxrJobBase*>(data)->cancelFlag = -2;
+  job.report = [&cancel](IndexProgress& p) {
+    if (p.statusCode == progresscode::kMerging) cancel = -2;
   };
-  job.pReportData = reinterpret_cast<uintptr_t>(&job);
   XWordSorter sorter(db, &progress, kIndexerReserve, temp_);
   ASSERT_TRUE(sorter.good());
   ASSERT_EQ(0, sorter.add("gone", 4, 1, 1, &job));
@@ -397,8 +388,8 @@ TEST_F(MergeTest, ImmediateAbortDiscardsTracksAndKeepsIndexUsable) {
   EXPECT_EQ(-1, sorter.flushAndMerge(&job));
   EXPECT_EQ(0u, testsupport::readFile(mergeName()).size());
   // The sorter goes on once the job does.
-  job.cancelFlag = 0;
-  job.pReportCallBack = nullptr;
+  cancel = 0;
+  job.report = nullptr;
   ASSERT_EQ(0, sorter.add("kept", 4, 2, 1, &job));
   ASSERT_EQ(0, sorter.flushAndMerge(&job));
   EXPECT_EQ((std::vector<int32_t>{2}), readChain(db, "kept").ids);

@@ -5,7 +5,6 @@
 #include <cstring>
 
 #include "IndexDbFixture.h"
-#include "api/IndexLibrary.h"
 #include "import/Alphabet.h"
 #include "objects/StringSet.h"
 
@@ -88,10 +87,6 @@ TEST_F(TextDBTest, FlagsNotMarkedValidReadAsInsensitiveWithRelativePaths) {
   EXPECT_TRUE(db.header().ignoreCase());
   EXPECT_TRUE(db.header().ignoreAccents());
   EXPECT_TRUE(db.header().relativePaths());
-  lxrIndexInfo info;
-  db.getInfo(&info);
-  EXPECT_EQ(0, info.caseSensitive);
-  EXPECT_EQ(1, info.relativePaths);
 }
 
 TEST_F(TextDBTest, OptionsFileOverridesTheHeaderAndSetsTheAlphabet) {
@@ -105,7 +100,7 @@ TEST_F(TextDBTest, OptionsFileOverridesTheHeaderAndSetsTheAlphabet) {
   EXPECT_EQ("Renamed", db.header().indexName);
   EXPECT_EQ("/srv/docs", db.documentRoot());
   EXPECT_FALSE(db.header().ignoreCase());
-  EXPECT_EQ(0, processAlphabet().options() & (Alphabet::kFoldLower | Alphabet::kFoldAccents));
+  EXPECT_EQ(0, db.alphabet().options() & (Alphabet::kFoldLower | Alphabet::kFoldAccents));
   db.unlock();
 
   // A writer leaves DocRoot out of the file it writes back.
@@ -116,22 +111,14 @@ TEST_F(TextDBTest, OptionsFileOverridesTheHeaderAndSetsTheAlphabet) {
   EXPECT_EQ(std::string::npos, testsupport::readFile(folder_ + "/INDEX_O.IX").find("DocRoot"));
 }
 
-TEST_F(TextDBTest, ALibraryEntryNamesTheIndex) {
+TEST_F(TextDBTest, ALibraryNameNamesTheIndex) {
   make();
-  IndexLibrary library(dir_.path());
-  ASSERT_EQ(0, library.open(""));
-  ASSERT_EQ(0, library.add("From library", folder_));
-  IndexLibrary::setCurrent(&library);
   TextDB db;
   db.setDirectory(folder_);
+  db.setLibraryName("From library");
   ASSERT_EQ(0, db.lockIndex(kReadMode));
   EXPECT_EQ("From library", db.header().indexName);
   db.unlock();
-  // Deleting removes the entry as well.
-  ASSERT_EQ(0, TextDB::deleteIndex(folder_, false));
-  EXPECT_EQ(0, library.find("From library"));
-  EXPECT_FALSE(platform::directoryExists(folder_.c_str()));
-  IndexLibrary::setCurrent(nullptr);
 }
 
 TEST_F(TextDBTest, AReaderNeedsTheLockFile) {
@@ -208,37 +195,15 @@ TEST_F(TextDBTest, DamagedHeadersAndOptionsAreRefusedWithoutHarm) {
   EXPECT_EQ(messages::text(1, {folder_, "(the index options file is damaged)"}), db.errorText());
 }
 
-TEST_F(TextDBTest, InfoCountsLiveDocumentsAndSizes) {
+TEST_F(TextDBTest, IndexBytesSumTheIndexFiles) {
   make();
-  IndexHeader h = readHeader(folder_);
-  h.documentCount = 10;
-  h.obsoleteCount = 3;
-  h.segmentCount = 4;
-  h.wordCount = 55;
-  h.updated = 0;
-  writeHeader(folder_, h);
   TextDB db;
   db.setDirectory(folder_);
   ASSERT_EQ(0, db.lockIndex(kReadMode));
-  lxrIndexInfo info;
-  ASSERT_EQ(0, db.getInfo(&info));
-  EXPECT_EQ(7, info.documents);
-  EXPECT_EQ(3, info.obsolete);
-  EXPECT_EQ(3, info.fragmentation);
-  EXPECT_EQ(55, info.words);
-  EXPECT_STREQ("Lexaurum_4", info.versionTag);
-  EXPECT_NE(0, info.created.month);
-  EXPECT_EQ(0, info.updated.month);  // never updated: left zero
   int64_t expected = 0;
   for (const char* f : {"INDEX_I.IX", "INDEX_K.IX", "INDEX_R.IX", "INDEX_D.IX", "INDEX_DI.IX"})
     expected += platform::fileSizeByName((folder_ + "/" + f).c_str());
-  EXPECT_EQ(expected, info.indexBytes);
-  h.segmentCount = 0;
-  writeHeader(folder_, h);
-  db.unlock();
-  ASSERT_EQ(0, db.lockIndex(kReadMode));
-  db.getInfo(&info);
-  EXPECT_EQ(0, info.fragmentation);
+  EXPECT_EQ(expected, db.indexBytes());
 }
 
 TEST_F(TextDBTest, FiltersAndFoldersRoundTripAndParseLoosely) {
@@ -343,9 +308,10 @@ TEST_F(TextDBTest, DeleteRefusesALockedIndexAndKeepsSettingsWhenAsked) {
     w.setDirectory(folder_);
     ASSERT_EQ(0, w.lockIndex(kWriteShared));
     EXPECT_TRUE(w.isLocked());
-    EXPECT_EQ(-1, TextDB::deleteIndex(folder_, false));
-    ASSERT_EQ(1u, shown().size());
-    EXPECT_EQ(messages::text(74, {folder_}), shown()[0]);
+    Status refused;
+    EXPECT_EQ(-1, TextDB::deleteIndex(folder_, false, &refused));
+    EXPECT_EQ(Status::Kind::kBusy, refused.kind());
+    EXPECT_EQ(messages::text(74, {folder_}), refused.message());
   }
   TextDB probe;
   probe.setDirectory(folder_);

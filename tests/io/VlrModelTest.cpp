@@ -12,12 +12,10 @@
 #include "io/FileMode.h"
 #include "io/Vlrfile.h"
 #include "objects/Check.h"
-#include "objects/UserCallbacks.h"
 #include "tests/io/IoFixture.h"
 
 namespace {
 
-int answerNo(const char*) { return 0; }
 
 using Fields = std::vector<std::string>;
 
@@ -36,12 +34,8 @@ class VlrModelTest : public IoFixture {
  protected:
   void SetUp() override {
     IoFixture::SetUp();
-    ui::Callbacks cb;
-    cb.askYesNo = answerNo;
-    ui::setCallbacks(cb);
   }
   void TearDown() override {
-    ui::setCallbacks(ui::Callbacks());
     IoFixture::TearDown();
   }
 

@@ -13,7 +13,6 @@
 #include "io/FileMode.h"
 #include "objects/Check.h"
 #include "objects/ErrorLog.h"
-#include "objects/UserCallbacks.h"
 #include "platform/FaultInjection.h"
 #include "tests/io/IoFixture.h"
 
@@ -23,7 +22,6 @@ constexpr int kRead = filemode::kRead;
 constexpr int kWrite = filemode::kRead | filemode::kWrite;
 constexpr int kCreate = filemode::kRead | filemode::kWrite | filemode::kCreate;
 
-int answerNo(const char*) { return 0; }
 void noTermination() {}
 
 std::vector<vlrFieldDef> defs(std::initializer_list<std::pair<char, const char*>> list) {
@@ -49,15 +47,11 @@ class VlrfileTest : public IoFixture {
   void SetUp() override {
     IoFixture::SetUp();
     errorlog::setFolder(dir_.path());
-    ui::Callbacks cb;
-    cb.askYesNo = answerNo;
-    ui::setCallbacks(cb);
     check::setTerminateHook(noTermination);
     path_ = dir_.file("INDEX_D.IX");
   }
   void TearDown() override {
     errorlog::setFolder("");
-    ui::setCallbacks(ui::Callbacks());
     check::setTerminateHook(nullptr);
     IoFixture::TearDown();
   }

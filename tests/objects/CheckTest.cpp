@@ -5,7 +5,6 @@
 
 #include "objects/ErrorLog.h"
 #include "objects/Trace.h"
-#include "objects/UserCallbacks.h"
 #include "tests/support/TempDir.h"
 
 namespace {
@@ -23,15 +22,13 @@ class CheckTest : public ::testing::Test {
  protected:
   void SetUp() override {
     errorlog::setFolder(dir_.path());
-    ui::Callbacks cb;
-    cb.askYesNo = answer;
-    ui::setCallbacks(cb);
+    check::setTerminateQuestion([](const std::string& q) { return answer(q.c_str()) != 0; });
     check::setTerminateHook(countTermination);
     gTerminations = 0;
   }
   void TearDown() override {
     errorlog::setFolder("");
-    ui::setCallbacks(ui::Callbacks());
+    check::setTerminateQuestion(nullptr);
     check::setTerminateHook(nullptr);
   }
   testsupport::TempDir dir_;
@@ -70,6 +67,14 @@ TEST_F(CheckTest, YesTerminatesThroughTheHook) {
   EXPECT_EQ(0, gTerminations) << "a holding check asks nothing";
   EXPECT_FALSE(LXR_CHECK(2 < 1));
   EXPECT_EQ(1, gTerminations);
+}
+
+TEST_F(CheckTest, NobodyToAskMeansTheProcessGoesOn) {
+  check::setTerminateQuestion(nullptr);
+  gQuestion.clear();
+  EXPECT_FALSE(LXR_CHECK(2 < 1));
+  EXPECT_EQ(0, gTerminations);
+  EXPECT_TRUE(gQuestion.empty());
 }
 
 TEST(CheckSourceNameTest, KeepsFolderAndStem) {

@@ -8,7 +8,6 @@
 
 #include "import/Alphabet.h"
 #include "import/BuiltinViewers.h"
-#include "import/TextFormat.h"
 #include "import/ViewerTable.h"
 #include "index/IndexJob.h"
 #include "index/NoiseList.h"
@@ -18,13 +17,14 @@
 #include "platform/Platform.h"
 #include "search/SearchTree.h"
 #include "tests/index/IndexJobHelpers.h"
+#include "tests/search/IndexKinds.h"
 #include "tests/support/TempDir.h"
 
 namespace {
 
 using Found = std::map<std::string, std::vector<int32_t>>;  // file name -> hits
 
-class IndexSearchTest : public ::testing::Test {
+class IndexSearchTest : public ::testing::TestWithParam<searchtest::IndexKind> {
  protected:
   void SetUp() override {
     builtinviewers::registerAll(viewers_);
@@ -32,38 +32,39 @@ class IndexSearchTest : public ::testing::Test {
     index_ = dir_.file("ix");
     platform::makeDirectories(docs_.c_str());
   }
-  // Opening an index sets the process-wide folding; other tests expect it as it was.
-  void TearDown() override {
-    processAlphabet() = savedAlphabet_;
-    textformat::setupAlphabet();
-  }
-
   // Indexes the documents (name -> text) with the shipped noise words.
   void build(const std::map<std::string, std::string>& texts) {
     for (const auto& [name, text] : texts) testsupport::writeFile(docs_ + "/" + name, text);
-    lxrIndexJob job = indextest::addJob(index_, docs_, true);
     IndexJobSettings settings;
     settings.viewers = &viewers_;
     settings.noiseFile = testsupport::sourcePath("data/LEXAURUM.NOI");
-    IndexJob j(&job, settings);
+    settings.alphabet = &searchtest::latinAlphabet();
+    IndexJobRequest job = indextest::addJob(index_, docs_, true);
+    job.caseSensitive = GetParam().caseSensitive;
+    job.accentSensitive = GetParam().accentSensitive;
+    IndexJob j(job, IndexJobControl(), settings);
     ASSERT_EQ(0, j.run());
   }
 
   // The documents a request finds (by short name) with their hits.
+  // The request is folded by the index's own alphabet, as the search driver folds it.
   Found find(const std::string& request, bool relevance = false, std::map<std::string, int32_t>* scores = nullptr) {
-    RequestSettings rs;
-    rs.showMessages = false;
-    SearchTree tree;
-    EXPECT_EQ(0, tree.parse(request, "", rs)) << request << ": " << tree.echo();
     TextDB db;
     db.setDirectory(index_);
+    db.setBaseAlphabet(searchtest::latinAlphabet());
     EXPECT_EQ(0, db.open(filemode::kRead, indexformat::kHeaderFile | indexformat::kKeyFile |
                                              indexformat::kRefFile | indexformat::kDocFile |
                                              indexformat::kNoiseFile));
+    RequestSettings rs;
+    rs.showMessages = false;
+    rs.alphabet = &db.alphabet();
+    SearchTree tree;
+    EXPECT_EQ(0, tree.parse(request, "", rs)) << request << ": " << tree.echo();
     NoiseList noise;
     noise.loadForIndex(db.noiseText());
     IndexSearchSettings s;
     s.lookup.indexName = "test";
+    s.lookup.alphabet = &db.alphabet();
     s.lookup.isNoise = [&](const std::string& w) { return noise.isNoise(w); };
     s.relevance = relevance;
     Found found;
@@ -77,7 +78,6 @@ class IndexSearchTest : public ::testing::Test {
     return found;
   }
 
-  Alphabet savedAlphabet_ = processAlphabet();
   testsupport::TempDir dir_;
   ViewerTable viewers_;
   std::string docs_, index_;
@@ -85,7 +85,7 @@ class IndexSearchTest : public ::testing::Test {
 
 }  // namespace
 
-TEST_F(IndexSearchTest, ConnectorsPhrasesAndNot) {
+TEST_P(IndexSearchTest, ConnectorsPhrasesAndNot) {
   build({{"a.txt", "apple pie with cream tart\n"},            // apple 1 pie 2 with 3 cream 4 tart 5
          {"b.txt", "pear tart and apple crumble\n"},          // pear 1 tart 2 and 3 apple 4 crumble 5
          {"c.txt", "plum cake\n"}});
@@ -105,7 +105,7 @@ TEST_F(IndexSearchTest, ConnectorsPhrasesAndNot) {
   EXPECT_EQ(Found{}, find("zzzz and plum")) << "a word not in the index fails an AND";
 }
 
-TEST_F(IndexSearchTest, DistancesAndStretches) {
+TEST_P(IndexSearchTest, DistancesAndStretches) {
   std::string text;
   for (int i = 1; i <= 30; ++i) {
     // a at 10 and 20, b at 13 and 24, c at 7 and 12, start at 5, stop at 9.
@@ -120,7 +120,7 @@ TEST_F(IndexSearchTest, DistancesAndStretches) {
   EXPECT_EQ((Found{{"d.txt", {7}}}), find("(start to stop) contains gamma"));
 }
 
-TEST_F(IndexSearchTest, RelevanceFavoursRareWordsAndShortDocuments) {
+TEST_P(IndexSearchTest, RelevanceFavoursRareWordsAndShortDocuments) {
   build({{"short.txt", "harbour pilot\n"},
          {"long.txt", "harbour pilot quay quay quay quay quay quay quay quay\n"},
          {"other.txt", "harbour wall\n"},
@@ -131,3 +131,21 @@ TEST_F(IndexSearchTest, RelevanceFavoursRareWordsAndShortDocuments) {
   EXPECT_GT(scores["short.txt"], scores["other.txt"]) << "pilot is rarer than harbour";
   EXPECT_GT(scores["short.txt"], scores["long.txt"]) << "a longer document scores lower";
 }
+
+// Each kind of index answers with its own folding, for words the request gives in any case.
+TEST_P(IndexSearchTest, EachIndexFoldsRequestsByItsOwnFlags) {
+  build({{"a.txt", "Apple pie and apple tart\n"},  // Apple 1 pie 2 and 3 apple 4 tart 5
+         {"b.txt", "caf\xE9 and cafe\n"}});        // café 1 and 2 cafe 3
+  const bool cs = GetParam().caseSensitive, as = GetParam().accentSensitive;
+  EXPECT_EQ((Found{{"a.txt", {2}}}), find("pie"));
+  EXPECT_EQ(cs ? Found{} : (Found{{"a.txt", {2}}}), find("Pie"));
+  EXPECT_EQ((Found{{"a.txt", cs ? std::vector<int32_t>{1} : std::vector<int32_t>{1, 4}}}), find("Apple"));
+  EXPECT_EQ((Found{{"a.txt", cs ? std::vector<int32_t>{4} : std::vector<int32_t>{1, 4}}}), find("apple"));
+  // A quoted word is taken as written: only a case-sensitive index holds "Apple" as written.
+  EXPECT_EQ(cs ? (Found{{"a.txt", {1}}}) : Found{}, find("\"Apple\""));
+  EXPECT_EQ((Found{{"b.txt", as ? std::vector<int32_t>{3} : std::vector<int32_t>{1, 3}}}), find("cafe"));
+  EXPECT_EQ((Found{{"b.txt", as ? std::vector<int32_t>{1} : std::vector<int32_t>{1, 3}}}), find("caf\xE9"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, IndexSearchTest, ::testing::ValuesIn(searchtest::kIndexKinds),
+                         searchtest::kindName);

@@ -315,17 +315,35 @@ inline Found evaluate(const Request& r, const std::map<std::string, ModelDoc>& d
   return out;
 }
 
+// How an index folds the words of the documents: letter case, and the one accented letter
+// the documents hold (a c with cedilla, Windows-1252 0xE7, written for some c's). Request
+// words are written in lower case without accents.
+struct Folding {
+  bool ignoreCase = true;
+  bool ignoreAccents = true;
+
+  std::string operator()(std::string w) const {
+    for (char& c : w) {
+      if (ignoreCase) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+      if (ignoreAccents && static_cast<unsigned char>(c) == 0xE7) c = 'c';
+    }
+    return w;
+  }
+};
+
 // A document of 3 to 42 words, mostly letter words, nine to a line, some written in capitals
-// (*words holds them as they are searched: in lower case).
-inline std::string randomText(std::mt19937& rng, std::vector<std::string>* words) {
+// and some c's with a cedilla (*words holds them as the index folds them).
+inline std::string randomText(std::mt19937& rng, std::vector<std::string>* words,
+                              const Folding& fold = Folding()) {
   std::string text;
   words->clear();
   for (int n = 3 + static_cast<int>(rng() % 40), i = 0; i < n; ++i) {
     const auto& from = rng() % 5 == 0 ? numberWords() : letterWords();
-    words->push_back(from[rng() % from.size()]);
-    std::string written = words->back();
+    std::string written = from[rng() % from.size()];
+    if (written.back() == 'c' && rng() % 4 == 0) written.back() = '\xE7';
     if (rng() % 10 == 0)
       for (char& c : written) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    words->push_back(fold(written));
     text += written + (i % 9 == 8 ? "\n" : " ");
   }
   return text;

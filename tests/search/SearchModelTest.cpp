@@ -14,7 +14,6 @@
 
 #include "import/Alphabet.h"
 #include "import/BuiltinViewers.h"
-#include "import/TextFormat.h"
 #include "import/ViewerTable.h"
 #include "index/IndexJob.h"
 #include "index/TextDB.h"
@@ -26,6 +25,7 @@
 #include "search/SearchTree.h"
 #include "search/Searcher.h"
 #include "tests/index/IndexJobHelpers.h"
+#include "tests/search/IndexKinds.h"
 #include "tests/search/SearchModel.h"
 #include "tests/support/TempDir.h"
 
@@ -33,26 +33,23 @@ using namespace searchmodel;
 
 namespace {
 
-// Opening an index or scanning files sets the process-wide folding; other tests expect it
-// as it was.
-class SearchModelTest : public ::testing::Test {
+// Each test runs over every kind of index: the model folds the documents' words as that kind
+// folds them.
+class SearchModelTest : public ::testing::TestWithParam<searchtest::IndexKind> {
  protected:
   void SetUp() override {
-    saved_ = processAlphabet();
     builtinviewers::registerAll(viewers_);
     trace::setSink([](void*, const char*) {}, nullptr);
+    fold_.ignoreCase = !GetParam().caseSensitive;
+    fold_.ignoreAccents = !GetParam().accentSensitive;
   }
-  void TearDown() override {
-    trace::setSink(nullptr, nullptr);
-    processAlphabet() = saved_;
-    textformat::setupAlphabet();
-  }
+  void TearDown() override { trace::setSink(nullptr, nullptr); }
 
   // Writes file `f<file>.txt` of random text, dated `stamp` hours from now.
   void write(const std::string& docs, int file, int stamp) {
     ModelDoc d;
     d.name = "f" + std::to_string(file) + ".txt";
-    std::string text = rng_() % 40 == 0 ? "" : randomText(rng_, &d.words);
+    std::string text = rng_() % 40 == 0 ? "" : randomText(rng_, &d.words, fold_);
     if (text.empty()) d.words.clear();
     d.size = static_cast<int64_t>(text.size());
     testsupport::writeFile(docs + "/" + d.name, text);
@@ -73,7 +70,7 @@ class SearchModelTest : public ::testing::Test {
     for (const auto& [name, hits] : expected) withHits_ += hits.empty() ? 0 : 1;
   }
 
-  Alphabet saved_;
+  Folding fold_;
   ViewerTable viewers_;
   // LXR_MODEL_SEED=N draws other documents and requests.
   std::mt19937 rng_{std::getenv("LXR_MODEL_SEED") ? static_cast<unsigned>(std::atoi(std::getenv("LXR_MODEL_SEED")))
@@ -84,7 +81,7 @@ class SearchModelTest : public ::testing::Test {
 
 }  // namespace
 
-TEST_F(SearchModelTest, RandomRequestsAgreeWithBruteForce) {
+TEST_P(SearchModelTest, RandomRequestsAgreeWithBruteForce) {
   testsupport::TempDir dir;
   std::string docs = dir.file("docs"), index = dir.file("ix");
   std::filesystem::create_directories(docs);
@@ -92,21 +89,26 @@ TEST_F(SearchModelTest, RandomRequestsAgreeWithBruteForce) {
     for (int k = 0; k < 40; ++k) write(docs, static_cast<int>(rng_() % 60), round * 10 + 1);
     if (round > 0)
       for (int k = 0; k < 4; ++k) remove(docs, static_cast<int>(rng_() % 60));
-    lxrIndexJob job = indextest::addJob(index, docs, round == 0, true);
     IndexJobSettings settings;
     settings.viewers = &viewers_;
     settings.indexNumbers = true;  // numbers are words and number words
     settings.sorterReserve = 1048576 - 3000;  // several merges per update
-    IndexJob j(&job, settings);
+    settings.alphabet = &searchtest::latinAlphabet();
+    IndexJobRequest job = indextest::addJob(index, docs, round == 0, true);
+    job.caseSensitive = GetParam().caseSensitive;
+    job.accentSensitive = GetParam().accentSensitive;
+    IndexJob j(job, IndexJobControl(), settings);
     ASSERT_EQ(0, j.run());
   }
 
   TextDB db;
   db.setDirectory(index);
+  db.setBaseAlphabet(searchtest::latinAlphabet());
   ASSERT_EQ(0, db.open(filemode::kRead, indexformat::kHeaderFile | indexformat::kKeyFile |
                                            indexformat::kRefFile | indexformat::kDocFile));
   RequestSettings rs;
   rs.showMessages = false;
+  rs.alphabet = &db.alphabet();
   const int kRequests = 2000;
   for (int i = 0; i < kRequests; ++i) {
     Request r = randomRequest(rng_, 2);
@@ -115,6 +117,7 @@ TEST_F(SearchModelTest, RandomRequestsAgreeWithBruteForce) {
     Found engine;
     IndexSearchSettings s;
     s.lookup.indexName = "model";
+    s.lookup.alphabet = &db.alphabet();
     s.found = [&](FoundDocument& d) {
       engine[textfields::baseName(d.doc.fileName)] = d.hits;
       return 0;
@@ -132,7 +135,7 @@ TEST_F(SearchModelTest, RandomRequestsAgreeWithBruteForce) {
 
 // The unindexed scan sees the files as they are now; the documents of the folder change
 // between batches of requests (written, rewritten, deleted).
-TEST_F(SearchModelTest, UnindexedScanAgreesWithBruteForce) {
+TEST_P(SearchModelTest, UnindexedScanAgreesWithBruteForce) {
   testsupport::TempDir dir;
   std::string docs = dir.file("docs"), work = dir.file("work");
   // Each scan makes and deletes an index in the work folder; on a memory file system, when
@@ -153,28 +156,33 @@ TEST_F(SearchModelTest, UnindexedScanAgreesWithBruteForce) {
   std::filesystem::create_directories(work);
   SearcherSettings settings;
   settings.request.showMessages = false;
+  settings.request.alphabet = &searchtest::latinAlphabet();
+  settings.caseSensitive = GetParam().caseSensitive;
+  settings.accentSensitive = GetParam().accentSensitive;
   settings.workFolder = work;
   settings.indexing.viewers = &viewers_;
   settings.indexing.indexNumbers = true;
   Searcher searcher(settings);
-  const int kBatches = 10, kPerBatch = 200;
+  // The scan of the other kinds differs only in its folding: fewer batches for them.
+  const int kBatches = GetParam().caseSensitive || GetParam().accentSensitive ? 3 : 10, kPerBatch = 200;
+  const size_t kRequestChars = 256;  // what a job record holds
   for (int batch = 0; batch < kBatches; ++batch) {
     for (int k = 0; k < 8; ++k) write(docs, static_cast<int>(rng_() % 16), batch);
     if (batch > 0) remove(docs, static_cast<int>(rng_() % 16));
     for (int i = 0; i < kPerBatch; ++i) {
       Request r = randomRequest(rng_, 2);
-      if (r.text.size() >= LXR_REQUEST_CHARS) {
+      if (r.text.size() >= kRequestChars) {
         --i;
         continue;
       }
-      lxrSearchJob job{};
-      job.base.structSize = sizeof job;
-      textfields::copy(job.request, sizeof job.request, r.text);
-      textfields::copy(job.filesToSearch.directory, sizeof job.filesToSearch.directory, docs);
-      textfields::copy(job.resultsName, sizeof job.resultsName, work + "/RESULTS.DAT");
-      job.searchFiles = 1;
+      SearchJobRequest job;
+      job.request = r.text;
+      job.filesToSearch.directory = docs;
+      job.resultsName = work + "/RESULTS.DAT";
+      job.searchFiles = true;
       job.sortType = 1;
-      searcher.doSearch(&job);
+      SearchOutcome outcome;
+      searcher.doSearch(job, SearchJobControl(), &outcome);
       Found engine;
       ResultsFile results;
       ASSERT_EQ(0, results.open(work + "/RESULTS.DAT")) << r.text;
@@ -192,3 +200,6 @@ TEST_F(SearchModelTest, UnindexedScanAgreesWithBruteForce) {
   EXPECT_GT(withDocuments_, kBatches * kPerBatch / 2);
   EXPECT_GT(withHits_, kBatches * kPerBatch);
 }
+
+INSTANTIATE_TEST_SUITE_P(Kinds, SearchModelTest, ::testing::ValuesIn(searchtest::kIndexKinds),
+                         searchtest::kindName);

@@ -6,6 +6,8 @@
 #include <filesystem>
 #include <string>
 
+#include "io/FileMode.h"
+#include "io/Vlrfile.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/ToolRun.h"
 
@@ -168,4 +170,39 @@ TEST_F(LxrSearchOptionsTest, ShowMarksTheHitsOfTheRequest) {
   EXPECT_EQ(1, lxr("show " + doc + " --request tug").status);
   EXPECT_EQ(2, lxr("show " + doc + " --request '(tug'").status);
   EXPECT_EQ(2, lxr("show " + doc).status);
+}
+
+// A consistency check that fails in a search fails that search and the job script that ran
+// it, with the check's message, and never ends the process: nobody is there to be asked.
+TEST(LxrSearchTest, AFailedCheckFailsTheScriptWithItsMessageAndNoSignal) {
+  testsupport::TempDir dir;
+  std::string priv = dir.file("p"), ix = dir.file("ix");
+  std::filesystem::create_directories(dir.file("docs"));
+  for (int i = 0; i < 5; ++i)
+    testsupport::writeFile(dir.file("docs/d" + std::to_string(i) + ".txt"), "county fulton record\n");
+  ASSERT_EQ(0, testsupport::runLxr(priv, "add " + ix + " " + dir.file("docs")).status);
+  {
+    // The field count of document 1's record, far beyond what a record can hold.
+    vlrFile docs;
+    ASSERT_EQ(0, docs.open((ix + "/INDEX_D.IX").c_str(), filemode::kRead));
+    vlrObjectInfo first;
+    ASSERT_EQ(0, docs.objectAt(docs.getFirstRecordPos(), &first));
+    docs.close();
+    std::string bytes = testsupport::readFile(ix + "/INDEX_D.IX");
+    const size_t fieldCountPos = static_cast<size_t>(first.nextPos) + 1 + 4;
+    ASSERT_LT(fieldCountPos + 1, bytes.size());
+    bytes[fieldCountPos] = '\xFF';
+    bytes[fieldCountPos + 1] = '\x7F';
+    testsupport::writeFile(ix + "/INDEX_D.IX", bytes);
+  }
+  testsupport::writeFile(dir.file("s.job"), "Lexaurum Script\nSet IndexPath = " + ix +
+                                                "\nSet Request = county\nSearch\nQuit\n");
+  ToolRun run = testsupport::runLxr(priv, "run " + dir.file("s.job"));
+  EXPECT_EQ(1, run.status) << run.output;
+  std::string log = testsupport::readFile(dir.file("s.log"));
+  EXPECT_TRUE(has(ToolRun{0, log}, "ERROR -- ASSERTION FAILED in io/Vlrfile")) << log;
+  EXPECT_TRUE(has(ToolRun{0, log}, "*** Error executing command ***")) << log;
+
+  ToolRun search = testsupport::runLxr(priv, "search county " + ix);
+  EXPECT_NE(-1, search.status) << "not killed by a signal";
 }

@@ -10,7 +10,6 @@
 
 #include "objects/Check.h"
 #include "objects/Trace.h"
-#include "objects/UserCallbacks.h"
 #include "platform/FaultInjection.h"
 #include "tests/support/TempDir.h"
 
@@ -20,14 +19,10 @@ class TrieFixture : public ::testing::Test {
     fdsBefore_ = testsupport::openDescriptorCount();
     trace::setSink(&TrieFixture::collect, this);
     check::setTerminateHook([] {});
-    ui::Callbacks cb;
-    cb.askYesNo = [](const char*) { return 0; };
-    ui::setCallbacks(cb);
   }
   void TearDown() override {
     trace::setSink(nullptr, nullptr);
     platform::clearFaultPlan();
-    ui::setCallbacks(ui::Callbacks{});
     EXPECT_EQ(fdsBefore_, testsupport::openDescriptorCount()) << "descriptor leaked";
   }
   // True when a trace line starts with `prefix`.

@@ -1,5 +1,5 @@
 // Table files: round trips, the exact file form, the lookup rules, and damaged input.
-#include "api/TableFile.h"
+#include "io/TableFile.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The table file: building the text, writing it in file form, reading it back and looking
 // values up. Every lookup is bounded by the selected record (or the whole text), so damaged
 // input can at worst give "absent".
-#include "api/TableFile.h"
+#include "io/TableFile.h"
 
 #include <cstring>
 

@@ -1,7 +1,7 @@
 // The table file: the line-oriented text format of the settings files (options, applications,
 // macros, file types, an index's options). A title line, then "name = value" lines, optionally
 // grouped under numbered "[n]" record headers. The layout is drawn in docs/formats/table-file.md.
-// Reading treats the bytes as hostile. Depends on io/ (whole-file read and replace) and below.
+// Reading treats the bytes as hostile. Depends on io/WholeFile and below.
 #pragma once
 
 #include <cstddef>

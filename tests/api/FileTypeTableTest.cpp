@@ -72,8 +72,7 @@ TEST(FileTypeTableTest, ControlCharactersInValuesReadBackTheSame) {
 }
 
 TEST(FileTypeTableTest, ApplyAndResetChangeTheChoice) {
-  recognizers::setBinaryFilesOption(2);
-  ViewerTable table;
+  ViewerTable table;  // binary files: no detection
   builtinviewers::registerAll(table);
   EXPECT_EQ("Ansi", chosen(table, "old.dos", "text"));
   FileTypeTable t;
@@ -91,8 +90,7 @@ TEST(FileTypeTableTest, ApplyAndResetChangeTheChoice) {
 // Giving Ansi patterns, and taking them away, must not take the fallback's "*" with them:
 // every file no other format claims would become unreadable.
 TEST(FileTypeTableTest, AnsiEntryLeavesTheFallbackAlone) {
-  recognizers::setBinaryFilesOption(2);
-  ViewerTable table;
+  ViewerTable table;  // binary files: no detection
   builtinviewers::registerAll(table);
   FileTypeTable t;
   t.add("Ansi", "*.LOG");
