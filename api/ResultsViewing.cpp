@@ -27,6 +27,7 @@ constexpr size_t kPathChars = LXR_PATH_CHARS - 1;
 constexpr int kMinWidth = 20;
 constexpr int kRingLines = 24;
 constexpr int kHitLineFlag = 1;
+constexpr int kPageEndFlag = 2;
 
 // The debug-log lines around one operation, and the result.
 int16_t finish(const char* name, int rc, int16_t* result) {
@@ -157,6 +158,7 @@ int documentLines(const LexaurumInstance& engine, const std::string& name, std::
   if (reader.start() < 0) return apierror::report("GetDocumentLines", name, "the reader could not start");
   auto hand = [&](const ScreenLine* l) {
     int flags = (l->lineFlags & ScreenLine::kHasHit) ? kHitLineFlag : 0;
+    if (l->lineFlags & ScreenLine::kPageEnd) flags |= kPageEndFlag;
     return fn(data, reader.cursorLineNo(), l->firstWord, flags, markedText(l->text).c_str()) == 0;
   };
   const ScreenLine* first = reader.cursorLine();

@@ -250,11 +250,16 @@ int ScriptRunner::systemCommand(const ScriptCommand& cmd) {
 
 int ScriptRunner::windowCommand(const ScriptCommand& cmd) {
   const char* how = "NORMAL";
+  int32_t show = 0;
   switch (cmd.keyword(1)) {
-    case Keyword::kMax: how = "MAX"; break;
-    case Keyword::kMin: how = "MIN"; break;
-    case Keyword::kHide: how = "HIDE"; break;
+    case Keyword::kMax: how = "MAX"; show = 1; break;
+    case Keyword::kMin: how = "MIN"; show = 2; break;
+    case Keyword::kHide: how = "HIDE"; show = 3; break;
     default: break;
+  }
+  if (windowFn_) {
+    windowFn_(windowData_, show);
+    return 0;
   }
   log_.linef("WINDOW %s ignored: this run shows no window", how);
   return 0;

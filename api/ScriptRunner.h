@@ -48,6 +48,12 @@ class ScriptRunner {
   // A flag the caller may set while the script runs (from a signal handler too): it is
   // passed on to the running job as its cancel flag, and the script ends after that job.
   void setCancelSource(const volatile int32_t* flag) { cancelSource_ = flag; }
+  // WINDOW hands its word to `fn` as (data, 0 normal / 1 max / 2 min / 3 hide) instead of
+  // logging that it was ignored.
+  using WindowFn = void (*)(uintptr_t data, int32_t show);
+  void setWindowHandler(WindowFn fn, uintptr_t data) { windowFn_ = fn; windowData_ = data; }
+  // True after a run that ended at QUIT.
+  bool quitRequested() const { return quitRequested_; }
 
   // Every file a command names is taken to be a file directly in `folder` (its name
   // flattened), and SYSTEM set changes no environment: for running untrusted scripts, such
@@ -122,6 +128,8 @@ class ScriptRunner {
   ScriptSettings settings_;
   std::unique_ptr<BuiltinCommands> builtins_;
   const volatile int32_t* cancelSource_ = nullptr;
+  WindowFn windowFn_ = nullptr;
+  uintptr_t windowData_ = 0;
   bool quitRequested_ = false;
   bool abortRequested_ = false;
   bool isValid_ = false;

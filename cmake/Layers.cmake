@@ -1,5 +1,6 @@
 # The layers of the engine and what each may see. Dependencies point one way:
-#   platform <- objects <- io <- trie, import <- index <- search <- api <- tools, win
+#   platform <- objects <- io <- trie, import <- index <- search <- api <- tools
+# and the desktop program (win) sees only the public interface.
 # Every target compiles against a "view": a folder in the build tree holding links to its
 # own layer's folder and to the folders of the layers below it (and to the public headers
 # it may use). The root of the source tree is never an include folder, so an include of a
@@ -18,8 +19,9 @@ set(LXR_SEES_index platform objects io trie import index lexaurum/lxrviewer.h)
 set(LXR_SEES_search platform objects io trie import index search lexaurum/lxrviewer.h)
 set(LXR_SEES_api platform objects io trie import index search api lexaurum)
 set(LXR_SEES_tools platform objects io trie import index search api tools lexaurum)
-# Programs that use the engine only through its public interface.
+# Programs that use the engine only through its public interface: the desktop program.
 set(LXR_SEES_public lexaurum)
+set(LXR_SEES_win lexaurum win)
 
 # lxr_view(NAME ITEM...): makes the view NAME with a link for each ITEM, a folder of the
 # source tree ("io") or a public header or folder ("lexaurum/lxrviewer.h", from include/).
@@ -41,7 +43,7 @@ endfunction()
 
 # One view per layer, and one per layer's tests (the layer's view plus the tests folder for
 # tests/support), and one for benchmarks.
-foreach(layer platform objects io trie import index search api tools public)
+foreach(layer platform objects io trie import index search api tools public win)
   lxr_view(${layer} ${LXR_SEES_${layer}})
   lxr_view(test-${layer} ${LXR_SEES_${layer}} tests)
 endforeach()

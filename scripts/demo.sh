@@ -4,19 +4,22 @@
 # sample documents (plain text, HTML, Rich Text) is made and listed with its documents and
 # words, two documents are shown as the importers read them, and the index is searched
 # (a phrase, a proximity search, a wildcard, a negation) and one document shown with its hits;
-# last a job script makes an index, searches it and checks what it found.
+# last a job script makes an index, searches it and checks what it found. The desktop program
+# is built too, and the demo says how to start it on the demo's index.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/deps.sh
-need_packages "${LXR_BUILD_PACKAGES[@]}"
+need_packages "${LXR_BUILD_PACKAGES[@]}" "${LXR_DESKTOP_PACKAGES[@]}"
 
 BUILD=${LXR_DEMO_BUILD:-build/release}
 cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTS=OFF >/dev/null
-cmake --build "$BUILD" -j "$(nproc)" --target lxr
+cmake --build "$BUILD" -j "$(nproc)" --target lxr lexaurum-desktop
 LXR="$BUILD/tools/lxr"
 
 PRIVATE=$(mktemp -d "${TMPDIR:-/tmp}/lexaurum-demo.XXXXXX")
-trap 'rm -rf "$PRIVATE"' EXIT
+# The demo's private folder is kept (LXR_DEMO_KEEP=1) so that the desktop program can be
+# started on its index afterwards.
+if [ "${LXR_DEMO_KEEP:-0}" = 1 ]; then trap - EXIT; else trap 'rm -rf "$PRIVATE"' EXIT; fi
 SAMPLES="$PWD/data/samples"
 run() {
   printf '\n$ lxr'
@@ -76,3 +79,17 @@ run run "$PRIVATE/scripts/index-and-search.job" --verbose
 echo
 echo "The search report it wrote (work/trains.rpt):"
 cat "$PRIVATE/scripts/work/trains.rpt"
+
+echo
+echo "The desktop program was built as $BUILD/win/lexaurum. To start it on the demo's index:"
+if [ "${LXR_DEMO_KEEP:-0}" = 1 ]; then
+  echo "  $BUILD/win/lexaurum --dir $PRIVATE"
+  echo "(the index Samples is ticked; type a request such as  harbour or pilot*  and press Ctrl+Enter)"
+else
+  echo "  LXR_DEMO_KEEP=1 ./scripts/demo.sh     # keeps the demo's private folder, then prints:"
+  echo "  $BUILD/win/lexaurum --dir <that folder>"
+  echo "or index the samples yourself:"
+  echo "  $BUILD/tools/lxr --dir ~/lexaurum-demo create ~/lexaurum-demo/samples-index --name Samples"
+  echo "  $BUILD/tools/lxr --dir ~/lexaurum-demo add Samples $SAMPLES"
+  echo "  $BUILD/win/lexaurum --dir ~/lexaurum-demo"
+fi

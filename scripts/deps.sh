@@ -24,6 +24,11 @@ need_packages() {
 # Packages for building the engine, the lxr tool and the tests.
 LXR_BUILD_PACKAGES=(g++ gcc cmake ninja-build pkg-config libgtest-dev libgmock-dev libzip-dev)
 
+# Packages for the desktop program and its tests (Qt 6 Widgets with Test and PrintSupport),
+# and for taking its screenshots (an X server without a screen, a key typist, a grabber).
+LXR_DESKTOP_PACKAGES=(qt6-base-dev)
+LXR_SCREENSHOT_PACKAGES=(xvfb xauth xdotool imagemagick)
+
 # Packages for the benchmarks in bench/ (LMDB anchors the key file, Xapian the indexer, GNU
 # time measures peak memory).
 LXR_BENCH_PACKAGES=(liblmdb-dev libxapian-dev time)

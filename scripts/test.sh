@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Builds a Debug build with AddressSanitizer and UndefinedBehaviorSanitizer and runs every test.
+# Builds a Debug build with AddressSanitizer and UndefinedBehaviorSanitizer and runs every test,
+# the desktop program's Qt tests among them (on the offscreen platform: no display needed).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/deps.sh
-need_packages "${LXR_BUILD_PACKAGES[@]}"
+need_packages "${LXR_BUILD_PACKAGES[@]}" "${LXR_DESKTOP_PACKAGES[@]}"
 
 # An include of a higher layer fails the build too; this names every one at once.
 ./scripts/check-layers.sh

@@ -1,17 +1,13 @@
-// lxr explain: argument reading, the engine's settings for the parser, and printing.
+// lxr explain: argument reading, then the engine's explanation (lxrsExplainRequest) printed.
 #include "tools/ExplainCommand.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
-#include "api/DllInterface.h"
-#include "api/LexaurumInstance.h"
-#include "api/OptionSettings.h"
-#include "platform/Platform.h"
-#include "search/MacroTable.h"
+#include "lexaurum/lexaurum.h"
 #include "search/RequestExplainer.h"
-#include "search/RequestSettings.h"
 
 namespace {
 
@@ -25,14 +21,7 @@ int usage() {
 }  // namespace
 
 int runExplainCommand(int argc, char** argv) {
-  DllInterface* dll = DllInterface::current();
-  LexaurumInstance* engine = dll ? dll->instance() : nullptr;
-  if (!engine) {
-    std::fprintf(stderr, "lxr: the engine is not initialised\n");
-    return 1;
-  }
-  RequestSettings settings = optionsettings::requestSettings(engine->setup());
-  settings.alphabet = &engine->alphabet();
+  int16_t flags = 0, fuzziness = 0;
   std::string request;
   bool optionsDone = false;
   for (int i = 0; i < argc; ++i) {
@@ -44,16 +33,16 @@ int runExplainCommand(int argc, char** argv) {
       char* end = nullptr;
       long level = std::strtol(argv[++i], &end, 10);
       if (!end || *end || level < 0 || level > 9) return usage();
-      settings.options.fuzzySearching = level > 0;
-      settings.options.fuzziness = static_cast<int>(level);
+      flags |= LXR_SEARCH_FUZZY;
+      fuzziness = static_cast<int16_t>(level);
     } else if (!optionsDone && a == "--phonic") {
-      settings.options.phonicSearching = true;
+      flags |= LXR_SEARCH_PHONIC;
     } else if (!optionsDone && a == "--stemming") {
-      settings.options.autoStemming = true;
+      flags |= LXR_SEARCH_STEMMING;
     } else if (!optionsDone && a == "--synonyms") {
-      settings.options.synonymSearching = true;
+      flags |= LXR_SEARCH_SYNONYMS;
     } else if (!optionsDone && a == "--natural") {
-      settings.options.natLangSearching = true;
+      flags |= LXR_SEARCH_NATURAL;
     } else if (!optionsDone && a.size() > 2 && a.compare(0, 2, "--") == 0) {
       return usage();
     } else {
@@ -64,17 +53,16 @@ int runExplainCommand(int argc, char** argv) {
   }
   if (request.empty()) return usage();
 
-  MacroTable macros;
-  if (settings.macroChar != '\0') {
-    std::string path = engine->privateFile(MacroTable::kFileName);
-    if (!platform::fileExists(path.c_str())) path = engine->homeFile(MacroTable::kFileName);
-    macros.load(path);  // a missing table leaves every macro unknown
+  const std::string engineRequest = requestexplainer::toEngineText(request);
+  int32_t needed = 0;
+  int16_t result = 0;
+  lxrsExplainRequest(engineRequest.c_str(), flags, fuzziness, nullptr, 0, &needed, &result);
+  if (needed <= 0) {
+    std::fprintf(stderr, "lxr: the engine is not initialised\n");
+    return 1;
   }
-  settings.stemmer = &engine->stemmer();
-  settings.thesaurus = &engine->thesaurus();
-  settings.macros = &macros;
-  std::string out;
-  int rc = requestexplainer::explain(request, settings, &out);
-  std::fputs(out.c_str(), stdout);
-  return rc;
+  std::vector<char> text(static_cast<size_t>(needed));
+  lxrsExplainRequest(engineRequest.c_str(), flags, fuzziness, text.data(), needed, &needed, &result);
+  std::fputs(requestexplainer::toUtf8(text.data()).c_str(), stdout);
+  return result < 0 ? 1 : 0;
 }

@@ -267,7 +267,8 @@ typedef int (*lxrDocumentListFn)(uintptr_t data, const lxrDocumentInfo* doc);
 typedef int (*lxrResultListFn)(uintptr_t data, const lxrDocumentInfo* doc, int32_t hitCount,
                                int32_t score, const int32_t* hits);
 /* One laid-out line of a document: its number (from 0), the number of its first word (for a
- * line without words, the number the next word gets), flags (1: a word on it is a hit) and
+ * line without words, the number the next word gets), flags (1: a word on it is a hit;
+ * 2: the line ends a page) and
  * its text as shown, with the byte 7 before and after each hit word. */
 typedef int (*lxrDocumentLineFn)(uintptr_t data, int32_t lineNo, int32_t firstWord,
                                  int32_t flags, const char* text);
@@ -340,6 +341,52 @@ LXR_API int16_t lxrsRunScriptEcho(const char* scriptName, lxrScriptEchoFn echo,
  * `writtenName` (may be null). Returns 0, or -1 when declined or not written. */
 LXR_API int16_t lxrsWriteScript(const lxrIndexJob* job, const char* fileName, char* writtenName,
                                 int32_t writtenNameBytes, int16_t* result);
+/* A job script run for a front end with a window. `echo` (may be null) receives every log
+ * line as lxrsRunScriptEcho's does; `cancelFlag` (may be null) is read as there; `windowFn`
+ * (may be null) receives the script's WINDOW commands as (windowData, show) with show 0
+ * normal, 1 maximised, 2 minimised, 3 hidden (null: they are logged as ignored). On return
+ * the engine has set `quitRequested` to 1 when the script ended at QUIT, else 0. */
+typedef void (*lxrScriptWindowFn)(uintptr_t data, int32_t show);
+#define LXR_WINDOW_NORMAL 0
+#define LXR_WINDOW_MAX 1
+#define LXR_WINDOW_MIN 2
+#define LXR_WINDOW_HIDE 3
+typedef struct lxrScriptHost {
+  int32_t structSize;
+  lxrScriptEchoFn echo;
+  uintptr_t echoData;
+  const volatile int32_t* cancelFlag;
+  lxrScriptWindowFn windowFn;
+  uintptr_t windowData;
+  int16_t quitRequested; /* written by the engine */
+  char reserved[30];
+} lxrScriptHost;
+/* Runs the job script `scriptName` for `host` (its log beside it, as lxrsRunScript). Returns 0
+ * when every command succeeded, -1 otherwise or when an argument is bad (then `host` is
+ * untouched). */
+LXR_API int16_t lxrsRunScriptHost(const char* scriptName, lxrScriptHost* host, int16_t* result);
+/* Explains how a search would understand `request` (engine text, at most 4096 characters)
+ * with the word options `searchFlags` (LXR_SEARCH_...) and `fuzziness` (0..9) added to the
+ * engine's own: the parsed request, the parts not searched and the file conditions, or for a
+ * faulty request the message with the request echoed; one item a line, in engine text. The
+ * text goes into `text` (may be null when textBytes is 0), NUL-terminated and cut to
+ * textBytes - 1; `neededBytes` (may be null) receives its whole length plus one. Returns 0
+ * when the request is understood; -1 when it is faulty (the text says why), an argument is
+ * bad or the engine is not initialised (then the outputs are untouched). */
+LXR_API int16_t lxrsExplainRequest(const char* request, int16_t searchFlags, int16_t fuzziness,
+                                   char* text, int32_t textBytes, int32_t* neededBytes,
+                                   int16_t* result);
+/* One search of the history (SHISTORY.DAT in the private folder), newest first: the
+ * request as searched (engine text), the documents and hits it found and its date
+ * "YYYY-MM-DD HH:MM:SS". Return 0 to go on, anything else to stop. */
+typedef int (*lxrHistoryFn)(uintptr_t data, const char* request, int32_t documents,
+                            int32_t hits, const char* date);
+/* Hands out the search history; none yet is an empty history. Returns 0, or -1 when `fn` is
+ * bad or the engine is not initialised. */
+LXR_API int16_t lxrsGetSearchHistory(lxrHistoryFn fn, uintptr_t data, int16_t* result);
+/* Writes `line` (at most 4096 characters) to the trace: the debug log when it is on. A null
+ * or unreadable line is ignored. */
+LXR_API void lxrsTrace(const char* line);
 LXR_API lxrSearcher* lxrsCreateSearcher(void);
 LXR_API void lxrsDeleteSearcher(lxrSearcher* searcher);
 /* Reports the index library: `count` indexes; into `buffer` (null: count and size only) each
