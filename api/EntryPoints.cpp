@@ -20,6 +20,7 @@
 #include "api/Validation.h"
 #include "import/Alphabet.h"
 #include "import/TextFormat.h"
+#include "index/IndexFileNames.h"
 #include "index/TextDB.h"
 #include "io/FileMode.h"
 #include "io/File.h"
@@ -351,7 +352,7 @@ LXR_API int16_t lxrsDeleteIndex(const char* indexPath, int16_t* result) {
   if (validation::text(indexPath, kPathChars, "indexPath") < 0) return frame.finish(-1, result);
   LexaurumInstance* engine = initialised();
   if (!engine) return frame.finish(-1, result);
-  std::string header = std::string(indexPath) + "/INDEX_I.IX";
+  std::string header = indexfiles::path(indexPath, indexformat::kHeaderFile);
   if (!platform::fileExists(header.c_str()))
     return frame.finish(apierror::report("lxrsDeleteIndex:", indexPath, "holds no index"), result);
   Status deleted;

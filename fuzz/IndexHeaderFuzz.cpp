@@ -10,6 +10,7 @@
 #include <string>
 
 #include "api/IndexInfoRecord.h"
+#include "index/IndexFileNames.h"
 #include "index/IndexHeader.h"
 #include "index/TextDB.h"
 #include "io/FileMode.h"
@@ -21,8 +22,9 @@ namespace {
 std::string gFolder;
 
 void removeScratch() {
-  for (const char* name : {"INDEX_I.IX", "INDEX_O.IX", "INDEX_U.IX", "INDEX_X.IX"})
-    platform::removeFile((gFolder + "/" + name).c_str());
+  for (uint32_t type : {indexformat::kHeaderFile, indexformat::kOptionsFile, indexformat::kLockFile,
+                        indexformat::kJournalFile})
+    platform::removeFile(indexfiles::path(gFolder, type).c_str());
   platform::removeDirectory(gFolder.c_str());
 }
 
@@ -30,7 +32,7 @@ const std::string& scratchFolder() {
   if (gFolder.empty()) {
     gFolder = "/tmp/lxr-index-header-fuzz." + std::to_string(getpid());
     platform::makeDirectories(gFolder.c_str());
-    wholefile::write(gFolder + "/INDEX_U.IX", "Lexaurum Lock File\n");
+    wholefile::write(indexfiles::path(gFolder, indexformat::kLockFile), "Lexaurum Lock File\n");
     std::atexit(removeScratch);
   }
   return gFolder;
@@ -62,11 +64,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
 
   const std::string& folder = scratchFolder();
-  wholefile::write(folder + "/INDEX_I.IX", header);
+  wholefile::write(indexfiles::path(folder, indexformat::kHeaderFile), header);
+  const std::string optionsPath = indexfiles::path(folder, indexformat::kOptionsFile);
   if (options.empty()) {
-    platform::removeFile((folder + "/INDEX_O.IX").c_str());
+    platform::removeFile(optionsPath.c_str());
   } else {
-    wholefile::write(folder + "/INDEX_O.IX", options);
+    wholefile::write(optionsPath, options);
   }
   TextDB db;
   db.setDirectory(folder);

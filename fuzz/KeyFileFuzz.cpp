@@ -13,6 +13,7 @@
 #include <string>
 
 #include "io/FileMode.h"
+#include "objects/ByteCodec.h"
 #include "trie/TrieFile.h"
 
 namespace {
@@ -102,7 +103,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   } else {
     std::string file = soundFile();
     for (size_t i = 0; i + 3 <= size; i += 3) {
-      size_t at = (static_cast<size_t>(data[i]) | (static_cast<size_t>(data[i + 1]) << 8)) * 7 % file.size();
+      size_t at = size_t{bytecodec::loadU16(data + i)} * 7 % file.size();
       file[at] = static_cast<char>(data[i + 2]);
     }
     writeBytes(reinterpret_cast<const uint8_t*>(file.data()), file.size());

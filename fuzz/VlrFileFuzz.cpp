@@ -14,6 +14,7 @@
 
 #include "io/FileMode.h"
 #include "io/Vlrfile.h"
+#include "objects/ByteCodec.h"
 
 namespace {
 
@@ -79,8 +80,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   size_t recordBytes = bodySize;
   if (withIndex) {
     if (bodySize < 4) return 0;
-    uint32_t n = static_cast<uint32_t>(body[0]) | (static_cast<uint32_t>(body[1]) << 8) |
-                 (static_cast<uint32_t>(body[2]) << 16) | (static_cast<uint32_t>(body[3]) << 24);
+    uint32_t n = bytecodec::loadU32(body);
     body += 4;
     bodySize -= 4;
     recordBytes = std::min<size_t>(n, bodySize);

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "import/TextFormat.h"
+#include "objects/ByteCodec.h"
 #include "objects/Trace.h"
 #include "platform/Platform.h"
 
@@ -225,12 +226,8 @@ bool Alphabet::isFoldedLetter(unsigned char c) const { return isLetter(c) && map
 std::string Alphabet::toImage() const {
   std::string image;
   image.reserve(kImageBytes + 1);
-  image += static_cast<char>(signature_ & 0xFF);
-  image += static_cast<char>(signature_ >> 8);
-  for (uint16_t t : type_) {
-    image += static_cast<char>(t & 0xFF);
-    image += static_cast<char>(t >> 8);
-  }
+  bytecodec::appendU16(&image, signature_);
+  for (uint16_t t : type_) bytecodec::appendU16(&image, t);
   image.append(reinterpret_cast<const char*>(upper_), 256);
   image.append(reinterpret_cast<const char*>(lower_), 256);
   image.append(reinterpret_cast<const char*>(unaccented_), 256);
@@ -241,7 +238,7 @@ std::string Alphabet::toImage() const {
 
 int Alphabet::fromImage(const void* data, size_t size) {
   const unsigned char* p = static_cast<const unsigned char*>(data);
-  if (!p || size < kImageBytes || (p[0] | (p[1] << 8)) != kSignature) {
+  if (!p || size < kImageBytes || bytecodec::loadU16(p) != kSignature) {
     setDefaults();
     rebuildMap();
     return -1;
@@ -249,7 +246,7 @@ int Alphabet::fromImage(const void* data, size_t size) {
   signature_ = kSignature;
   p += 2;
   for (uint16_t& t : type_) {
-    t = static_cast<uint16_t>(p[0] | (p[1] << 8));
+    t = bytecodec::loadU16(p);
     p += 2;
   }
   std::memcpy(upper_, p, 256);

@@ -5,6 +5,8 @@
 
 #include <cerrno>
 
+#include "objects/ByteCodec.h"
+
 namespace charset {
 
 namespace {
@@ -59,9 +61,9 @@ size_t badCharacterBytes(Encoding e, const uint8_t* p, size_t n) {
     case Encoding::kUtf16Le:
     case Encoding::kUtf16Be: {
       if (n < 2) return n;
-      uint16_t u = e == Encoding::kUtf16Le ? (p[0] | p[1] << 8) : (p[0] << 8 | p[1]);
+      uint16_t u = unitAt(e, p);
       if (u >= 0xD800 && u <= 0xDBFF && n >= 4) {
-        uint16_t v = e == Encoding::kUtf16Le ? (p[2] | p[3] << 8) : (p[2] << 8 | p[3]);
+        uint16_t v = unitAt(e, p + 2);
         if (v >= 0xDC00 && v <= 0xDFFF) return 4;
       }
       return 2;
@@ -75,6 +77,14 @@ size_t badCharacterBytes(Encoding e, const uint8_t* p, size_t n) {
 
 int unitBytes(Encoding encoding) {
   return encoding == Encoding::kUtf16Le || encoding == Encoding::kUtf16Be ? 2 : 1;
+}
+
+uint16_t unitAt(Encoding encoding, const uint8_t* p) {
+  switch (encoding) {
+    case Encoding::kUtf16Le: return bytecodec::loadU16(p);
+    case Encoding::kUtf16Be: return bytecodec::loadU16Be(p);
+    default: return *p;
+  }
 }
 
 Detection detect(const uint8_t* head, size_t length, Encoding plain) {
@@ -125,7 +135,7 @@ size_t wholeCharacters(Encoding encoding, const uint8_t* data, size_t length) {
       size_t even = length & ~static_cast<size_t>(1);
       if (even >= 2) {
         const uint8_t* p = data + even - 2;
-        uint16_t u = encoding == Encoding::kUtf16Le ? (p[0] | p[1] << 8) : (p[0] << 8 | p[1]);
+        uint16_t u = unitAt(encoding, p);
         if (u >= 0xD800 && u <= 0xDBFF) even -= 2;  // a high surrogate waits for its pair
       }
       return even;

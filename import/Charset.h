@@ -25,6 +25,10 @@ Detection detect(const uint8_t* head, size_t length, Encoding plain);
 // The bytes of a unit: 2 for UTF-16, else 1.
 int unitBytes(Encoding encoding);
 
+// The code unit at p: its byte, or for UTF-16 its two bytes in the encoding's order.
+// Requires: unitBytes(encoding) bytes at p.
+uint16_t unitAt(Encoding encoding, const uint8_t* p);
+
 // How many of the `length` bytes form whole characters, so that a block can end there
 // without cutting a character (a UTF-8 sequence, a UTF-16 unit or surrogate pair).
 size_t wholeCharacters(Encoding encoding, const uint8_t* data, size_t length);

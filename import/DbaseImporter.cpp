@@ -6,6 +6,7 @@
 #include "import/BinaryImporter.h"
 #include "import/CodePage.h"
 #include "import/TextBlock.h"
+#include "objects/ByteCodec.h"
 
 namespace {
 
@@ -21,9 +22,6 @@ constexpr int kFieldLengthPos = 16;
 constexpr int kFieldDecimalsPos = 17;
 constexpr int kMaxFieldCount = 255;
 constexpr char kCharacterType = 'C';
-
-uint32_t le32(const uint8_t* p) { return p[0] | p[1] << 8 | p[2] << 16 | static_cast<uint32_t>(p[3]) << 24; }
-uint16_t le16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
 
 // The iconv name of the code page of a language driver byte; null for Windows-1252 (also
 // when the byte is 0, the value most programs leave there).
@@ -57,9 +55,9 @@ DbaseImporter::DbaseImporter(ByteSource& source, int32_t blockBytes)
   uint8_t version = header[kVersionPos];
   int level = version & 7;
   if (!(level >= 3 && level <= 5) && !(version >= 0x30 && version <= 0x32)) return;
-  int64_t claimed = le32(header + kRecordCountPos);
-  headerBytes_ = le16(header + kHeaderBytesPos);
-  recordBytes_ = le16(header + kRecordBytesPos);
+  int64_t claimed = bytecodec::loadU32(header + kRecordCountPos);
+  headerBytes_ = bytecodec::loadU16(header + kHeaderBytesPos);
+  recordBytes_ = bytecodec::loadU16(header + kRecordBytesPos);
   int32_t size = source_.size();
   if (headerBytes_ < kHeaderBytes + 1 || headerBytes_ > size || recordBytes_ < 2) return;
   if (const char* name = codePageName(header[kLanguageDriverPos]))

@@ -9,6 +9,7 @@
 #include "io/FileMode.h"
 #include "io/IOFile.h"
 #include "io/WholeFile.h"
+#include "objects/ByteCodec.h"
 #include "objects/Trace.h"
 
 namespace {
@@ -16,66 +17,34 @@ namespace {
 constexpr int32_t kRecordHeadBytes = 4 + 2 + 2 + 1 + 1 + 1 + 2;
 constexpr int32_t kMaxStoredText = FileReader::kLineRecordBytes - kRecordHeadBytes;
 
-void putLE(char* p, uint32_t v, int bytes) {
-  for (int i = 0; i < bytes; ++i) p[i] = static_cast<char>((v >> (8 * i)) & 0xFF);
-}
-uint32_t getLE(const char* p, int bytes) {
-  uint32_t v = 0;
-  for (int i = bytes - 1; i >= 0; --i) v = (v << 8) | static_cast<unsigned char>(p[i]);
-  return v;
-}
-
 void encode(const ScreenLine& l, char* rec) {
   std::memset(rec, 0, FileReader::kLineRecordBytes);
-  putLE(rec, static_cast<uint32_t>(l.firstWord), 4);
-  putLE(rec + 4, static_cast<uint16_t>(l.wordCount), 2);
-  putLE(rec + 6, static_cast<uint16_t>(l.indent), 2);
+  bytecodec::storeI32(rec, l.firstWord);
+  bytecodec::storeI16(rec + 4, l.wordCount);
+  bytecodec::storeI16(rec + 6, l.indent);
   rec[8] = static_cast<char>(l.lineFlags);
   rec[9] = static_cast<char>(l.continuation);
   rec[10] = l.cutInWord ? 1 : 0;
   int32_t n = std::min<int32_t>(static_cast<int32_t>(l.text.size()), kMaxStoredText);
-  putLE(rec + 11, static_cast<uint16_t>(n), 2);
+  bytecodec::storeU16(rec + 11, static_cast<uint16_t>(n));
   std::memcpy(rec + kRecordHeadBytes, l.text.data(), static_cast<size_t>(n));
 }
 
 void decode(const char* rec, ScreenLine* l) {
-  l->firstWord = static_cast<int32_t>(getLE(rec, 4));
-  l->wordCount = static_cast<int16_t>(getLE(rec + 4, 2));
-  l->indent = static_cast<int16_t>(getLE(rec + 6, 2));
+  l->firstWord = bytecodec::loadI32(rec);
+  l->wordCount = bytecodec::loadI16(rec + 4);
+  l->indent = bytecodec::loadI16(rec + 6);
   l->lineFlags = static_cast<uint8_t>(rec[8]);
   l->continuation = static_cast<uint8_t>(rec[9]);
   l->cutInWord = rec[10] != 0;
-  int32_t n = std::min<int32_t>(static_cast<int32_t>(getLE(rec + 11, 2)), kMaxStoredText);
+  int32_t n = std::min<int32_t>(static_cast<int32_t>(bytecodec::loadU16(rec + 11)), kMaxStoredText);
   l->text.assign(rec + kRecordHeadBytes, static_cast<size_t>(n));
 }
 
-// The characters of a line as shown: codes dropped, hidden text left out, tabs to their stops.
-std::string shownText(const std::string& text) {
-  std::string out;
-  bool hidden = false;
-  for (size_t i = 0; i < text.size(); ++i) {
-    unsigned char c = static_cast<unsigned char>(text[i]);
-    if (c == textblock::kEscape && i + 1 < text.size()) {
-      if (!hidden) out += text[i + 1];
-      ++i;
-    } else if (c == textblock::kHidden) {
-      hidden = !hidden;
-    } else if (hidden) {
-      continue;
-    } else if (c == textblock::kTab) {
-      out.append(textblock::kTabWidth - out.size() % textblock::kTabWidth, ' ');
-    } else if (!textblock::isCode(c)) {
-      out += static_cast<char>(c);
-    }
-  }
-  return out;
-}
-
-// The same in RTF: attributes as control words, the RTF specials and characters above 127
-// escaped.
+// A line's shown text in RTF: attributes as control words, the RTF specials and characters
+// above 127 escaped.
 std::string rtfText(const std::string& text, size_t skipBlanks) {
   std::string out;
-  bool hidden = false;
   bool bold = false, italic = false, underline = false;
   // An attribute code opens a group when the attribute goes on and closes it when it goes
   // off; whatever is still open at the line's end is closed there.
@@ -83,40 +52,31 @@ std::string rtfText(const std::string& text, size_t skipBlanks) {
     out += *on ? "}" : std::string("{") + word + " ";
     *on = !*on;
   };
-  for (size_t i = 0; i < text.size(); ++i) {
-    unsigned char c = static_cast<unsigned char>(text[i]);
-    bool literal = false;
-    if (c == textblock::kEscape && i + 1 < text.size()) {
-      c = static_cast<unsigned char>(text[++i]);
-      literal = true;
-    }
-    if (!literal) {
-      if (c == textblock::kHidden) { hidden = !hidden; continue; }
-      if (hidden) continue;
-      if (c == textblock::kBold) { toggle(&bold, "\\b"); continue; }
-      if (c == textblock::kItalic) { toggle(&italic, "\\i"); continue; }
-      if (c == textblock::kUnderline) { toggle(&underline, "\\ul"); continue; }
-      if (c == textblock::kTab) { out += "\\tab "; continue; }
-      if (textblock::isCode(c)) continue;
-    } else if (hidden) {
-      continue;
-    }
-    if (c == ' ' && skipBlanks > 0) {
-      --skipBlanks;
-      continue;
-    }
-    skipBlanks = 0;
-    if (c == '\\' || c == '{' || c == '}') {
-      out += '\\';
-      out += static_cast<char>(c);
-    } else if (c > 127) {
-      char buf[8];
-      std::snprintf(buf, sizeof buf, "\\'%02x", c);
-      out += buf;
-    } else {
-      out += static_cast<char>(c);
-    }
-  }
+  textblock::walkShown(
+      text,
+      [&](unsigned char c) {
+        if (c == ' ' && skipBlanks > 0) {
+          --skipBlanks;
+          return;
+        }
+        skipBlanks = 0;
+        if (c == '\\' || c == '{' || c == '}') {
+          out += '\\';
+          out += static_cast<char>(c);
+        } else if (c > 127) {
+          char buf[8];
+          std::snprintf(buf, sizeof buf, "\\'%02x", c);
+          out += buf;
+        } else {
+          out += static_cast<char>(c);
+        }
+      },
+      [&](unsigned char c) {
+        if (c == textblock::kBold) toggle(&bold, "\\b");
+        else if (c == textblock::kItalic) toggle(&italic, "\\i");
+        else if (c == textblock::kUnderline) toggle(&underline, "\\ul");
+        else if (c == textblock::kTab) out += "\\tab ";
+      });
   out.append(static_cast<size_t>(bold + italic + underline), '}');
   return out;
 }
@@ -476,7 +436,7 @@ int FileReader::copyOut(const std::string& path, int options) {
   int common = 20;
   int looked = 0;
   for (const ScreenLine& l : lines) {
-    std::string shown = shownText(l.text);
+    std::string shown = textblock::shownText(l.text);
     if (shown.find_first_not_of(' ') == std::string::npos) continue;
     common = std::min<int>(common, static_cast<int>(shown.find_first_not_of(' ')));
     if (++looked == 10) break;
@@ -497,7 +457,7 @@ int FileReader::copyOut(const std::string& path, int options) {
     if (rtf) {
       text = rtfText(l.text, static_cast<size_t>(common));
     } else {
-      text = shownText(l.text);
+      text = textblock::shownText(l.text);
       size_t strip = 0;
       while (strip < static_cast<size_t>(common) && strip < text.size() && text[strip] == ' ') ++strip;
       text.erase(0, strip);

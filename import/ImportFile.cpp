@@ -170,29 +170,7 @@ int ImportFile::nextLine(ScreenLine* line, int width) {
   return layout_->nextLine(line);
 }
 
-std::string ImportFile::lineText(const ScreenLine& line) {
-  std::string out;
-  bool hidden = false;
-  const std::string& t = line.text;
-  for (size_t i = 0; i < t.size(); ++i) {
-    unsigned char c = static_cast<unsigned char>(t[i]);
-    if (c == textblock::kEscape) {
-      if (i + 1 < t.size() && !hidden) out += t[i + 1];
-      ++i;
-    } else if (c == textblock::kHidden) {
-      hidden = !hidden;
-    } else if (hidden) {
-      continue;
-    } else if (c == textblock::kTab) {
-      out.append(textblock::kTabWidth - out.size() % textblock::kTabWidth, ' ');
-    } else if (c == textblock::kDamaged || c == textblock::kEnd) {
-      break;
-    } else if (!textblock::isCode(c)) {
-      out += static_cast<char>(c);
-    }
-  }
-  return out;
-}
+std::string ImportFile::lineText(const ScreenLine& line) { return textblock::shownText(line.text); }
 
 const ViewerFileInfo& ImportFile::fileInfo() const {
   static const ViewerFileInfo none;

@@ -1,4 +1,5 @@
-// Breaking text blocks into numbered lines.
+// Breaking text blocks into numbered lines, one step of the line at a time: the start of a
+// line, runs of ordinary characters, codes, single characters, the break and the hand-out.
 #include "import/LineLayout.h"
 
 #include <algorithm>
@@ -56,8 +57,61 @@ bool LineLayout::fill() {
   return true;
 }
 
+// The line being laid out. Its text is the line's own buffer; the layout's members hold
+// only what carries over from line to line.
+struct LineLayout::Building {
+  ScreenLine* line = nullptr;
+  // The alphabet's word tables, taken once a line.
+  const uint8_t* wordClass = nullptr;
+  const bool* continues = nullptr;
+  size_t pieceStart = 0;  // where the line's own text begins, after what it carries over
+  size_t pos = 0;         // the next byte of pending_ to lay out
+  int col = 0;
+  bool hidden = false;
+  bool inWord = false;
+  int words = 0;
+  bool startCut = false;  // the line begins with the rest of a word cut on the last one
+  // The layout counts the words as it goes. The word finder has to run on the line only
+  // where its count may differ (hidden text, escaped characters, codes the alphabet calls
+  // letters, the piece of a cut word) or where the words' places are wanted (hits).
+  bool irregular = false;
+  // The last break point: the text's length just after it, where the next line starts
+  // when the line breaks there, and the state there, put back then, since the text after
+  // it is laid out again on the next line.
+  size_t breakText = std::string::npos;
+  size_t breakPos = 0;
+  unsigned char breakAttributes = 0;
+  int breakIndent = 0;
+  bool breakHidden = false;
+  int breakWords = 0;
+
+  std::string& text() { return line->text; }
+};
+
 int LineLayout::nextLine(ScreenLine* line) {
   if (ended_) return sourceFailed_ ? -1 : 0;
+  Building b = startLine(line);
+  int result = 0;
+  while (true) {
+    if (b.pos >= pending_.size()) {
+      if (!fill()) return endOfSource(b);
+      continue;
+    }
+    unsigned char c = static_cast<unsigned char>(pending_[b.pos]);
+    if (fastRuns_ && takeRun(b)) continue;
+    if (textblock::isCode(c) && c != textblock::kEscape) {
+      if (takeCode(b, c, &result)) return result;
+    } else if (takeCharacter(b, c, &result)) {
+      return result;
+    }
+  }
+}
+
+// The steps below are inline so that the compiler folds them back into nextLine's loop:
+// as calls they cost about 8% of the rate at which documents become words
+// (bench/WordBreakBench).
+
+inline LineLayout::Building LineLayout::startLine(ScreenLine* line) {
   if (pos_ > kCompactBytes) {
     pending_.erase(0, pos_);
     pos_ = 0;
@@ -67,296 +121,302 @@ int LineLayout::nextLine(ScreenLine* line) {
   buffer.clear();
   *line = ScreenLine();
   line->text = std::move(buffer);
-  std::string& text = line->text;
-  const uint8_t* wordClass = alphabet_.wordClasses().cls;
-  const bool* continues = alphabet_.wordClasses().continues;
+  Building b;
+  b.line = line;
+  b.wordClass = alphabet_.wordClasses().cls;
+  b.continues = alphabet_.wordClasses().continues;
   // A line starts with the attributes still on and the paragraph's indentation.
+  std::string& text = line->text;
   if (attributes_ & textblock::kAttrBold) text += static_cast<char>(textblock::kBold);
   if (attributes_ & textblock::kAttrItalic) text += static_cast<char>(textblock::kItalic);
   if (attributes_ & textblock::kAttrUnderline) text += static_cast<char>(textblock::kUnderline);
   if (hiddenOpen_) text += static_cast<char>(textblock::kHidden);
   text.append(static_cast<size_t>(paragraphIndent_ * textblock::kTabWidth), ' ');
-  const size_t pieceStart = text.size();
-  int col = paragraphIndent_ * textblock::kTabWidth;
-  bool hidden = hiddenOpen_;
-  bool inWord = false;
-  int words = 0;
-  size_t i = pos_;
-  size_t breakText = std::string::npos;  // text length just after the last break point
-  size_t breakPos = 0;                   // where the next line starts when breaking there
-  // The state at the break point, put back when the line breaks there, since the text after
-  // it is laid out again on the next line.
-  unsigned char breakAttributes = attributes_;
-  int breakIndent = paragraphIndent_;
-  bool breakHidden = hidden;
-  int breakWords = 0;
-  auto markBreak = [&] {
-    breakWords = words;
-    breakHidden = hidden;
-    breakText = text.size();
-    breakPos = i;
-    breakAttributes = attributes_;
-    breakIndent = paragraphIndent_;
-  };
-  const bool startCut = previousCut_;
-  // The layout counts the words as it goes. The word finder has to run on the line only
-  // where its count may differ (hidden text, escaped characters, codes the alphabet calls
-  // letters, the piece of a cut word) or where the words' places are wanted (hits).
-  bool irregular = hiddenOpen_ || startCut;
+  b.pieceStart = text.size();
+  b.pos = pos_;
+  b.col = paragraphIndent_ * textblock::kTabWidth;
+  b.hidden = hiddenOpen_;
+  b.breakAttributes = attributes_;
+  b.breakIndent = paragraphIndent_;
+  b.breakHidden = b.hidden;
+  b.startCut = previousCut_;
+  b.irregular = hiddenOpen_ || b.startCut;
   for (unsigned char code : {textblock::kBold, textblock::kItalic, textblock::kUnderline, textblock::kTab})
-    irregular = irregular || wordClass[code] == textformat::kWordChar;
+    b.irregular = b.irregular || b.wordClass[code] == textformat::kWordChar;
+  return b;
+}
 
-  auto emit = [&](size_t textEnd, size_t resume, uint8_t continuation, bool cut, int wordsBefore) {
-    text.resize(textEnd);
-    bytesRead_ += static_cast<int64_t>(resume - pos_);
-    pos_ = resume;
-    hiddenOpen_ = hidden;
-    line->continuation = continuation;
-    line->cutInWord = cut;
-    previousCut_ = cut;
-    // A soft break swallows the blanks that follow it.
-    if (continuation && !cut) {
-      while (true) {
-        if (pos_ >= pending_.size() && !fill()) break;
-        if (pending_[pos_] != ' ') break;
-        ++pos_;
-        ++bytesRead_;
-      }
-    }
-    // Number the words; the piece of a word cut on the previous line is not one.
-    textformat::WordSpan spans[textformat::kMaxWordsPerLine];
-    const bool needSpans = irregular || nextHit_ < hits_.size();
-    int n = wordsBefore;
-    if (needSpans)
-      n = textformat::findWords(alphabet_, reinterpret_cast<const unsigned char*>(text.data()),
-                                static_cast<int>(text.size()), spans);
-    assert(needSpans || n == textformat::findWords(alphabet_, reinterpret_cast<const unsigned char*>(text.data()),
-                                                   static_cast<int>(text.size()), spans));
-    int first = (startCut && n > 0 && static_cast<size_t>(spans[0].start) == pieceStart) ? 1 : 0;
-    line->firstWord = nextWord_;
-    line->wordCount = static_cast<int16_t>(n - first);
-    std::vector<std::pair<int, int>> hitSpans;
-    for (int k = first; needSpans && k < n; ++k) {
-      int32_t number = nextWord_ + (k - first);
-      while (nextHit_ < hits_.size() && hits_[nextHit_] < number) ++nextHit_;
-      if (nextHit_ < hits_.size() && hits_[nextHit_] == number)
-        hitSpans.emplace_back(spans[k].start, spans[k].length);
-    }
-    nextWord_ += n - first;
-    if (!hitSpans.empty()) markHits(line, hitSpans);
-    line->indent = leadingColumns(text);
-  };
-
-  while (true) {
-    if (i >= pending_.size()) {
-      if (!fill()) {
-        // The document ends (or its source failed) without a final paragraph end.
-        ended_ = true;
-        bool empty = text.size() == pieceStart && i == pos_;
-        emit(text.size(), i, 0, false, words);
-        if (empty) return sourceFailed_ ? -1 : 0;
-        return 1;
-      }
-      continue;
-    }
-    unsigned char c = static_cast<unsigned char>(pending_[i]);
-    // A run of ordinary characters, the bulk of any text, goes through one tight loop that
-    // takes the same steps as the general path below. That path takes over at anything else:
-    // a code, a blank, hidden text, the width, the byte limit or the 81st word.
-    if (!hidden && c >= 14 && c != textblock::kDamaged && c != textblock::kEnd) {
-      const size_t runStart = i;
-      const size_t end = pending_.size();
-      const size_t textBytes = text.size();
-      const unsigned char* data = reinterpret_cast<const unsigned char*>(pending_.data());
-      // Every character of the run takes one column and one byte, so a character other than
-      // a blank still fits while fewer than `room` characters have been taken.
-      const long roomColumns = static_cast<long>(width_) - col;
-      const long roomBytes = static_cast<long>(kMaxLineBytes) - 2 - static_cast<long>(textBytes);
-      const size_t room = static_cast<size_t>(std::max(0L, std::min(roomColumns, roomBytes)));
-      size_t lastBlank = std::string::npos;  // just after the run's last blank
-      int lastBlankWords = 0;                // the words before it
-      // Locals of the loop's own, so that they stay in registers (the lambdas above hold
-      // references to the line's state).
-      size_t j = i;
-      bool inW = inWord;
-      int w = words;
-      while (j < end) {
-        if (inW) {
-          // The rest of the word, in the tightest loop.
-          const size_t stop = std::min(end, runStart + room);
-          while (j < stop && continues[data[j]]) ++j;
-          if (j >= stop) break;
-          unsigned char ch = data[j];
-          if (ch != ' ' && ch >= 14 && ch != textblock::kDamaged && ch != textblock::kEnd) {
-            inW = false;  // a character that ends the word without starting one
-            ++j;
-            continue;
-          }
-        }
-        unsigned char ch = data[j];
-        if (ch == ' ') {  // a blank is a break point and never breaks the line itself
-          ++j;
-          inW = false;
-          lastBlank = j;
-          lastBlankWords = w;
-          continue;
-        }
-        if (ch < 14 || ch == textblock::kDamaged || ch == textblock::kEnd || j - runStart >= room) break;
-        if (wordClass[ch] == textformat::kWordChar) {
-          if (w >= textformat::kMaxWordsPerLine) break;
-          ++w;
-          inW = true;
-        }
+// A run of ordinary characters, the bulk of any text, in one tight loop that takes the same
+// steps as takeCharacter. It stops at anything else (a code, hidden text, the width, the
+// byte limit or the 81st word) and leaves that to the general steps. True when it took
+// characters.
+inline bool LineLayout::takeRun(Building& b) {
+  const size_t runStart = b.pos;
+  const size_t end = pending_.size();
+  const unsigned char* data = reinterpret_cast<const unsigned char*>(pending_.data());
+  if (b.hidden || textblock::isCode(data[runStart])) return false;
+  const uint8_t* wordClass = b.wordClass;
+  const bool* continues = b.continues;
+  const size_t textBytes = b.text().size();
+  // Every character of the run takes one column and one byte, so a character other than
+  // a blank still fits while fewer than `room` characters have been taken.
+  const long roomColumns = static_cast<long>(width_) - b.col;
+  const long roomBytes = static_cast<long>(kMaxLineBytes) - 2 - static_cast<long>(textBytes);
+  const size_t room = static_cast<size_t>(std::max(0L, std::min(roomColumns, roomBytes)));
+  size_t lastBlank = std::string::npos;  // just after the run's last blank
+  int lastBlankWords = 0;                // the words before it
+  // Locals of the loop's own, so that they stay in registers.
+  size_t j = runStart;
+  bool inW = b.inWord;
+  int w = b.words;
+  while (j < end) {
+    if (inW) {
+      // The rest of the word, in the tightest loop.
+      const size_t stop = std::min(end, runStart + room);
+      while (j < stop && continues[data[j]]) ++j;
+      if (j >= stop) break;
+      unsigned char ch = data[j];
+      if (ch != ' ' && !textblock::isCode(ch)) {
+        inW = false;  // a character that ends the word without starting one
         ++j;
-      }
-      i = j;
-      inWord = inW;
-      words = w;
-      col += static_cast<int>(i - runStart);
-      if (i > runStart) {
-        text.append(pending_, runStart, i - runStart);
-        if (lastBlank != std::string::npos) {
-          // As markBreak() at the last blank; nothing else of the state changed in the run.
-          breakWords = lastBlankWords;
-          breakHidden = false;
-          breakText = textBytes + (lastBlank - runStart);
-          breakPos = lastBlank;
-          breakAttributes = attributes_;
-          breakIndent = paragraphIndent_;
-        }
         continue;
       }
     }
-    bool breakNow = false;
-    switch (c) {
-      case textblock::kParagraphEnd:
-        paragraphIndent_ = 0;
-        emit(text.size(), i + 1, 0, false, words);
-        return 1;
-      case textblock::kLineBreak:
-        emit(text.size(), i + 1, 1, false, words);
-        return 1;
-      case textblock::kPageEnd:
-        paragraphIndent_ = 0;
-        emit(text.size(), i + 1, 0, false, words);
-        line->lineFlags |= ScreenLine::kPageEnd;
-        return 1;
-      case textblock::kDamaged:
-      case textblock::kEnd:
-        damaged_ = damaged_ || c == textblock::kDamaged;
-        ended_ = true;
-        emit(text.size(), pending_.size(), 0, false, words);
-        return text.size() > pieceStart || line->wordCount ? 1 : 0;
-      case textblock::kCarriageReturn:
-        ++i;
-        continue;
-      case textblock::kIndent:
-        ++paragraphIndent_;
-        if (text.size() == pieceStart && col + textblock::kTabWidth < width_) {
-          text.append(textblock::kTabWidth, ' ');
-          col += textblock::kTabWidth;
-        }
-        ++i;
-        continue;
-      case textblock::kHidden:
-        irregular = true;
-        hidden = !hidden;
-        inWord = false;
-        text += static_cast<char>(c);
-        ++i;
-        continue;
-      case textblock::kBold:
-      case textblock::kItalic:
-      case textblock::kUnderline:
-        attributes_ ^= c == textblock::kBold     ? textblock::kAttrBold
-                       : c == textblock::kItalic ? textblock::kAttrItalic
-                                                 : textblock::kAttrUnderline;
-        inWord = false;
-        text += static_cast<char>(c);
-        ++i;
-        continue;
-      case textblock::kTab: {
-        if (hidden) {
-          text += static_cast<char>(c);
-          ++i;
-          continue;
-        }
-        int stop = (col / textblock::kTabWidth + 1) * textblock::kTabWidth;
-        inWord = false;
-        if (stop > width_ && text.size() > pieceStart) {
-          emit(text.size(), i + 1, 1, false, words);
-          return 1;
-        }
-        text += static_cast<char>(c);
-        col = stop;
-        ++i;
-        markBreak();
-        continue;
-      }
-      default:
-        break;
-    }
-    if (c < 14 && c != textblock::kEscape) {  // codes without meaning here: kept, no room
-      irregular = irregular || wordClass[c] == textformat::kWordChar;
-      inWord = false;
-      text += static_cast<char>(c);
-      ++i;
+    unsigned char ch = data[j];
+    if (ch == ' ') {  // a blank is a break point and never breaks the line itself
+      ++j;
+      inW = false;
+      lastBlank = j;
+      lastBlankWords = w;
       continue;
     }
-    // A character (possibly escaped).
-    size_t charBytes = 1;
-    unsigned char ch = c;
-    if (c == textblock::kEscape) {
-      irregular = true;
-      if (i + 1 >= pending_.size() && !fill()) {
-        ++i;  // a lone escape at the end: dropped
-        continue;
-      }
-      ch = static_cast<unsigned char>(pending_[i + 1]);
-      charBytes = 2;
+    if (textblock::isCode(ch) || j - runStart >= room) break;
+    if (wordClass[ch] == textformat::kWordChar) {
+      if (w >= textformat::kMaxWordsPerLine) break;
+      ++w;
+      inW = true;
     }
-    if (hidden) {
-      text.append(pending_, i, charBytes);
-      i += charBytes;
-      continue;
-    }
-    if (ch == ' ') {
-      text += ' ';
-      ++col;
-      ++i;
-      inWord = false;
-      markBreak();
-      continue;
-    }
-    bool startsWord = c != textblock::kEscape && wordClass[ch] == textformat::kWordChar &&
-                      !inWord;
-    if (c == textblock::kEscape)
-      inWord = false;
-    else
-      inWord = startsWord || (inWord && continues[ch]);
-    if (col >= width_ || text.size() + charBytes + 2 > static_cast<size_t>(kMaxLineBytes))
-      breakNow = true;
-    if (startsWord && words >= textformat::kMaxWordsPerLine) {
-      // The line has its 80 words: this word begins the next line.
-      emit(text.size(), i, 1, false, words);
-      return 1;
-    }
-    if (breakNow && text.size() > pieceStart) {
-      if (breakText != std::string::npos) {
-        attributes_ = breakAttributes;
-        paragraphIndent_ = breakIndent;
-        hidden = breakHidden;
-        emit(breakText, breakPos, 1, false, breakWords);
-      } else {
-        emit(text.size(), i, 1, true, words);
-      }
-      return 1;
-    }
-    if (startsWord) ++words;
-    text.append(pending_, i, charBytes);
-    ++col;
-    i += charBytes;
+    ++j;
   }
+  if (j == runStart) return false;
+  b.pos = j;
+  b.inWord = inW;
+  b.words = w;
+  b.col += static_cast<int>(j - runStart);
+  b.text().append(pending_, runStart, j - runStart);
+  if (lastBlank != std::string::npos) {
+    // As markBreak() at the last blank; nothing else of the state changed in the run.
+    b.breakWords = lastBlankWords;
+    b.breakHidden = false;
+    b.breakText = textBytes + (lastBlank - runStart);
+    b.breakPos = lastBlank;
+    b.breakAttributes = attributes_;
+    b.breakIndent = paragraphIndent_;
+  }
+  return true;
+}
+
+// A formatting code (the escape aside, which takeCharacter reads with its character).
+inline bool LineLayout::takeCode(Building& b, unsigned char c, int* result) {
+  std::string& text = b.text();
+  *result = 1;
+  switch (c) {
+    case textblock::kParagraphEnd:
+      paragraphIndent_ = 0;
+      finishLine(b, text.size(), b.pos + 1, 0, false, b.words);
+      return true;
+    case textblock::kLineBreak:
+      finishLine(b, text.size(), b.pos + 1, 1, false, b.words);
+      return true;
+    case textblock::kPageEnd:
+      paragraphIndent_ = 0;
+      finishLine(b, text.size(), b.pos + 1, 0, false, b.words);
+      b.line->lineFlags |= ScreenLine::kPageEnd;
+      return true;
+    case textblock::kDamaged:
+    case textblock::kEnd:
+      damaged_ = damaged_ || c == textblock::kDamaged;
+      ended_ = true;
+      finishLine(b, text.size(), pending_.size(), 0, false, b.words);
+      *result = text.size() > b.pieceStart || b.line->wordCount ? 1 : 0;
+      return true;
+    case textblock::kCarriageReturn:
+      ++b.pos;
+      return false;
+    case textblock::kIndent:
+      ++paragraphIndent_;
+      if (text.size() == b.pieceStart && b.col + textblock::kTabWidth < width_) {
+        text.append(textblock::kTabWidth, ' ');
+        b.col += textblock::kTabWidth;
+      }
+      ++b.pos;
+      return false;
+    case textblock::kHidden:
+      b.irregular = true;
+      b.hidden = !b.hidden;
+      break;
+    case textblock::kBold:
+    case textblock::kItalic:
+    case textblock::kUnderline:
+      attributes_ ^= c == textblock::kBold     ? textblock::kAttrBold
+                     : c == textblock::kItalic ? textblock::kAttrItalic
+                                               : textblock::kAttrUnderline;
+      break;
+    case textblock::kTab: {
+      if (b.hidden) {
+        text += static_cast<char>(c);
+        ++b.pos;
+        return false;
+      }
+      int stop = (b.col / textblock::kTabWidth + 1) * textblock::kTabWidth;
+      b.inWord = false;
+      if (stop > width_ && text.size() > b.pieceStart) {
+        finishLine(b, text.size(), b.pos + 1, 1, false, b.words);
+        return true;
+      }
+      text += static_cast<char>(c);
+      b.col = stop;
+      ++b.pos;
+      markBreak(b);
+      return false;
+    }
+    default:  // codes without meaning here: kept, no room
+      b.irregular = b.irregular || b.wordClass[c] == textformat::kWordChar;
+      break;
+  }
+  b.inWord = false;
+  text += static_cast<char>(c);
+  ++b.pos;
+  return false;
+}
+
+// A character, or an escape and the character it makes one.
+inline bool LineLayout::takeCharacter(Building& b, unsigned char c, int* result) {
+  std::string& text = b.text();
+  size_t charBytes = 1;
+  unsigned char ch = c;
+  const bool escaped = c == textblock::kEscape;
+  if (escaped) {
+    b.irregular = true;
+    if (b.pos + 1 >= pending_.size() && !fill()) {
+      ++b.pos;  // a lone escape at the end: dropped
+      return false;
+    }
+    ch = static_cast<unsigned char>(pending_[b.pos + 1]);
+    charBytes = 2;
+  }
+  if (b.hidden) {
+    text.append(pending_, b.pos, charBytes);
+    b.pos += charBytes;
+    return false;
+  }
+  if (ch == ' ') {  // an escaped blank too: one blank, and a break point
+    text += ' ';
+    ++b.col;
+    b.pos += charBytes;
+    b.inWord = false;
+    markBreak(b);
+    return false;
+  }
+  const bool startsWord = !escaped && b.wordClass[ch] == textformat::kWordChar && !b.inWord;
+  b.inWord = !escaped && (startsWord || (b.inWord && b.continues[ch]));
+  *result = 1;
+  if (startsWord && b.words >= textformat::kMaxWordsPerLine) {
+    // The line has its 80 words: this word begins the next line.
+    finishLine(b, text.size(), b.pos, 1, false, b.words);
+    return true;
+  }
+  const bool full = b.col >= width_ || text.size() + charBytes + 2 > static_cast<size_t>(kMaxLineBytes);
+  if (full && text.size() > b.pieceStart) {
+    breakLine(b);
+    return true;
+  }
+  if (startsWord) ++b.words;
+  text.append(pending_, b.pos, charBytes);
+  ++b.col;
+  b.pos += charBytes;
+  return false;
+}
+
+// The document ends (or its source failed) without a final paragraph end.
+inline int LineLayout::endOfSource(Building& b) {
+  ended_ = true;
+  bool empty = b.text().size() == b.pieceStart && b.pos == pos_;
+  finishLine(b, b.text().size(), b.pos, 0, false, b.words);
+  if (empty) return sourceFailed_ ? -1 : 0;
+  return 1;
+}
+
+// A full line: broken at its last break point, or cut inside a word when it has none.
+inline void LineLayout::breakLine(Building& b) {
+  if (b.breakText == std::string::npos) {
+    finishLine(b, b.text().size(), b.pos, 1, true, b.words);
+    return;
+  }
+  attributes_ = b.breakAttributes;
+  paragraphIndent_ = b.breakIndent;
+  b.hidden = b.breakHidden;
+  finishLine(b, b.breakText, b.breakPos, 1, false, b.breakWords);
+}
+
+inline void LineLayout::markBreak(Building& b) const {
+  b.breakWords = b.words;
+  b.breakHidden = b.hidden;
+  b.breakText = b.text().size();
+  b.breakPos = b.pos;
+  b.breakAttributes = attributes_;
+  b.breakIndent = paragraphIndent_;
+}
+
+// Hands the line out: its text cut to `textEnd`, the next line to start at `resume`, its
+// words numbered (`wordsBefore` of them counted while laying it out).
+inline void LineLayout::finishLine(Building& b, size_t textEnd, size_t resume, uint8_t continuation, bool cut,
+                            int wordsBefore) {
+  ScreenLine* line = b.line;
+  line->text.resize(textEnd);
+  bytesRead_ += static_cast<int64_t>(resume - pos_);
+  pos_ = resume;
+  hiddenOpen_ = b.hidden;
+  line->continuation = continuation;
+  line->cutInWord = cut;
+  previousCut_ = cut;
+  if (continuation && !cut) swallowBlanks();
+  numberWords(b, wordsBefore);
+  line->indent = leadingColumns(line->text);
+}
+
+// A soft break swallows the blanks that follow it.
+inline void LineLayout::swallowBlanks() {
+  while (true) {
+    if (pos_ >= pending_.size() && !fill()) break;
+    if (pending_[pos_] != ' ') break;
+    ++pos_;
+    ++bytesRead_;
+  }
+}
+
+// Numbers the line's words; the piece of a word cut on the previous line is not one.
+inline void LineLayout::numberWords(Building& b, int wordsBefore) {
+  ScreenLine* line = b.line;
+  const auto* text = reinterpret_cast<const unsigned char*>(line->text.data());
+  const int textBytes = static_cast<int>(line->text.size());
+  textformat::WordSpan spans[textformat::kMaxWordsPerLine];
+  const bool needSpans = b.irregular || nextHit_ < hits_.size();
+  int n = wordsBefore;
+  if (needSpans) n = textformat::findWords(alphabet_, text, textBytes, spans);
+  assert(needSpans || n == textformat::findWords(alphabet_, text, textBytes, spans));
+  int first = (b.startCut && n > 0 && static_cast<size_t>(spans[0].start) == b.pieceStart) ? 1 : 0;
+  line->firstWord = nextWord_;
+  line->wordCount = static_cast<int16_t>(n - first);
+  std::vector<std::pair<int, int>> hitSpans;
+  for (int k = first; needSpans && k < n; ++k) {
+    int32_t number = nextWord_ + (k - first);
+    while (nextHit_ < hits_.size() && hits_[nextHit_] < number) ++nextHit_;
+    if (nextHit_ < hits_.size() && hits_[nextHit_] == number)
+      hitSpans.emplace_back(spans[k].start, spans[k].length);
+  }
+  nextWord_ += n - first;
+  if (!hitSpans.empty()) markHits(line, hitSpans);
 }
 
 void LineLayout::markHits(ScreenLine* line, const std::vector<std::pair<int, int>>& spans) {

@@ -34,6 +34,11 @@ class LineLayout {
   // are wrapped in hit-mark codes.
   void setHits(std::vector<int32_t> hits);
 
+  // Whether runs of ordinary characters go through the run loop (the default) or, like
+  // every other byte, through the one-character steps. Both give the same lines; the
+  // choice exists so that tests can hold the two against each other.
+  void setRunLoop(bool on) { fastRuns_ = on; }
+
   // The number the next word will get.
   int32_t nextWord() const { return nextWord_; }
   // Bytes of block text consumed so far.
@@ -41,8 +46,22 @@ class LineLayout {
   bool damaged() const { return damaged_; }
 
  private:
+  struct Building;  // the line being laid out: its text, columns, words and last break point
+
   bool fill();
-  void finishLine(ScreenLine* line, size_t end, size_t resume, uint8_t continuation, bool cut);
+  // Steps of nextLine. Each take* step lays out bytes of pending_ from b.pos on; takeCode
+  // and takeCharacter return true when they finished the line, with *result set to what
+  // nextLine returns.
+  Building startLine(ScreenLine* line);
+  bool takeRun(Building& b);
+  bool takeCode(Building& b, unsigned char c, int* result);
+  bool takeCharacter(Building& b, unsigned char c, int* result);
+  int endOfSource(Building& b);
+  void breakLine(Building& b);
+  void markBreak(Building& b) const;
+  void finishLine(Building& b, size_t textEnd, size_t resume, uint8_t continuation, bool cut, int wordsBefore);
+  void swallowBlanks();
+  void numberWords(Building& b, int wordsBefore);
   void markHits(ScreenLine* line, const std::vector<std::pair<int, int>>& spans);
 
   BlockSource source_;
@@ -55,6 +74,7 @@ class LineLayout {
   bool sourceFailed_ = false;
   bool ended_ = false;
   bool damaged_ = false;
+  bool fastRuns_ = true;  // takeRun lays out runs of ordinary characters
   bool previousCut_ = false;
   int paragraphIndent_ = 0;  // indent codes seen in the current paragraph
   bool hiddenOpen_ = false;  // a hidden run goes on from the previous line

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <string>
 
+#include "objects/ByteCodec.h"
 #include "platform/Platform.h"
 
 namespace recognizers {
@@ -30,7 +31,7 @@ int wordPerfectVersion(const uint8_t* head, int32_t headBytes) {
 // The 16-bit value at byte 96, or -1 when the head is too short.
 int wordWriteFlag(const uint8_t* head, int32_t headBytes) {
   if (!head || headBytes < kWordHeadBytes) return -1;
-  return head[kWordWriteFlagPos] | (head[kWordWriteFlagPos + 1] << 8);
+  return bytecodec::loadU16(head + kWordWriteFlagPos);
 }
 
 }  // namespace

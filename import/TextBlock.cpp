@@ -1,4 +1,4 @@
-// Building text blocks and reading them back as plain text.
+// Building text blocks and reading them back as plain or shown text.
 #include "import/TextBlock.h"
 
 namespace textblock {
@@ -18,24 +18,22 @@ void appendText(std::string* block, const char* text, size_t length) {
 
 std::string plainText(const std::string& block) {
   std::string out;
-  bool hidden = false;
-  for (size_t i = 0; i < block.size(); ++i) {
-    unsigned char c = static_cast<unsigned char>(block[i]);
-    if (c == kEscape && i + 1 < block.size()) {
-      if (!hidden) out += block[++i];
-      else ++i;
-      continue;
-    }
-    if (c == kHidden) {
-      hidden = !hidden;
-      continue;
-    }
-    if (hidden) continue;
-    if (c == kDamaged || c == kEnd) break;
-    if (c == kTab) out += ' ';
-    else if (c == kParagraphEnd || c == kLineBreak || c == kPageEnd) out += '\n';
-    else if (!isCode(c)) out += static_cast<char>(c);
-  }
+  walkShown(
+      block, [&out](unsigned char c) { out += static_cast<char>(c); },
+      [&out](unsigned char c) {
+        if (c == kTab) out += ' ';
+        else if (c == kParagraphEnd || c == kLineBreak || c == kPageEnd) out += '\n';
+      });
+  return out;
+}
+
+std::string shownText(const std::string& line) {
+  std::string out;
+  walkShown(
+      line, [&out](unsigned char c) { out += static_cast<char>(c); },
+      [&out](unsigned char c) {
+        if (c == kTab) out.append(kTabWidth - out.size() % kTabWidth, ' ');
+      });
   return out;
 }
 

@@ -49,4 +49,39 @@ inline void appendText(std::string* block, const std::string& text) {
 // dropped, tabs as blanks, paragraph ends, line breaks and page ends as line feeds).
 std::string plainText(const std::string& block);
 
+// The characters of a laid-out line as shown: escaped characters kept, hidden text and
+// codes dropped, each tab as blanks to the next stop of kTabWidth columns.
+std::string shownText(const std::string& line);
+
+// Walks the shown part of a block or line: calls character(c) for each character (an
+// escaped one included) and code(c) for each formatting code, leaving out hidden text and
+// the codes that hide it. A damage or end code ends the walk. The one reading of escapes
+// and hidden text that every rendering of text shares.
+template <typename OnCharacter, typename OnCode>
+void walkShown(const std::string& text, OnCharacter character, OnCode code);
+
+// ---- Inline bodies; readers of the contracts can stop here ----
+
+template <typename OnCharacter, typename OnCode>
+void walkShown(const std::string& text, OnCharacter character, OnCode code) {
+  bool hidden = false;
+  for (size_t i = 0; i < text.size(); ++i) {
+    unsigned char c = static_cast<unsigned char>(text[i]);
+    if (c == kEscape && i + 1 < text.size()) {
+      if (!hidden) character(static_cast<unsigned char>(text[i + 1]));
+      ++i;
+    } else if (c == kHidden) {
+      hidden = !hidden;
+    } else if (hidden) {
+      continue;
+    } else if (c == kDamaged || c == kEnd) {
+      return;
+    } else if (isCode(c)) {
+      code(c);
+    } else {
+      character(c);
+    }
+  }
+}
+
 }  // namespace textblock

@@ -59,20 +59,9 @@ int TextImporter::readTextBlock(std::string* out) {
     size_t whole = charset::wholeCharacters(encoding_, raw.data(), take);
     if (whole > 0) take = whole;
     // A CR at the end: take the LF that may follow, so CR LF stays one line end.
-    auto isCr = [&](size_t at) {
-      if (unit == 1) return raw[at] == '\r';
-      uint16_t u = encoding_ == charset::Encoding::kUtf16Le ? (raw[at] | raw[at + 1] << 8)
-                                                            : (raw[at] << 8 | raw[at + 1]);
-      return u == '\r';
-    };
-    if (take >= static_cast<size_t>(unit) && isCr(take - unit)) {
+    if (take >= static_cast<size_t>(unit) && charset::unitAt(encoding_, raw.data() + take - unit) == '\r') {
       int32_t more = source_.readAt(position_ + static_cast<int32_t>(take), raw.data() + take, unit);
-      if (more == unit) {
-        uint16_t u = unit == 1 ? raw[take]
-                     : encoding_ == charset::Encoding::kUtf16Le ? (raw[take] | raw[take + 1] << 8)
-                                                                : (raw[take] << 8 | raw[take + 1]);
-        if (u == '\n') take += static_cast<size_t>(unit);
-      }
+      if (more == unit && charset::unitAt(encoding_, raw.data() + take) == '\n') take += static_cast<size_t>(unit);
     }
   }
   size_t before = out->size();

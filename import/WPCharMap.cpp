@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "io/WholeFile.h"
+#include "objects/ByteCodec.h"
 #include "objects/Trace.h"
 
 namespace {
@@ -27,16 +28,14 @@ int WPCharMap::readFile(const std::string& path) {
 int WPCharMap::readBytes(const std::string& bytes) {
   if (bytes.size() < static_cast<size_t>(kFileBytes)) return -1;
   if (std::memcmp(bytes.data(), kMagic, kMagicBytes) != 0) return -1;
-  const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
-  codePage_ = static_cast<uint16_t>(p[kCodePagePos] | p[kCodePagePos + 1] << 8);
-  std::memcpy(table_, p + kTablePos, kTableBytes);
+  codePage_ = bytecodec::loadU16(bytes.data() + kCodePagePos);
+  std::memcpy(table_, bytes.data() + kTablePos, kTableBytes);
   return 0;
 }
 
 std::string WPCharMap::toBytes() const {
   std::string out(kMagic, kMagicBytes);
-  out += static_cast<char>(codePage_ & 0xFF);
-  out += static_cast<char>(codePage_ >> 8);
+  bytecodec::appendU16(&out, codePage_);
   out.append(reinterpret_cast<const char*>(table_), kTableBytes);
   return out;
 }

@@ -15,6 +15,7 @@
 #include "import/TextBlock.h"
 #include "import/WordPerfectImporter.h"
 #include "import/WordPerfectText.h"
+#include "objects/ByteCodec.h"
 #include "objects/Trace.h"
 
 namespace {
@@ -38,9 +39,6 @@ constexpr uint8_t kTabGroup = 0xE0;
 constexpr int kLastSoftEol = 3;  // EOL subgroups 0..3 end a line where it was wrapped
 
 const char* const kHeaderFooterLabels[] = {"Header A", "Header B", "Footer A", "Footer B", "Watermark A", "Watermark B"};
-
-uint16_t le16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
-uint32_t le32(const uint8_t* p) { return p[0] | p[1] << 8 | p[2] << 16 | static_cast<uint32_t>(p[3]) << 24; }
 
 class Wp6Parser {
  public:
@@ -136,12 +134,12 @@ bool Wp6Parser::group(size_t* pos, size_t end) {
   const uint8_t* g = file_.data() + at;
   uint8_t code = g[0];
   uint8_t sub = g[1];
-  size_t size = le16(g + 2);
+  size_t size = bytecodec::loadU16(g + 2);
   if (size == 0) return damaged(ImportWordPerfect::kDamageZeroLength, at);
   if (at + size > end) return damaged(ImportWordPerfect::kDamagePastEnd, at);
   if (size < static_cast<size_t>(kGroupMinBytes)) return damaged(ImportWordPerfect::kDamageTrailingCopy, at);
   const uint8_t* trailer = g + size - kGroupTrailerBytes;
-  if (options_.checkTrailingCopies && (le16(trailer) != size || trailer[2] != code))
+  if (options_.checkTrailingCopies && (bytecodec::loadU16(trailer) != size || trailer[2] != code))
     return damaged(ImportWordPerfect::kDamageTrailingCopy, at);
   *pos = at + size;
 
@@ -165,16 +163,16 @@ bool Wp6Parser::group(size_t* pos, size_t end) {
   if (code == kHeaderFooterGroup) label = sub < 6 ? kHeaderFooterLabels[sub] : "Header";
   else if (code == kNoteGroup) label = sub == 0 ? "Footnote" : "Endnote";
   for (size_t i = 0; i < count && ids + 1 + 2 * i + 2 <= trailer; ++i)
-    if (!packetText(le16(ids + 1 + 2 * i), label)) return false;
+    if (!packetText(bytecodec::loadU16(ids + 1 + 2 * i), label)) return false;
   return true;
 }
 
 bool Wp6Parser::packetText(int id, const char* label) {
   if (depth_ >= ImportWordPerfect6::kMaxNoteDepth || file_.size() < 16) return true;
-  size_t indexPos = le16(file_.data() + ImportWordPerfect6::kIndexPosPos);
+  size_t indexPos = bytecodec::loadU16(file_.data() + ImportWordPerfect6::kIndexPosPos);
   const size_t entryBytes = ImportWordPerfect6::kIndexEntryBytes;
   if (indexPos + entryBytes > file_.size()) return true;
-  size_t count = le16(file_.data() + indexPos + 2);
+  size_t count = bytecodec::loadU16(file_.data() + indexPos + 2);
   if (id < 1 || static_cast<size_t>(id) > count || id > ImportWordPerfect6::kMaxIndexEntries) return true;
   size_t entryPos = indexPos + entryBytes * static_cast<size_t>(id);
   if (entryPos + entryBytes > file_.size()) return true;
@@ -183,15 +181,15 @@ bool Wp6Parser::packetText(int id, const char* label) {
   if (packetUsed_.empty()) packetUsed_.resize(static_cast<size_t>(ImportWordPerfect6::kMaxIndexEntries) + 1);
   if (packetUsed_[static_cast<size_t>(id)]) return true;
   packetUsed_[static_cast<size_t>(id)] = true;
-  size_t dataBytes = le32(e + 6);
-  size_t dataPos = le32(e + 10);
+  size_t dataBytes = bytecodec::loadU32(e + 6);
+  size_t dataPos = bytecodec::loadU32(e + 10);
   if (dataPos > file_.size() || dataBytes > file_.size() - dataPos || dataBytes < kPacketHeadBytes) return true;
   const uint8_t* d = file_.data() + dataPos;
-  size_t blocks = le16(d);
+  size_t blocks = bytecodec::loadU16(d);
   size_t textPos = kPacketHeadBytes + 4 * blocks;
   if (textPos > dataBytes) return true;
   size_t textBytes = 0;
-  for (size_t b = 0; b < blocks; ++b) textBytes += le32(d + kPacketHeadBytes + 4 * b);
+  for (size_t b = 0; b < blocks; ++b) textBytes += bytecodec::loadU32(d + kPacketHeadBytes + 4 * b);
   if (textBytes > dataBytes - textPos) textBytes = dataBytes - textPos;
 
   char opening[32];
@@ -222,10 +220,11 @@ ImportWordPerfect6::ImportWordPerfect6(ByteSource& source, int32_t blockBytes, c
     return;
   }
   Wp6Parser parser(file, source.name(), map, options, &text_);
-  size_t textPos = file.size() >= ImportWordPerfect::kPrefixBytes
-                       ? le32(file.data() + ImportWordPerfect::kTextPosPos)
-                       : file.size() + 1;
-  if (textPos < static_cast<size_t>(ImportWordPerfect::kPrefixBytes) || textPos > file.size()) {
+  const uint8_t* end = file.data() + file.size();
+  uint32_t textPos = 0;
+  bool cut = file.size() < static_cast<size_t>(ImportWordPerfect::kPrefixBytes) ||
+             bytecodec::getU32(file.data() + ImportWordPerfect::kTextPosPos, end, &textPos) < 0;
+  if (cut || textPos < static_cast<size_t>(ImportWordPerfect::kPrefixBytes) || textPos > file.size()) {
     trace::line("Damaged WordPerfect file detected (code = %d) at %ld file = %s", ImportWordPerfect::kDamagePastEnd,
                 static_cast<long>(file.size()), source.name().c_str());
     text_.push_back(static_cast<char>(textblock::kDamaged));

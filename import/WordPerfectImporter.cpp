@@ -13,6 +13,7 @@
 #include "import/BinaryImporter.h"
 #include "import/TextBlock.h"
 #include "import/WordPerfectText.h"
+#include "objects/ByteCodec.h"
 #include "objects/Trace.h"
 
 namespace {
@@ -60,9 +61,6 @@ Class classOf(uint8_t c) {
     default: return Class::kDrop;
   }
 }
-
-uint16_t le16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
-uint32_t le32(const uint8_t* p) { return p[0] | p[1] << 8 | p[2] << 16 | static_cast<uint32_t>(p[3]) << 24; }
 
 class Wp5Parser {
  public:
@@ -158,8 +156,8 @@ bool Wp5Parser::fixed(uint8_t code) {
       if (unsigned char m = map_.map(f[2], f[1])) out_.character(m);
       break;
     case 0xC1: {
-      uint16_t first = le16(f + 2);
-      int position = first < kUnitsPerColumn ? le16(f + 4) : first;
+      uint16_t first = bytecodec::loadU16(f + 2);
+      int position = first < kUnitsPerColumn ? bytecodec::loadU16(f + 4) : first;
       if ((f[1] & kPlainTabFlags) == kPlainTabFlags) {
         out_.tab();
       } else {
@@ -169,7 +167,7 @@ bool Wp5Parser::fixed(uint8_t code) {
       break;
     }
     case 0xC2: {
-      int column = le16(f + 2) / kUnitsPerColumn;
+      int column = bytecodec::loadU16(f + 2) / kUnitsPerColumn;
       out_.toColumn(column > WordPerfectText::kMaxTabColumn ? out_.column() : column);
       break;
     }
@@ -208,7 +206,7 @@ bool Wp5Parser::variable(uint8_t code, int* damage) {
   }
   const uint8_t* head = data_.data() + pos_;
   uint8_t sub = head[1];
-  size_t length = le16(head + 2);
+  size_t length = bytecodec::loadU16(head + 2);
   size_t bodyPos = pos_ + kFunctionHeadBytes;
   if (length == 0) {
     *damage = damaged(ImportWordPerfect::kDamageZeroLength, pos_);
@@ -226,7 +224,7 @@ bool Wp5Parser::variable(uint8_t code, int* damage) {
   }
   if (options_.checkTrailingCopies) {
     const uint8_t* t = data_.data() + trailerPos;
-    if (le16(t) != length || t[2] != sub || t[3] != code) {
+    if (bytecodec::loadU16(t) != length || t[2] != sub || t[3] != code) {
       *damage = damaged(ImportWordPerfect::kDamageTrailingCopy, pos_);
       return false;
     }
@@ -240,7 +238,7 @@ bool Wp5Parser::variable(uint8_t code, int* damage) {
   switch (code) {
     case 0xD0:
       if (sub == 1 && bodyBytes >= kMarginSkipBytes + 2) {
-        int column = le16(body + kMarginSkipBytes) / kUnitsPerColumn;
+        int column = bytecodec::loadU16(body + kMarginSkipBytes) / kUnitsPerColumn;
         if (column < WordPerfectText::kMaxTabColumn) out_.setMargin(column - kUsualMarginColumn);
       }
       break;
@@ -249,7 +247,7 @@ bool Wp5Parser::variable(uint8_t code, int* damage) {
         if (options_.textOption) out_.softBreak();
         else out_.pageEnd();
       } else if (sub == 5 && bodyBytes >= 2) {
-        int column = le16(body) / kUnitsPerColumn;
+        int column = bytecodec::loadU16(body) / kUnitsPerColumn;
         out_.toColumn(column > WordPerfectText::kMaxIndentColumn ? out_.column() : column);
       }
       break;
@@ -257,12 +255,12 @@ bool Wp5Parser::variable(uint8_t code, int* damage) {
       if (sub == 0 && bodyBytes >= kFootnoteHeadBytes) {
         size_t skip = kFootnoteHeadBytes + 2 * (static_cast<size_t>(body[3]) + 1) + kFootnoteSkipBytes;
         if (skip <= bodyBytes) {
-          noteOpening("Foot", body[0], le16(body + 1));
+          noteOpening("Foot", body[0], bytecodec::loadU16(body + 1));
           textPos = bodyPos + skip;
           closing = true;
         }
       } else if (sub == 1 && bodyBytes >= kEndnoteHeadBytes) {
-        noteOpening("End", body[0], le16(body + 1));
+        noteOpening("End", body[0], bytecodec::loadU16(body + 1));
         textPos = bodyPos + kEndnoteHeadBytes;
         closing = true;
       }
@@ -306,7 +304,7 @@ bool Wp5Parser::variable(uint8_t code, int* damage) {
 bool ImportWordPerfect::hasPrefix(ByteSource& source) {
   uint8_t prefix[kPrefixBytes];
   if (source.readAt(0, prefix, kPrefixBytes) != kPrefixBytes) return false;
-  return std::memcmp(prefix, "\xFFWPC", 4) == 0 && le16(prefix + kEncryptionPos) == 0;
+  return std::memcmp(prefix, "\xFFWPC", 4) == 0 && bytecodec::loadU16(prefix + kEncryptionPos) == 0;
 }
 
 ImportWordPerfect::ImportWordPerfect(ByteSource& source, int32_t blockBytes, const WPCharMap& map,
@@ -321,7 +319,8 @@ ImportWordPerfect::ImportWordPerfect(ByteSource& source, int32_t blockBytes, con
     failed_ = true;
     return;
   }
-  int32_t textPos = got == kPrefixBytes ? static_cast<int32_t>(le32(prefix + kTextPosPos) & 0x7FFFFFFF) : size + 1;
+  int32_t textPos =
+      got == kPrefixBytes ? static_cast<int32_t>(bytecodec::loadU32(prefix + kTextPosPos) & 0x7FFFFFFF) : size + 1;
   std::vector<uint8_t> data;
   if (textPos >= kPrefixBytes && textPos <= size) {
     int32_t textBytes = size - textPos;

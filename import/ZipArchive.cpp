@@ -11,6 +11,7 @@
 #include "import/ZipResult.h"
 #include "io/File.h"
 #include "io/FileMode.h"
+#include "objects/ByteCodec.h"
 #include "objects/Trace.h"
 #include "platform/Platform.h"
 
@@ -61,16 +62,20 @@ int64_t prefixBytes(ByteSource& bytes) {
   const int32_t from = std::max(0, size - kEndRecordBytes - kMaxCommentBytes);
   std::string tail(static_cast<size_t>(size - from), '\0');
   if (bytes.readAt(from, tail.data(), size - from) != size - from) return 0;
-  auto le32 = [&](size_t at) {
-    return static_cast<uint32_t>(static_cast<unsigned char>(tail[at])) |
-           static_cast<uint32_t>(static_cast<unsigned char>(tail[at + 1])) << 8 |
-           static_cast<uint32_t>(static_cast<unsigned char>(tail[at + 2])) << 16 |
-           static_cast<uint32_t>(static_cast<unsigned char>(tail[at + 3])) << 24;
-  };
+  // The end record's directory size and directory position.
+  constexpr int32_t kDirectoryBytesPos = 12;
+  constexpr int32_t kDirectoryPosPos = 16;
+  const char* end = tail.data() + tail.size();
   for (size_t at = tail.size() - kEndRecordBytes + 1; at-- > 0;) {
     if (tail.compare(at, 4, "PK\x05\x06") != 0) continue;
+    const char* record = tail.data() + at;
+    uint32_t directoryBytes = 0;
+    uint32_t directoryPos = 0;
+    if (bytecodec::getU32(record + kDirectoryBytesPos, end, &directoryBytes) < 0 ||
+        bytecodec::getU32(record + kDirectoryPosPos, end, &directoryPos) < 0)
+      return 0;
     int64_t endPos = from + static_cast<int64_t>(at);
-    int64_t gap = endPos - int64_t{le32(at + 12)} - int64_t{le32(at + 16)};
+    int64_t gap = endPos - int64_t{directoryBytes} - int64_t{directoryPos};
     return gap > 0 && gap < endPos ? gap : 0;
   }
   return 0;

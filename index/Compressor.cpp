@@ -6,6 +6,7 @@
 #include "index/CiteTable.h"
 #include "index/DocInfo.h"
 #include "index/IdConversion.h"
+#include "index/IndexFileNames.h"
 #include "index/RefReader.h"
 #include "index/RefWriter.h"
 #include "index/TextDB.h"
@@ -124,7 +125,7 @@ int Compressor::compress(const std::string& folder) {
 int Compressor::shiftDocInfo(TextDB& db, const IdConversion& ids) {
   vlrFile from, to;
   if (from.open(db.fileName(kDocFile).c_str(), filemode::kRead, true) < 0 ||
-      DocInfo::createTable(to, work_ + "/INDEX_D.IX") < 0 || to.appendRecord() < 0)
+      DocInfo::createTable(to, indexfiles::path(work_, kDocFile)) < 0 || to.appendRecord() < 0)
     return fail(messages::text(1, {db.directory(), "(document table)"}));
   const IndexHeader& h = db.header();
   DocInfo d;
@@ -145,7 +146,7 @@ int Compressor::shiftDocInfo(TextDB& db, const IdConversion& ids) {
 int Compressor::changeIds(TextDB& db, const IdConversion& ids) {
   KeyFile from, to;
   if (from.open(db.fileName(kKeyFile).c_str(), filemode::kRead) < 0 ||
-      to.create((work_ + "/INDEX_K.IX").c_str(), kMaxKeyBytes - 1) < 0)
+      to.create(indexfiles::path(work_, kKeyFile).c_str(), kMaxKeyBytes - 1) < 0)
     return fail(messages::text(1, {db.directory(), "(dictionary)"}));
   int64_t done = 0, total = int64_t{db.header().pathCount} + db.header().documentCount;
   for (int kind : {kFolderKind, kNameKind}) {
@@ -171,7 +172,8 @@ int Compressor::compressRefs(TextDB& db, const IdConversion& ids) {
   trace::line("Before compress refs");
   KeyFile fromKeys, toKeys;
   IOFile fromRefs(64 * 1024), toRefs(64 * 1024);
-  const std::string newKeys = work_ + "/INDEX_K.IX", newRefs = work_ + "/INDEX_R.IX";
+  const std::string newKeys = indexfiles::path(work_, kKeyFile);
+  const std::string newRefs = indexfiles::path(work_, kRefFile);
   if (fromKeys.open(db.fileName(kKeyFile).c_str(), filemode::kRead) < 0 ||
       toKeys.open(newKeys.c_str(), filemode::kRead | filemode::kWrite) < 0 ||
       fromRefs.open(db.fileName(kRefFile).c_str(), filemode::kRead) < 0 ||

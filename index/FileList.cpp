@@ -1,5 +1,6 @@
 #include "index/FileList.h"
 
+#include "objects/ByteCodec.h"
 #include "platform/Platform.h"
 
 namespace {
@@ -7,15 +8,6 @@ namespace {
 // A record: name length (4 bytes), size (4), modification date (4), the name's bytes.
 constexpr size_t kHeadBytes = 12;
 constexpr uint32_t kMaxNameBytes = 65536;
-
-void put32(unsigned char* p, uint32_t v) {
-  for (int i = 0; i < 4; ++i) p[i] = static_cast<unsigned char>(v >> (8 * i));
-}
-
-uint32_t get32(const unsigned char* p) {
-  return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
-         static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
-}
 
 }  // namespace
 
@@ -32,9 +24,9 @@ int FileList::create(const std::string& name) {
 int FileList::append(const FoundFile& file) {
   if (!file_ || failed_ || file.name.size() > kMaxNameBytes) return -1;
   unsigned char head[kHeadBytes];
-  put32(head, static_cast<uint32_t>(file.name.size()));
-  put32(head + 4, static_cast<uint32_t>(file.size));
-  put32(head + 8, file.modDate);
+  bytecodec::storeU32(head, static_cast<uint32_t>(file.name.size()));
+  bytecodec::storeU32(head + 4, static_cast<uint32_t>(file.size));
+  bytecodec::storeU32(head + 8, file.modDate);
   if (std::fwrite(head, 1, kHeadBytes, file_) != kHeadBytes ||
       std::fwrite(file.name.data(), 1, file.name.size(), file_) != file.name.size()) {
     failed_ = true;
@@ -58,7 +50,7 @@ int FileList::next(FoundFile* file) {
   unsigned char head[kHeadBytes];
   size_t got = std::fread(head, 1, kHeadBytes, file_);
   if (got == 0 && std::feof(file_)) return 0;
-  uint32_t length = got == kHeadBytes ? get32(head) : kMaxNameBytes + 1;
+  uint32_t length = got == kHeadBytes ? bytecodec::loadU32(head) : kMaxNameBytes + 1;
   if (length > kMaxNameBytes) {
     failed_ = true;
     return -1;
@@ -69,8 +61,8 @@ int FileList::next(FoundFile* file) {
     failed_ = true;
     return -1;
   }
-  file->size = static_cast<int32_t>(get32(head + 4));
-  file->modDate = get32(head + 8);
+  file->size = static_cast<int32_t>(bytecodec::loadU32(head + 4));
+  file->modDate = bytecodec::loadU32(head + 8);
   file->foundDate = file->modDate;
   return 1;
 }

@@ -10,6 +10,7 @@
 #include "io/File.h"
 #include "io/FileMode.h"
 #include "io/WholeFile.h"
+#include "objects/ByteCodec.h"
 #include "objects/Crc32.h"
 #include "objects/Fail.h"
 #include "platform/Platform.h"
@@ -21,15 +22,6 @@ namespace {
 constexpr int32_t kReadChunkBytes = 256 * 1024;
 // A file longer than this is not a checksum file (read() refuses it before decoding).
 constexpr size_t kMaxFileBytes = 4096;
-
-void putLong(std::string* out, uint32_t v) {
-  for (int i = 0; i < 4; ++i) out->push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
-}
-
-uint32_t getLong(const char* p) {
-  const auto* u = reinterpret_cast<const unsigned char*>(p);
-  return u[0] | (u[1] << 8) | (u[2] << 16) | (static_cast<uint32_t>(u[3]) << 24);
-}
 
 // Sums `path` from byte `from` on, continuing `crc`. 1 with *out set when the file exists;
 // 0 when it does not; -1 when it cannot be read or is shorter than `from`.
@@ -81,16 +73,14 @@ int IndexChecksums::compute(const std::vector<std::string>& paths, const IndexCh
 
 std::string IndexChecksums::encode() const {
   std::string out(kMagic, kMagicBytes);
-  putLong(&out, kVersion);
-  putLong(&out, static_cast<uint32_t>(kCoveredCount));
+  bytecodec::appendU32(&out, kVersion);
+  bytecodec::appendU32(&out, static_cast<uint32_t>(kCoveredCount));
   for (int i = 0; i < kCoveredCount; ++i) {
-    std::string name(kCoveredNames[i]);
-    name.resize(static_cast<size_t>(kEntryNameBytes), '\0');
-    out += name;
-    putLong(&out, static_cast<uint32_t>(entries_[i].length));
-    putLong(&out, entries_[i].crc);
+    bytecodec::appendFixedString(&out, kEntryNameBytes, kCoveredNames[i]);
+    bytecodec::appendU32(&out, static_cast<uint32_t>(entries_[i].length));
+    bytecodec::appendU32(&out, entries_[i].crc);
   }
-  putLong(&out, crc32::update(0, out.data(), out.size()));
+  bytecodec::appendU32(&out, crc32::update(0, out.data(), out.size()));
   return out;
 }
 
@@ -104,29 +94,30 @@ int IndexChecksums::decode(const char* begin, const char* end, std::string* reas
     *reason = "its length is " + std::to_string(size) + " bytes, not " + std::to_string(kFileBytes);
     return -1;
   }
-  if (crc32::update(0, begin, static_cast<size_t>(size - kTrailerBytes)) != getLong(end - kTrailerBytes)) {
+  const uint32_t crc = crc32::update(0, begin, static_cast<size_t>(size - kTrailerBytes));
+  if (crc != bytecodec::loadU32(end - kTrailerBytes)) {
     *reason = "its own checksum does not match";
     return -1;
   }
-  if (getLong(begin + kVersionPos) != kVersion) {
-    *reason = "version " + std::to_string(getLong(begin + kVersionPos)) + " is not known";
+  if (bytecodec::loadU32(begin + kVersionPos) != kVersion) {
+    *reason = "version " + std::to_string(bytecodec::loadU32(begin + kVersionPos)) + " is not known";
     return -1;
   }
-  if (getLong(begin + kEntryCountPos) != static_cast<uint32_t>(kCoveredCount)) {
-    *reason = "it lists " + std::to_string(getLong(begin + kEntryCountPos)) + " files";
+  if (bytecodec::loadU32(begin + kEntryCountPos) != static_cast<uint32_t>(kCoveredCount)) {
+    *reason = "it lists " + std::to_string(bytecodec::loadU32(begin + kEntryCountPos)) + " files";
     return -1;
   }
   Entry decoded[kCoveredCount];
   for (int i = 0; i < kCoveredCount; ++i) {
     const char* p = begin + kHeadBytes + i * kEntryBytes;
-    std::string name(kCoveredNames[i]);
-    name.resize(static_cast<size_t>(kEntryNameBytes), '\0');
+    std::string name;
+    bytecodec::appendFixedString(&name, kEntryNameBytes, kCoveredNames[i]);
     if (std::memcmp(p + kEntryNamePos, name.data(), name.size()) != 0) {
       *reason = "entry " + std::to_string(i) + " does not name " + kCoveredNames[i];
       return -1;
     }
-    decoded[i].length = static_cast<int32_t>(getLong(p + kEntryLengthPos));
-    decoded[i].crc = getLong(p + kEntryCrcPos);
+    decoded[i].length = bytecodec::loadI32(p + kEntryLengthPos);
+    decoded[i].crc = bytecodec::loadU32(p + kEntryCrcPos);
     if (decoded[i].length < kAbsentLength ||
         (decoded[i].length == kAbsentLength && decoded[i].crc != 0)) {
       *reason = std::string("the entry of ") + kCoveredNames[i] + " is impossible";

@@ -1,6 +1,7 @@
-// Constants of an index folder: the file type bits and names, the layout of the 863-byte
-// index header (INDEX_I.IX) and the options file's title and keys. The page that draws them
-// is docs/formats/index-files.md; the recovery record INDEX_X.IX is in index-journal.md.
+// Constants of an index folder: the file type bits (their names are in
+// index/IndexFileNames.h), the layout of the 863-byte index header (INDEX_I.IX) and the
+// options file's title and keys. The page that draws them is docs/formats/index-files.md;
+// the recovery record INDEX_X.IX is in index-journal.md.
 // Constants only: no code, no dependencies.
 #pragma once
 
@@ -37,8 +38,6 @@ constexpr uint32_t kAllTypes = 0xFFFFFFF0u;
 // open() refuses a type set below this.
 constexpr uint32_t kMinOpenTypes = 16;
 
-constexpr const char* kNamePattern = "INDEX_%s.IX";
-constexpr const char* kKeyCopyPattern = "IXK%ld.IX";
 constexpr const char* kLogName = "INDEXLOG.DAT";
 constexpr const char* kHistoryName = "HISTORY.IX";
 constexpr const char* kWorkFolder = "TMP";

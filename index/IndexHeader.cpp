@@ -5,46 +5,24 @@
 
 #include "io/TableFile.h"
 #include "io/WholeFile.h"
+#include "objects/ByteCodec.h"
 #include "platform/Platform.h"
 
 using namespace indexformat;
 
 namespace {
 
-void putShort(char* out, int32_t pos, int16_t v) {
-  auto u = static_cast<uint16_t>(v);
-  out[pos] = static_cast<char>(u & 0xFF);
-  out[pos + 1] = static_cast<char>(u >> 8);
+// A text field: at most width - 1 bytes of the text, NUL-padded, so the stored text always
+// ends.
+void putText(char* field, int32_t width, std::string_view text) {
+  auto bytes = static_cast<size_t>(width);
+  bytecodec::putFixedString(field, field + bytes, bytes, text.substr(0, bytes - 1));
 }
 
-void putLong(char* out, int32_t pos, int32_t v) {
-  auto u = static_cast<uint32_t>(v);
-  for (int i = 0; i < 4; ++i) out[pos + i] = static_cast<char>((u >> (8 * i)) & 0xFF);
-}
-
-// Zero-pads the field and copies at most width - 1 bytes, so the stored text always ends.
-void putText(char* out, int32_t pos, int32_t width, const std::string& text) {
-  std::memset(out + pos, 0, static_cast<size_t>(width));
-  size_t n = text.size() < static_cast<size_t>(width - 1) ? text.size() : width - 1;
-  std::memcpy(out + pos, text.data(), n);
-}
-
-int16_t getShort(const unsigned char* p, int32_t pos) {
-  return static_cast<int16_t>(p[pos] | (p[pos + 1] << 8));
-}
-
-int32_t getLong(const unsigned char* p, int32_t pos) {
-  uint32_t u = 0;
-  for (int i = 3; i >= 0; --i) u = (u << 8) | p[pos + i];
-  return static_cast<int32_t>(u);
-}
-
-// The text up to the first NUL, at most width - 1 bytes (the last byte is the terminator's).
-std::string getText(const unsigned char* p, int32_t pos, int32_t width) {
-  const char* s = reinterpret_cast<const char*>(p + pos);
-  size_t n = 0;
-  while (n < static_cast<size_t>(width - 1) && s[n] != '\0') ++n;
-  return std::string(s, n);
+// The text of a field up to its first NUL, at most width - 1 bytes (the last byte is the
+// terminator's).
+int getText(const char* field, const char* end, int32_t width, std::string* out) {
+  return bytecodec::getFixedString(field, end, static_cast<size_t>(width - 1), out);
 }
 
 }  // namespace
@@ -77,49 +55,52 @@ void IndexHeader::initNew() {
 }
 
 void IndexHeader::encode(char* out) const {
+  using namespace bytecodec;
   std::memset(out, 0, kHeaderBytes);
-  putShort(out, kVersionPos, version);
-  putLong(out, kFormatMarkPos, formatMark);
-  putLong(out, kDocumentCountPos, documentCount);
-  putLong(out, kPathCountPos, pathCount);
-  putLong(out, kObsoleteCountPos, obsoleteCount);
-  putLong(out, kSegmentCountPos, segmentCount);
-  putLong(out, kWordCountPos, wordCount);
-  putText(out, kDocRootPos, kDocRootBytes, docRoot);
-  putText(out, kIndexNamePos, kIndexNameBytes, indexName);
-  putLong(out, kCreatedPos, created);
-  putLong(out, kUpdatedPos, updated);
-  putLong(out, kCompressedPos, compressed);
+  storeI16(out + kVersionPos, version);
+  storeI32(out + kFormatMarkPos, formatMark);
+  storeI32(out + kDocumentCountPos, documentCount);
+  storeI32(out + kPathCountPos, pathCount);
+  storeI32(out + kObsoleteCountPos, obsoleteCount);
+  storeI32(out + kSegmentCountPos, segmentCount);
+  storeI32(out + kWordCountPos, wordCount);
+  putText(out + kDocRootPos, kDocRootBytes, docRoot);
+  putText(out + kIndexNamePos, kIndexNameBytes, indexName);
+  storeI32(out + kCreatedPos, created);
+  storeI32(out + kUpdatedPos, updated);
+  storeI32(out + kCompressedPos, compressed);
   out[kInUsePos] = static_cast<char>(inUse);
-  putText(out, kWriterPos, kWriterBytes, writer);
-  putText(out, kVersionTagPos, kVersionTagBytes, versionTag);
+  putText(out + kWriterPos, kWriterBytes, writer);
+  putText(out + kVersionTagPos, kVersionTagBytes, versionTag);
   std::memcpy(out + kFlagsPos, flags, kFlagsBytes);
-  putLong(out, kWriteCountPos, writeCount);
-  putLong(out, kPendingDictionaryPos, pendingDictionary);
+  storeI32(out + kWriteCountPos, writeCount);
+  storeI32(out + kPendingDictionaryPos, pendingDictionary);
 }
 
 int IndexHeader::decode(const char* begin, const char* end) {
+  using namespace bytecodec;
   if (!begin || !end || end - begin < kHeaderBytes) return -1;
-  const auto* p = reinterpret_cast<const unsigned char*>(begin);
+  const char* p = begin;
   IndexHeader h;
-  h.version = getShort(p, kVersionPos);
-  h.formatMark = getLong(p, kFormatMarkPos);
-  h.documentCount = getLong(p, kDocumentCountPos);
-  h.pathCount = getLong(p, kPathCountPos);
-  h.obsoleteCount = getLong(p, kObsoleteCountPos);
-  h.segmentCount = getLong(p, kSegmentCountPos);
-  h.wordCount = getLong(p, kWordCountPos);
-  h.docRoot = getText(p, kDocRootPos, kDocRootBytes);
-  h.indexName = getText(p, kIndexNamePos, kIndexNameBytes);
-  h.created = getLong(p, kCreatedPos);
-  h.updated = getLong(p, kUpdatedPos);
-  h.compressed = getLong(p, kCompressedPos);
-  h.inUse = p[kInUsePos];
-  h.writer = getText(p, kWriterPos, kWriterBytes);
-  h.versionTag = getText(p, kVersionTagPos, kVersionTagBytes);
+  h.version = loadI16(p + kVersionPos);
+  h.formatMark = loadI32(p + kFormatMarkPos);
+  h.documentCount = loadI32(p + kDocumentCountPos);
+  h.pathCount = loadI32(p + kPathCountPos);
+  h.obsoleteCount = loadI32(p + kObsoleteCountPos);
+  h.segmentCount = loadI32(p + kSegmentCountPos);
+  h.wordCount = loadI32(p + kWordCountPos);
+  if (getText(p + kDocRootPos, end, kDocRootBytes, &h.docRoot) < 0 ||
+      getText(p + kIndexNamePos, end, kIndexNameBytes, &h.indexName) < 0 ||
+      getText(p + kWriterPos, end, kWriterBytes, &h.writer) < 0 ||
+      getText(p + kVersionTagPos, end, kVersionTagBytes, &h.versionTag) < 0)
+    return -1;
+  h.created = loadI32(p + kCreatedPos);
+  h.updated = loadI32(p + kUpdatedPos);
+  h.compressed = loadI32(p + kCompressedPos);
+  h.inUse = static_cast<uint8_t>(p[kInUsePos]);
   std::memcpy(h.flags, p + kFlagsPos, kFlagsBytes);
-  h.writeCount = getLong(p, kWriteCountPos);
-  h.pendingDictionary = getLong(p, kPendingDictionaryPos);
+  h.writeCount = loadI32(p + kWriteCountPos);
+  h.pendingDictionary = loadI32(p + kPendingDictionaryPos);
   *this = h;
   return 0;
 }

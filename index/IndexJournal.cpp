@@ -6,6 +6,8 @@
 
 #include "io/FileMode.h"
 #include "io/WholeFile.h"
+#include "objects/ByteCodec.h"
+#include "objects/Crc32.h"
 #include "objects/Fail.h"
 #include "objects/Trace.h"
 #include "platform/Platform.h"
@@ -27,32 +29,6 @@ constexpr int32_t kEntryFixedBytes = 1 + 1 + 4 + 4 + 4;
 // replacing a whole file leaves it behind.
 constexpr const char* kReplaceTempSuffix = ".new";
 
-uint32_t crc32(uint32_t seed, const void* data, size_t n) {
-  static uint32_t table[256];
-  static bool ready = false;
-  if (!ready) {
-    for (uint32_t i = 0; i < 256; ++i) {
-      uint32_t c = i;
-      for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-      table[i] = c;
-    }
-    ready = true;
-  }
-  uint32_t c = ~seed;
-  const auto* p = static_cast<const unsigned char*>(data);
-  for (size_t i = 0; i < n; ++i) c = table[(c ^ p[i]) & 0xFF] ^ (c >> 8);
-  return ~c;
-}
-
-void putLong(std::string* out, uint32_t v) {
-  for (int i = 0; i < 4; ++i) out->push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
-}
-
-uint32_t getLong(const char* p) {
-  const auto* u = reinterpret_cast<const unsigned char*>(p);
-  return u[0] | (u[1] << 8) | (u[2] << 16) | (static_cast<uint32_t>(u[3]) << 24);
-}
-
 // A bare file name: no folder part, not "." or "..", nothing that leaves the index folder.
 bool safeName(const std::string& name) {
   if (name.empty() || name.size() > IndexJournal::kMaxNameBytes) return false;
@@ -67,13 +43,11 @@ bool safeName(const std::string& name) {
 int64_t decodeEntry(const char* p, const char* end, uint32_t salt, JournalEntry* out) {
   if (end - p < kEntryFixedBytes) return -1;
   JournalEntry e;
-  e.kind = static_cast<uint8_t>(p[0]);
-  auto nameBytes = static_cast<unsigned char>(p[1]);
-  if (end - p < kEntryFixedBytes + nameBytes) return -1;
-  e.name.assign(p + 2, nameBytes);
-  const char* q = p + 2 + nameBytes;
-  e.pos = static_cast<int32_t>(getLong(q));
-  e.length = static_cast<int32_t>(getLong(q + 4));
+  size_t nameField = 0;
+  if (bytecodec::getU8(p, end, &e.kind) < 0 || bytecodec::getString8(p + 1, end, &e.name, &nameField) < 0)
+    return -1;
+  const char* q = p + 1 + nameField;
+  if (bytecodec::getI32(q, end, &e.pos) < 0 || bytecodec::getI32(q + 4, end, &e.length) < 0) return -1;
   q += 8;
   int64_t dataBytes = 0;
   switch (e.kind) {
@@ -95,7 +69,7 @@ int64_t decodeEntry(const char* p, const char* end, uint32_t salt, JournalEntry*
   if (end - q < dataBytes + 4) return -1;
   e.bytes.assign(q, static_cast<size_t>(dataBytes));
   q += dataBytes;
-  if (crc32(salt, p, static_cast<size_t>(q - p)) != getLong(q)) return -1;
+  if (crc32::update(salt, p, static_cast<size_t>(q - p)) != bytecodec::loadU32(q)) return -1;
   *out = std::move(e);
   return (q + 4) - p;
 }
@@ -191,15 +165,17 @@ int IndexJournal::load(const std::string& folder, const std::string& journalName
     return 0;  // never armed: the update changed nothing yet
   const char* base = data.data();
   const char* end = base + data.size();
-  if (getLong(base + kVersionPos) != kJournalVersion ||
-      crc32(0, base + kVersionPos, kHeaderCrcPos - kVersionPos) != getLong(base + kHeaderCrcPos)) {
+  uint32_t headCrc = crc32::update(0, base + kVersionPos, kHeaderCrcPos - kVersionPos);
+  if (bytecodec::loadU32(base + kVersionPos) != kJournalVersion ||
+      headCrc != bytecodec::loadU32(base + kHeaderCrcPos)) {
     *reason = "the recovery record is damaged (header)";
     return -1;
   }
-  uint32_t salt = getLong(base + kSaltPos);
-  uint32_t batchBytes = getLong(base + kBatchBytesPos);
+  uint32_t salt = bytecodec::loadU32(base + kSaltPos);
+  uint32_t batchBytes = bytecodec::loadU32(base + kBatchBytesPos);
   if (batchBytes > data.size() - kJournalHeaderBytes ||
-      crc32(salt, base + kJournalHeaderBytes, batchBytes) != getLong(base + kBatchCrcPos)) {
+      crc32::update(salt, base + kJournalHeaderBytes, batchBytes) !=
+          bytecodec::loadU32(base + kBatchCrcPos)) {
     *reason = "the recovery record is damaged (saved states)";
     return -1;
   }
@@ -251,13 +227,12 @@ int IndexJournal::restore(const std::string& folder, const std::string& journalN
 
 std::string IndexJournal::encodeEntry(const JournalEntry& e, uint32_t salt) {
   std::string out;
-  out.push_back(static_cast<char>(e.kind));
-  out.push_back(static_cast<char>(e.name.size()));
-  out += e.name;
-  putLong(&out, static_cast<uint32_t>(e.pos));
-  putLong(&out, static_cast<uint32_t>(e.length));
+  bytecodec::appendU8(&out, e.kind);
+  bytecodec::appendString8(&out, e.name);  // Requires: a safe name, far shorter than 255
+  bytecodec::appendU32(&out, static_cast<uint32_t>(e.pos));
+  bytecodec::appendU32(&out, static_cast<uint32_t>(e.length));
   out += e.bytes;
-  putLong(&out, crc32(salt, out.data(), out.size()));
+  bytecodec::appendU32(&out, crc32::update(salt, out.data(), out.size()));
   return out;
 }
 
@@ -287,16 +262,12 @@ int IndexJournal::begin(const std::string& folder, const std::string& journalNam
     noteCovered(e);
   }
   std::string head(kJournalHeaderBytes, '\0');
-  std::string tail;
-  putLong(&tail, kJournalVersion);
-  putLong(&tail, salt_);
-  putLong(&tail, static_cast<uint32_t>(batch.size()));
-  putLong(&tail, crc32(salt_, batch.data(), batch.size()));
-  std::memcpy(&head[kVersionPos], tail.data(), tail.size());
-  uint32_t headCrc = crc32(0, head.data() + kVersionPos, kHeaderCrcPos - kVersionPos);
-  std::string crc;
-  putLong(&crc, headCrc);
-  std::memcpy(&head[kHeaderCrcPos], crc.data(), crc.size());
+  bytecodec::storeU32(&head[kVersionPos], kJournalVersion);
+  bytecodec::storeU32(&head[kSaltPos], salt_);
+  bytecodec::storeU32(&head[kBatchBytesPos], static_cast<uint32_t>(batch.size()));
+  bytecodec::storeU32(&head[kBatchCrcPos], crc32::update(salt_, batch.data(), batch.size()));
+  uint32_t headCrc = crc32::update(0, head.data() + kVersionPos, kHeaderCrcPos - kVersionPos);
+  bytecodec::storeU32(&head[kHeaderCrcPos], headCrc);
   // Everything but the magic first; the magic arms the journal once the rest is on disk.
   if (writeAt(0, head + batch) < 0 || file_.commit() < 0) return LXR_FAIL("journal sync");
   if (writeAt(0, std::string(kMagic, kMagicBytes)) < 0 || file_.commit() < 0)

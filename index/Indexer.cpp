@@ -7,6 +7,7 @@
 
 #include "import/LineLayout.h"
 #include "import/ViewerTable.h"
+#include "index/IndexFileNames.h"
 #include "index/IndexJob.h"
 #include "index/IndexMaker.h"
 #include "io/FileMode.h"
@@ -265,8 +266,8 @@ int Indexer::listFilesToIndex() {
       return -1;
     }
   }
-  if (selected_.create(tempFolder_ + "/FILELIST.TMP") < 0 ||
-      toIndex_.create(tempFolder_ + "/TOINDEX.TMP") < 0) {
+  if (selected_.create(indexfiles::path(tempFolder_, kFileListFile)) < 0 ||
+      toIndex_.create(indexfiles::path(tempFolder_, kToIndexFile)) < 0) {
     job_.reporter().error(messages::text(3));
     return -1;
   }

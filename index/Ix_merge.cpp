@@ -9,6 +9,7 @@
 #include "index/MergeFile.h"
 #include "index/TextDB.h"
 #include "io/InputFile.h"
+#include "objects/ByteCodec.h"
 #include "objects/Check.h"
 #include "objects/Trace.h"
 #include "platform/Platform.h"
@@ -49,7 +50,7 @@ int MergeFile::getWord(int track) {
   InputFile& in = *trackFile[track];
   uint8_t lengthBytes[kLengthBytes];
   if (in.read(lengthBytes, kLengthBytes) != kLengthBytes) return fail("track ends early");
-  size_t l = static_cast<size_t>(lengthBytes[0] | (lengthBytes[1] << 8));
+  size_t l = bytecodec::loadU16(lengthBytes);
   if (l == 0) {
     trackEmpty[track] = true;
     return 0;

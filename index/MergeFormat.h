@@ -1,13 +1,15 @@
 // Constants of the merge file MERGE.TMP: the sorted runs ("tracks") the word sorter writes
 // and the merge reads back. The layout is drawn in docs/formats/merge-file.md. Constants
-// only: no code, no includes beyond <cstdint>.
+// only: no code; the file's name comes from index/IndexFileNames.h.
 #pragma once
 
 #include <cstdint>
 
+#include "index/IndexFileNames.h"
+
 namespace mergeformat {
 
-constexpr const char* kFileName = "MERGE.TMP";
+constexpr const char* kFileName = indexfiles::nameOf(indexformat::kMergeFile);
 
 // Word record: length (2), text (length), refLen (4), citeCount (4), docIdCount (4), then
 // refLen bytes of references. A length of 0 ends the track.

@@ -8,6 +8,7 @@
 
 #include "import/Alphabet.h"
 #include "index/DocInfo.h"
+#include "index/IndexFileNames.h"
 #include "io/FileMode.h"
 #include "io/WholeFile.h"
 #include "objects/Fail.h"
@@ -19,11 +20,11 @@
 #include "platform/Platform.h"
 
 using namespace indexformat;
+using indexfiles::bareName;
+using indexfiles::keyCopyNumber;
 
 namespace {
 
-constexpr int kFileListKind = 15;
-constexpr int kToIndexKind = 34;
 constexpr size_t kMaxHeaderFileBytes = 64 * 1024;
 constexpr size_t kMaxFilterFileBytes = 4u << 20;
 constexpr size_t kMaxPatternBytes = 511;
@@ -35,19 +36,6 @@ constexpr int32_t kDocIndexHeaderBytes = vlrformat::kIndexHeaderBytes;
 
 std::string join(const std::string& folder, const std::string& name) {
   return folder + "/" + name;
-}
-
-// The number n of a name "IXK<n>.IX", or -1.
-long copyNumber(const std::string& name) {
-  if (name.size() < 7 || name.compare(0, 3, "IXK") != 0 ||
-      name.compare(name.size() - 3, 3, ".IX") != 0)
-    return -1;
-  long n = 0;
-  for (size_t i = 3; i + 3 < name.size(); ++i) {
-    if (name[i] < '0' || name[i] > '9' || n > 100000000) return -1;
-    n = n * 10 + (name[i] - '0');
-  }
-  return name.size() == 6 ? -1 : n;
 }
 
 // True when nobody has `path` open: an open that shares nothing succeeds.
@@ -64,7 +52,7 @@ void removeUnusedCopies(const std::string& folder, long pending, long keep) {
   std::vector<platform::DirEntry> entries;
   platform::listDirectory(folder.c_str(), &entries);
   for (const platform::DirEntry& e : entries) {
-    long n = copyNumber(e.name);
+    long n = keyCopyNumber(e.name);
     if (e.isDirectory || n < 0 || n == pending || n == keep) continue;
     std::string path = folder + "/" + e.name;
     if (unused(path)) platform::removeFile(path.c_str());
@@ -127,41 +115,9 @@ int TextDB::setDirectory(const std::string& folder) {
   return 0;
 }
 
-std::string TextDB::bareName(uint32_t type) const {
-  const char* letters = nullptr;
-  switch (type) {
-    case kKeyFile: letters = "K"; break;
-    case kRefFile: letters = "R"; break;
-    case kHeaderFile: letters = "I"; break;
-    case kDocFile: letters = "D"; break;
-    case kLockFile: letters = "U"; break;
-    case kJournalFile: letters = "X"; break;
-    case kDocIndexFile: letters = "DI"; break;
-    case kNoiseFile: letters = "N"; break;
-    case kFoldersFile: letters = "L"; break;
-    case kFiltersFile: letters = "S"; break;
-    case kReservedFile: letters = "T"; break;
-    case kOptionsFile: letters = "O"; break;
-    case kChecksumFile: letters = "C"; break;
-    case kPFile: letters = "P"; break;
-    case kMFile: letters = "M"; break;
-    case kFFile: letters = "F"; break;
-    case kCancelFile: return "CNCL.TMP";
-    case kMergeFile: return "MERGE.TMP";
-    case kToIndexFile: return wellknown::name(kToIndexKind);
-    case kFileListFile: return wellknown::name(kFileListKind);
-    default:
-      trace::line("ERROR Illegal index file type: %d", static_cast<int>(type));
-      return "";
-  }
-  return std::string("INDEX_") + letters + ".IX";
-}
-
 std::string TextDB::dictionaryName(long n) const {
   if (n <= 0) return join(folder_, bareName(kKeyFile));
-  char name[32];
-  std::snprintf(name, sizeof name, kKeyCopyPattern, n);
-  return join(folder_, name);
+  return join(folder_, indexfiles::keyCopyName(n));
 }
 
 std::string TextDB::fileName(uint32_t type) const {
@@ -749,7 +705,7 @@ int TextDB::dropUnusedDictionaries() {
 void TextDB::removeStaleDictionaries(const std::string& folder, long pending, long keep) {
   removeUnusedCopies(folder, pending, keep);
   // With a copy pending, INDEX_K.IX is an older dictionary: the header names the copy.
-  std::string main = join(folder, "INDEX_K.IX");
+  std::string main = join(folder, bareName(kKeyFile));
   if (pending > 0 && platform::fileExists(main.c_str()) && unused(main)) platform::removeFile(main.c_str());
 }
 
@@ -775,7 +731,7 @@ int TextDB::deleteIndex(const std::string& folder, bool keepSettings, Status* st
   std::vector<platform::DirEntry> entries;
   platform::listDirectory(db.folder_.c_str(), &entries);
   for (const platform::DirEntry& e : entries)
-    if (!e.isDirectory && copyNumber(e.name) >= 0)
+    if (!e.isDirectory && keyCopyNumber(e.name) >= 0)
       platform::removeFile(join(db.folder_, e.name).c_str());
   platform::removeFile(join(db.folder_, kLogName).c_str());
   platform::removeFile(join(db.folder_, kHistoryName).c_str());

@@ -65,7 +65,7 @@ class TextDB {
   // the file in use (the pending copy when one is recorded, else INDEX_K.IX). "" for another
   // type, traced as "ERROR Illegal index file type: %d".
   std::string fileName(uint32_t type) const;
-  // The name of dictionary copy `n` (pattern "IXK%ld.IX"); INDEX_K.IX for 0.
+  // The name of dictionary copy `n` ("IXK<n>.IX", indexfiles::keyCopyName); INDEX_K.IX for 0.
   std::string dictionaryName(long n) const;
 
   // Opens the requested files (mode: io/FileMode.h bits) in the order I, D, K, R, N, T,
@@ -201,7 +201,6 @@ class TextDB {
   int copyFile(const std::string& from, const std::string& to);
   int syncFile(const std::string& name);
   void releaseLock();
-  std::string bareName(uint32_t type) const;
 
   std::string folder_;
   std::string libraryName_;

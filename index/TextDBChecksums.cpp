@@ -4,6 +4,7 @@
 // rebuilt (compressed) file set brings its own, moved in with the other rebuilt files.
 #include "index/ChecksumFormat.h"
 #include "index/IndexChecksums.h"
+#include "index/IndexFileNames.h"
 #include "index/TextDB.h"
 #include "objects/Fail.h"
 #include "objects/Trace.h"
@@ -12,7 +13,7 @@ using namespace indexformat;
 
 std::vector<std::string> TextDB::checksumPaths() const {
   std::vector<std::string> paths;
-  for (const char* name : checksumformat::kCoveredNames) paths.push_back(folder_ + "/" + name);
+  for (uint32_t type : checksumformat::kCoveredTypes) paths.push_back(indexfiles::path(folder_, type));
   paths[checksumformat::kDictionaryEntry] = fileName(kKeyFile);
   return paths;
 }
@@ -35,12 +36,12 @@ int TextDB::writeRebuiltChecksums() {
   const std::string work = workFolder();
   std::vector<std::string> paths = checksumPaths();
   for (int i = 0; i < checksumformat::kCoveredCount; ++i) {
-    std::string name = checksumformat::kCoveredNames[i];
-    if (name != "INDEX_N.IX" && name != "INDEX_S.IX" && name != "INDEX_L.IX")
-      paths[static_cast<size_t>(i)] = work + "/" + name;
+    uint32_t type = checksumformat::kCoveredTypes[i];
+    if (type != kNoiseFile && type != kFiltersFile && type != kFoldersFile)
+      paths[static_cast<size_t>(i)] = indexfiles::path(work, type);
   }
   IndexChecksums sums;
-  if (sums.compute(paths) < 0 || sums.write(work + "/" + bareName(kChecksumFile)) < 0)
+  if (sums.compute(paths) < 0 || sums.write(indexfiles::path(work, kChecksumFile)) < 0)
     return LXR_FAIL("TextDB::writeRebuiltChecksums");
   return 0;
 }

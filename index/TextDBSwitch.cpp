@@ -4,6 +4,7 @@
 // instead of leaving a mix of old and new files.
 #include <vector>
 
+#include "index/IndexFileNames.h"
 #include "index/TextDB.h"
 #include "io/File.h"
 #include "io/FileMode.h"
@@ -19,8 +20,10 @@ namespace {
 constexpr const char* kMarkerName = "SWITCH.TMP";
 // In this order: the header, which describes the others, comes last. The options and the
 // checksum file (index-checksums.md) of the rebuilt set travel with it.
-constexpr const char* kSwitchedFiles[] = {"INDEX_R.IX", "INDEX_D.IX", "INDEX_DI.IX", "INDEX_K.IX",
-                                          "INDEX_O.IX", "INDEX_C.IX", "INDEX_I.IX"};
+constexpr const char* kSwitchedFiles[] = {
+    indexfiles::nameOf(kRefFile),     indexfiles::nameOf(kDocFile),      indexfiles::nameOf(kDocIndexFile),
+    indexfiles::nameOf(kKeyFile),     indexfiles::nameOf(kOptionsFile),  indexfiles::nameOf(kChecksumFile),
+    indexfiles::nameOf(kHeaderFile)};
 
 int syncByName(const std::string& name) {
   File f;
@@ -63,8 +66,8 @@ int TextDB::switchToRebuilt(const IndexHeader& header) {
   fresh.inUse = 0;
   fresh.pendingDictionary = 0;
   fresh.encode(bytes);
-  if (wholefile::write(work + "/INDEX_I.IX", std::string(bytes, kHeaderBytes)) < 0 ||
-      indexoptions::writeFile(work + "/INDEX_O.IX", fresh) < 0)
+  if (wholefile::write(indexfiles::path(work, kHeaderFile), std::string(bytes, kHeaderBytes)) < 0 ||
+      indexoptions::writeFile(indexfiles::path(work, kOptionsFile), fresh) < 0)
     return LXR_FAIL("switchToRebuilt: header");
   if (writeRebuiltChecksums() < 0) return -1;
   for (const char* name : kSwitchedFiles)

@@ -6,6 +6,7 @@
 #include <cassert>
 #include <cstring>
 
+#include "objects/ByteCodec.h"
 #include "objects/Fail.h"
 #include "objects/Trace.h"
 
@@ -120,15 +121,13 @@ uint8_t InputBuffer::readByte() {
 int16_t InputBuffer::readShort() {
   uint8_t b[2] = {0, 0};
   read(b, 2);
-  return static_cast<int16_t>(static_cast<uint16_t>(b[0] | (b[1] << 8)));
+  return bytecodec::loadI16(b);
 }
 
 int32_t InputBuffer::readLong() {
   uint8_t b[4] = {0, 0, 0, 0};
   read(b, 4);
-  uint32_t v = static_cast<uint32_t>(b[0]) | (static_cast<uint32_t>(b[1]) << 8) |
-               (static_cast<uint32_t>(b[2]) << 16) | (static_cast<uint32_t>(b[3]) << 24);
-  return static_cast<int32_t>(v);
+  return bytecodec::loadI32(b);
 }
 
 // ---- IOBuffer ----
@@ -163,15 +162,14 @@ int32_t IOBuffer::write(const void* buffer, int32_t n) {
 int IOBuffer::writeByte(uint8_t value) { return write(&value, 1) < 0 ? -1 : 0; }
 
 int IOBuffer::writeShort(int16_t value) {
-  uint16_t v = static_cast<uint16_t>(value);
-  uint8_t b[2] = {static_cast<uint8_t>(v), static_cast<uint8_t>(v >> 8)};
+  uint8_t b[2];
+  bytecodec::storeI16(b, value);
   return write(b, 2) < 0 ? -1 : 0;
 }
 
 int IOBuffer::writeLong(int32_t value) {
-  uint32_t v = static_cast<uint32_t>(value);
-  uint8_t b[4] = {static_cast<uint8_t>(v), static_cast<uint8_t>(v >> 8),
-                  static_cast<uint8_t>(v >> 16), static_cast<uint8_t>(v >> 24)};
+  uint8_t b[4];
+  bytecodec::storeI32(b, value);
   return write(b, 4) < 0 ? -1 : 0;
 }
 

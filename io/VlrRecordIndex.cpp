@@ -5,20 +5,11 @@
 
 #include "io/FileMode.h"
 #include "io/VlrFormat.h"
+#include "objects/ByteCodec.h"
 #include "objects/Fail.h"
 #include "objects/Trace.h"
 
 using namespace vlrformat;
-
-namespace {
-
-int32_t decodeLong(const uint8_t* b) {
-  return static_cast<int32_t>(static_cast<uint32_t>(b[0]) | (static_cast<uint32_t>(b[1]) << 8) |
-                              (static_cast<uint32_t>(b[2]) << 16) |
-                              (static_cast<uint32_t>(b[3]) << 24));
-}
-
-}  // namespace
 
 vlrRecordIndex::~vlrRecordIndex() {
   if (file_.isOpen() && close() < 0) trace::line("vlrRecordIndex::~vlrRecordIndex -- close failed");
@@ -64,7 +55,7 @@ int vlrRecordIndex::open(const std::string& name, int mode, bool* created) {
     return -1;
   } else {
     // The count is only as good as the entries behind it.
-    int32_t count = decodeLong(reinterpret_cast<uint8_t*>(head) + kIndexCountPos);
+    int32_t count = bytecodec::loadI32(head + kIndexCountPos);
     int32_t present = (length - kIndexHeaderBytes) / kIndexEntryBytes;
     entryCount_ = count < 0 ? 0 : (count > present ? present : count);
   }
@@ -93,7 +84,7 @@ int vlrRecordIndex::getEntry(int32_t num, int32_t* objectPos) {
   uint8_t b[kIndexEntryBytes];
   if (file_.seek(static_cast<int32_t>(at)) < 0 || file_.read(b, kIndexEntryBytes) != kIndexEntryBytes)
     return LXR_FAIL("vlrRecordIndex::getEntry -- read failed");
-  *objectPos = decodeLong(b);
+  *objectPos = bytecodec::loadI32(b);
   return 0;
 }
 

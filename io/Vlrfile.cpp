@@ -10,12 +10,18 @@
 #include <cstring>
 #include <vector>
 
+#include "objects/ByteCodec.h"
 #include "objects/Check.h"
 #include "objects/ErrorLog.h"
 #include "objects/Fail.h"
 #include "objects/Trace.h"
 
 using namespace vlrformat;
+using bytecodec::loadI16;
+using bytecodec::loadI32;
+using bytecodec::loadU16;
+using bytecodec::storeI32;
+using bytecodec::storeU16;
 
 namespace {
 
@@ -36,30 +42,13 @@ int failFormatted(const char* file, int line, const char* format, ...) {
 }
 #define VLR_FAIL(...) failFormatted(__FILE__, __LINE__, __VA_ARGS__)
 
-int32_t decodeLong(const uint8_t* b) {
-  return static_cast<int32_t>(static_cast<uint32_t>(b[0]) | (static_cast<uint32_t>(b[1]) << 8) |
-                              (static_cast<uint32_t>(b[2]) << 16) |
-                              (static_cast<uint32_t>(b[3]) << 24));
-}
-int16_t decodeShort(const uint8_t* b) {
-  return static_cast<int16_t>(static_cast<uint16_t>(b[0] | (b[1] << 8)));
-}
-void encodeLong(int32_t v, uint8_t* b) {
-  uint32_t u = static_cast<uint32_t>(v);
-  for (int i = 0; i < 4; ++i) b[i] = static_cast<uint8_t>(u >> (8 * i));
-}
-void encodeShort(int32_t v, uint8_t* b) {
-  uint16_t u = static_cast<uint16_t>(v);
-  b[0] = static_cast<uint8_t>(u);
-  b[1] = static_cast<uint8_t>(u >> 8);
-}
-
 // The record's on-disk payload; returns its byte count.
 int32_t encodeRecord(const vlrRecord& r, uint8_t* out) {
-  encodeShort(r.fieldCount, out);
-  encodeShort(r.dataLen, out + 2);
+  storeU16(out, static_cast<uint16_t>(r.fieldCount));
+  storeU16(out + 2, static_cast<uint16_t>(r.dataLen));
   uint8_t* p = out + kRecordHeadBytes;
-  for (int32_t i = 0; i < r.fieldCount; ++i, p += kFieldLengthBytes) encodeShort(r.len[i], p);
+  for (int32_t i = 0; i < r.fieldCount; ++i, p += kFieldLengthBytes)
+    storeU16(p, static_cast<uint16_t>(r.len[i]));
   std::memcpy(p, r.data, static_cast<size_t>(r.dataLen));
   return static_cast<int32_t>(p - out) + r.dataLen;
 }
@@ -147,8 +136,8 @@ int vlrFile::readHeader(int mode) {
   if (length < headerBytes(0) || file_.seek(0) < 0 || readExact(fixed, kFieldDefsPos) < 0 ||
       std::memcmp(fixed, kMagic, kMagicBytes) != 0)
     return VLR_FAIL("vlrFile::open -- not a record file: %s", name_.c_str());
-  int32_t fieldCount = decodeShort(fixed + kFieldCountPos);
-  int32_t recordCount = decodeLong(fixed + kRecordCountPos);
+  int32_t fieldCount = loadI16(fixed + kFieldCountPos);
+  int32_t recordCount = loadI32(fixed + kRecordCountPos);
   if (fieldCount < 0 || fieldCount > vlrMaxFields)
     return VLR_FAIL("vlrFile::open -- damaged header: %d fields in %s", fieldCount, name_.c_str());
   if (length < headerBytes(fieldCount))
@@ -161,8 +150,8 @@ int vlrFile::readHeader(int mode) {
       readExact(userHeader_, kUserHeaderBytes) < 0)
     return -1;
   std::memcpy(title_, fixed + kTitlePos, kTitleBytes);
-  reservedShort_ = decodeShort(fixed + kReservedShortPos);
-  reservedLong_ = decodeLong(fixed + kReservedLongPos);
+  reservedShort_ = loadI16(fixed + kReservedShortPos);
+  reservedLong_ = loadI32(fixed + kReservedLongPos);
   recordCount_ = recordCount;
   fieldCount_ = fieldCount;
   firstRecordPos_ = headerBytes(fieldCount);
@@ -173,10 +162,10 @@ int vlrFile::writeHeader() {
   std::vector<uint8_t> h(static_cast<size_t>(headerBytes(fieldCount_)), 0);
   std::memcpy(h.data(), kMagic, kMagicBytes);
   std::memcpy(h.data() + kTitlePos, title_, kTitleBytes);
-  encodeShort(reservedShort_, h.data() + kReservedShortPos);
-  encodeLong(recordCount_, h.data() + kRecordCountPos);
-  encodeLong(reservedLong_, h.data() + kReservedLongPos);
-  encodeShort(fieldCount_, h.data() + kFieldCountPos);
+  storeU16(h.data() + kReservedShortPos, static_cast<uint16_t>(reservedShort_));
+  storeI32(h.data() + kRecordCountPos, recordCount_);
+  storeI32(h.data() + kReservedLongPos, reservedLong_);
+  storeU16(h.data() + kFieldCountPos, static_cast<uint16_t>(fieldCount_));
   std::memcpy(h.data() + kFieldDefsPos, fields_, static_cast<size_t>(kFieldDefBytes * fieldCount_));
   std::memcpy(h.data() + kFieldDefsPos + kFieldDefBytes * fieldCount_, userHeader_, kUserHeaderBytes);
   int32_t n = static_cast<int32_t>(h.size());
@@ -335,13 +324,13 @@ int vlrFile::putString(int32_t field, const char* text) {
 
 int vlrFile::putLong(int32_t field, int32_t value) {
   uint8_t b[4];
-  encodeLong(value, b);
+  storeI32(b, value);
   return putBytes(field, b, 4);
 }
 
 int vlrFile::putShort(int32_t field, int16_t value) {
   uint8_t b[2];
-  encodeShort(value, b);
+  storeU16(b, static_cast<uint16_t>(value));
   return putBytes(field, b, 2);
 }
 
@@ -366,13 +355,13 @@ int32_t vlrFile::getString(int32_t field, char* buffer, int32_t n) const {
 int32_t vlrFile::getLong(int32_t field) const {
   uint8_t b[4];
   getBytes(field, b, 4);
-  return decodeLong(b);
+  return loadI32(b);
 }
 
 int16_t vlrFile::getShort(int32_t field) const {
   uint8_t b[2];
   getBytes(field, b, 2);
-  return decodeShort(b);
+  return loadI16(b);
 }
 
 uint8_t vlrFile::getByte(int32_t field) const {
@@ -417,7 +406,7 @@ int vlrFile::readObject(int32_t ptr, vlrObjectInfo* info, bool loadRecord) {
     return VLR_FAIL("vlrFile -- no object at %d: %s ends at %d", ptr, name_.c_str(), length);
   uint8_t head[kObjectHeadBytes];
   if (file_.seek(ptr) < 0 || readExact(head, kObjectHeadBytes) < 0) return -1;
-  ObjectHead currObject{head[0], decodeLong(head + 1)};
+  ObjectHead currObject{head[0], loadI32(head + 1)};
   int32_t dataPos = ptr + kObjectHeadBytes;
   bool isRecord = currObject.type == kTypeRecord;
   int32_t minSize = isRecord ? kMinRecordSize : (currObject.type == kTypeObject ? 1 : 0);
@@ -436,7 +425,7 @@ int vlrFile::readObject(int32_t ptr, vlrObjectInfo* info, bool loadRecord) {
   }
   uint8_t tail[kObjectTailBytes];
   if (file_.seek(tailPos) < 0 || readExact(tail, kObjectTailBytes) < 0) return -1;
-  ObjectHead ob{tail[0], decodeLong(tail + 1)};
+  ObjectHead ob{tail[0], loadI32(tail + 1)};
   if (ob.type != currObject.type || ob.size != currObject.size)
     reportObjectError(ptr, ob, currObject);
   if (!LXR_CHECK((ob.type == currObject.type) && (ob.size == currObject.size))) return -1;
@@ -452,14 +441,14 @@ int vlrFile::readRecordPayload(int32_t ptr, const ObjectHead& currObject, bool l
                                int32_t* payloadBytes) {
   uint8_t head[kRecordHeadBytes];
   if (readExact(head, kRecordHeadBytes) < 0) return -1;
-  int32_t fieldCount = decodeShort(head);
-  int32_t recordLen = decodeShort(head + 2);
+  int32_t fieldCount = loadI16(head);
+  int32_t recordLen = loadI16(head + 2);
   if (!LXR_CHECK((fieldCount >= 0) && (fieldCount <= vlrMaxFields))) return -1;
   uint8_t lengths[kFieldLengthBytes * vlrMaxFields];
   if (readExact(lengths, kFieldLengthBytes * fieldCount) < 0) return -1;
   int32_t recLen = 0;
   for (int32_t i = 0; i < fieldCount; ++i)
-    recLen += static_cast<uint16_t>(decodeShort(lengths + kFieldLengthBytes * i));
+    recLen += loadU16(lengths + kFieldLengthBytes * i);
   if (!LXR_CHECK((recLen == recordLen) && (recordLen <= vlrMaxRecordLen))) return -1;
   int32_t bytes = kRecordHeadBytes + kFieldLengthBytes * fieldCount + recordLen;
   if (bytes + kRecordSizeExtra > currObject.size)
@@ -471,7 +460,7 @@ int vlrFile::readRecordPayload(int32_t ptr, const ObjectHead& currObject, bool l
     int32_t at = 0;
     for (int32_t i = 0; i < fieldCount; ++i) {
       r.start[i] = at;
-      r.len[i] = static_cast<uint16_t>(decodeShort(lengths + kFieldLengthBytes * i));
+      r.len[i] = loadU16(lengths + kFieldLengthBytes * i);
       at += r.len[i];
     }
     r.fieldCount = fieldCount;
@@ -570,7 +559,7 @@ int vlrFile::gotoRecord(int32_t num) {
 
 int vlrFile::writeObjectFrame(uint8_t type, int32_t size) {
   uint8_t b[kObjectHeadBytes] = {type};
-  encodeLong(size, b + 1);
+  storeI32(b + 1, size);
   return file_.write(b, kObjectHeadBytes) == kObjectHeadBytes ? 0 : -1;
 }
 

@@ -4,6 +4,8 @@
 
 #include <array>
 
+#include "objects/ByteCodec.h"
+
 namespace {
 
 constexpr uint32_t kPolynomial = 0xEDB88320u;
@@ -33,9 +35,9 @@ uint32_t update(uint32_t crc, const void* data, size_t bytes) {
   const auto* p = static_cast<const unsigned char*>(data);
   uint32_t c = ~crc;
   while (bytes >= 8) {
-    // Byte by byte assembly keeps the step independent of the machine's byte order.
-    uint32_t lo = c ^ (p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24));
-    uint32_t hi = p[4] | (p[5] << 8) | (p[6] << 16) | (static_cast<uint32_t>(p[7]) << 24);
+    // Little-endian loads keep the step independent of the machine's byte order.
+    uint32_t lo = c ^ bytecodec::loadU32(p);
+    uint32_t hi = bytecodec::loadU32(p + 4);
     c = kTables[7][lo & 0xFF] ^ kTables[6][(lo >> 8) & 0xFF] ^ kTables[5][(lo >> 16) & 0xFF] ^
         kTables[4][lo >> 24] ^ kTables[3][hi & 0xFF] ^ kTables[2][(hi >> 8) & 0xFF] ^
         kTables[1][(hi >> 16) & 0xFF] ^ kTables[0][hi >> 24];

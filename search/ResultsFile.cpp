@@ -5,19 +5,9 @@
 
 #include "io/FileMode.h"
 #include "io/IOFile.h"
+#include "objects/ByteCodec.h"
 
 namespace {
-
-void put32(char* p, int32_t v) {
-  auto u = static_cast<uint32_t>(v);
-  for (int i = 0; i < 4; ++i) p[i] = static_cast<char>(u >> (8 * i));
-}
-
-int32_t get32(const char* p) {
-  uint32_t u = 0;
-  for (int i = 3; i >= 0; --i) u = (u << 8) | static_cast<unsigned char>(p[i]);
-  return static_cast<int32_t>(u);
-}
 
 constexpr int32_t kHitsPos = ResultsHeader::kRequestBytes;
 
@@ -25,19 +15,20 @@ constexpr int32_t kHitsPos = ResultsHeader::kRequestBytes;
 
 void ResultsHeader::encode(char out[kBytes]) const {
   std::memset(out, 0, kBytes);
-  request.copy(out, std::min<size_t>(request.size(), kRequestBytes - 1));
-  put32(out + kHitsPos, totalHits);
-  put32(out + kHitsPos + 4, documents);
-  put32(out + kHitsPos + 8, highScore);
-  put32(out + kHitsPos + 12, searchTime);
+  // The request keeps a NUL after it.
+  bytecodec::putFixedString(out, out + kBytes, kRequestBytes - 1, request);
+  bytecodec::storeI32(out + kHitsPos, totalHits);
+  bytecodec::storeI32(out + kHitsPos + 4, documents);
+  bytecodec::storeI32(out + kHitsPos + 8, highScore);
+  bytecodec::storeI32(out + kHitsPos + 12, searchTime);
 }
 
 bool ResultsHeader::decode(const char in[kBytes]) {
-  request.assign(in, strnlen(in, kRequestBytes - 1));
-  totalHits = get32(in + kHitsPos);
-  documents = get32(in + kHitsPos + 4);
-  highScore = get32(in + kHitsPos + 8);
-  searchTime = get32(in + kHitsPos + 12);
+  bytecodec::getFixedString(in, in + kBytes, kRequestBytes - 1, &request);
+  totalHits = bytecodec::loadI32(in + kHitsPos);
+  documents = bytecodec::loadI32(in + kHitsPos + 4);
+  highScore = bytecodec::loadI32(in + kHitsPos + 8);
+  searchTime = bytecodec::loadI32(in + kHitsPos + 12);
   return totalHits >= 0 && documents >= 0;
 }
 
@@ -68,7 +59,7 @@ int32_t ResultsFile::add(ResultsItem& item) {
   item.doc.hitPtr = 0;
   if (n > 0) {
     std::string bytes(n * 4, '\0');
-    for (size_t i = 0; i < n; ++i) put32(bytes.data() + 4 * i, item.hits[i]);
+    for (size_t i = 0; i < n; ++i) bytecodec::storeI32(bytes.data() + 4 * i, item.hits[i]);
     int32_t pos = 0;
     IOFile* out = table_.writeObject(kHitsObject, static_cast<int32_t>(bytes.size()), &pos);
     if (!out || out->write(bytes.data(), static_cast<int32_t>(bytes.size())) != static_cast<int32_t>(bytes.size()) ||
@@ -93,7 +84,7 @@ int ResultsFile::read(int32_t n, ResultsItem* item) {
     return -1;
   std::string data(static_cast<size_t>(bytes), '\0');
   if (in->read(data.data(), bytes) != bytes) return -1;
-  for (int32_t i = 0; i < bytes; i += 4) item->hits.push_back(get32(data.data() + i));
+  for (int32_t i = 0; i < bytes; i += 4) item->hits.push_back(bytecodec::loadI32(data.data() + i));
   return 0;
 }
 

@@ -19,18 +19,9 @@ namespace {
 // The words of an XFILTER clause in request order, as written (ranges not rewritten).
 std::vector<std::string> clauseWords(SearchNode* clause) {
   std::vector<std::string> out;
-  std::vector<SearchNode*> stack;
-  SearchNode* n = clause;
-  while (n || !stack.empty()) {
-    while (n) {
-      stack.push_back(n);
-      n = n->left;
-    }
-    n = stack.back();
-    stack.pop_back();
+  treewalk::inOrder(clause, [&out](SearchNode* n) {
     if (n->hasOwnWord()) out.push_back(n->written);
-    n = n->right;
-  }
+  });
   return out;
 }
 

@@ -32,18 +32,10 @@ bool keepsWrittenForm(const SearchNode* n) {
 
 // Words of the subtree in request order (in-order), WORD and PHRASE nodes only.
 std::vector<SearchNode*> wordsInOrder(SearchNode* root) {
-  std::vector<SearchNode*> out, stack;
-  SearchNode* n = root;
-  while (n || !stack.empty()) {
-    while (n) {
-      stack.push_back(n);
-      n = n->left;
-    }
-    n = stack.back();
-    stack.pop_back();
+  std::vector<SearchNode*> out;
+  treewalk::inOrder(root, [&out](SearchNode* n) {
     if (n->hasOwnWord()) out.push_back(n);
-    n = n->right;
-  }
+  });
   return out;
 }
 

@@ -46,6 +46,24 @@ void preOrder(SearchNode* root, Fn fn) {
   }
 }
 
+// Calls fn(node) for every node under `root` in request order: left subtree, node, right
+// subtree. `fn` may change the node it is given but not the tree's shape.
+template <typename Fn>
+void inOrder(SearchNode* root, Fn fn) {
+  std::vector<SearchNode*> stack;
+  SearchNode* n = root;
+  while (n || !stack.empty()) {
+    while (n) {
+      stack.push_back(n);
+      n = n->left;
+    }
+    n = stack.back();
+    stack.pop_back();
+    fn(n);
+    n = n->right;
+  }
+}
+
 // The number of levels under `root` (0 for none, 1 for a lone node).
 inline int height(SearchNode* root) {
   int result = 0;

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <fstream>
 
+#include "index/IndexFileNames.h"
 #include "index/IndexFormat.h"
 #include "tools/ExitCodes.h"
 
@@ -26,7 +27,7 @@ bool looksDamaged(const std::string& text) {
 
 bool heldByWriter(const std::string& folder, std::string* writer) {
   using namespace indexformat;
-  std::ifstream in(folder + "/INDEX_I.IX", std::ios::binary);
+  std::ifstream in(folder + "/" + indexfiles::nameOf(kHeaderFile), std::ios::binary);
   char header[kReservedBytePos + 1] = {};
   if (!in.read(header, sizeof header)) return false;
   if (header[kInUsePos] != 1) return false;

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "index/IndexFileNames.h"
 #include "lexaurum/lexaurum.h"
 #include "search/RequestExplainer.h"
 #include "tools/EngineMessages.h"
@@ -237,7 +238,7 @@ int add(const Options& o, const std::string& privateDir) {
   if (fs::exists(folder, ec) && !fs::is_directory(folder, ec)) return toolsupport::checkExists(folder, true);
   lxrIndexJob job = newJob(folder);
   copyField(job.indexName, sizeof job.indexName, fs::path(folder).filename().string());
-  job.create = !fs::exists(fs::path(folder) / "INDEX_I.IX", ec);
+  job.create = !fs::exists(fs::path(folder) / indexfiles::nameOf(indexformat::kHeaderFile), ec);
   job.add = 1;
   std::string listName;
   if (o.positional.size() == 2) {

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <sstream>
 
+#include "index/IndexFileNames.h"
 #include "lexaurum/lexaurum.h"
 #include "tools/ToolSupport.h"
 
@@ -14,7 +15,7 @@ namespace searchoptions {
 namespace {
 
 // The file every index folder holds: its header.
-constexpr const char* kIndexHeaderFile = "INDEX_I.IX";
+constexpr const char* kIndexHeaderFile = indexfiles::nameOf(indexformat::kHeaderFile);
 constexpr int kMaxFuzziness = 9;
 constexpr int kMaxBest = 32767;
 constexpr int kMinWidth = 20;   // the line widths the engine lays documents out in

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <vector>
 
+#include "index/IndexFileNames.h"
 #include "lexaurum/lexaurum.h"
 #include "tools/ExitCodes.h"
 
@@ -64,8 +65,9 @@ int checkIndexFolder(const std::string& folder) {
   int rc = checkExists(folder, true);
   if (rc != exitcodes::kDone) return rc;
   std::error_code ec;
-  if (!fs::exists(fs::path(folder) / "INDEX_I.IX", ec)) {
-    std::fprintf(stderr, "lxr: %s is not an index (it holds no INDEX_I.IX)\n", folder.c_str());
+  const char* header = indexfiles::nameOf(indexformat::kHeaderFile);
+  if (!fs::exists(fs::path(folder) / header, ec)) {
+    std::fprintf(stderr, "lxr: %s is not an index (it holds no %s)\n", folder.c_str(), header);
     return exitcodes::kUsage;
   }
   return exitcodes::kDone;

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "io/FileMode.h"
+#include "objects/ByteCodec.h"
 #include "objects/Trace.h"
 #include "trie/TrieFormat.h"
 #include "trie/TrieLeafNode.h"
@@ -47,31 +48,31 @@ int TrieFile::damaged(const char* what, long detail) {
 int TrieFile::readHeader() {
   if (file_.seek(0) < 0 || file_.read(header_, kPageBytes) != kPageBytes) return -1;
   if (std::memcmp(header_ + kHdrMagicPos, kMagic, kMagicBytes) != 0 ||
-      getU16(header_ + kHdrVersionPos) != kVersion)
+      bytecodec::loadU16(header_ + kHdrVersionPos) != kVersion)
     return -1;
-  keyCount_ = getI32(header_ + kHdrKeyCountPos);
-  interiorCount_ = getI32(header_ + kHdrInteriorCountPos);
-  leafCount_ = getI32(header_ + kHdrLeafCountPos);
-  maxKeyLength_ = getU16(header_ + kHdrMaxKeyLengthPos);
-  rootId_ = getI32(header_ + kHdrRootIdPos);
-  pageCounter_ = getI32(header_ + kHdrPageCounterPos);
-  firstLeafId_ = getI32(header_ + kHdrFirstLeafIdPos);
+  keyCount_ = bytecodec::loadI32(header_ + kHdrKeyCountPos);
+  interiorCount_ = bytecodec::loadI32(header_ + kHdrInteriorCountPos);
+  leafCount_ = bytecodec::loadI32(header_ + kHdrLeafCountPos);
+  maxKeyLength_ = bytecodec::loadU16(header_ + kHdrMaxKeyLengthPos);
+  rootId_ = bytecodec::loadI32(header_ + kHdrRootIdPos);
+  pageCounter_ = bytecodec::loadI32(header_ + kHdrPageCounterPos);
+  firstLeafId_ = bytecodec::loadI32(header_ + kHdrFirstLeafIdPos);
   return 0;
 }
 
 int TrieFile::writeHeader() {
   std::memcpy(header_ + kHdrMagicPos, kMagic, kMagicBytes);
-  putU16(header_ + kHdrVersionPos, kVersion);
-  putI32(header_ + kHdrKeyCountPos, keyCount_);
-  putI32(header_ + kHdrInteriorCountPos, interiorCount_);
-  putI32(header_ + kHdrLeafCountPos, leafCount_);
-  putU16(header_ + kHdrMaxKeyLengthPos, static_cast<uint16_t>(maxKeyLength_));
-  putI32(header_ + kHdrRootIdPos, rootId_);
-  putI32(header_ + kHdrPageCounterPos, pageCounter_);
-  putI32(header_ + kHdrFirstLeafIdPos, firstLeafId_);
+  bytecodec::storeU16(header_ + kHdrVersionPos, kVersion);
+  bytecodec::storeI32(header_ + kHdrKeyCountPos, keyCount_);
+  bytecodec::storeI32(header_ + kHdrInteriorCountPos, interiorCount_);
+  bytecodec::storeI32(header_ + kHdrLeafCountPos, leafCount_);
+  bytecodec::storeU16(header_ + kHdrMaxKeyLengthPos, static_cast<uint16_t>(maxKeyLength_));
+  bytecodec::storeI32(header_ + kHdrRootIdPos, rootId_);
+  bytecodec::storeI32(header_ + kHdrPageCounterPos, pageCounter_);
+  bytecodec::storeI32(header_ + kHdrFirstLeafIdPos, firstLeafId_);
   int64_t lookups = cache_.lookupCount();
   int hitPercent = lookups > 0 ? static_cast<int>(cache_.hitCount() * 100 / lookups) : 0;
-  putU16(header_ + kHdrCacheStatPos, static_cast<uint16_t>(hitPercent));
+  bytecodec::storeU16(header_ + kHdrCacheStatPos, static_cast<uint16_t>(hitPercent));
   if (file_.seek(0) < 0 || file_.write(header_, kPageBytes) != kPageBytes) {
     trace::line("ERROR TrieFile: writing the header of %s failed", name_.c_str());
     return -1;

@@ -1,7 +1,7 @@
 // Layout constants of the trie key file: the header page, leaf pages, interior pages and
-// the branch nodes inside them, plus little-endian field access. The format is described in
-// docs/formats/trie-file.md; change the page, this header and the golden test together.
-// Constants only (and trivial byte helpers); depends on nothing.
+// the branch nodes inside them; fields are read and written through objects/ByteCodec.h. The
+// format is described in docs/formats/trie-file.md; change the page, this header and the
+// golden test together. Constants only; depends on nothing.
 #pragma once
 
 #include <cstdint>
@@ -86,25 +86,5 @@ constexpr unsigned char kHighSentinel = 0xFF;
 constexpr int kHighLimitBytes = 32;  // the last leaf's limit: 32 bytes 0xFF
 
 constexpr int kDefaultSplitPercent = 50;
-
-// Little-endian field access on page images.
-inline uint16_t getU16(const char* p) {
-  const auto* b = reinterpret_cast<const unsigned char*>(p);
-  return static_cast<uint16_t>(b[0] | (b[1] << 8));
-}
-inline int32_t getI32(const char* p) {
-  const auto* b = reinterpret_cast<const unsigned char*>(p);
-  return static_cast<int32_t>(static_cast<uint32_t>(b[0]) | (static_cast<uint32_t>(b[1]) << 8) |
-                              (static_cast<uint32_t>(b[2]) << 16) |
-                              (static_cast<uint32_t>(b[3]) << 24));
-}
-inline void putU16(char* p, uint16_t v) {
-  p[0] = static_cast<char>(v & 0xFF);
-  p[1] = static_cast<char>(v >> 8);
-}
-inline void putI32(char* p, int32_t v) {
-  uint32_t u = static_cast<uint32_t>(v);
-  for (int i = 0; i < 4; ++i) p[i] = static_cast<char>((u >> (8 * i)) & 0xFF);
-}
 
 }  // namespace trieformat

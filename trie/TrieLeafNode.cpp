@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "objects/ByteCodec.h"
 #include "objects/Trace.h"
 
 using namespace trieformat;
@@ -12,7 +13,7 @@ namespace {
 // Checks an entry at data-area offset `pos` above `top`; its key length on success, else -1.
 int entryLength(const char* data, int pos, int top) {
   if (pos < top || pos + kEntryHeadBytes > kLeafDataBytes) return -1;
-  int16_t len = static_cast<int16_t>(getU16(data + pos));
+  int16_t len = static_cast<int16_t>(bytecodec::loadU16(data + pos));
   if (len < 0 || len > kMaxEntryKeyBytes || pos + kEntryHeadBytes + len > kLeafDataBytes) return -1;
   return len;
 }
@@ -34,33 +35,33 @@ int compareKeys(const char* a, int aBytes, const char* b, int bBytes) {
 void TrieLeafNode::init(char* page, int32_t id) {
   std::memset(page, 0, kPageBytes);
   page[kLeafKindPos] = kLeafKind;
-  putI32(page + kLeafIdPos, id);
-  putU16(page + kLeafDataTopPos, kLeafDataBytes);
-  putU16(page + kLeafFreePos, kLeafDataBytes);
+  bytecodec::storeI32(page + kLeafIdPos, id);
+  bytecodec::storeU16(page + kLeafDataTopPos, kLeafDataBytes);
+  bytecodec::storeU16(page + kLeafFreePos, kLeafDataBytes);
 }
 
 int TrieLeafNode::validate(const char* page, int32_t id) {
   if (page[kLeafKindPos] != kLeafKind) return damaged(id, "kind");
-  if (getI32(page + kLeafIdPos) != id) return damaged(id, "id");
-  int count = getU16(page + kLeafKeyCountPos);
-  int top = getU16(page + kLeafDataTopPos);
+  if (bytecodec::loadI32(page + kLeafIdPos) != id) return damaged(id, "id");
+  int count = bytecodec::loadU16(page + kLeafKeyCountPos);
+  int top = bytecodec::loadU16(page + kLeafDataTopPos);
   if (count < 1 || count > kMaxLeafKeys) {
     trace::line("ERROR TrieLeafNode::findGTE -- bad keyCount %d", count);
     return damaged(id, "key count");
   }
   if (top > kLeafDataBytes || top < kSlotBytes * count) return damaged(id, "data top");
   const char* data = page + kLeafDataPos;
-  int limitPos = getU16(page + kLeafLimitPos);
+  int limitPos = bytecodec::loadU16(page + kLeafLimitPos);
   int limitLen = entryLength(data, limitPos, top);
   if (limitLen <= 0) return damaged(id, "limit");
   for (int i = 0; i < count; ++i) {
-    int pos = getU16(data + kSlotBytes * i);
+    int pos = bytecodec::loadU16(data + kSlotBytes * i);
     if (entryLength(data, pos, top) < 0) {
       trace::line("ERROR getKeyInfo: invalid index %d --> %d", i, pos);
       return damaged(id, "slot");
     }
   }
-  int firstPos = getU16(data);
+  int firstPos = bytecodec::loadU16(data);
   int firstLen = entryLength(data, firstPos, top);
   if (compareKeys(data + firstPos + kEntryHeadBytes, firstLen,
                   data + limitPos + kEntryHeadBytes, limitLen) >= 0)
@@ -70,7 +71,7 @@ int TrieLeafNode::validate(const char* page, int32_t id) {
 
 void TrieLeafNode::loaded() {
   setCursor(0);
-  putU16(p_ + kLeafFreePos, static_cast<uint16_t>(freeBytes()));
+  bytecodec::storeU16(p_ + kLeafFreePos, static_cast<uint16_t>(freeBytes()));
 }
 
 int TrieLeafNode::getKeyInfo(int slot, KeyRef* key, TrieValue* value) const {
@@ -90,12 +91,12 @@ int TrieLeafNode::getKeyInfo(int slot, KeyRef* key, TrieValue* value) const {
     key->length = len;
   }
   if (value)
-    for (int i = 0; i < 3; ++i) value->v[i] = getI32(e + 2 + 4 * i);
+    for (int i = 0; i < 3; ++i) value->v[i] = bytecodec::loadI32(e + 2 + 4 * i);
   return 0;
 }
 
 int TrieLeafNode::getLimit(KeyRef* key) const {
-  int pos = getU16(p_ + kLeafLimitPos);
+  int pos = bytecodec::loadU16(p_ + kLeafLimitPos);
   int len = entryLength(data(), pos, dataTop());
   if (len <= 0) {
     trace::line("ERROR getKeyInfo: invalid index %d --> %d", -1, pos);
@@ -141,11 +142,11 @@ int TrieLeafNode::findGTE(const char* key, int keyBytes, bool* exact) const {
 int TrieLeafNode::putEntry(const char* key, int keyBytes, const TrieValue& value) {
   int top = dataTop() - kEntryHeadBytes - keyBytes;
   char* e = data() + top;
-  putU16(e, static_cast<uint16_t>(keyBytes));
-  for (int i = 0; i < 3; ++i) putI32(e + 2 + 4 * i, value.v[i]);
+  bytecodec::storeU16(e, static_cast<uint16_t>(keyBytes));
+  for (int i = 0; i < 3; ++i) bytecodec::storeI32(e + 2 + 4 * i, value.v[i]);
   if (keyBytes > 0) std::memcpy(e + kEntryHeadBytes, key, static_cast<size_t>(keyBytes));
-  putU16(p_ + kLeafDataTopPos, static_cast<uint16_t>(top));
-  putU16(p_ + kLeafFreePos, static_cast<uint16_t>(freeBytes()));
+  bytecodec::storeU16(p_ + kLeafDataTopPos, static_cast<uint16_t>(top));
+  bytecodec::storeU16(p_ + kLeafFreePos, static_cast<uint16_t>(freeBytes()));
   return top;
 }
 
@@ -161,9 +162,9 @@ int TrieLeafNode::insertAt(int slot, const char* key, int keyBytes, const TrieVa
   char* slots = data();
   std::memmove(slots + kSlotBytes * (slot + 1), slots + kSlotBytes * slot,
                static_cast<size_t>(kSlotBytes * (count - slot)));
-  putU16(slots + kSlotBytes * slot, static_cast<uint16_t>(pos));
-  putU16(p_ + kLeafKeyCountPos, static_cast<uint16_t>(count + 1));
-  putU16(p_ + kLeafFreePos, static_cast<uint16_t>(freeBytes()));
+  bytecodec::storeU16(slots + kSlotBytes * slot, static_cast<uint16_t>(pos));
+  bytecodec::storeU16(p_ + kLeafKeyCountPos, static_cast<uint16_t>(count + 1));
+  bytecodec::storeU16(p_ + kLeafFreePos, static_cast<uint16_t>(freeBytes()));
   return 0;
 }
 
@@ -174,14 +175,14 @@ int TrieLeafNode::setLimit(const char* key, int keyBytes) {
     return -1;
   }
   int pos = putEntry(key, keyBytes, TrieValue{});
-  putU16(p_ + kLeafLimitPos, static_cast<uint16_t>(pos));
+  bytecodec::storeU16(p_ + kLeafLimitPos, static_cast<uint16_t>(pos));
   return 0;
 }
 
 int TrieLeafNode::setValue(int slot, const TrieValue& value) {
   if (getKeyInfo(slot, nullptr, nullptr) < 0) return -1;
   char* e = data() + slotOffset(slot);
-  for (int i = 0; i < 3; ++i) putI32(e + 2 + 4 * i, value.v[i]);
+  for (int i = 0; i < 3; ++i) bytecodec::storeI32(e + 2 + 4 * i, value.v[i]);
   return 0;
 }
 

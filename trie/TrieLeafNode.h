@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "objects/ByteCodec.h"
 #include "trie/TrieFormat.h"
 #include "trie/TrieValue.h"
 
@@ -32,16 +33,16 @@ class TrieLeafNode {
   // Resets the fields that belong to memory only: cursor 0, free space recomputed.
   void loaded();
 
-  int32_t id() const { return trieformat::getI32(p_ + trieformat::kLeafIdPos); }
-  int keyCount() const { return trieformat::getU16(p_ + trieformat::kLeafKeyCountPos); }
-  int dataTop() const { return trieformat::getU16(p_ + trieformat::kLeafDataTopPos); }
+  int32_t id() const { return bytecodec::loadI32(p_ + trieformat::kLeafIdPos); }
+  int keyCount() const { return bytecodec::loadU16(p_ + trieformat::kLeafKeyCountPos); }
+  int dataTop() const { return bytecodec::loadU16(p_ + trieformat::kLeafDataTopPos); }
   int freeBytes() const { return dataTop() - trieformat::kSlotBytes * keyCount(); }
-  int32_t next() const { return trieformat::getI32(p_ + trieformat::kLeafNextPos); }
-  int32_t prev() const { return trieformat::getI32(p_ + trieformat::kLeafPrevPos); }
-  void setNext(int32_t id) { trieformat::putI32(p_ + trieformat::kLeafNextPos, id); }
-  void setPrev(int32_t id) { trieformat::putI32(p_ + trieformat::kLeafPrevPos, id); }
+  int32_t next() const { return bytecodec::loadI32(p_ + trieformat::kLeafNextPos); }
+  int32_t prev() const { return bytecodec::loadI32(p_ + trieformat::kLeafPrevPos); }
+  void setNext(int32_t id) { bytecodec::storeI32(p_ + trieformat::kLeafNextPos, id); }
+  void setPrev(int32_t id) { bytecodec::storeI32(p_ + trieformat::kLeafPrevPos, id); }
   void setCursor(int slot) {
-    trieformat::putU16(p_ + trieformat::kLeafCursorPos, static_cast<uint16_t>(slot));
+    bytecodec::storeU16(p_ + trieformat::kLeafCursorPos, static_cast<uint16_t>(slot));
   }
 
   // The key (pointer into the page) and value of slot `slot`. 0, or -1 traced
@@ -87,7 +88,7 @@ class TrieLeafNode {
  private:
   char* data() const { return p_ + trieformat::kLeafDataPos; }
   int slotOffset(int slot) const {
-    return trieformat::getU16(data() + trieformat::kSlotBytes * slot);
+    return bytecodec::loadU16(data() + trieformat::kSlotBytes * slot);
   }
   // Stores an entry below the data top; returns its offset. Requires: room.
   int putEntry(const char* key, int keyBytes, const TrieValue& value);

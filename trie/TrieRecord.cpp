@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "objects/ByteCodec.h"
 #include "objects/Trace.h"
 
 using namespace trieformat;
@@ -24,15 +25,15 @@ int firstDifferentBit(const char* a, int aBytes, const char* b, int bBytes, int 
 void TrieRecord::init(char* page, int32_t id) {
   std::memset(page, 0, kPageBytes);
   page[kRecKindPos] = kInteriorKind;
-  putI32(page + kRecIdPos, id);
+  bytecodec::storeI32(page + kRecIdPos, id);
 }
 
 int TrieRecord::validate(const char* page, int32_t id) {
   const char* what = nullptr;
-  int alloc = getU16(page + kRecAllocPos);
+  int alloc = bytecodec::loadU16(page + kRecAllocPos);
   if (page[kRecKindPos] != kInteriorKind)
     what = "kind";
-  else if (getI32(page + kRecIdPos) != id)
+  else if (bytecodec::loadI32(page + kRecIdPos) != id)
     what = "id";
   else if (alloc < kNodeFixedBytes + 1 || alloc > kRecNodeBytes)
     what = "allocation pointer";
@@ -51,15 +52,15 @@ int TrieRecord::readNode(int pos, TrieNode* node) const {
     return -1;
   }
   const char* n = nodes() + pos;
-  int bit = getU16(n + kNodeBitPos);
-  int prefixBytes = getU16(n + kNodePrefixLengthPos);
+  int bit = bytecodec::loadU16(n + kNodeBitPos);
+  int prefixBytes = bytecodec::loadU16(n + kNodePrefixLengthPos);
   if (bit >= kMaxBit || prefixBytes != bit / 8 + 1 || pos + kNodeFixedBytes + prefixBytes > alloc) {
     trace::line("ERROR TrieRecord %ld: damaged node at %d (bit %d, prefix length %d)",
                 static_cast<long>(id()), pos, bit, prefixBytes);
     return -1;
   }
-  node->left = getI32(n + kNodeLeftPos);
-  node->right = getI32(n + kNodeRightPos);
+  node->left = bytecodec::loadI32(n + kNodeLeftPos);
+  node->right = bytecodec::loadI32(n + kNodeRightPos);
   node->bit = bit;
   node->prefixBytes = prefixBytes;
   node->prefix = n + kNodePrefixPos;
@@ -71,17 +72,17 @@ int TrieRecord::allocNode(int bit, const char* key, int keyBytes, int32_t left, 
   int pos = allocBytes();
   if (bit < 0 || bit >= kMaxBit || pos + kNodeFixedBytes + prefixBytes > kRecNodeBytes) return -1;
   char* n = nodes() + pos;
-  putI32(n + kNodeLeftPos, left);
-  putI32(n + kNodeRightPos, right);
-  putU16(n + kNodeBitPos, static_cast<uint16_t>(bit));
-  putU16(n + kNodePrefixLengthPos, static_cast<uint16_t>(prefixBytes));
+  bytecodec::storeI32(n + kNodeLeftPos, left);
+  bytecodec::storeI32(n + kNodeRightPos, right);
+  bytecodec::storeU16(n + kNodeBitPos, static_cast<uint16_t>(bit));
+  bytecodec::storeU16(n + kNodePrefixLengthPos, static_cast<uint16_t>(prefixBytes));
   int copy = keyBytes < prefixBytes ? keyBytes : prefixBytes;
   if (copy > 0) std::memcpy(n + kNodePrefixPos, key, static_cast<size_t>(copy));
   std::memset(n + kNodePrefixPos + copy, 0, static_cast<size_t>(prefixBytes - copy + 1));
-  putU16(p_ + kRecAllocPos, static_cast<uint16_t>(pos + kNodeFixedBytes + prefixBytes));
+  bytecodec::storeU16(p_ + kRecAllocPos, static_cast<uint16_t>(pos + kNodeFixedBytes + prefixBytes));
   return pos;
 }
 
 void TrieRecord::setChild(int pos, int side, int32_t child) {
-  putI32(nodes() + pos + (side ? kNodeRightPos : kNodeLeftPos), child);
+  bytecodec::storeI32(nodes() + pos + (side ? kNodeRightPos : kNodeLeftPos), child);
 }

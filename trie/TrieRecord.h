@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "objects/ByteCodec.h"
 #include "trie/TrieFormat.h"
 
 // One branch node as read from a page. `prefix` points into the page.
@@ -29,8 +30,8 @@ class TrieRecord {
   // "ERROR TrieCache: page %ld ...".
   static int validate(const char* page, int32_t id);
 
-  int32_t id() const { return trieformat::getI32(p_ + trieformat::kRecIdPos); }
-  int allocBytes() const { return trieformat::getU16(p_ + trieformat::kRecAllocPos); }
+  int32_t id() const { return bytecodec::loadI32(p_ + trieformat::kRecIdPos); }
+  int allocBytes() const { return bytecodec::loadU16(p_ + trieformat::kRecAllocPos); }
   // True when a node with the longest prefix might no longer fit.
   bool isFull() const {
     return allocBytes() + trieformat::kFullMargin > trieformat::kFullLimit;

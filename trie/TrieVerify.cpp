@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "objects/ByteCodec.h"
 #include "objects/Trace.h"
 #include "trie/TrieFile.h"
 #include "trie/TrieFormat.h"
@@ -171,9 +172,9 @@ int TrieFile::dump(std::string* out) {
   if (writable_ && cache_.flush() < 0) return -1;
   appendf(out, "Key file %s\n", name_.c_str());
   appendf(out, "  version %u  keys %d  interior pages %d  leaves %d  max key length %d\n",
-          getU16(header_ + kHdrVersionPos), keyCount_, interiorCount_, leafCount_, maxKeyLength_);
+          bytecodec::loadU16(header_ + kHdrVersionPos), keyCount_, interiorCount_, leafCount_, maxKeyLength_);
   appendf(out, "  root %#x  page counter %d  first leaf %#x  cache statistic %u\n", rootId_,
-          pageCounter_, firstLeafId_, getU16(header_ + kHdrCacheStatPos));
+          pageCounter_, firstLeafId_, bytecodec::loadU16(header_ + kHdrCacheStatPos));
   std::vector<char> buffer(kPageBytes);
   char* page = buffer.data();
   for (int32_t id = kFirstPageId + 1; id < kFirstPageId + pageCounter_; ++id) {
@@ -184,7 +185,7 @@ int TrieFile::dump(std::string* out) {
     if (page[kLeafKindPos] == kLeafKind) {
       TrieLeafNode leaf(page);
       appendf(out, "page %#x: leaf id %#x  keys %d  data top %d  free %d  next %#x  prev %#x\n",
-              id, leaf.id(), leaf.keyCount(), leaf.dataTop(), getU16(page + kLeafFreePos),
+              id, leaf.id(), leaf.keyCount(), leaf.dataTop(), bytecodec::loadU16(page + kLeafFreePos),
               leaf.next(), leaf.prev());
       KeyRef k;
       TrieValue v;

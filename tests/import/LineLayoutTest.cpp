@@ -119,6 +119,17 @@ TEST_F(LineLayoutTest, HiddenTextHoldsNoWordsAndTakesNoRoom) {
   EXPECT_EQ(2, lines[0].wordCount);
 }
 
+TEST_F(LineLayoutTest, EscapedBlankIsOneBlankAndABreakPoint) {
+  auto lines = layOut({"ab\x04 cd ef"}, 80);
+  ASSERT_EQ(1u, lines.size());
+  EXPECT_EQ("ab cd ef", lines[0].text) << "the blank was laid out twice";
+  EXPECT_EQ(3, lines[0].wordCount);
+  lines = layOut({"abcdef\x04 ghij"}, 8);
+  ASSERT_EQ(2u, lines.size());
+  EXPECT_EQ("abcdef ", lines[0].text);
+  EXPECT_EQ("ghij", lines[1].text);
+}
+
 TEST_F(LineLayoutTest, HitWordsAreMarked) {
   auto lines = layOut({"alpha beta gamma\ndelta"}, 80, nullptr, false, {2, 4});
   ASSERT_EQ(2u, lines.size());
@@ -162,6 +173,73 @@ TEST_F(LineLayoutTest, BlockBoundariesDoNotChangeTheLines) {
       ASSERT_EQ(whole[i].firstWord, split[i].firstWord);
       ASSERT_EQ(whole[i].wordCount, split[i].wordCount);
     }
+  }
+}
+
+TEST_F(LineLayoutTest, RunLoopLaysOutAsTheCharacterStepsDo) {
+  std::mt19937 random(11);
+  auto pick = [&random](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
+  Alphabet hyphensKept;
+  hyphensKept.setHyphenMode(1);
+  for (int round = 0; round < 1500; ++round) {
+    const Alphabet& alphabet = round % 2 ? hyphensKept : hyphensAsSpaces();
+    // Every kind of byte the layout tells apart, in blocks that cut anywhere; a third of the
+    // rounds without codes, so that lines reach the 80-word and the 512-byte limits.
+    const bool codes = round % 3 != 1;
+    std::vector<std::string> blocks;
+    for (int b = 1 + pick(4); b > 0; --b) {
+      std::string block;
+      for (int n = pick(round % 3 == 2 ? 300 : 3000); n > 0; --n) {
+        int r = pick(codes ? 100 : 80);
+        if (r < 55) block += static_cast<char>('a' + pick(26));
+        else if (r < 70) block += ' ';
+        else if (r < 75) block += "-.,'!?0123456789"[pick(16)];
+        else if (r < 80) block += static_cast<char>(0xC0 + pick(64));
+        else if (r < 86) block += static_cast<char>(pick(14));
+        else if (r < 88) block += static_cast<char>(textblock::kEscape);
+        else if (r < 90) block += static_cast<char>(textblock::kHidden);
+        else if (r < 91 && round % 4 == 0)
+          block += static_cast<char>(pick(2) ? textblock::kDamaged : textblock::kEnd);
+        else block += static_cast<char>('A' + pick(26));
+      }
+      blocks.push_back(block);
+    }
+    int width = 8 + pick(round % 2 ? 80 : 600);
+    std::vector<int32_t> hits;
+    if (round % 3 == 0)
+      for (int32_t h = 1; h < 400; h += 1 + pick(20)) hits.push_back(h);
+    bool fail = round % 5 == 0;
+    std::vector<ScreenLine> lines[2];
+    int64_t bytesRead[2];
+    int32_t nextWord[2];
+    int last[2];
+    for (int way = 0; way < 2; ++way) {
+      auto source = std::make_shared<Blocks>();
+      source->blocks = blocks;
+      source->fail = fail;
+      LineLayout layout([source](std::string* out) { return (*source)(out); }, width, alphabet);
+      layout.setRunLoop(way == 0);
+      layout.setHits(hits);
+      ScreenLine line;
+      while ((last[way] = layout.nextLine(&line)) == 1) lines[way].push_back(line);
+      bytesRead[way] = layout.bytesRead();
+      nextWord[way] = layout.nextWord();
+    }
+    ASSERT_EQ(lines[0].size(), lines[1].size()) << "round " << round;
+    for (size_t i = 0; i < lines[0].size(); ++i) {
+      const ScreenLine& a = lines[0][i];
+      const ScreenLine& b = lines[1][i];
+      ASSERT_EQ(a.text, b.text) << "round " << round << " line " << i;
+      ASSERT_EQ(a.firstWord, b.firstWord);
+      ASSERT_EQ(a.wordCount, b.wordCount);
+      ASSERT_EQ(a.indent, b.indent);
+      ASSERT_EQ(a.lineFlags, b.lineFlags);
+      ASSERT_EQ(a.continuation, b.continuation);
+      ASSERT_EQ(a.cutInWord, b.cutInWord);
+    }
+    ASSERT_EQ(last[0], last[1]);
+    ASSERT_EQ(bytesRead[0], bytesRead[1]);
+    ASSERT_EQ(nextWord[0], nextWord[1]);
   }
 }
 
