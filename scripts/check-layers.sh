@@ -20,8 +20,12 @@ declare -A sees=(
 )
 
 bad=0
-for folder in "${!sees[@]}"; do
-  [ -d "$folder" ] || continue
+# check FOLDER WHAT SEES...: every project include in FOLDER names its own folder, the tests
+# helpers (for tests) or one of SEES (a folder or a header).
+check() {
+  local folder=$1 what=$2 own=$3
+  shift 3
+  local hit file rest line header top ok allowed
   while IFS= read -r hit; do
     file=${hit%%:*}
     rest=${hit#*:}
@@ -29,38 +33,23 @@ for folder in "${!sees[@]}"; do
     header=$(sed -E 's/.*#[[:space:]]*include[[:space:]]*"([^"]+)".*/\1/' <<<"${rest#*:}")
     top=${header%%/*}
     [ "$header" = "$top" ] && continue   # a header beside the file itself
-    [ "$top" = "$folder" ] && continue
+    [ "$top" = "$own" ] && continue
     ok=0
-    for allowed in ${sees[$folder]}; do
+    for allowed in "$@"; do
       if [ "$allowed" = "$top" ] || [ "$allowed" = "$header" ]; then ok=1; break; fi
     done
     if [ $ok = 0 ]; then
-      echo "$file:$line: $folder/ may not include \"$header\""
+      echo "$file:$line: $what may not include \"$header\""
       bad=1
     fi
   done < <(grep -rnE '^[[:space:]]*#[[:space:]]*include[[:space:]]*"' --include='*.h' --include='*.cpp' --include='*.c' "$folder" || true)
-done
+}
 
-# A test sees what its layer sees, and the test helpers.
 for folder in "${!sees[@]}"; do
-  [ -d "tests/$folder" ] || continue
-  while IFS= read -r hit; do
-    file=${hit%%:*}
-    rest=${hit#*:}
-    line=${rest%%:*}
-    header=$(sed -E 's/.*#[[:space:]]*include[[:space:]]*"([^"]+)".*/\1/' <<<"${rest#*:}")
-    top=${header%%/*}
-    [ "$header" = "$top" ] && continue
-    [ "$top" = "$folder" ] || [ "$top" = "tests" ] && continue
-    ok=0
-    for allowed in ${sees[$folder]} $([ "$folder" = tools ] && echo api); do
-      if [ "$allowed" = "$top" ] || [ "$allowed" = "$header" ]; then ok=1; break; fi
-    done
-    if [ $ok = 0 ]; then
-      echo "$file:$line: tests of $folder/ may not include \"$header\""
-      bad=1
-    fi
-  done < <(grep -rnE '^[[:space:]]*#[[:space:]]*include[[:space:]]*"' --include='*.h' --include='*.cpp' "tests/$folder" || true)
+  [ -d "$folder" ] && check "$folder" "$folder/" "$folder" ${sees[$folder]}
+  # A test sees what its layer sees, and the test helpers; lxr's tests also the interface.
+  [ -d "tests/$folder" ] && check "tests/$folder" "tests of $folder/" "$folder" tests ${sees[$folder]} \
+    $([ "$folder" = tools ] && echo api)
 done
 
 if [ $bad = 0 ]; then echo "layers: every include points down"; fi

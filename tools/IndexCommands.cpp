@@ -164,21 +164,37 @@ void summarise(const char* what, const std::string& folder, const jobreport::Rep
   std::fprintf(stderr, "%s\n", line.c_str());
 }
 
-// Runs `job` with the progress bar and Ctrl-C, then reports it. The exit code.
-int runJob(lxrIndexJob& job, const char* what, const std::string& folder, const Options& o) {
-  jobprogress::Tracker tracker;
-  job.base.pReportCallBack = jobprogress::Tracker::onIndexProgress;
-  job.base.pReportData = reinterpret_cast<uintptr_t>(&tracker);
-  auto started = std::chrono::steady_clock::now();
+// What running an index job left: its result, its time and the errors the engine showed.
+struct Execution {
   int16_t result = 0;
+  double seconds = 0;
+  std::vector<std::string> errors;
+};
+
+// Runs `job` with `tracker` for its progress and Ctrl-C as its cancel flag.
+Execution execute(lxrIndexJob& job, jobprogress::Tracker* tracker) {
+  job.base.pReportCallBack = jobprogress::Tracker::onIndexProgress;
+  job.base.pReportData = reinterpret_cast<uintptr_t>(tracker);
+  auto started = std::chrono::steady_clock::now();
+  Execution run;
   enginemessages::takeErrors();
   {
     InterruptGuard guard(&job.base.cancelFlag);
-    lxrsDoIndexJob(&job, &result);
+    lxrsDoIndexJob(&job, &run.result);
   }
   progressline::clear();
-  double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-  std::vector<std::string> errors = enginemessages::takeErrors();
+  run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+  run.errors = enginemessages::takeErrors();
+  return run;
+}
+
+// Runs `job` with the progress bar and Ctrl-C, then reports it. The exit code.
+int runJob(lxrIndexJob& job, const char* what, const std::string& folder, const Options& o) {
+  jobprogress::Tracker tracker;
+  Execution run = execute(job, &tracker);
+  const int16_t result = run.result;
+  const double seconds = run.seconds;
+  std::vector<std::string>& errors = run.errors;
   jobreport::Report report = jobreport::fromIndex(folder);
   if (gInterrupts > 0) {
     summarise(what, folder, report, tracker.wordsIndexed(), seconds,
@@ -306,18 +322,10 @@ int compress(const Options& o) {
   lxrIndexJob job = newJob(folder);
   job.compress = 1;
   jobprogress::Tracker tracker;
-  job.base.pReportCallBack = jobprogress::Tracker::onIndexProgress;
-  job.base.pReportData = reinterpret_cast<uintptr_t>(&tracker);
-  auto started = std::chrono::steady_clock::now();
-  int16_t result = 0;
-  enginemessages::takeErrors();
-  {
-    InterruptGuard guard(&job.base.cancelFlag);
-    lxrsDoIndexJob(&job, &result);
-  }
-  progressline::clear();
-  double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-  std::vector<std::string> errors = enginemessages::takeErrors();
+  Execution run = execute(job, &tracker);
+  const int16_t result = run.result;
+  const double seconds = run.seconds;
+  std::vector<std::string>& errors = run.errors;
   if (result < 0) {
     if (errors.empty()) std::fprintf(stderr, "lxr: compress failed (see INDEXLOG.DAT in the index folder)\n");
     return gInterrupts > 0 ? kInterrupted : failurekind::exitFor(errors, folder);
