@@ -9,20 +9,13 @@
 #include "import/Alphabet.h"
 #include "import/LineLayout.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/TestAlphabets.h"
 
 namespace {
 
 // A document held in memory, laid out 30 columns wide, with a word map entry at the start of
 // every tenth paragraph.
-// The built-in alphabet with hyphens as spaces, as these tests lay text out.
-const Alphabet& hyphensAsSpaces() {
-  static const Alphabet alphabet = [] {
-    Alphabet a;
-    a.setHyphenMode(2);
-    return a;
-  }();
-  return alphabet;
-}
+using testsupport::hyphensAsSpaces;
 
 class MemoryDocument : public LineSource {
  public:

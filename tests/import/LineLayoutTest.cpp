@@ -8,6 +8,7 @@
 
 #include "import/Alphabet.h"
 #include "import/TextBlock.h"
+#include "tests/support/TestAlphabets.h"
 
 namespace {
 
@@ -23,15 +24,7 @@ struct Blocks {
   }
 };
 
-// The built-in alphabet with hyphens as spaces, as these tests lay text out.
-const Alphabet& hyphensAsSpaces() {
-  static const Alphabet alphabet = [] {
-    Alphabet a;
-    a.setHyphenMode(2);
-    return a;
-  }();
-  return alphabet;
-}
+using testsupport::hyphensAsSpaces;
 
 std::vector<ScreenLine> layOut(std::vector<std::string> blocks, int width, int* last = nullptr,
                                bool fail = false, std::vector<int32_t> hits = {}) {
