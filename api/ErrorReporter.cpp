@@ -41,6 +41,22 @@ int report(const std::string& message, const std::string& detail1, const std::st
   return -1;
 }
 
+static Status::Kind& lastKind() {
+  static Status::Kind kind = Status::Kind::kOk;
+  return kind;
+}
+
+int report(const Status& status) {
+  if (!status.isOk()) lastKind() = status.kind();
+  return report(status.message());
+}
+
+Status::Kind takeKind() {
+  Status::Kind kind = lastKind();
+  lastKind() = Status::Kind::kOk;
+  return kind;
+}
+
 Listener setListener(Listener l) {
   Listener old = std::move(listener());
   listener() = std::move(l);

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "api/IndexJobRunner.h"
+#include "api/ErrorReporter.h"
 #include "api/JobRecords.h"
 #include "api/LexaurumInstance.h"
 #include "api/OptionSettings.h"
@@ -113,6 +114,7 @@ int run(LexaurumInstance& engine, lxrSearchJob* job) {
     Searcher searcher(c.settings);
     rc = searcher.doSearch(request, relay.control(), &outcome);
   }
+  if (!outcome.status.isOk()) apierror::report(outcome.status);
   job->totalFiles = outcome.totalFiles;
   job->totalHits = outcome.totalHits;
   if (!outcome.resultsName.empty()) textfields::copy(job->resultsName, sizeof job->resultsName, outcome.resultsName);

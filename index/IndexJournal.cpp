@@ -303,7 +303,14 @@ void IndexJournal::noteCovered(const JournalEntry& entry) {
 int IndexJournal::finish() {
   if (!file_.isOpen()) return 0;
   int rc = 0;
-  if (file_.setLength(0) < 0 || file_.commit() < 0) rc = LXR_FAIL("journal empty");
+  if (file_.setLength(0) < 0) {
+    rc = LXR_FAIL("journal empty");  // the record stands: the next open undoes the update
+  } else if (file_.commit() < 0) {
+    // The update is committed and its record emptied; only the emptying's way to the disk
+    // is in doubt. A crash now could bring the record back, and the next writer would then
+    // undo the update whole: the index is before or after, never between.
+    trace::line("WARNING the emptied recovery record of %s could not be put on the disk", folder_.c_str());
+  }
   file_.release();
   armed_ = false;
   return rc;

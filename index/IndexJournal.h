@@ -64,7 +64,9 @@ class IndexJournal {
   // Appends one saved state and puts it on the disk before returning. 0 or -1.
   // Requires: armed.
   int append(const JournalEntry& entry);
-  // Empties the journal and puts that on the disk: the update is final. 0 or -1.
+  // Empties the journal and puts that on the disk: the update is final. 0, also when only the
+  // emptying's sync failed (traced: the update is committed); -1 when the record could not be
+  // emptied (it stands, and the next open undoes the update).
   int finish();
   // Closes the journal without emptying it (an update that must be rolled back).
   void abandon();

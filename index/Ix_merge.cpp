@@ -112,7 +112,11 @@ int MergeFile::writeWordToIndex(const char* word, int32_t blockPos, int32_t cite
   value.v[0] = blockPos;
   value.v[1] = citeCount;
   value.v[2] = docIdCount;
-  if (keys.find(indexformat::kWordKind, word, &old) == 0 && old.v[0] >= 1) {
+  const int found = keys.find(indexformat::kWordKind, word, &old);
+  // A lookup that failed on a page is no answer: taking the word for a new one would cut it
+  // off from its earlier references.
+  if (found < 0 && keys.failed()) return -1;
+  if (found == 0 && old.v[0] >= 1) {
     value.v[1] = addCapped(old.v[1], citeCount);
     value.v[2] = addCapped(old.v[2], docIdCount);
     *oldPos = old.v[0];

@@ -33,6 +33,8 @@ int IOFile::close() {
   if (!link_.get()) return 0;
   int rc = flush();
   if (link_.release() < 0) rc = -1;
+  // A write that failed once makes the file unknown, even when a later write went through.
+  if (!status_.isOk()) rc = -1;
   resetBuffer(0, 0);
   return rc;
 }
@@ -42,7 +44,7 @@ int IOFile::save() {
     trace::line("ERROR IOFile::save() -- file = NULL!");
     return -1;
   }
-  if (flush() < 0 || link_.get()->commit() < 0) {
+  if (flush() < 0 || link_.get()->commit() < 0 || !status_.isOk()) {
     trace::line("ERROR IOFile::save() -- file->save() failed!");
     return -1;
   }

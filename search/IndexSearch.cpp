@@ -93,7 +93,11 @@ int IndexSearch::setUp() {
     bits.assign(static_cast<size_t>(documentCount_) + 1, false);
     DocInfo d;
     for (int32_t id = 1; id <= documentCount_; ++id) {
-      if (d.read(db_, id, false) < 0 || d.cancelled) continue;
+      if (d.read(db_, id, false) < 0) {
+        noteDamage("a document record");
+        continue;
+      }
+      if (d.cancelled) continue;
       FileFacts facts;
       facts.fileName = d.fileName;
       facts.modDate = d.modDate;
@@ -378,7 +382,8 @@ int32_t IndexSearch::score(int32_t doc, const DocInfo& info) const {
 
 int IndexSearch::retrieve(int32_t doc, std::vector<int32_t> hits) {
   FoundDocument found;
-  if (found.doc.read(db_, doc, false) < 0 || found.doc.cancelled) return 0;
+  if (found.doc.read(db_, doc, false) < 0) return noteDamage("a document record") ? 0 : -1;
+  if (found.doc.cancelled) return 0;
   found.doc.hitCount = static_cast<int32_t>(hits.size());
   found.score = settings_.relevance ? score(doc, found.doc) : found.doc.hitCount;
   found.doc.score = found.score;
@@ -396,6 +401,7 @@ int IndexSearch::search() {
     if (e->doc > 0) heap.push(e);
   std::vector<Entry*> here;
   CiteTable cites;
+  bool stopped = false;
   while (!heap.empty()) {
     const int32_t d = heap.top()->doc;
     if (d < 0) {
@@ -442,9 +448,22 @@ int IndexSearch::search() {
       s.own.clear();
       s.list.clear();
     }
-    if (rc < 0) return 0;
+    if (rc < 0) {  // the caller stopped the search, or the index proved damaged
+      stopped = true;
+      break;
+    }
   }
-  for (int32_t d = 1; d < static_cast<int32_t>(withoutRefs_.size()); ++d)
-    if (withoutRefs_[static_cast<size_t>(d)] && retrieve(d, {}) < 0) break;
-  return 0;
+  if (!stopped)
+    for (int32_t d = 1; d < static_cast<int32_t>(withoutRefs_.size()); ++d)
+      if (withoutRefs_[static_cast<size_t>(d)] && retrieve(d, {}) < 0) break;
+  for (Entry* e : entries_)
+    if (e->reader.damaged()) noteDamage("a reference list");
+  if (db_.keys().failed()) noteDamage("a dictionary page");
+  return damaged_ ? -1 : 0;
+}
+
+bool IndexSearch::noteDamage(const char* what) {
+  if (!damaged_) trace::line("IndexSearch: %s of the index could not be read -- the index is damaged", what);
+  damaged_ = true;
+  return false;
 }

@@ -44,13 +44,18 @@ class IndexSearch {
   IndexSearch& operator=(const IndexSearch&) = delete;
 
   // `db` must be open for reading with the header, dictionary, reference file and document
-  // table. 0 when done (possibly with no documents); -1 on an error of this index.
+  // table. 0 when done (possibly with no documents); -1 on an error of this index, or when
+  // the index proved damaged (damaged() then says so, and what was found is not the answer).
   int search();
+  // True when a reference list, a document record or a dictionary page could not be read.
+  bool damaged() const { return damaged_; }
 
   int32_t documentsFound() const { return found_; }
   // After search(): true when the request held nothing to look for in this index (its words
   // were all noise words).
   bool nothingToSearch() const { return !root_; }
+  // Records the damage met; false, so that callers can return it.
+  bool noteDamage(const char* what);
 
  private:
   struct Entry;
@@ -84,5 +89,6 @@ class IndexSearch {
   std::vector<bool> withoutRefs_;
   int32_t documentCount_ = 0;
   int32_t doc_ = 0;  // the document whose positions are being evaluated
+  bool damaged_ = false;
   int32_t found_ = 0;
 };

@@ -119,7 +119,7 @@ int Searcher::doSearch(const SearchJobRequest& job, const SearchJobControl& cont
   writer_->writeListing();
   outcome->resultsName = writer_->fileName();
   reportStatus(searchcode::kDone);
-  int found = outcome->totalFiles;
+  int found = outcome->status.isOk() ? outcome->totalFiles : 0;
   job_ = nullptr;
   control_ = nullptr;
   outcome_ = nullptr;
@@ -148,6 +148,8 @@ int Searcher::searchIndex(const std::string& folder, bool report) {
   if (db.setDirectory(folder) < 0 || db.open(filemode::kRead, kSearchTypes) < 0) {
     // The index's error text is already the whole message: said once.
     reporter().error(db.errorText().empty() ? messages::text(1, {folder, ""}) : db.errorText());
+    if (outcome_ && outcome_->status.isOk())
+      outcome_->status = db.status().isOk() ? Status::ioError(messages::text(1, {folder, ""})) : db.status();
     return -1;
   }
   // The request is parsed again for each index, folded as the index folds its words.
@@ -166,6 +168,12 @@ int Searcher::searchIndex(const std::string& folder, bool report) {
   s.found = [this](FoundDocument& d) { return found(d); };
   IndexSearch search(tree, db, s);
   int rc = search.search();
+  if (search.damaged()) {
+    // What a damaged index gives is no answer: the search fails with the reason.
+    std::string text = messages::text(1, {folder, "(the index is damaged; verify it, then rebuild it)"});
+    reporter().error(text);
+    if (outcome_ && outcome_->status.isOk()) outcome_->status = Status::damaged(text);
+  }
   if (rc == 0 && search.nothingToSearch() && !noiseWarned_) {
     requestwarnings::warnNoiseOnly(tree, reporter());
     noiseWarned_ = true;

@@ -13,6 +13,7 @@
 #include "index/IndexJob.h"
 #include "search/RequestSettings.h"
 #include "objects/Reporter.h"
+#include "objects/Status.h"
 #include "search/SearchJobRequest.h"
 
 class SearchResultsWriter;
@@ -24,6 +25,8 @@ struct SearchOutcome {
   int32_t totalFiles = 0;
   int32_t totalHits = 0;
   std::string resultsName;  // the results file written
+  // Why an index could not be searched (ok when every index was): damaged, missing, held.
+  Status status;
 };
 
 struct SearcherSettings {
@@ -57,7 +60,8 @@ class Searcher {
   // Runs the job; `control` receives the progress reports (with the totals so far) and gives
   // the cancel flag, which an answer of -1 to the stop query sets to 1. The totals and the
   // results file's name go into `*outcome`. 0 when documents were retrieved, -1 otherwise
-  // (empty or faulty request, nothing found).
+  // (empty or faulty request, nothing found, or an index that could not be searched: its
+  // status is in `*outcome`, and the documents found are no answer).
   int doSearch(const SearchJobRequest& job, const SearchJobControl& control, SearchOutcome* outcome);
 
   // New settings for the next job (the options may have changed meanwhile).

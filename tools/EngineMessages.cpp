@@ -41,9 +41,16 @@ void showInfo(const char* text) {
 }
 
 // lxr runs unattended: questions are answered no, so nothing is replaced unasked.
+// The question after a failed consistency check is not shown: the operation fails with the
+// check's message, which is shown as its error.
 int askNo(const char* text) {
+  std::string question = messages::displayText(text);
+  static const std::string kTerminate = "Terminate the program?";
+  if (question.size() >= kTerminate.size() &&
+      question.compare(question.size() - kTerminate.size(), kTerminate.size(), kTerminate) == 0)
+    return 0;
   progressline::clear();
-  std::fprintf(stderr, "lxr: %s -- answered no\n", messages::displayText(text));
+  std::fprintf(stderr, "lxr: %s -- answered no\n", question.c_str());
   return 0;
 }
 

@@ -83,7 +83,10 @@ char* GenericCache::get(int32_t id, bool fresh) {
     }
     Slot& victim = slots_[static_cast<size_t>(s)];
     if (victim.dirty) {
-      if (writePage(victim.id, victim.image) < 0) return nullptr;
+      if (writePage(victim.id, victim.image) < 0) {
+        failed_ = true;
+        return nullptr;
+      }
       victim.dirty = false;
     }
     unlink(s);
@@ -93,6 +96,7 @@ char* GenericCache::get(int32_t id, bool fresh) {
   if (fresh) {
     std::memset(slot.image, 0, static_cast<size_t>(pageBytes_));
   } else if (readPage(id, slot.image) < 0) {
+    failed_ = true;
     return nullptr;
   }
   slot.id = id;
@@ -177,6 +181,7 @@ int GenericCache::flush() {
   for (Slot& slot : slots_) {
     if (slot.id < 0 || !slot.dirty) continue;
     if (writePage(slot.id, slot.image) < 0) {
+      failed_ = true;
       rc = -1;
       continue;
     }
@@ -194,6 +199,7 @@ void GenericCache::reset() {
   }
   lruHead_ = lruTail_ = -1;
   lastSlot_ = -1;
+  failed_ = false;
   lookups_ = hits_ = 0;
 }
 

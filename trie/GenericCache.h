@@ -35,6 +35,9 @@ class GenericCache {
 
   // Writes every dirty slot back. 0, or -1 when a write failed (that slot stays dirty).
   int flush();
+  // True once a page could not be read or written since the last reset(): the pages in the
+  // file may no longer be what the cache held, so an update must not be kept.
+  bool failed() const { return failed_; }
   // Forgets every slot, dirty or not, and clears the statistics. Requires: nothing locked.
   void reset();
 
@@ -69,6 +72,7 @@ class GenericCache {
   int32_t pageBytes_;
   std::vector<Slot> slots_;
   std::vector<char> memory_;
+  bool failed_ = false;
   int lastSlot_ = -1;  // the slot of the last hit, tried first
   int lruHead_ = -1;  // least recently used
   int lruTail_ = -1;  // most recently used

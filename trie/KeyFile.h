@@ -60,6 +60,8 @@ class KeyFile {
   // the count copied, or -1.
   int getKey(char* buffer, int size);
   int getValue(TrieValue* value) { return trie_.getValue(value); }
+  // As TrieFile::failed.
+  bool failed() const { return trie_.failed(); }
   int setValue(const TrieValue& value) { return trie_.setValue(value); }
   int setValue(int32_t firstValue) { return trie_.setValue(firstValue); }
 

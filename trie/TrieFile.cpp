@@ -186,6 +186,9 @@ int TrieFile::close() {
   if (writable_) {
     if (cache_.flush() < 0) rc = -1;
     if (writeHeader() < 0) rc = -1;
+    // A page that once failed to be read or written leaves the file unknown: a later write of
+    // it that succeeds does not make the update whole again.
+    if (cache_.failed()) rc = -1;
   }
   cache_.reset();
   if (file_.release() < 0) rc = -1;
@@ -196,7 +199,7 @@ int TrieFile::close() {
 int TrieFile::commit() {
   if (!open_) return -1;
   if (!writable_) return 0;
-  if (cache_.flush() < 0 || writeHeader() < 0 || file_.commit() < 0) {
+  if (cache_.flush() < 0 || cache_.failed() || writeHeader() < 0 || file_.commit() < 0) {
     trace::line("ERROR Unable to commit keyfile %s", name_.c_str());
     return -1;
   }

@@ -103,6 +103,9 @@ class TrieFile {
   int maxKeyLength() const { return maxKeyLength_; }
   // The page cache (statistics for diagnostics and tests).
   const TrieCache& cache() const { return cache_; }
+  // True once a page could not be read or written since the file was opened: a failed
+  // lookup then says nothing about the key, and the file cannot be closed as whole.
+  bool failed() const { return cache_.failed(); }
 
   // The share of a leaf's data area that stays in the old leaf on a split, for every key
   // file of the process; 50 by default, held within 30..70 so both halves always have room

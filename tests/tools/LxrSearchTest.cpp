@@ -203,6 +203,10 @@ TEST(LxrSearchTest, AFailedCheckFailsTheScriptWithItsMessageAndNoSignal) {
   EXPECT_TRUE(has(ToolRun{0, log}, "ERROR -- ASSERTION FAILED in io/Vlrfile")) << log;
   EXPECT_TRUE(has(ToolRun{0, log}, "*** Error executing command ***")) << log;
 
+  // The search fails too: a damaged index gives no answer, and no question is put.
   ToolRun search = testsupport::runLxr(priv, "search county " + ix);
-  EXPECT_NE(-1, search.status) << "not killed by a signal";
+  EXPECT_EQ(5, search.status) << search.output;
+  EXPECT_TRUE(has(search, "the index is damaged")) << search.output;
+  EXPECT_FALSE(has(search, "Terminate the program?")) << search.output;
+  EXPECT_FALSE(has(search, "Retrieved")) << search.output;
 }
