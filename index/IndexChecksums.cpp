@@ -149,6 +149,7 @@ int IndexChecksums::check(const std::vector<std::string>& paths, std::string* fa
   }
   for (int i = 0; i < kCoveredCount; ++i) {
     const std::string& path = paths[static_cast<size_t>(i)];
+    if (path.empty()) continue;
     const std::string name = bareName(path);
     const Entry& want = entries_[i];
     Entry got;

@@ -43,7 +43,8 @@ class IndexChecksums {
   int write(const std::string& path) const;
 
   // Compares the entries with the files at `paths` (as for compute). 0 when every file
-  // agrees; -1 at the first that does not, with a line naming it in `fault`.
+  // agrees; -1 at the first that does not, with a line naming it in `fault`. An empty path
+  // leaves its file out of the comparison.
   int check(const std::vector<std::string>& paths, std::string* fault) const;
 
   const Entry& entry(int i) const { return entries_[i]; }

@@ -26,6 +26,8 @@ using indexfiles::keyCopyNumber;
 namespace {
 
 constexpr size_t kMaxHeaderFileBytes = 64 * 1024;
+// The small text files of an index's settings: rewritten whole, never extended.
+constexpr uint32_t kSettingsTypes = kOptionsFile | kNoiseFile | kFiltersFile | kFoldersFile;
 constexpr size_t kMaxFilterFileBytes = 4u << 20;
 constexpr size_t kMaxPatternBytes = 511;
 constexpr size_t kMaxListedFolderBytes = 511;  // a folder of the folders file
@@ -143,6 +145,14 @@ void TextDB::setStatus(Status::Kind kind, std::string message, int osError) {
   }
 }
 
+int TextDB::failDamaged(const std::string& why) {
+  setStatus(Status::Kind::kDamaged,
+            messages::text(1, {folder_, "(the index is damaged: " + why + "; verify it, then rebuild it)"}));
+  trace::line("TextDB::lockIndex failed -- %s", status_.message().c_str());
+  releaseLock();
+  return -1;
+}
+
 int TextDB::fail(Status::Kind kind, int number, const std::string& a, const std::string& b) {
   setStatus(kind, messages::text(number, {a, b}));
   trace::line("TextDB::lockIndex failed -- %s", status_.message().c_str());
@@ -212,7 +222,16 @@ int TextDB::lockIndex(int mode) {
     // so that searches never see a half-made update.
     std::vector<JournalEntry> entries;
     int pending = IndexJournal::load(folder_, bareName(kJournalFile), &entries, &reason);
-    if (pending < 0) return fail(Status::Kind::kDamaged, 1, folder_, "(" + reason + ")");
+    if (pending < 0) {
+      // A damaged record cannot put the index back; when the files still agree with their
+      // checksums (the header aside, which a writer marks first) the writer changed nothing
+      // yet, and the index may be read (not updated).
+      std::string why;
+      if (matchChecksums(&why, kSettingsTypes | kHeaderFile) <= 0) return failDamaged(reason);
+      trace::line("WARNING TextDB: the recovery record of %s is damaged (%s); the index agrees "
+                  "with its checksums and is opened for reading only", folder_.c_str(), reason.c_str());
+      pending = 0;
+    }
     if (pending > 0 || switchPending(folder_)) {
       LockFile writer(platform::userName().c_str(), fileName(kLockFile).c_str(),
                       filemode::kRead | filemode::kWrite | filemode::kDenyNone);
@@ -244,6 +263,10 @@ int TextDB::lockIndex(int mode) {
   }
   if (write) {
     // The lock is ours: no other writer is working, so a left-over record is a crash's.
+    // A record that does not read back cannot put the index back: the index is refused
+    // for updates (readers may still open it, above).
+    std::vector<JournalEntry> entries;
+    if (IndexJournal::load(folder_, bareName(kJournalFile), &entries, &reason) < 0) return failDamaged(reason);
     if (IndexJournal::restore(folder_, bareName(kJournalFile), &reason) < 0)
       return fail(Status::Kind::kIoError, 1, folder_, "(" + reason + ")");
     if (settleRebuilt(folder_) < 0)
@@ -266,6 +289,13 @@ int TextDB::lockIndex(int mode) {
     return fail(kind, 1, folder_, reason);
   }
   if (settleAfterRead() < 0) return -1;
+  if (write) {
+    // Damage is never carried forward: an update would extend damaged files and then write
+    // checksums that bless them. The settings files are small texts read whole (and may be
+    // edited by hand); the files an update extends are the ones that must agree.
+    std::string why;
+    if (matchChecksums(&why, kSettingsTypes) < 0) return failDamaged(why);
+  }
   mode_ = mode;
   if (write) {
     writing_ = true;

@@ -195,6 +195,12 @@ class TextDB {
   int commitUpdate();
   int rollBackUpdate();
   int writeChecksums();
+  // Compares the committed files with INDEX_C.IX: 1 when they agree, 0 when the index has no
+  // checksum file, -1 when a file (or the checksum file) does not agree (`why` names it).
+  // Files of the types in `typesLeftOut` are not compared.
+  int matchChecksums(std::string* why, uint32_t typesLeftOut) const;
+  // The damaged status of this index with `why` and the way back.
+  int failDamaged(const std::string& why);
   int writeRebuiltChecksums();
   int openFile(uint32_t type, int mode);
   int openDictionary(int mode);

@@ -30,6 +30,19 @@ int TextDB::writeChecksums() {
   return 0;
 }
 
+int TextDB::matchChecksums(std::string* why, uint32_t typesLeftOut) const {
+  IndexChecksums sums;
+  int got = sums.read(fileName(kChecksumFile), why);
+  if (got <= 0) {
+    if (got < 0) *why = "the checksum file INDEX_C.IX is damaged: " + *why;
+    return got;
+  }
+  std::vector<std::string> paths = checksumPaths();
+  for (int i = 0; i < checksumformat::kCoveredCount; ++i)
+    if (checksumformat::kCoveredTypes[i] & typesLeftOut) paths[static_cast<size_t>(i)].clear();
+  return sums.check(paths, why) == 0 ? 1 : -1;
+}
+
 int TextDB::writeRebuiltChecksums() {
   // The rebuilt set (header and options included) replaces every covered file but the
   // settings files N, S and L.

@@ -72,6 +72,16 @@ std::vector<Page> makePages() {
                "structure. Exit status 0 when no problem was found, 5 when the index is damaged.",
                {},
                {{"verify ~/idx/docs", ""}}});
+  p.push_back({"repair", "rebuild a damaged index from its documents",
+               {"repair INDEX [--verbose] [--json]"},
+               "Moves the index aside to INDEX.damaged and makes it anew in its place with the "
+               "same name, case and accent rules, folders, patterns, noise words and options, "
+               "then indexes its folders as `lxr update` does. If the rebuild fails the old "
+               "index is put back. Use it when `lxr verify` or a search reports damage (exit "
+               "status 5); delete INDEX.damaged once the new index serves.",
+               {{"--verbose", "list every file that failed or was skipped, with the reason"},
+                {"--json", "print the summary as one JSON object on standard output"}},
+               {{"repair ~/idx/docs", ""}}});
   p.push_back({"info", "show an index's statistics",
                {"info INDEX"},
                "Prints the index's name, folder, documents, removed documents, words, size, "

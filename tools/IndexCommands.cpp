@@ -345,6 +345,79 @@ int compress(const Options& o) {
   return exitcodes::kDone;
 }
 
+// Puts the index moved aside back in its place (after a failed rebuild).
+void putBack(const std::string& folder, const std::string& aside) {
+  std::error_code ec;
+  fs::remove_all(folder, ec);
+  fs::rename(aside, folder, ec);
+  if (ec) std::fprintf(stderr, "lxr: the damaged index could not be put back from %s: %s\n", aside.c_str(),
+                       ec.message().c_str());
+  else std::fprintf(stderr, "lxr: the index was left as it was\n");
+}
+
+// Rebuilds an index from its documents, the way back from damage. The index is moved aside
+// (FOLDER.damaged), so that nothing is lost if the rebuild fails; a new one with its name,
+// case and accent rules and settings files (folders, filters, noise words, options) is made
+// in its place, where relative paths keep their meaning, and filled by the job of update.
+int repair(const Options& o) {
+  std::string folder;
+  if (int rc = existingIndex(o, &folder); rc != exitcodes::kDone) return rc;
+  std::string writer;
+  if (failurekind::heldByWriter(folder, &writer)) return failurekind::exitFor({"in use"}, folder);
+  const std::string aside = folder + ".damaged";
+  std::error_code ec;
+  if (fs::exists(aside, ec)) {
+    std::fprintf(stderr, "lxr repair: %s is in the way (left by an earlier repair); remove it first\n", aside.c_str());
+    return exitcodes::kUsage;
+  }
+  lxrIndexInfo info;
+  enginemessages::takeErrors();
+  const bool known = indexInfo(folder, &info);
+  enginemessages::takeErrors();
+  if (!known)
+    std::fprintf(stderr, "lxr repair: the header of %s cannot be read; the new index takes the usual "
+                 "case and accent rules unless its options file says otherwise\n", folder.c_str());
+  fs::rename(folder, aside, ec);
+  if (ec) {
+    std::fprintf(stderr, "lxr repair: %s cannot be moved aside: %s\n", folder.c_str(), ec.message().c_str());
+    return exitcodes::kIoError;
+  }
+  lxrIndexJob made = newJob(folder);
+  copyField(made.indexName, sizeof made.indexName, known ? info.indexName : fs::path(folder).filename().string());
+  made.create = 1;
+  made.caseSensitive = known && info.caseSensitive;
+  made.accentSensitive = known && info.accentSensitive;
+  made.relativePaths = known && info.relativePaths;
+  int16_t result = 0;
+  if (lxrsDoIndexJob(&made, &result) < 0) {
+    int rc = failurekind::exitFor(enginemessages::takeErrors(), folder);
+    putBack(folder, aside);
+    return rc;
+  }
+  using namespace indexformat;
+  for (uint32_t type : {kFoldersFile, kFiltersFile, kNoiseFile, kOptionsFile}) {
+    const fs::path from = fs::path(aside) / indexfiles::nameOf(type);
+    if (fs::exists(from, ec)) fs::copy_file(from, fs::path(folder) / indexfiles::nameOf(type),
+                                            fs::copy_options::overwrite_existing, ec);
+    if (ec) {
+      std::fprintf(stderr, "lxr repair: %s cannot be copied: %s\n", from.c_str(), ec.message().c_str());
+      putBack(folder, aside);
+      return exitcodes::kIoError;
+    }
+  }
+  lxrIndexJob fill = newJob(folder);
+  fill.add = 1;  // the folders and filters just copied
+  fill.removeDeleted = 1;
+  int rc = runJob(fill, "repair", folder, o);
+  if (rc != exitcodes::kDone) {
+    putBack(folder, aside);
+    return rc;
+  }
+  std::fprintf(stderr, "lxr: the damaged index was kept as %s; delete it when it is no longer needed\n",
+               aside.c_str());
+  return exitcodes::kDone;
+}
+
 int verify(const Options& o) {
   std::string folder;
   if (int rc = existingIndex(o, &folder); rc != exitcodes::kDone) return rc;
@@ -485,7 +558,7 @@ int failed(const Options& o) {
 }  // namespace
 
 bool handles(const std::string& command) {
-  for (const char* c : {"create", "add", "update", "remove", "compress", "verify", "info", "words", "files", "failed"})
+  for (const char* c : {"create", "add", "update", "remove", "compress", "repair", "verify", "info", "words", "files", "failed"})
     if (command == c) return true;
   return false;
 }
@@ -504,6 +577,7 @@ int run(const std::vector<std::string>& args, const std::string& privateDir, con
   if (cmd == "update") return update(o);
   if (cmd == "remove") return remove(o);
   if (cmd == "compress") return compress(o);
+  if (cmd == "repair") return repair(o);
   if (cmd == "verify") return verify(o);
   if (cmd == "info") return info(o);
   if (cmd == "words") return words(o, explain);

@@ -11,7 +11,9 @@
 #include <string>
 #include <vector>
 
+#include "index/ChecksumFormat.h"
 #include "index/DocInfo.h"
+#include "index/IndexChecksums.h"
 #include "index/IndexMaker.h"
 #include "index/TextDB.h"
 #include "io/FileMode.h"
@@ -96,6 +98,13 @@ inline void writeHeader(const std::string& folder, const IndexHeader& h) {
   std::string bytes(indexformat::kHeaderBytes, '\0');
   h.encode(bytes.data());
   testsupport::writeFile(folder + "/INDEX_I.IX", bytes);
+  // The checksums follow, so that the folder is a committed index an update will take.
+  if (!platform::fileExists((folder + "/INDEX_C.IX").c_str())) return;
+  std::vector<std::string> paths;
+  for (uint32_t type : checksumformat::kCoveredTypes) paths.push_back(indexfiles::path(folder, type));
+  IndexChecksums sums;
+  ASSERT_EQ(0, sums.compute(paths));
+  ASSERT_EQ(0, sums.write(folder + "/INDEX_C.IX"));
 }
 
 }  // namespace indextest

@@ -207,3 +207,32 @@ TEST(LxrIndexTest, AnIndexInUseByAWriterIsBusyForWritersOnly) {
   ASSERT_EQ(0, writer.unlock());
   EXPECT_EQ(0, lxr(priv, "update " + index).status);
 }
+
+TEST(LxrIndexTest, ADamagedIndexIsRefusedThenRepairedFromItsDocuments) {
+  testsupport::TempDir dir;
+  std::string priv = dir.file("p"), index = dir.file("ix"), docs = dir.file("docs");
+  writeCorpus(docs, 300, 9, "d");
+  ASSERT_EQ(0, lxr(priv, "add " + index + " " + docs + " --include 'd1*'").status);
+  const std::string sound = contents(priv, index);
+  // 4 KB of the document index zeroed, as a failing disk leaves it.
+  const std::string di = index + "/INDEX_DI.IX";
+  std::string bytes = testsupport::readFile(di);
+  ASSERT_GT(bytes.size(), 256u);
+  std::fill(bytes.begin() + 64, bytes.begin() + static_cast<long>(std::min<size_t>(bytes.size(), 64 + 4096)), '\0');
+  testsupport::writeFile(di, bytes);
+
+  ToolRun update = lxr(priv, "update " + index);
+  EXPECT_EQ(5, update.status) << update.output;
+  EXPECT_TRUE(has(update, "damaged")) << update.output;
+  EXPECT_EQ(bytes, testsupport::readFile(di)) << "the update changed the damaged index";
+  ToolRun search = lxr(priv, "search 'harbour* or tide*' " + index);
+  EXPECT_EQ(5, search.status) << search.output;
+  EXPECT_EQ(5, lxr(priv, "verify " + index).status);
+
+  // The repair keeps the folders and the pattern, and gives back what the index held.
+  ToolRun repair = lxr(priv, "repair " + index);
+  ASSERT_EQ(0, repair.status) << repair.output;
+  EXPECT_TRUE(has(repair, index + ".damaged")) << repair.output;
+  EXPECT_EQ(sound, contents(priv, index));
+  EXPECT_EQ(2, lxr(priv, "repair " + index).status) << "an earlier repair's copy is in the way";
+}
