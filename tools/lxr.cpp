@@ -19,6 +19,7 @@
 //   lxr show FILE --request REQUEST [--index INDEX] [--hit-lines] [--width N] [word options]
 //   lxr explain [--fuzzy N] [--phonic] [--stemming] [--synonyms] [--natural] REQUEST
 //   lxr version
+//   lxr remote topics | execute TOPIC [TEXT] | poke TOPIC ITEM FILE
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -34,6 +35,7 @@
 #include "platform/Platform.h"
 #include "tools/ExplainCommand.h"
 #include "tools/IndexCommands.h"
+#include "tools/RemoteCommand.h"
 #include "tools/RunCommand.h"
 #include "tools/SearchCommand.h"
 #include "tools/SearchRun.h"
@@ -95,7 +97,9 @@ int usage() {
                "  run SCRIPT.job [--verbose]  run a job script (its log is written beside it)\n"
                "  explain [--fuzzy N] [--phonic] [--stemming] [--synonyms] [--natural] REQUEST\n"
                "                             show how a search request is understood\n"
-               "  version                    show the engine's version\n");
+               "  version                    show the engine's version\n"
+               "  remote topics | execute TOPIC [TEXT] | poke TOPIC ITEM FILE\n"
+               "                             drive a running lexaurum -ipc (docs/lxr-tool.md)\n");
   return 2;
 }
 
@@ -266,6 +270,9 @@ int main(int argc, char** argv) {
       args.push_back(a);
     }
   }
+  // Needs no engine: it talks to a running desktop program.
+  if (!args.empty() && args[0] == "remote")
+    return remotecommand::run({args.begin() + 1, args.end()}, folders::choosePrivateDir(dir));
   if (args.size() == 1 && args[0] == "version") {
     int16_t major = 0, minor = 0;
     lxrVersion(&major, &minor);
