@@ -19,7 +19,6 @@
 //   lxr show FILE --request REQUEST [--index INDEX] [--hit-lines] [--width N] [word options]
 //   lxr explain [--fuzzy N] [--phonic] [--stemming] [--synonyms] [--natural] REQUEST
 //   lxr version
-//   lxr remote topics | execute TOPIC [TEXT] | poke TOPIC ITEM FILE
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -97,9 +96,7 @@ int usage() {
                "  run SCRIPT.job [--verbose]  run a job script (its log is written beside it)\n"
                "  explain [--fuzzy N] [--phonic] [--stemming] [--synonyms] [--natural] REQUEST\n"
                "                             show how a search request is understood\n"
-               "  version                    show the engine's version\n"
-               "  remote topics | execute TOPIC [TEXT] | poke TOPIC ITEM FILE\n"
-               "                             drive a running lexaurum -ipc (docs/lxr-tool.md)\n");
+               "  version                    show the engine's version\n");
   return 2;
 }
 

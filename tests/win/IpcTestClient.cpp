@@ -3,6 +3,8 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 
+#include "win/IpcConnection.h"
+
 namespace wintest {
 
 namespace {
@@ -30,14 +32,8 @@ bool IpcTestClient::sendBytes(const QByteArray& bytes) {
 }
 
 bool IpcTestClient::send(uint8_t type, const std::vector<QByteArray>& fields) {
-  std::vector<lxrIpcField> parts;
-  for (const QByteArray& f : fields)
-    parts.push_back({reinterpret_cast<const uint8_t*>(f.constData()), static_cast<uint32_t>(f.size())});
-  QByteArray frame(static_cast<qsizetype>(lxrIpcEncodedSize(parts.data(), static_cast<uint32_t>(parts.size()))), '\0');
-  if (frame.isEmpty()) return false;
-  lxrIpcEncode(type, 0, parts.data(), static_cast<uint32_t>(parts.size()),
-               reinterpret_cast<uint8_t*>(frame.data()), static_cast<size_t>(frame.size()));
-  return sendBytes(frame);
+  const QByteArray frame = IpcConnection::encode(type, 0, fields);
+  return !frame.isEmpty() && sendBytes(frame);
 }
 
 IpcFrame IpcTestClient::receive(int ms) {
