@@ -224,9 +224,15 @@ int run(const std::vector<std::string>& args, const std::string& privateDir) {
   if (!topics && !execute && !poke) return usage();
 
   std::string data;
-  // The item's field header and the data's take room in the payload too.
-  const size_t dataLimit = LXR_IPC_MAX_PAYLOAD - 2 * LXR_IPC_FIELD_HEADER_BYTES - (poke ? args[2].size() : 0);
-  if (poke && (args[2].size() > LXR_IPC_MAX_PAYLOAD / 2 || readData(args[3], dataLimit, &data) < 0)) return kRefused;
+  if (poke) {
+    if (args[2].size() > LXR_IPC_MAX_TEXT) {
+      std::fprintf(stderr, "lxr: the item is longer than %d bytes\n", LXR_IPC_MAX_TEXT);
+      return kRefused;
+    }
+    // The item and the two field lengths take room in the payload too.
+    const size_t dataLimit = LXR_IPC_MAX_PAYLOAD - 2 * LXR_IPC_FIELD_HEADER_BYTES - args[2].size();
+    if (readData(args[3], dataLimit, &data) < 0) return kRefused;
+  }
 
   char path[LXR_IPC_MAX_PATH + 1];
   if (lxrIpcSocketPath(std::getenv("XDG_RUNTIME_DIR"), privateDir.c_str(), path, sizeof path) < 0) {
