@@ -140,6 +140,7 @@ LXR_API int16_t lxrsRunScriptHost(const char* scriptName, lxrScriptHost* host, i
       validation::writableRecord(host, sizeof *host, "lxrScriptHost") < 0 ||
       (host->echo && validation::callback(reinterpret_cast<const void*>(host->echo), "echo") < 0) ||
       (host->windowFn && validation::callback(reinterpret_cast<const void*>(host->windowFn), "windowFn") < 0) ||
+      (host->progressFn && validation::callback(reinterpret_cast<const void*>(host->progressFn), "progressFn") < 0) ||
       (host->cancelFlag && !platform::isReadable(const_cast<const int32_t*>(host->cancelFlag), sizeof(int32_t))))
     return done(name, -1, result);
   LexaurumInstance* engine = engineFor(name, result);
@@ -149,6 +150,7 @@ LXR_API int16_t lxrsRunScriptHost(const char* scriptName, lxrScriptHost* host, i
   runner.setEcho(host->echo, host->echoData);
   runner.setCancelSource(host->cancelFlag);
   if (host->windowFn) runner.setWindowHandler(windowFromScript, reinterpret_cast<uintptr_t>(host));
+  runner.setProgressHandler(host->progressFn, host->progressData);
   int rc = runner.run();
   host->quitRequested = runner.quitRequested() ? 1 : 0;
   return done(name, rc, result);

@@ -115,7 +115,9 @@ bool ScriptRunner::cancelled() const {
 
 void ScriptRunner::progress(uintptr_t data, void* info) {
   auto* runner = reinterpret_cast<ScriptRunner*>(data);
-  if (!runner || runner->tag_ != kValidTag || !runner->cancelSource_) return;
+  if (!runner || runner->tag_ != kValidTag) return;
+  if (runner->progressFn_) runner->progressFn_(runner->progressData_);  // Cancel may be pressed here
+  if (!runner->cancelSource_) return;
   int32_t flag = *runner->cancelSource_;
   if (flag == 0) return;
   runner->indexJob_.base.cancelFlag = flag;

@@ -52,6 +52,10 @@ class ScriptRunner {
   // logging that it was ignored.
   using WindowFn = void (*)(uintptr_t data, int32_t show);
   void setWindowHandler(WindowFn fn, uintptr_t data) { windowFn_ = fn; windowData_ = data; }
+  // Every progress report of a running job calls `fn` (may be null) as (data), before the
+  // cancel source is read: a window lets its events run there.
+  using ProgressFn = void (*)(uintptr_t data);
+  void setProgressHandler(ProgressFn fn, uintptr_t data) { progressFn_ = fn; progressData_ = data; }
   // True after a run that ended at QUIT.
   bool quitRequested() const { return quitRequested_; }
 
@@ -130,6 +134,8 @@ class ScriptRunner {
   const volatile int32_t* cancelSource_ = nullptr;
   WindowFn windowFn_ = nullptr;
   uintptr_t windowData_ = 0;
+  ProgressFn progressFn_ = nullptr;
+  uintptr_t progressData_ = 0;
   bool quitRequested_ = false;
   bool abortRequested_ = false;
   bool isValid_ = false;

@@ -168,6 +168,18 @@ std::vector<Page> makePages() {
                "beside it.",
                {{"--verbose", "print the log as it is written"}},
                {{"run nightly.job", ""}}});
+  p.push_back({"remote", "drive a running desktop program",
+               {"remote topics", "remote execute TOPIC [TEXT]", "remote poke TOPIC ITEM FILE"},
+               "Talks to the desktop program started with -ipc over its local socket (needs no "
+               "index). `topics` lists the topics it serves (script, show, quit, ...); `execute` "
+               "sends TEXT to TOPIC and waits for the answer: for the topic script, TEXT is a "
+               "job script to run, answered when it has ended; `poke` hands ITEM the "
+               "contents of FILE (\"-\": standard input). Exit status 0 when the program "
+               "acknowledged, 1 when it refused or did not process the command, 2 when no "
+               "program serves, 3 when it is busy with a job.",
+               {},
+               {{"remote execute script nightly.job", "run a job script in the running program"},
+                {"remote execute quit", "end the program"}}});
   p.push_back({"options", "show or change the settings",
                {"options", "options set NAME VALUE"},
                "Shows the settings, or changes one. binaryFiles is 1, 2 or 3 (3: binary files are "

@@ -18,6 +18,7 @@
 #include "tools/ExplainCommand.h"
 #include "tools/HelpText.h"
 #include "tools/IndexCommands.h"
+#include "tools/RemoteCommand.h"
 #include "tools/RunCommand.h"
 #include "tools/SearchCommand.h"
 #include "tools/SearchRun.h"
@@ -198,6 +199,9 @@ int main(int argc, char** argv) {
     std::fputs(helptext::usage().c_str(), stderr);
     return exitcodes::kUsage;
   }
+  // Needs no engine: it talks to a running desktop program.
+  if (args[0] == "remote")
+    return remotecommand::run({args.begin() + 1, args.end()}, folders::choosePrivateDir(dir));
   if (args[0] == "help") return help(args);
   if (!log.empty()) lxrsDebugLog(log.c_str());
 

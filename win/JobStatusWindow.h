@@ -1,6 +1,6 @@
 // The window that shows a running job's progress and its Cancel button. The job runs on the
-// program's only thread; each report lets waiting window events run, so that Cancel (and,
-// later, other programs' requests) are served meanwhile. Cancel sets the job's cancel flag:
+// program's only thread; each report lets waiting window events run, so that Cancel and
+// other programs' requests (the IPC server) are served meanwhile. Cancel sets the job's cancel flag:
 // the first press stops the job and keeps what is done, a second stops it at once. Every
 // status window adds one to a process-wide count while it exists, so that the program can
 // tell that a job runs. Depends on Qt Widgets and the engine's public header.

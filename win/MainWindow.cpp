@@ -26,8 +26,10 @@
 #include "win/IndexDialog.h"
 #include "win/IndexJobs.h"
 #include "win/IndexList.h"
+#include "win/IpcEndpoint.h"
 #include "win/Launcher.h"
 #include "win/MessageBoxes.h"
+#include "win/ProgramIpcServer.h"
 #include "win/Prompts.h"
 #include "win/ScriptRun.h"
 #include "win/SearchPanel.h"
@@ -149,6 +151,7 @@ MainWindow::MainWindow(const StartupSettings& startup, QWidget* parent)
           });
   panel_->requestBox()->setFocus();
   say(tr("Ready"));
+  if (startup_.ipcServer) ipc_ = new ProgramIpcServer(this, ipcendpoint::socketPath(startup_.privateDir));
 }
 
 MainWindow::~MainWindow() = default;
@@ -407,7 +410,16 @@ void MainWindow::runScript() {
   if (name.isEmpty())
     name = Prompts::current().openFile(this, QString::fromLatin1(scriptrun::kTitle),
                                        QStringLiteral("%1;;All Files (*)").arg(scriptrun::kFilter));
-  if (name.isEmpty()) return;
+  if (!name.isEmpty()) runScriptFile(name);
+}
+
+int MainWindow::runScriptFile(const QString& name) {
+  if (busy_) return -1;
+  const QFileInfo file(name);
+  if (file.exists() && !file.isFile()) {  // a missing one fails in the engine, which logs why
+    say(tr("Script %1 is not a file").arg(name));
+    return -1;
+  }
   busy_ = true;
   bool quit = false;
   int rc = scriptrun::run(name, this, &quit);
@@ -416,6 +428,7 @@ void MainWindow::runScript() {
   refreshHistory();
   say(rc == 0 ? tr("Script %1 ran").arg(name) : tr("Script %1 failed: see its log").arg(name));
   if (quit) QMetaObject::invokeMethod(this, [this] { command(commands::kExit); }, Qt::QueuedConnection);
+  return rc == 0 ? 0 : -1;
 }
 
 void MainWindow::editButtonBar() {

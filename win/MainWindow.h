@@ -16,6 +16,7 @@
 
 class ButtonBar;
 class DocumentView;
+class ProgramIpcServer;
 class QLabel;
 class QSplitter;
 class QTableView;
@@ -48,6 +49,15 @@ class MainWindow : public QMainWindow {
 
   // Re-reads the index library into the search panel.
   void refreshIndexes();
+
+  // Runs the job script `name` with its status window, as Run Script does once the file is
+  // chosen. The run's result: 0 when every command succeeded; -1 when one failed, the script
+  // is missing, `name` is something other than a regular file (a pipe would stall the
+  // window) or a job of this window runs.
+  int runScriptFile(const QString& name);
+
+  // The IPC server the "ipc" (or "dde") switch asked for; null without it.
+  ProgramIpcServer* ipcServer() const { return ipc_; }
 
  public slots:
   // Carries out command `id` (win/Commands.h). Unknown numbers are ignored.
@@ -86,6 +96,7 @@ class MainWindow : public QMainWindow {
   bool busy_ = false;
   Totals totals_;
   ButtonBar* bar_ = nullptr;
+  ProgramIpcServer* ipc_ = nullptr;
   SearchPanel* panel_;
   ResultModel* model_;
   QTableView* table_;

@@ -18,6 +18,9 @@ void echo(uintptr_t data, int32_t, const char* line) {
   status->report(text.section(u'\n', 0, 0), -1);
 }
 
+// A job of the script reports progress: the status window lets waiting events run.
+void jobProgress(uintptr_t data) { reinterpret_cast<JobStatusWindow*>(data)->report(QString(), -1); }
+
 void showWindow(uintptr_t data, int32_t show) {
   auto* window = reinterpret_cast<QWidget*>(data);
   switch (show) {
@@ -41,6 +44,8 @@ int run(const QString& name, QWidget* window, bool* quit) {
   host.cancelFlag = &cancelFlag;
   host.windowFn = showWindow;
   host.windowData = reinterpret_cast<uintptr_t>(window);
+  host.progressFn = jobProgress;
+  host.progressData = reinterpret_cast<uintptr_t>(&status);
   int16_t result = 0;
   lxrsRunScriptHost(enginetext::toFileName(name).c_str(), &host, &result);
   if (host.quitRequested) {

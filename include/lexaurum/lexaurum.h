@@ -407,9 +407,13 @@ LXR_API int16_t lxrsWriteScript(const lxrIndexJob* job, const char* fileName, ch
 /* A job script run for a front end with a window. `echo` (may be null) receives every log
  * line as lxrsRunScriptEcho's does; `cancelFlag` (may be null) is read as there; `windowFn`
  * (may be null) receives the script's WINDOW commands as (windowData, show) with show 0
- * normal, 1 maximised, 2 minimised, 3 hidden (null: they are logged as ignored). On return
- * the engine has set `quitRequested` to 1 when the script ended at QUIT, else 0. */
+ * normal, 1 maximised, 2 minimised, 3 hidden (null: they are logged as ignored);
+ * `progressFn` (may be null) is called as (progressData) at every progress report of the job
+ * a command runs, before the cancel flag is read, so that a window can let its events run
+ * (its Cancel button, other programs' requests) while the job works. On return the engine
+ * has set `quitRequested` to 1 when the script ended at QUIT, else 0. */
 typedef void (*lxrScriptWindowFn)(uintptr_t data, int32_t show);
+typedef void (*lxrScriptProgressFn)(uintptr_t data);
 #define LXR_WINDOW_NORMAL 0
 #define LXR_WINDOW_MAX 1
 #define LXR_WINDOW_MIN 2
@@ -422,7 +426,9 @@ typedef struct lxrScriptHost {
   lxrScriptWindowFn windowFn;
   uintptr_t windowData;
   int16_t quitRequested; /* written by the engine */
-  char reserved[30];
+  lxrScriptProgressFn progressFn;
+  uintptr_t progressData;
+  char reserved[14];
 } lxrScriptHost;
 /* Runs the job script `scriptName` for `host` (its log beside it, as lxrsRunScript). Returns 0
  * when every command succeeded, -1 otherwise or when an argument is bad (then `host` is

@@ -37,6 +37,35 @@ TEST_F(DesktopEntriesTest, ScriptHostHearsWindowCommandsAndQuit) {
   EXPECT_EQ(-1, lxrsRunScriptHost(dir_.file("n.job").c_str(), nullptr, &result));
 }
 
+// The window's progress call-back: it counts, and presses Cancel at the first report.
+struct Pump {
+  int calls = 0;
+  volatile int32_t cancel = 0;
+};
+void pumpEvents(uintptr_t data) {
+  auto* pump = reinterpret_cast<Pump*>(data);
+  if (++pump->calls == 1) pump->cancel = LXR_CANCEL_IMMEDIATE;
+}
+
+TEST_F(DesktopEntriesTest, ScriptHostHearsTheProgressOfJobsAndACancelPressedThereStopsThem) {
+  std::filesystem::create_directories(dir_.file("docs"));
+  testsupport::writeFile(dir_.file("docs/a.txt"), "pilot harbour tide\n");
+  testsupport::writeFile(dir_.file("add.job"), "Lexaurum Script\nSet IndexPath = ix\nCreate\nSet DocPath = docs\nAdd\n");
+  Pump pump;
+  lxrScriptHost host;
+  LXR_INIT_RECORD(host);
+  host.progressFn = pumpEvents;
+  host.progressData = reinterpret_cast<uintptr_t>(&pump);
+  host.cancelFlag = &pump.cancel;
+  int16_t result = 0;
+  lxrsRunScriptHost(dir_.file("add.job").c_str(), &host, &result);
+  EXPECT_GE(pump.calls, 1);
+  // The cancel pressed inside the call-back stopped the first job, and the script there.
+  const std::string log = testsupport::readFile(dir_.file("add.log"));
+  EXPECT_NE(std::string::npos, log.find(">> Create")) << log;
+  EXPECT_EQ(std::string::npos, log.find(">> Add")) << log;
+}
+
 struct Entry {
   std::string request;
   int32_t documents, hits;

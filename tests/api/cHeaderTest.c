@@ -5,6 +5,7 @@
 #include <string.h>
 
 #include "lexaurum/lexaurum.h"
+#include "lexaurum/lxripc.h"
 #include "lexaurum/lxrviewer.h"
 
 static int failures = 0;
@@ -63,6 +64,24 @@ int main(int argc, char** argv) {
   lxrViewerInfo viewer;
   memset(&viewer, 0, sizeof viewer);
   EXPECT(viewer.signatureLength == 0);
+
+  /* The IPC protocol's codec is plain C too: a frame round trip, and the socket's place
+   * (a relative $XDG_RUNTIME_DIR does not count). */
+  {
+    uint8_t frame[64];
+    lxrIpcField fields[2] = {{(const uint8_t*)"Lexaurum", 8}, {(const uint8_t*)"quit", 4}};
+    lxrIpcFrame decoded;
+    uint32_t error = 0;
+    char path[LXR_IPC_MAX_PATH + 1];
+    size_t bytes = lxrIpcEncode(LXR_IPC_CONNECT, 0, fields, 2, frame, sizeof frame);
+    EXPECT(bytes == 32);
+    EXPECT(lxrIpcDecode(frame, frame + bytes, &decoded, &error) == (int32_t)bytes);
+    EXPECT(decoded.type == LXR_IPC_CONNECT && decoded.fieldCount == 2 && decoded.fields[1].length == 4);
+    EXPECT(lxrIpcDecode(frame, frame + bytes - 1, &decoded, &error) == 0);
+    EXPECT(lxrIpcSocketPath("/run/user/7", "/p", path, sizeof path) == 29);
+    EXPECT(strcmp(path, "/run/user/7/lexaurum/Lexaurum") == 0);
+    EXPECT(lxrIpcSocketPath("run", "/p", path, sizeof path) == 15 && strcmp(path, "/p/ipc/Lexaurum") == 0);
+  }
 
   int16_t major = 0, minor = 0;
   lxrVersion(&major, &minor);
