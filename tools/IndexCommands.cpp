@@ -150,14 +150,7 @@ void summarise(const char* what, const std::string& folder, const jobreport::Rep
                 r.removed, r.binary, r.encrypted, r.skipped, r.failed, static_cast<long long>(words), seconds);
     return;
   }
-  std::string line = std::string("lxr: ") + what + " " + outcome + ": " + std::to_string(r.added) + " added, " +
-                     std::to_string(r.reindexed) + " re-indexed, " + std::to_string(r.removed) + " removed, " +
-                     std::to_string(r.binary) + " binary skipped, " + std::to_string(r.encrypted) +
-                     " encrypted skipped, " + std::to_string(r.failed) + " failed to open, " +
-                     std::to_string(words) + " words";
-  char time[32];
-  std::snprintf(time, sizeof time, ", %.1f s", seconds);
-  line += time;
+  std::string line = std::string("lxr: ") + what + " " + outcome + ": " + jobreport::countsText(r, words, seconds);
   if (!o.verbose && (r.failed > 0 || r.binary > 0 || r.encrypted > 0 || r.skipped > 0))
     line += " (lxr failed " + (o.positional.empty() ? folder : o.positional[0]) + " lists them)";
   std::fprintf(stderr, "%s\n", line.c_str());
