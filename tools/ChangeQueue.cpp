@@ -54,7 +54,7 @@ void ChangeQueue::clear() {
 int64_t ChangeQueue::dueMillis() const {
   if (changes_.empty()) return kNever;
   int64_t due = lastEventMillis_ + quietMillis_;
-  for (const auto& [path, c] : changes_) due = std::min(due, std::max(c.lastMillis + quietMillis_, c.firstMillis + maxDelayMillis_));
+  for (const auto& [path, c] : changes_) due = std::min(due, c.lastMillis + quietMillis_ + maxDelayMillis_);
   return due;
 }
 

@@ -1,7 +1,7 @@
 // ChangeQueue: the changes seen in one index's folders and not yet taken into the index, one
 // entry per path, each with when it was first and last seen. It decides when changes are
-// due: once the queue has been quiet for the quiet period, or, while changes keep coming,
-// once the oldest quiet change has waited long enough. It holds at most a fixed number of
+// due: once the queue has been quiet for the quiet period, or, while other changes keep
+// coming, once a quiet change has waited a while longer. It holds at most a fixed number of
 // paths; past that it overflows and empties, and the caller rescans instead. Plain data: no
 // file system, no clock of its own.
 #pragma once
@@ -33,8 +33,8 @@ class ChangeQueue {
   static constexpr int64_t kNever = INT64_MAX;
 
   // `limit` paths at most (at least 1); `quietMillis` without an event make a change quiet;
-  // a quiet change is taken at the latest `maxDelayMillis` after it was first seen, even
-  // while others keep coming.
+  // a quiet change is taken at the latest `maxDelayMillis` after it became quiet, even while
+  // others keep coming.
   ChangeQueue(size_t limit, int64_t quietMillis, int64_t maxDelayMillis);
 
   // Notes a change of `path` at `nowMillis` (its bits join those already queued). When this
@@ -60,7 +60,7 @@ class ChangeQueue {
   size_t limit() const { return limit_; }
 
   // When changes are next due (kNever when the queue is empty): when the last event is a
-  // quiet period old, or when a change is both quiet and maxDelay old, whichever is first.
+  // quiet period old, or when a change has been quiet for maxDelay, whichever is first.
   int64_t dueMillis() const;
   // The quiet changes, taken out of the queue, when changes are due at `nowMillis`; none
   // otherwise. In path order.

@@ -68,7 +68,7 @@ Watcher::Watcher(std::string indexFolder, WatchSettings settings, IndexUpdates& 
       changed_(std::move(changed)),
       set_(platform::openWatchSet()),
       tree_(set_, settings_.maxWatches),
-      queue_(settings_.maxPending, settings_.quietMillis, std::max<int64_t>(4 * settings_.quietMillis, 8000)) {}
+      queue_(settings_.maxPending, settings_.quietMillis, settings_.quietMillis) {}
 
 Watcher::~Watcher() { platform::closeWatchSet(set_); }
 
