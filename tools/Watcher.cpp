@@ -194,9 +194,12 @@ void Watcher::noteEvent(const platform::WatchEvent& event, int64_t now) {
   if (!folder) return;  // a watch already forgotten
   if (event.name.empty()) {
     if (event.what & platform::kWatchGone) {
-      // A folder within the tree is also reported by its parent; a root has none.
-      std::string gone = tree_.ended(event.watch);
-      if (tree_.isRoot(gone)) queue_.note(gone, kForget, now);
+      // A folder within the tree is also reported by its parent (and its watched files one
+      // by one as it is emptied); a root has no parent, and polled folders no events.
+      std::string gone = *folder;
+      bool forget = tree_.isRoot(gone) || pollsUnder(gone);
+      tree_.ended(event.watch);
+      if (forget) queue_.note(gone, kForget, now);
     }
     return;
   }
@@ -218,12 +221,17 @@ void Watcher::noteFolderEvent(const std::string& path, uint32_t what, int64_t no
   } else if (what & platform::kWatchDeleted) {
     // The files of a watched folder are reported one by one as it is emptied; only folders
     // that were polled leave documents no event names.
-    bool polled = false;
-    for (const std::string& u : tree_.unwatched())
-      if (u == path || u.compare(0, path.size() + 1, path + "/") == 0) polled = true;
+    bool polled = pollsUnder(path);
     tree_.forget(path);
     if (polled) queue_.note(path, kForget, now);
   }
+}
+
+bool Watcher::pollsUnder(const std::string& folder) const {
+  const std::set<std::string>& polled = tree_.unwatched();
+  std::string prefix = folder + "/";
+  auto below = polled.lower_bound(prefix);
+  return polled.count(folder) > 0 || (below != polled.end() && below->compare(0, prefix.size(), prefix) == 0);
 }
 
 // ---- Work ----

@@ -121,6 +121,8 @@ class Watcher {
   void noteEvent(const platform::WatchEvent& event, int64_t now);
   void noteFolderEvent(const std::string& path, uint32_t what, int64_t now);
   bool takes(const std::string& name) const;
+  // True when `folder` or a folder under it is polled rather than watched.
+  bool pollsUnder(const std::string& folder) const;
   bool settled(const platform::DirEntry& e) const;
   void sortChange(const Change& c, int64_t now, Batch* batch);
   void walkFolder(const std::string& folder, int64_t now, Batch* batch);
