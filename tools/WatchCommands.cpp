@@ -67,14 +67,7 @@ int64_t parseDuration(const std::string& text) {
 bool parse(const std::vector<std::string>& args, Options* o, std::string* error) {
   for (size_t i = 1; i < args.size(); ++i) {
     const std::string& a = args[i];
-    auto value = [&](std::string* out) {
-      if (i + 1 >= args.size()) {
-        *error = a + " needs a value";
-        return false;
-      }
-      *out = args[++i];
-      return true;
-    };
+    auto value = [&](std::string* out) { return toolsupport::optionValue(args, &i, out, error); };
     auto duration = [&](int64_t* out, int64_t least) {
       std::string v;
       if (!value(&v)) return false;
@@ -105,12 +98,7 @@ bool parse(const std::vector<std::string>& args, Options* o, std::string* error)
     else if (a == "--max-pending") { if (!count(&s.maxPending, 1)) return false; }
     else if (a == "--max-watches") { if (!count(&s.maxWatches, 1)) return false; }
     else if (a == "--normal-priority") o->normalPriority = true;
-    else if (a.size() > 1 && a[0] == '-') {
-      *error = "unknown option '" + a + "'";
-      return false;
-    } else {
-      o->indexes.push_back(a);
-    }
+    else if (!toolsupport::operand(a, &o->indexes, error)) return false;
   }
   return true;
 }
@@ -261,14 +249,6 @@ int watchIndexes(const Options& o, const std::string& privateDir) {
 
 // ---- lxr status ----
 
-std::string dateText(const lxrDate& d) {
-  if (d.century == 0 && d.year == 0 && d.month == 0) return "never";
-  char text[32];
-  std::snprintf(text, sizeof text, "%02u%02u-%02u-%02u %02u:%02u:%02u", d.century, d.year, d.month, d.day, d.hour,
-                d.minute, d.second);
-  return text;
-}
-
 void printFailures(const std::vector<WatcherState::Failure>& failed, int64_t more, const std::string& index) {
   if (failed.empty()) {
     std::printf("Failed:       none\n");
@@ -291,7 +271,7 @@ int status(const Options& o) {
   int16_t result = 0;
   bool known = lxrsGetIndexInfo(folder.c_str(), &info, &result) == 0;
   std::printf("Index:        %s (%s)\n", known ? info.indexName : "?", folder.c_str());
-  std::printf("Last update:  %s\n", known ? dateText(info.updated).c_str() : "?");
+  std::printf("Last update:  %s\n", known ? toolsupport::dateText(info.updated).c_str() : "?");
   jobreport::Report last = jobreport::fromIndex(folder);
   if (last.found)
     std::printf("Last job:     %d added, %d re-indexed, %d removed, %d failed to open\n", last.added, last.reindexed,
