@@ -37,6 +37,7 @@ IndexJobSettings settingsFrom(LexaurumInstance& engine) {
   settings.binaryFiles = setup.binaryFiles;
   settings.noiseFile = dataFile(engine, setup.noiseListName);
   settings.maxMergeBytes = setup.extraInt("MergeLimit", 0);
+  settings.logLimitBytes = setup.extraInt("IndexLogLimit", static_cast<int>(settings.logLimitBytes));
   settings.mergeSwitches = optionsettings::mergeSwitches(setup, trace::isLogging());
   settings.compressTableBytes = setup.extraInt("cibs", 0);
   settings.diagnose = trace::isLogging() && settings.compressTableBytes > 0;

@@ -39,6 +39,8 @@ constexpr uint32_t kAllTypes = 0xFFFFFFF0u;
 constexpr uint32_t kMinOpenTypes = 16;
 
 constexpr const char* kLogName = "INDEXLOG.DAT";
+constexpr const char* kOldLogName = "INDEXLOG.OLD";   // the log before, once it was full
+constexpr const char* kWatcherName = "WATCHER.DAT";   // the state of a watcher (lxr watch)
 constexpr const char* kHistoryName = "HISTORY.IX";
 constexpr const char* kWorkFolder = "TMP";
 

@@ -33,7 +33,7 @@ int IndexJob::compress() {
   compressor.setLibraryName(libraryName());
   int rc = compressor.compress(folder_);
   IndexLog log;
-  log.open(folder_);
+  log.open(folder_, settings_.logLimitBytes);
   if (rc == 0) {
     log.line("Compressed: " + std::to_string(compressor.survivors()) + " documents, " +
              std::to_string(compressor.wordsWritten()) + " words");

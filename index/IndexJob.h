@@ -27,6 +27,7 @@ struct IndexJobSettings {
   int binaryFiles = 2;          // 3: binary documents are not indexed
   std::string noiseFile;        // the noise word file a new index starts with ("" none)
   int64_t maxMergeBytes = 0;    // cap of MERGE.TMP; 0: the default
+  int64_t logLimitBytes = 1024 * 1024;  // INDEXLOG.DAT's size limit (index/IndexLog.h); 0: none
   MergeSwitches mergeSwitches;
   // Bytes of the sorter's 1 MB ceiling left to the rest of the program: the sorter's buffer
   // is what remains, at most 512 KB. Tests raise it to force many tracks and merges.

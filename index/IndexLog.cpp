@@ -5,9 +5,11 @@
 #include "index/IndexFormat.h"
 #include "platform/Platform.h"
 
-int IndexLog::open(const std::string& folder) {
+int IndexLog::open(const std::string& folder, int64_t limitBytes) {
   close();
   std::string name = folder + "/" + indexformat::kLogName;
+  if (limitBytes > 0 && platform::fileSizeByName(name.c_str()) >= limitBytes)
+    platform::renameFile(name.c_str(), (folder + "/" + indexformat::kOldLogName).c_str());
   file_ = std::fopen(name.c_str(), "ab");
   return file_ ? 0 : -1;
 }

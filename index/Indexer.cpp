@@ -170,14 +170,14 @@ int Indexer::setup() {
     request.forget = job_.settings().forgetIndex;
     IndexMaker maker;
     if (maker.make(request) < 0) {
-      log_.open(folder);
+      log_.open(folder, job_.settings().logLimitBytes);
       setPhase(1);
       log_.line("The index could not be created: " + maker.errorText());
       job_.reporter().error(maker.errorText());  // already the whole message
       return -1;
     }
   }
-  log_.open(folder);
+  log_.open(folder, job_.settings().logLimitBytes);
   setPhase(1);
   if (record.create) setPhase(2);
   if (onlyCreates(record)) return 0;

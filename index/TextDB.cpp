@@ -763,7 +763,7 @@ int TextDB::deleteIndex(const std::string& folder, bool keepSettings, Status* st
   for (const platform::DirEntry& e : entries)
     if (!e.isDirectory && keyCopyNumber(e.name) >= 0)
       platform::removeFile(join(db.folder_, e.name).c_str());
-  platform::removeFile(join(db.folder_, kLogName).c_str());
+  for (const char* name : {kLogName, kOldLogName, kWatcherName}) platform::removeFile(join(db.folder_, name).c_str());
   platform::removeFile(join(db.folder_, kHistoryName).c_str());
   for (uint32_t type : {kFFile, kPFile, kReservedFile, kMFile}) remove(type);
   if (!keepSettings) {

@@ -27,6 +27,8 @@ constexpr int kErrDiskFull = 112;
 constexpr int kErrFileExists = 80;
 constexpr int kErrInvalidParameter = 87;
 constexpr int kErrFileTooLarge = 223;
+// The user's allowance of folder watches is used up (Windows: "not enough quota").
+constexpr int kErrWatchLimit = 1816;
 
 // The error of the last failed platform call on this thread (0 when none failed yet).
 int lastError();
@@ -164,6 +166,68 @@ bool isCharLower(unsigned char c);
 bool isCharUpper(unsigned char c);
 unsigned char charLower(unsigned char c);
 unsigned char charUpper(unsigned char c);
+
+// ---- Folder watches ------------------------------------------------------------------------
+// A watch set reports what happens in the folders it watches: entries made, written,
+// deleted or moved, and a watched folder itself going away. Each watched folder uses one of
+// the user's watches (fs.inotify.max_user_watches); when the set's queue overflows, the
+// events lost are reported as one overflow event. Watching a folder does not watch its
+// subfolders.
+using WatchSet = int;
+constexpr WatchSet kNoWatchSet = -1;
+
+// What an event says (several bits may be set).
+enum WatchBits : uint32_t {
+  kWatchMade = 1,         // an entry was made in the folder
+  kWatchWritten = 2,      // a file was written to, or closed after writing
+  kWatchDeleted = 4,      // an entry was deleted
+  kWatchMovedOut = 8,     // an entry was moved away (`cookie` pairs it with its kWatchMovedIn)
+  kWatchMovedIn = 16,     // an entry was moved in
+  kWatchAttributes = 32,  // an entry's times or permissions changed
+  kWatchFolder = 64,      // the entry is a folder
+  kWatchGone = 128,       // the watched folder itself was deleted or moved: its watch ends
+  kWatchOverflow = 256,   // events were lost (watch is -1)
+};
+
+struct WatchEvent {
+  int watch = -1;        // the number addWatch gave the folder
+  uint32_t what = 0;     // WatchBits
+  uint32_t cookie = 0;
+  std::string name;      // the entry within the folder; empty for the folder itself
+};
+
+// A new, empty watch set, or kNoWatchSet with lastError(). Closed by closeWatchSet.
+WatchSet openWatchSet();
+int closeWatchSet(WatchSet set);
+// Watches `folder` (symbolic links followed). The watch's number (the same folder gives the
+// same number again), or -1 with lastError(): kErrWatchLimit when the user's watches are used
+// up, 2 or 3 when the folder is missing, 5 when it cannot be read.
+int addWatch(WatchSet set, const char* folder);
+// Ends a watch; its last event (kWatchGone) may still be read. 0 or -1.
+int removeWatch(WatchSet set, int watch);
+// Waits until one of `sets` has events or a caught signal (catchSignal) arrives, at most
+// `timeoutMillis` (-1: without limit). 1 when something arrived, 0 at the time limit, -1.
+int waitForWatchEvents(const std::vector<WatchSet>& sets, int timeoutMillis);
+// Appends the events waiting in `set` without waiting (at most about a megabyte of them at
+// a time). The count appended, or -1.
+int readWatchEvents(WatchSet set, std::vector<WatchEvent>* out);
+// The user's allowance of watches (fs.inotify.max_user_watches); -1 when unknown.
+int64_t userWatchLimit();
+
+// ---- Signals and priority ------------------------------------------------------------------
+enum class Signal { Interrupt, Terminate, Pause, Resume };  // SIGINT, SIGTERM, SIGUSR1, SIGUSR2
+
+// From now on `signal` is counted instead of taking its default action, and it ends a
+// waitForWatchEvents. 0 or -1.
+int catchSignal(Signal signal);
+// Puts back the default action.
+void releaseSignal(Signal signal);
+// How often `signal` arrived since the process started (safe to read at any time).
+int signalCount(Signal signal);
+
+// Lowers the process's CPU priority to the lowest and puts its disk I/O in the idle class
+// (served only when no other process uses the disk). 0, or -1 when either could not be set.
+int runAtIdlePriority();
 
 // ---- Run-time libraries -------------------------------------------------------------------
 void* loadLibrary(const char* path);         // null on failure, lastError() and libraryError()

@@ -109,6 +109,40 @@ std::vector<Page> makePages() {
                "its reason. Exit status 1 when there were none.",
                {},
                {{"failed ~/idx/docs", ""}}});
+  p.push_back({"watch", "keep indexes current while it runs",
+               {"watch INDEX... [--quiet-period TIME] [--poll-interval TIME] [--rescan-interval TIME] [--max-pending N] [--max-watches N] [--normal-priority]"},
+               "Watches every folder of each INDEX (the folders and patterns kept with it) and "
+               "takes changes in as they happen: once a changed file has been left alone for the "
+               "quiet period, the changes collected are applied as one update of just those files "
+               "(new and changed files are indexed, deleted ones removed; a rename is both, a folder "
+               "moved out loses its documents). Files still being written wait. It starts with a "
+               "rescan of the folders (as `lxr update` does), rescans again when the system lost "
+               "events, and once a day; folders it cannot watch, when the system's watches run out "
+               "(it says so once, and how to raise fs.inotify.max_user_watches), are looked at "
+               "every poll interval instead. Searches work beside it as beside any update.\n\n"
+               "It runs at idle disk and CPU priority and prints one summary line per update on "
+               "standard error. SIGUSR1 pauses it, SIGUSR2 resumes it; SIGTERM or Ctrl-C ends it "
+               "after the update in progress (a second one stops that update, keeping the "
+               "documents finished). Killed outright it loses nothing: the next start rescans. "
+               "`lxr status INDEX` shows what it is doing. docs/watching.md tells how to run it as a "
+               "systemd user service. TIME is 2s, 500ms, 15m, 1h, 1d (plain numbers are seconds).",
+               {{"--quiet-period TIME", "how long a change waits without further events (default 2s)"},
+                {"--poll-interval TIME", "how often folders that cannot be watched are looked at (default 15m)"},
+                {"--rescan-interval TIME", "how often all folders are rescanned (default 1d)"},
+                {"--max-pending N", "more waiting changes than N make a rescan instead (default 10000)"},
+                {"--max-watches N", "watch at most N folders per index and poll the rest"},
+                {"--normal-priority", "run at the normal priority (for measuring)"}},
+               {{"watch ~/idx/docs", "keep one index current"},
+                {"watch Mail Docs --quiet-period 5s", "two indexes of the library"}}});
+  p.push_back({"status", "show an index's last update, its watcher and its failed documents",
+               {"status INDEX"},
+               "Prints when the index was last updated and what the last job did, whether a "
+               "writer holds it, and whether `lxr watch` is watching it: the watcher's process "
+               "and state, the folders watched and polled, the changes waiting, the file being "
+               "indexed, and the documents that could not be taken in since its last rescan "
+               "(without a watcher: those of the last job).",
+               {},
+               {{"status ~/idx/docs", ""}}});
   p.push_back({"search", "list the documents that match a request, best first",
                {"search REQUEST INDEX... [options]", "search REQUEST --files FOLDER [--include P]... [--exclude P]... [options]"},
                "Prints one line per document found (score, hits, name; the title under it when "
@@ -183,10 +217,13 @@ std::vector<Page> makePages() {
   p.push_back({"options", "show or change the settings",
                {"options", "options set NAME VALUE"},
                "Shows the settings, or changes one. binaryFiles is 1, 2 or 3 (3: binary files are "
-               "not indexed); hyphens is 0, 1 or 2; indexNumbers is 0 or 1; alphabetName names "
-               "an alphabet file (.ABC) that exists. Other values are refused.",
+               "not indexed); hyphens is 1 to 4; indexNumbers is 0 or 1; alphabetName names "
+               "an alphabet file (.ABC) that exists; IndexLogLimit is the size in bytes at which "
+               "an index's log INDEXLOG.DAT is moved to INDEXLOG.OLD when the next job begins "
+               "(default 1048576; 0: no limit). Other values are refused.",
                {},
-               {{"options set binaryFiles 3", "do not index binary files"}}});
+               {{"options set binaryFiles 3", "do not index binary files"},
+                {"options set IndexLogLimit 4000000", "keep up to about 4 MB of index log"}}});
   p.push_back({"library", "list and change the index library",
                {"library list", "library add NAME PATH", "library remove NAME"},
                "The index library gives indexes names, which every command takes in place of a "

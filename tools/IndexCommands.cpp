@@ -31,6 +31,7 @@ namespace fs = std::filesystem;
 
 using toolsupport::absolute;
 using toolsupport::copyField;
+using toolsupport::dateText;
 using toolsupport::indexFolder;
 
 constexpr int kInterrupted = 130;  // as a shell reports a command stopped by Ctrl-C
@@ -50,14 +51,7 @@ struct Options {
 bool parse(const std::vector<std::string>& args, Options* o, std::string* error) {
   for (size_t i = 1; i < args.size(); ++i) {
     const std::string& a = args[i];
-    auto value = [&](std::string* out) {
-      if (i + 1 >= args.size()) {
-        *error = a + " needs a value";
-        return false;
-      }
-      *out = args[++i];
-      return true;
-    };
+    auto value = [&](std::string* out) { return toolsupport::optionValue(args, &i, out, error); };
     std::string v;
     if (a == "--name") { if (!value(&o->name)) return false; }
     else if (a == "--include") { if (!value(&v)) return false; o->includes.push_back(v); }
@@ -73,12 +67,7 @@ bool parse(const std::vector<std::string>& args, Options* o, std::string* error)
     else if (a == "--all") o->all = true;
     else if (a == "--verbose" || a == "-v") o->verbose = true;
     else if (a == "--json") o->json = true;
-    else if (a.size() > 1 && a[0] == '-') {
-      *error = "unknown option '" + a + "'";
-      return false;
-    } else {
-      o->positional.push_back(a);
-    }
+    else if (!toolsupport::operand(a, &o->positional, error)) return false;
   }
   return true;
 }
@@ -151,14 +140,7 @@ void summarise(const char* what, const std::string& folder, const jobreport::Rep
                 r.removed, r.binary, r.encrypted, r.skipped, r.failed, static_cast<long long>(words), seconds);
     return;
   }
-  std::string line = std::string("lxr: ") + what + " " + outcome + ": " + std::to_string(r.added) + " added, " +
-                     std::to_string(r.reindexed) + " re-indexed, " + std::to_string(r.removed) + " removed, " +
-                     std::to_string(r.binary) + " binary skipped, " + std::to_string(r.encrypted) +
-                     " encrypted skipped, " + std::to_string(r.failed) + " failed to open, " +
-                     std::to_string(words) + " words";
-  char time[32];
-  std::snprintf(time, sizeof time, ", %.1f s", seconds);
-  line += time;
+  std::string line = std::string("lxr: ") + what + " " + outcome + ": " + jobreport::countsText(r, words, seconds);
   if (!o.verbose && (r.failed > 0 || r.binary > 0 || r.encrypted > 0 || r.skipped > 0))
     line += " (lxr failed " + (o.positional.empty() ? folder : o.positional[0]) + " lists them)";
   std::fprintf(stderr, "%s\n", line.c_str());
@@ -444,14 +426,6 @@ int verify(const Options& o) {
   // A check that failed is damage; a failure to open the index is told apart by its text.
   bool opened = errors.empty() || std::string(failure).find("could not be opened") == std::string::npos;
   return opened ? exitcodes::kDamaged : failurekind::exitFor(errors, folder);
-}
-
-std::string dateText(const lxrDate& d) {
-  if (d.century == 0 && d.year == 0 && d.month == 0) return "never";
-  char text[32];
-  std::snprintf(text, sizeof text, "%02u%02u-%02u-%02u %02u:%02u:%02u", d.century, d.year, d.month,
-                d.day, d.hour, d.minute, d.second);
-  return text;
 }
 
 int info(const Options& o) {

@@ -2,6 +2,7 @@
 // selected for indexing so that failures and skips are counted against them.
 #include "tools/JobReport.h"
 
+#include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <map>
@@ -123,6 +124,15 @@ Report fromIndex(const std::string& folder) {
   if (!in) return Report();
   std::string log((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   return fromLogText(log);
+}
+
+std::string countsText(const Report& r, int64_t words, double seconds) {
+  char time[32];
+  std::snprintf(time, sizeof time, ", %.1f s", seconds);
+  return std::to_string(r.added) + " added, " + std::to_string(r.reindexed) + " re-indexed, " +
+         std::to_string(r.removed) + " removed, " + std::to_string(r.binary) + " binary skipped, " +
+         std::to_string(r.encrypted) + " encrypted skipped, " + std::to_string(r.failed) + " failed to open, " +
+         std::to_string(words) + " words" + time;
 }
 
 }  // namespace jobreport

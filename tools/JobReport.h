@@ -3,6 +3,7 @@
 // log is the record the engine keeps of each job, so `lxr failed` can tell it again later.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -32,5 +33,9 @@ struct Report {
 Report fromLogText(const std::string& log);
 // The same from the log file of the index in `folder`; found is false when there is none.
 Report fromIndex(const std::string& folder);
+
+// What a job's summary line says of it: "12 added, 3 re-indexed, 2 removed, 1 binary skipped,
+// 0 encrypted skipped, 4 failed to open, 48210 words, 2.1 s".
+std::string countsText(const Report& r, int64_t words, double seconds);
 
 }  // namespace jobreport

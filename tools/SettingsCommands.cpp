@@ -3,7 +3,9 @@
 // takes.
 #include "tools/SettingsCommands.h"
 
+#include <climits>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <vector>
@@ -21,6 +23,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
+constexpr const char* kLogLimitKey = "IndexLogLimit";
+constexpr int kDefaultLogLimit = 1024 * 1024;
+
 LexaurumInstance* engine() {
   DllInterface* dll = DllInterface::current();
   return dll ? dll->instance() : nullptr;
@@ -36,6 +41,8 @@ int showOptions() {
   std::printf("alphabetName  = %s\n", options.alphabetName);
   std::printf("indexNumbers  = %d\n", options.indexNumbers);
   std::printf("word characters: %zu\n", strlen(options.wordChars));
+  if (LexaurumInstance* e = engine())
+    std::printf("%-13s = %d\n", kLogLimitKey, e->setup().extraInt(kLogLimitKey, kDefaultLogLimit));
   return exitcodes::kDone;
 }
 
@@ -63,7 +70,23 @@ bool alphabetExists(const std::string& name) {
   return e && (fs::is_regular_file(e->privateFile(name), ec) || fs::is_regular_file(e->homeFile(name), ec));
 }
 
+// The size limit of each index's log INDEXLOG.DAT, in bytes (0: none), kept in the options
+// file beside the engine's own keys.
+int setLogLimit(const std::string& value) {
+  char* end = nullptr;
+  long long v = std::strtoll(value.c_str(), &end, 10);
+  if (value.empty() || *end || v < 0 || v > INT32_MAX)
+    return refuse(kLogLimitKey, value, "a size in bytes (0: no limit; the default is 1048576)");
+  LexaurumInstance* e = engine();
+  if (!e) return exitcodes::kIoError;
+  e->setup().setExtra(kLogLimitKey, std::to_string(v));
+  if (e->saveOptions() < 0) return exitcodes::kIoError;
+  std::printf("%s set to %lld\n", kLogLimitKey, v);
+  return exitcodes::kDone;
+}
+
 int setOption(const std::string& name, const std::string& value) {
+  if (name == kLogLimitKey) return setLogLimit(value);
   lxrOptions options;
   LXR_INIT_RECORD(options);
   int16_t result = 0;
@@ -83,7 +106,7 @@ int setOption(const std::string& name, const std::string& value) {
       return refuse(name, value, "the name of an alphabet file (.ABC) in the private or the home folder, or its path");
     toolsupport::copyField(options.alphabetName, sizeof options.alphabetName, value);
   } else {
-    std::fprintf(stderr, "lxr: unknown option '%s'; the options are binaryFiles, hyphens, alphabetName and indexNumbers\n",
+    std::fprintf(stderr, "lxr: unknown option '%s'; the options are binaryFiles, hyphens, alphabetName, indexNumbers and IndexLogLimit\n",
                  name.c_str());
     return exitcodes::kUsage;
   }

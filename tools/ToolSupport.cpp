@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "index/IndexFileNames.h"
-#include "lexaurum/lexaurum.h"
 #include "tools/ExitCodes.h"
 
 namespace toolsupport {
@@ -59,6 +58,32 @@ int checkExists(const std::string& path, bool folder) {
     return exitcodes::kUsage;
   }
   return exitcodes::kDone;
+}
+
+bool optionValue(const std::vector<std::string>& args, size_t* at, std::string* out, std::string* error) {
+  if (*at + 1 >= args.size()) {
+    *error = args[*at] + " needs a value";
+    return false;
+  }
+  *out = args[++*at];
+  return true;
+}
+
+bool operand(const std::string& arg, std::vector<std::string>* operands, std::string* error) {
+  if (arg.size() > 1 && arg[0] == '-') {
+    *error = "unknown option '" + arg + "'";
+    return false;
+  }
+  operands->push_back(arg);
+  return true;
+}
+
+std::string dateText(const lxrDate& d) {
+  if (d.century == 0 && d.year == 0 && d.month == 0) return "never";
+  char text[32];
+  std::snprintf(text, sizeof text, "%02u%02u-%02u-%02u %02u:%02u:%02u", d.century, d.year, d.month, d.day, d.hour,
+                d.minute, d.second);
+  return text;
 }
 
 int checkIndexFolder(const std::string& folder) {

@@ -26,6 +26,7 @@
 #include "tools/ShowCommand.h"
 #include "tools/TextCommand.h"
 #include "tools/ToolSupport.h"
+#include "tools/WatchCommands.h"
 
 namespace {
 
@@ -111,6 +112,7 @@ int runCommand(const std::vector<std::string>& args) {
     return orUsage(indexcommands::run(args, gPrivateDir, explaincommand::checkPattern), cmd,
                    indexcommands::kBadArguments);
   }
+  if (watchcommands::handles(cmd)) return orUsage(watchcommands::run(args, gPrivateDir), cmd, watchcommands::kBadArguments);
   if (cmd == "options" || cmd == "library") {
     if (gBorrowedFolder && settingscommands::changesSettings(args)) return refuseSharedChange();
     return orUsage(settingscommands::run(args), cmd, settingscommands::kBadArguments);
@@ -120,17 +122,22 @@ int runCommand(const std::vector<std::string>& args) {
 }
 
 // Initialises the engine in the private folder `dir` (or its default), beside a process that
-// holds it when need be. The exit code.
-int start(const std::string& dir, const std::string& home, lxrInitInfo* info, std::string* borrowed) {
+// holds it when need be, or always beside it with `leaveFree` (a command that runs for long).
+// The exit code.
+int start(const std::string& dir, const std::string& home, lxrInitInfo* info, std::string* borrowed, bool leaveFree) {
   LXR_INIT_RECORD(*info);
   toolsupport::copyField(info->privateDir, sizeof info->privateDir, dir);
   toolsupport::copyField(info->homeDir, sizeof info->homeDir, home);
   enginemessages::install(info);
   int16_t result = 0;
   std::string privateDir = folders::choosePrivateDir(dir);
-  if (lxrsDoInit(info, &result) < 0 && info->errorCode == LXR_INIT_PRIVATE_DIR &&
-      std::filesystem::exists(privateDir + "/IN_USE.TMP")) {
-    // Another process holds the folder: work beside it in a temporary copy.
+  bool beside = leaveFree || (lxrsDoInit(info, &result) < 0 && info->errorCode == LXR_INIT_PRIVATE_DIR &&
+                              std::filesystem::exists(privateDir + "/IN_USE.TMP"));
+  if (beside) {
+    // Another process holds the folder (or this command leaves it free): work beside it in a
+    // temporary copy.
+    result = -1;
+    info->errorCode = LXR_INIT_PRIVATE_DIR;
     *borrowed = borrowSettings(privateDir);
     if (!borrowed->empty()) {
       gBorrowedFolder = true;
@@ -207,7 +214,7 @@ int main(int argc, char** argv) {
 
   lxrInitInfo info;
   std::string borrowed;
-  int rc = start(dir, home, &info, &borrowed);
+  int rc = start(dir, home, &info, &borrowed, watchcommands::leavesPrivateFolder(args[0]));
   if (rc != exitcodes::kDone) return rc;
   rc = runCommand(args);
   int16_t result = 0;

@@ -55,6 +55,7 @@ std::string errorText(int code) {
     case kErrFileExists: return std::strerror(EEXIST);
     case kErrInvalidParameter: return std::strerror(EINVAL);
     case kErrFileTooLarge: return std::strerror(EFBIG);
+    case kErrWatchLimit: return "The user limit on the total number of inotify watches was reached";
     default: break;
   }
   if (code > 1000) return std::strerror(code - 1000);
