@@ -42,7 +42,12 @@ Compressor::Compressor(const IndexJobControl* job, IndexProgress* progress, int3
     : job_(job), progress_(progress), tableBytes_(tableBytes), diagnose_(diagnose) {}
 
 int Compressor::fail(const std::string& text) {
-  errorText_ = text;
+  // The file operation that failed says why, which `text` (what could not be done) does not.
+  const std::string cause = platform::takeFileFailure();
+  errorText_ = cause.empty() ? text : text + " (" + cause + ")";
+  // A failed file operation is told to the user; the other failures are damage or misuse
+  // that the index's checks report themselves.
+  if (!cause.empty() && reporter_) reporter_->error("The compression of the index failed: " + errorText_);
   trace::line("Compress: %s", text.c_str());
   return -1;
 }
@@ -60,6 +65,7 @@ void Compressor::report(int step, int64_t done, int64_t total) {
 }
 
 int Compressor::compress(const std::string& folder) {
+  platform::takeFileFailure();  // a failure before this job is not its cause
   TextDB db;
   db.setLibraryName(libraryName_);
   if (db.setDirectory(folder) < 0 || db.open(filemode::kRead | filemode::kWrite, kHeaderFile) < 0) {

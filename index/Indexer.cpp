@@ -151,6 +151,7 @@ int Indexer::addDocs() {
 
 int Indexer::setup() {
   trace::text("Indexer::setup()");
+  platform::takeFileFailure();  // a failure before this job is not its cause
   const IndexJobRequest& record = job_.request();
   const std::string& folder = job_.indexFolder();
   if (platform::makeDirectories(folder.c_str()) < 0) {
@@ -353,6 +354,9 @@ int Indexer::indexFile(const FoundFile& file) {
     rc = indexDoc(file);
   }
   words_->close();
+  // A document that could not be read (in whole or in part) is told of in its log lines; a
+  // failure of its file is not the cause of a later failure of the job.
+  if (rc == 0) platform::takeFileFailure();
   bytesDone_ += file.size;
   if (progress_.bytesToIndex > 0)
     progress_.percentDone = static_cast<int32_t>(std::min<int64_t>(100, bytesDone_ * 100 / progress_.bytesToIndex));
@@ -504,7 +508,15 @@ void Indexer::finishJob(bool aborted) {
     bool failed = db_.updateFailed();
     committed_ = db_.close() == 0 && !failed && !aborted;
     if (committed_) TextDB::removeStaleDictionaries(job_.indexFolder(), db_.header().pendingDictionary, 0);
-    if (!aborted && !committed_) log_.line("The update could not be completed: " + db_.errorText());
+    // The first file operation that failed names the cause, which the failure seen here
+    // (an aborted merge, a refused close) rarely does.
+    const std::string cause = platform::takeFileFailure();
+    if (!committed_ && !cause.empty()) {
+      log_.line("The update could not be completed: " + cause);
+      job_.reporter().error("The update of " + job_.indexFolder() + " could not be completed: " + cause);
+    } else if (!aborted && !committed_) {
+      log_.line("The update could not be completed: " + db_.errorText());
+    }
     dbOpen_ = false;
     if (!committed_ && caller_.cancel() != kImmediate) reportDiskFull();
   }

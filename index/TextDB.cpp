@@ -300,8 +300,11 @@ int TextDB::lockIndex(int mode) {
   if (write) {
     writing_ = true;
     if (armJournal() < 0) {
-      setStatus(Status::Kind::kIoError, messages::text(1, {folder_, "(the recovery record cannot be written)"}),
-                platform::lastError());
+      const int err = platform::lastError();
+      std::string cause = platform::takeFileFailure();
+      if (cause.empty()) cause = platform::errorText(err);
+      setStatus(Status::Kind::kIoError,
+                messages::text(1, {folder_, "(the recovery record cannot be written: " + cause + ")"}), err);
       trace::line("TextDB::lockIndex failed -- %s", status_.message().c_str());
       releaseLock();
       return -1;
@@ -506,8 +509,11 @@ int TextDB::open(int mode, uint32_t types) {
   }
   if (write && !journal_.isArmed()) {
     if (armJournal() < 0) {
-      setStatus(Status::Kind::kIoError, messages::text(1, {folder_, "(the recovery record cannot be written)"}),
-                platform::lastError());
+      const int err = platform::lastError();
+      std::string cause = platform::takeFileFailure();
+      if (cause.empty()) cause = platform::errorText(err);
+      setStatus(Status::Kind::kIoError,
+                messages::text(1, {folder_, "(the recovery record cannot be written: " + cause + ")"}), err);
       return -1;
     }
   }

@@ -33,6 +33,11 @@ constexpr int kErrWatchLimit = 1816;
 // The error of the last failed platform call on this thread (0 when none failed yet).
 int lastError();
 void setLastError(int code);
+// The first read, write, sync or cut of an open file that failed on this thread since the
+// last takeFileFailure(), as "writing /ix/INDEX_R.IX failed: No space left on device" (empty
+// when none did). Kept like lastError(), so that a job that fails far from the file can
+// still name the file and the cause; takeFileFailure() also clears it.
+std::string takeFileFailure();
 // Maps an errno value to the error numbers above.
 int errorFromErrno(int errnoValue);
 // A readable text for an error number (the system's text where there is one).

@@ -45,10 +45,18 @@ int exitFor(const std::vector<std::string>& errors, const std::string& indexFold
     if (looksDamaged(e)) return exitcodes::kDamaged;
     if (mentions(e, "ermission denied") || mentions(e, "in use")) refused = true;
   }
-  std::string writer;
-  if (refused && !indexFolder.empty() && heldByWriter(indexFolder, &writer)) {
+  std::string writer, folder = indexFolder;
+  // Without a folder (a job script's commands name their own), the refused one is the
+  // folder of the engine's "The index FOLDER could not be opened" message.
+  for (const std::string& e : errors) {
+    const std::string head = "The index ", tail = " could not be opened";
+    size_t end = e.find(tail);
+    if (folder.empty() && refused && e.compare(0, head.size(), head) == 0 && end != std::string::npos)
+      folder = e.substr(head.size(), end - head.size());
+  }
+  if (refused && !folder.empty() && heldByWriter(folder, &writer)) {
     std::fprintf(stderr, "lxr: %s is in use by another writer%s; try again when it has finished\n",
-                 indexFolder.c_str(), writer.empty() ? "" : (" (" + writer + ")").c_str());
+                 folder.c_str(), writer.empty() ? "" : (" (" + writer + ")").c_str());
     return exitcodes::kBusy;
   }
   return exitcodes::kIoError;

@@ -199,7 +199,9 @@ std::vector<Page> makePages() {
   p.push_back({"run", "run a job script",
                {"run SCRIPT.job [--verbose]"},
                "Runs the commands of a job script (docs/job-scripts.md) and writes its log "
-               "beside it.",
+               "beside it. Exit status 0 when every command succeeded; otherwise that of the "
+               "first failure (3 busy, 4 I/O error, 5 damaged index, 2 a faulty request or "
+               "missing file), or 1 when a Test command's check failed.",
                {{"--verbose", "print the log as it is written"}},
                {{"run nightly.job", ""}}});
   p.push_back({"remote", "drive a running desktop program",

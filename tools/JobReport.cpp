@@ -90,8 +90,10 @@ class Reader {
  private:
   void top(const std::string& text) {
     if (startsWith(text, "Indexing File: ")) current_ = text.substr(15);
-    else if (startsWith(text, "Index job aborted") || startsWith(text, "Index job failed") ||
-             startsWith(text, "The update could not be completed") || startsWith(text, "The index could not be"))
+    // A line with the cause wins over the closing line that only says the job ended.
+    else if (startsWith(text, "The update could not be completed") || startsWith(text, "The index could not be"))
+      r_.endNote = text;
+    else if ((startsWith(text, "Index job aborted") || startsWith(text, "Index job failed")) && r_.endNote.empty())
       r_.endNote = text;
   }
   void unselect(const std::string& name) { selected_.erase(name); }

@@ -4,6 +4,7 @@
 // commands; tools/HelpPages.cpp holds their text; tools/ExitCodes.h the exit statuses.
 #include <cstdio>
 #include <cstdlib>
+#include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -163,9 +164,7 @@ int start(const std::string& dir, const std::string& home, lxrInitInfo* info, st
   return exitcodes::kDone;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int runLxr(int argc, char** argv) {
   std::string dir, home, log;
   std::vector<std::string> args;
   bool helpAsked = false, versionAsked = false, optionsDone = false;
@@ -222,6 +221,19 @@ int main(int argc, char** argv) {
   if (!borrowed.empty()) {
     std::error_code ec;
     std::filesystem::remove_all(borrowed, ec);
+  }
+  return rc;
+}
+
+}  // namespace
+
+// Output that could not be written (a closed pipe, a full disk) is a failure, not a done
+// command: a script reading the output would otherwise take a cut list for the whole.
+int main(int argc, char** argv) {
+  int rc = runLxr(argc, argv);
+  if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+    std::fprintf(stderr, "lxr: standard output could not be written: %s\n", std::strerror(errno));
+    if (rc == exitcodes::kDone || rc == exitcodes::kNothing) rc = exitcodes::kIoError;
   }
   return rc;
 }

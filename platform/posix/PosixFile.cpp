@@ -57,6 +57,21 @@ int plannedFailure() {
   return -1;
 }
 
+thread_local std::string tFileFailure;
+
+// Remembers the first failed operation on an open file (named from /proc, which costs
+// nothing until something fails) and passes `rc` on.
+template <typename T>
+T noteFailure(const char* doing, FileHandle handle, T rc) {
+  if (!tFileFailure.empty()) return rc;
+  char path[4096];
+  const std::string link = "/proc/self/fd/" + std::to_string(handle);
+  ssize_t n = ::readlink(link.c_str(), path, sizeof path - 1);
+  std::string name = n > 0 ? std::string(path, static_cast<size_t>(n)) : "file " + std::to_string(handle);
+  tFileFailure = std::string(doing) + " " + name + " failed: " + errorText(lastError());
+  return rc;
+}
+
 // ---- Sharing ----
 // True when another open file description holds the given share byte.
 int shareByteHeld(int fd, off_t byte, bool* held) {
@@ -278,7 +293,7 @@ int64_t readAt(FileHandle handle, void* buffer, int64_t n, int64_t pos) {
     return -1;
   }
   ++gCounters.reads;
-  if (planHits(&gPlanCounts.reads, gPlan.failReadAt)) return plannedFailure();
+  if (planHits(&gPlanCounts.reads, gPlan.failReadAt)) return noteFailure("reading", handle, plannedFailure());
   if (gPlanActive && gPlan.shortReadAt > 0 && gPlanCounts.reads == gPlan.shortReadAt &&
       n > gPlan.shortReadBytes)
     n = gPlan.shortReadBytes < 0 ? 0 : gPlan.shortReadBytes;
@@ -290,7 +305,7 @@ int64_t readAt(FileHandle handle, void* buffer, int64_t n, int64_t pos) {
                           static_cast<off_t>(pos + done));
     if (got < 0) {
       if (errno == EINTR) continue;
-      return failErrno(errno);
+      return noteFailure("reading", handle, failErrno(errno));
     }
     if (got == 0) break;  // end of file
     done += got;
@@ -304,7 +319,7 @@ int64_t writeAt(FileHandle handle, const void* buffer, int64_t n, int64_t pos) {
     return -1;
   }
   ++gCounters.writes;
-  if (planHits(&gPlanCounts.writes, gPlan.failWriteAt)) return plannedFailure();
+  if (planHits(&gPlanCounts.writes, gPlan.failWriteAt)) return noteFailure("writing", handle, plannedFailure());
 
   const char* in = static_cast<const char*>(buffer);
   int64_t done = 0;
@@ -313,11 +328,11 @@ int64_t writeAt(FileHandle handle, const void* buffer, int64_t n, int64_t pos) {
                            static_cast<off_t>(pos + done));
     if (put < 0) {
       if (errno == EINTR) continue;
-      return failErrno(errno);
+      return noteFailure("writing", handle, failErrno(errno));
     }
     if (put == 0) {  // no progress: the disk is full
       setLastError(kErrDiskFull);
-      return -1;
+      return noteFailure("writing", handle, -1);
     }
     done += put;
   }
@@ -333,7 +348,7 @@ int truncateFile(FileHandle handle, int64_t n) {
   do {
     rc = ::ftruncate(handle, static_cast<off_t>(n));
   } while (rc < 0 && errno == EINTR);
-  if (rc < 0) return failErrno(errno);
+  if (rc < 0) return noteFailure("cutting", handle, failErrno(errno));
   return 0;
 }
 
@@ -345,10 +360,16 @@ int64_t fileLength(FileHandle handle) {
 
 int syncFile(FileHandle handle) {
   ++gCounters.syncs;
-  if (planHits(&gPlanCounts.syncs, gPlan.failSyncAt)) return plannedFailure();
+  if (planHits(&gPlanCounts.syncs, gPlan.failSyncAt)) return noteFailure("syncing", handle, plannedFailure());
   if (gPlanActive && gPlan.skipSyncs) return 0;
-  if (::fsync(handle) < 0) return failErrno(errno);
+  if (::fsync(handle) < 0) return noteFailure("syncing", handle, failErrno(errno));
   return 0;
+}
+
+std::string takeFileFailure() {
+  std::string text;
+  text.swap(tFileFailure);
+  return text;
 }
 
 namespace {

@@ -119,6 +119,11 @@ class UpdateFaultTest : public IndexDbFixture {
         if (rc < 0) {
           ++failed;
           EXPECT_TRUE(now == before) << call << at << ": a failed job changed the answers";
+          // The log names the cause, not only that the job ended.
+          const std::string log = testsupport::readFile(folder_ + "/INDEXLOG.DAT");
+          const std::string tail = log.substr(log.size() > 800 ? log.size() - 800 : 0);
+          EXPECT_NE(std::string::npos, tail.find(platform::errorText(errorCode)))
+              << call << at << ": the log does not say why\n" << tail;
         } else {
           EXPECT_TRUE(now == after) << call << at << ": a job that succeeded answers otherwise";
         }
