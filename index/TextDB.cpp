@@ -26,8 +26,6 @@ using indexfiles::keyCopyNumber;
 namespace {
 
 constexpr size_t kMaxHeaderFileBytes = 64 * 1024;
-// The small text files of an index's settings: rewritten whole, never extended.
-constexpr uint32_t kSettingsTypes = kOptionsFile | kNoiseFile | kFiltersFile | kFoldersFile;
 constexpr size_t kMaxFilterFileBytes = 4u << 20;
 constexpr size_t kMaxPatternBytes = 511;
 constexpr size_t kMaxListedFolderBytes = 511;  // a folder of the folders file
@@ -227,7 +225,7 @@ int TextDB::lockIndex(int mode) {
       // checksums (the header aside, which a writer marks first) the writer changed nothing
       // yet, and the index may be read (not updated).
       std::string why;
-      if (matchChecksums(&why, kSettingsTypes | kHeaderFile) <= 0) return failDamaged(reason);
+      if (matchChecksums(&why, kHeaderFile | kOptionsFile) <= 0) return failDamaged(reason);
       trace::line("WARNING TextDB: the recovery record of %s is damaged (%s); the index agrees "
                   "with its checksums and is opened for reading only", folder_.c_str(), reason.c_str());
       pending = 0;
@@ -291,10 +289,11 @@ int TextDB::lockIndex(int mode) {
   if (settleAfterRead() < 0) return -1;
   if (write) {
     // Damage is never carried forward: an update would extend damaged files and then write
-    // checksums that bless them. The settings files are small texts read whole (and may be
-    // edited by hand); the files an update extends are the ones that must agree.
+    // checksums that bless them (a damaged folders or filters file would make it drop
+    // documents). The options file is left out: its DocRoot is set by hand, and the file is
+    // read whole and parsed (a damaged one fails the open above).
     std::string why;
-    if (matchChecksums(&why, kSettingsTypes) < 0) return failDamaged(why);
+    if (matchChecksums(&why, kOptionsFile) < 0) return failDamaged(why);
   }
   mode_ = mode;
   if (write) {

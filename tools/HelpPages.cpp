@@ -75,8 +75,8 @@ std::vector<Page> makePages() {
   p.push_back({"repair", "rebuild a damaged index from its documents",
                {"repair INDEX [--verbose] [--json]"},
                "Moves the index aside to INDEX.damaged and makes it anew in its place with the "
-               "same name, case and accent rules, folders, patterns, noise words and options, "
-               "then indexes its folders as `lxr update` does. If the rebuild fails the old "
+               "same name, case and accent rules, relative paths, folders and patterns, and "
+               "indexes its folders. If the rebuild fails the old "
                "index is put back. Use it when `lxr verify` or a search reports damage (exit "
                "status 5); delete INDEX.damaged once the new index serves.",
                {{"--verbose", "list every file that failed or was skipped, with the reason"},

@@ -13,6 +13,8 @@
 #include <vector>
 
 #include "index/IndexFileNames.h"
+#include "index/TextDB.h"
+#include "objects/StringSet.h"
 #include "lexaurum/lexaurum.h"
 #include "search/RequestExplainer.h"
 #include "tools/EngineMessages.h"
@@ -339,9 +341,9 @@ void putBack(const std::string& folder, const std::string& aside) {
 
 // Rebuilds an index from its documents, the way back from damage. The index is moved aside
 // (FOLDER.damaged), so that nothing is lost if the rebuild fails; a new one with its name,
-// case and accent rules and settings files (folders, filters, noise words, options) is made
-// in its place, where relative paths keep their meaning, and filled by the job of update.
-int repair(const Options& o) {
+// case and accent rules, relative paths, folders and patterns is made in its place (where
+// relative paths keep their meaning) and filled in the one job.
+int repair(const Options& o, const std::string& privateDir) {
   std::string folder;
   if (int rc = existingIndex(o, &folder); rc != exitcodes::kDone) return rc;
   std::string writer;
@@ -358,39 +360,44 @@ int repair(const Options& o) {
   enginemessages::takeErrors();
   if (!known)
     std::fprintf(stderr, "lxr repair: the header of %s cannot be read; the new index takes the usual "
-                 "case and accent rules unless its options file says otherwise\n", folder.c_str());
-  fs::rename(folder, aside, ec);
-  if (ec) {
-    std::fprintf(stderr, "lxr repair: %s cannot be moved aside: %s\n", folder.c_str(), ec.message().c_str());
-    return exitcodes::kIoError;
+                 "case and accent rules\n", folder.c_str());
+  StringSet includes, excludes, folders;
+  TextDB kept;
+  if (kept.setDirectory(folder) < 0 || kept.readFilters(&includes, &excludes, &folders) < 0 || folders.count() == 0) {
+    std::fprintf(stderr, "lxr repair: the folders of %s cannot be read; make it anew with lxr add\n", folder.c_str());
+    return exitcodes::kDamaged;
   }
-  lxrIndexJob made = newJob(folder);
-  copyField(made.indexName, sizeof made.indexName, known ? info.indexName : fs::path(folder).filename().string());
-  made.create = 1;
-  made.caseSensitive = known && info.caseSensitive;
-  made.accentSensitive = known && info.accentSensitive;
-  made.relativePaths = known && info.relativePaths;
-  int16_t result = 0;
-  if (lxrsDoIndexJob(&made, &result) < 0) {
-    int rc = failurekind::exitFor(enginemessages::takeErrors(), folder);
-    putBack(folder, aside);
-    return rc;
-  }
-  using namespace indexformat;
-  for (uint32_t type : {kFoldersFile, kFiltersFile, kNoiseFile, kOptionsFile}) {
-    const fs::path from = fs::path(aside) / indexfiles::nameOf(type);
-    if (fs::exists(from, ec)) fs::copy_file(from, fs::path(folder) / indexfiles::nameOf(type),
-                                            fs::copy_options::overwrite_existing, ec);
-    if (ec) {
-      std::fprintf(stderr, "lxr repair: %s cannot be copied: %s\n", from.c_str(), ec.message().c_str());
-      putBack(folder, aside);
+  const std::string listName = privateDir + "/FOLDERS" + std::to_string(getpid()) + ".TMP";
+  {
+    std::FILE* f = std::fopen(listName.c_str(), "wbx");
+    if (!f) {
+      std::fprintf(stderr, "lxr: %s: %s\n", listName.c_str(), std::strerror(errno));
+      return exitcodes::kIoError;
+    }
+    for (int i = 0; i < folders.count(); ++i) std::fprintf(f, "%s\n", folders.at(i));
+    if (std::fclose(f) != 0) {
+      std::remove(listName.c_str());
       return exitcodes::kIoError;
     }
   }
-  lxrIndexJob fill = newJob(folder);
-  fill.add = 1;  // the folders and filters just copied
-  fill.removeDeleted = 1;
-  int rc = runJob(fill, "repair", folder, o);
+  fs::rename(folder, aside, ec);
+  if (ec) {
+    std::fprintf(stderr, "lxr repair: %s cannot be moved aside: %s\n", folder.c_str(), ec.message().c_str());
+    std::remove(listName.c_str());
+    return exitcodes::kIoError;
+  }
+  lxrIndexJob job = newJob(folder);
+  copyField(job.indexName, sizeof job.indexName, known ? info.indexName : fs::path(folder).filename().string());
+  job.create = 1;
+  job.add = 1;
+  job.caseSensitive = known && info.caseSensitive;
+  job.accentSensitive = known && info.accentSensitive;
+  job.relativePaths = known && info.relativePaths;
+  copyField(job.toAdd.directoryListName, sizeof job.toAdd.directoryListName, listName);
+  job.toAdd.includeFilters = &includes;
+  job.toAdd.excludeFilters = &excludes;
+  int rc = runJob(job, "repair", folder, o);
+  std::remove(listName.c_str());
   if (rc != exitcodes::kDone) {
     putBack(folder, aside);
     return rc;
@@ -551,7 +558,7 @@ int run(const std::vector<std::string>& args, const std::string& privateDir, con
   if (cmd == "update") return update(o);
   if (cmd == "remove") return remove(o);
   if (cmd == "compress") return compress(o);
-  if (cmd == "repair") return repair(o);
+  if (cmd == "repair") return repair(o, privateDir);
   if (cmd == "verify") return verify(o);
   if (cmd == "info") return info(o);
   if (cmd == "words") return words(o, explain);

@@ -71,7 +71,9 @@ class Connection {
       return -1;
     }
     lxrIpcEncode(type, 0, parts.data(), count, frame.data(), frame.size());
-    if (sendAll(frame.data(), frame.size()) < 0) return -1;
+    // A program that refuses the connection answers and closes it at once, which can cut the
+    // request short: its answer is still there to read, and says more than the cut.
+    if (sendAll(frame.data(), frame.size()) < 0) return receive(kReplyMs, answer);
     return receive(waitMs, answer);
   }
 
@@ -80,8 +82,7 @@ class Connection {
     while (n > 0) {
       ssize_t sent = ::send(fd_, p, n, MSG_NOSIGNAL);
       if (sent < 0 && errno == EINTR) continue;
-      if (sent <= 0) {
-        std::fprintf(stderr, "lxr: the program closed the connection (%s)\n", std::strerror(errno));
+      if (sent <= 0) {  // the caller reads what the program said before it closed
         return -1;
       }
       p += sent;

@@ -94,17 +94,22 @@ inline IndexHeader readHeader(const std::string& folder) {
   return h;
 }
 
-inline void writeHeader(const std::string& folder, const IndexHeader& h) {
-  std::string bytes(indexformat::kHeaderBytes, '\0');
-  h.encode(bytes.data());
-  testsupport::writeFile(folder + "/INDEX_I.IX", bytes);
-  // The checksums follow, so that the folder is a committed index an update will take.
+// Sums the files of `folder` anew after a test changed them by hand, so that the folder is a
+// committed index an update will take (a writer refuses files that differ from their sums).
+inline void resum(const std::string& folder) {
   if (!platform::fileExists((folder + "/INDEX_C.IX").c_str())) return;
   std::vector<std::string> paths;
   for (uint32_t type : checksumformat::kCoveredTypes) paths.push_back(indexfiles::path(folder, type));
   IndexChecksums sums;
   ASSERT_EQ(0, sums.compute(paths));
   ASSERT_EQ(0, sums.write(folder + "/INDEX_C.IX"));
+}
+
+inline void writeHeader(const std::string& folder, const IndexHeader& h) {
+  std::string bytes(indexformat::kHeaderBytes, '\0');
+  h.encode(bytes.data());
+  testsupport::writeFile(folder + "/INDEX_I.IX", bytes);
+  resum(folder);
 }
 
 }  // namespace indextest

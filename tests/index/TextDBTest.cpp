@@ -235,6 +235,7 @@ TEST_F(TextDBTest, FiltersAndFoldersRoundTripAndParseLoosely) {
   EXPECT_EQ(0, inc.count() + exc.count() + dirs.count());
   testsupport::writeFile(folder_ + "/INDEX_S.IX", "i *.txt,*.doc; a?.wp\r\nE  skip*\r\nX other\r\n");
   testsupport::writeFile(folder_ + "/INDEX_L.IX", "/docs/a\r\n\r\n  \r\n/docs/b\n");
+  resum(folder_);
   ASSERT_EQ(0, db.readFilters(&inc, &exc, &dirs));
   EXPECT_EQ("*.txt|*.doc|a?.wp", inc.join("|"));
   EXPECT_EQ("skip*", exc.join("|"));
@@ -319,6 +320,7 @@ TEST_F(TextDBTest, DeleteRefusesALockedIndexAndKeepsSettingsWhenAsked) {
   make();
   testsupport::writeFile(folder_ + "/INDEX_S.IX", "I *.txt\r\n");
   testsupport::writeFile(folder_ + "/INDEX_L.IX", "/docs\r\n");
+  resum(folder_);
   testsupport::writeFile(folder_ + "/INDEXLOG.DAT", "log\r\n");
   platform::makeDirectory((folder_ + "/TMP").c_str());
   testsupport::writeFile(folder_ + "/TMP/INDEX_I.IX", "x");
