@@ -195,7 +195,8 @@ int ScriptRunner::searchCommand(const ScriptCommand& cmd, bool unindexed) {
     if (savedListing.empty()) logListing = tempName("SCRIPTL");
     output = savedListing.empty() ? logListing : savedListing;
   }
-  if (logListing.empty() && !outputfile::mayWrite(output, &engine_.reporter(), engine_.viewers())) return -1;
+  if (logListing.empty() && !mayWrite(output)) return -1;
+  if (resultsSet_ && !mayWrite(searchJob_.resultsName, OutputGuard::Use::kResults)) return -1;
   copyField(searchJob_.listingName, output);
   int flags = append ? LXR_LIST_APPEND : 0;
   if (cmd.has(Keyword::kHeader, 1)) flags |= LXR_LIST_HEADER;

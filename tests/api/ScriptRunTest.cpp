@@ -89,7 +89,7 @@ TEST_F(ScriptRunTest, ListWordsReplacesARedirectionAndAppendsToTheLogWithout) {
   EXPECT_EQ(-1, run("Lexaurum Script\nSet IndexPath ix\nList Words > doc.rtf\n"
                     "System echo x > doc.rtf\n", "doc.job"));
   EXPECT_EQ(rtf, testsupport::readFile(dir_.file("doc.rtf")));
-  EXPECT_NE(std::string::npos, log("doc.log").find("will not overwrite"));
+  EXPECT_NE(std::string::npos, log("doc.log").find("Refused to write " + dir_.file("doc.rtf")));
 }
 
 TEST_F(ScriptRunTest, AWrongHitPositionIsReportedAndFailsTheRun) {
