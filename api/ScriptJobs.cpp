@@ -27,7 +27,7 @@ StringSet* stringSetOf(const std::vector<std::string>& texts) {
 
 // Writes the lines into `name`, replacing it. 0 or -1.
 int writeLines(const std::string& name, const std::vector<std::string>& lines) {
-  std::FILE* f = std::fopen(name.c_str(), "wb");
+  std::FILE* f = platform::openStream(name.c_str(), "wb");
   if (!f) return -1;
   bool ok = true;
   for (const std::string& l : lines) ok = ok && std::fprintf(f, "%s\n", l.c_str()) >= 0;

@@ -8,7 +8,7 @@
 int IndexLog::open(const std::string& folder) {
   close();
   std::string name = folder + "/" + indexformat::kLogName;
-  file_ = std::fopen(name.c_str(), "ab");
+  file_ = platform::openStream(name.c_str(), "ab");
   return file_ ? 0 : -1;
 }
 
