@@ -99,6 +99,11 @@ int File::osOpen() {
   return 0;
 }
 
+int File::identity(uint64_t* device, uint64_t* inode) {
+  if (!opened_ || ensureHandle() < 0) return -1;
+  return platform::fileIdentity(handle_, device, inode);
+}
+
 int File::readLengthAndTimes(bool firstOpen) {
   int64_t length = platform::fileLength(handle_);
   if (length < 0) return -1;

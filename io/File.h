@@ -62,6 +62,9 @@ class File {
   dosdate::DosDateTime lastWriteTime() const { return lastWriteTime_; }
   const platform::FileTime& lastAccessTime() const { return lastAccess_; }
 
+  // The device and inode of the open file (resumed first when suspended). 0 or -1.
+  int identity(uint64_t* device, uint64_t* inode);
+
   // Takes one more reference.
   void addRef() { ++openCount_; }
   // Drops one reference and closes the file when fewer than one remain. 0, or -1 when the

@@ -95,6 +95,8 @@ struct FileTimes {
   FileTime lastAccess;
 };
 int fileTimes(FileHandle handle, FileTimes* out);
+// The device and inode of the open file, as describePath gives them for a name; 0 or -1.
+int fileIdentity(FileHandle handle, uint64_t* device, uint64_t* inode);
 int fileTimesByName(const char* name, FileTimes* out);
 // Sets the last-write time (the creation time cannot be set here); 0 or -1.
 int setWriteTime(const char* name, const FileTime& time);

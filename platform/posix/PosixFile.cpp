@@ -428,6 +428,18 @@ int timesFromStatx(int dirFd, const char* path, int flags, FileTimes* out) {
 
 }  // namespace
 
+int fileIdentity(FileHandle handle, uint64_t* device, uint64_t* inode) {
+  struct stat st;
+  if (handle < 0 || !device || !inode) {
+    setLastError(handle < 0 ? kErrInvalidHandle : kErrInvalidParameter);
+    return -1;
+  }
+  if (::fstat(handle, &st) < 0) return failErrno(errno);
+  *device = static_cast<uint64_t>(st.st_dev);
+  *inode = static_cast<uint64_t>(st.st_ino);
+  return 0;
+}
+
 int fileTimes(FileHandle handle, FileTimes* out) {
   if (handle < 0 || !out) {
     setLastError(handle < 0 ? kErrInvalidHandle : kErrInvalidParameter);
