@@ -39,12 +39,7 @@ class ScriptOutputTest : public testsupport::EngineTest {
   }
   LexaurumInstance& engine() { return *DllInterface::current()->instance(); }
 
-  int run(const std::string& text, const std::string& name = "t.job") {
-    testsupport::writeFile(dir_.file(name), text);
-    int16_t result = 0;
-    lxrsRunScript(dir_.file(name).c_str(), &result);
-    return result;
-  }
+  int run(const std::string& text, const std::string& name = "t.job") { return runScript(text, name); }
   std::string log() { return testsupport::readFile(dir_.file("t.log")); }
 
   testsupport::TempDir outside_;
