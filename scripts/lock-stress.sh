@@ -10,7 +10,7 @@ lxr=$(realpath "${1:-build/release/tools/lxr}")
 searches=${2:-10000}
 parallel=${3:-8}
 work=$(mktemp -d)
-trap 'kill $(jobs -p) 2>/dev/null; wait 2>/dev/null; rm -rf "$work"' EXIT
+trap 'touch "$work/stop"; wait; rm -rf "$work"' EXIT
 priv="$work/private"
 mkdir -p "$work/docs" "$work/failures"
 for i in $(seq 1 40); do
@@ -21,7 +21,7 @@ done
 # The other processes: an update after a changed document, the file list, the settings.
 (
   n=0
-  while :; do
+  while [ ! -e "$work/stop" ]; do
     n=$((n + 1))
     echo "harbour changed $n" > "$work/docs/d1.txt"
     "$lxr" --dir "$priv" update "$work/ix" > /dev/null 2>&1
@@ -30,7 +30,7 @@ done
   done
 ) &
 (
-  while :; do "$lxr" --dir "$priv" info "$work/ix" > /dev/null 2>&1; done
+  while [ ! -e "$work/stop" ]; do "$lxr" --dir "$priv" info "$work/ix" > /dev/null 2>&1; done
 ) &
 
 export lxr priv work
