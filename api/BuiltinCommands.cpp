@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "api/TextLines.h"
-#include "import/ImportFile.h"
 #include "platform/Platform.h"
 
 namespace script {
@@ -77,7 +76,7 @@ bool readTrimmedLines(const std::string& name, std::vector<std::string>* lines) 
 
 BuiltinCommands::BuiltinCommands(std::function<std::string(const std::string&)> resolve,
                                  std::function<void(const std::string&)> writeLog,
-                                 std::function<bool(const std::string&)> mayWrite)
+                                 std::function<bool(const std::string&, bool remove)> mayWrite)
     : resolve_(std::move(resolve)), writeLog_(std::move(writeLog)), mayWrite_(std::move(mayWrite)) {}
 
 int BuiltinCommands::fail(const std::string& text, int number) {
@@ -156,6 +155,7 @@ int BuiltinCommands::touch(const std::string& name) {
 }
 
 int BuiltinCommands::remove(const std::string& name) {
+  if (!mayWrite_(name, true)) return fail("Unable to delete file", platform::kErrAccessDenied);
   if (platform::removeFile(name.c_str()) < 0)
     return fail(platform::errorText(platform::lastError()), platform::lastError());
   return 0;
@@ -165,6 +165,10 @@ int BuiltinCommands::copy(const std::string& from, const std::string& to) {
   if (from == to) return 0;
   std::FILE* in = std::fopen(from.c_str(), "rb");
   if (!in) return fail("Unable to access file", platform::kErrFileNotFound);
+  if (!mayWrite_(to, false)) {
+    std::fclose(in);
+    return fail("Unable to write file", platform::kErrAccessDenied);
+  }
   std::FILE* out = std::fopen(to.c_str(), "wb");
   if (!out) {
     std::fclose(in);
@@ -189,7 +193,7 @@ int BuiltinCommands::output(const std::string& text, const std::string& target, 
     return 0;
   }
   std::string name = resolve_(target);
-  if (!mayWrite_(name))
+  if (!mayWrite_(name, false))
     return fail("Unable to write file", platform::kErrAccessDenied);
   std::FILE* f = std::fopen(name.c_str(), append ? "ab" : "wb");
   if (!f) return fail("Unable to write file", platform::kErrAccessDenied);

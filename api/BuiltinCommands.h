@@ -1,7 +1,7 @@
 // The small command processor behind a script's SYSTEM command. It never hands anything to
 // the operating system's shell: only touch, del, copy, echo, comp, set and exitwindows are
-// known, anything else fails with "Unknown command". Depends on platform/ and import/ (the
-// protection of documents against being overwritten by a redirection).
+// known, anything else fails with "Unknown command". What may be written and deleted is the
+// caller's to say. Depends on platform/.
 #pragma once
 
 #include <functional>
@@ -17,10 +17,10 @@ class BuiltinCommands {
   // `resolve` makes a file name of a command a full name (relative names are taken from
   // the script's folder); `writeLog` writes a line to the script's log (the output of echo
   // and comp without a redirection, and the processor's own messages); `mayWrite` says
-  // whether an output file may be written (documents and programs are never overwritten).
+  // whether a file may be written, or deleted when its flag is set (it logs a refusal).
   BuiltinCommands(std::function<std::string(const std::string&)> resolve,
                   std::function<void(const std::string&)> writeLog,
-                  std::function<bool(const std::string&)> mayWrite);
+                  std::function<bool(const std::string&, bool remove)> mayWrite);
 
   // False: "set" only checks its assignment and changes no variable.
   void setEnvironmentWrites(bool on) { environmentWrites_ = on; }
@@ -44,7 +44,7 @@ class BuiltinCommands {
 
   std::function<std::string(const std::string&)> resolve_;
   std::function<void(const std::string&)> writeLog_;
-  std::function<bool(const std::string&)> mayWrite_;
+  std::function<bool(const std::string&, bool remove)> mayWrite_;
   size_t poolUsed_ = 0;
   bool environmentWrites_ = true;
   std::string errorText_;

@@ -18,7 +18,8 @@ const std::set<std::string>& knownKeys() {
       "stemmingChar", "synonymChar", "macroChar", "searchOptions.fuzzySearching",
       "searchOptions.fuzziness", "searchOptions.phonicSearching",
       "searchOptions.autoStemming", "searchOptions.synonymSearching",
-      "searchOptions.natLangSearching", "retrievalLimit", "searchParameter"};
+      "searchOptions.natLangSearching", "retrievalLimit", "searchParameter",
+      "scriptOutputFolders", "scriptChangesDocuments"};
   return *keys;
 }
 
@@ -101,6 +102,9 @@ void EngineSetup::load(const TableFile& t) {
   getBool(t, "searchOptions.natLangSearching", &searchOptions.natLangSearching);
   getInt(t, "retrievalLimit", &retrievalLimit);
   getInt(t, "searchParameter", &searchParameter);
+  std::string folders;
+  if (t.getString("scriptOutputFolders", &folders, 1023) == 0) scriptOutputFolders = folders;
+  getBool(t, "scriptChangesDocuments", &scriptChangesDocuments);
   if (searchOptions.fuzziness < 0) searchOptions.fuzziness = 0;
   if (searchOptions.fuzziness > 9) searchOptions.fuzziness = 9;
 
@@ -151,6 +155,8 @@ void EngineSetup::fill(TableFile& t) const {
   t.putYesNo("searchOptions.natLangSearching", searchOptions.natLangSearching);
   t.putInt("retrievalLimit", retrievalLimit);
   t.putInt("searchParameter", searchParameter);
+  t.putString("scriptOutputFolders", scriptOutputFolders);
+  t.putYesNo("scriptChangesDocuments", scriptChangesDocuments);
   for (const auto& [name, value] : extras_) t.putString(name.c_str(), value);
 }
 

@@ -38,6 +38,13 @@ class EngineSetup {
   int retrievalLimit = 0;  // documents; 0 = no limit
   int searchParameter = 0;
 
+  // Job scripts (docs/job-scripts.md): folders besides the script's own tree and the private
+  // folder where scripts may write, separated by ";" ("*": anywhere), and whether they may
+  // replace and delete the documents of the indexes they name. A script's OPTION command
+  // changes neither.
+  std::string scriptOutputFolders;
+  bool scriptChangesDocuments = false;
+
   EngineSetup() = default;
 
   // Reads `path`. 0; -1 when the file is missing or not an options file, in which case every

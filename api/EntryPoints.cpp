@@ -129,6 +129,7 @@ LXR_API int16_t lxrsDoInit(lxrInitInfo* info, int16_t* result) {
   platform::OpenRequest req;
   req.write = true;
   req.disposition = platform::Disposition::CreateAlways;
+  req.noFollow = true;
   platform::FileHandle h = platform::openFile(initTmp.c_str(), req);
   if (h == platform::kInvalidHandle) {
     info->errorCode = LXR_INIT_PRIVATE_DIR;

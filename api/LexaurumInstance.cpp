@@ -59,15 +59,20 @@ int LexaurumInstance::readConfiguration() {
 
 int LexaurumInstance::lockPrivateDirectory() {
   std::string name = privateFile(wellknown::name(wellknown::kInUse));
-  auto lock = std::make_unique<LockFile>(platform::userName().c_str(), name.c_str(),
-                                         filemode::kRead | filemode::kWrite | filemode::kCreate);
-  if (!lock->isLocked()) {
-    message_ = "Unable to lock private directory " + privateDir_;
-    errorCode_ = 2;
-    return -1;
+  // The holder deletes IN_USE.TMP as it lets go: an open made just before may hold a file
+  // that is gone, which keeps no one out. Such a lock is given up and taken anew.
+  for (int attempt = 0; attempt < kLockAttempts; ++attempt) {
+    auto lock = std::make_unique<LockFile>(platform::userName().c_str(), name.c_str(),
+                                           filemode::kRead | filemode::kWrite | filemode::kCreate);
+    if (!lock->isLocked()) break;
+    if (lock->holdsName()) {
+      lock_ = std::move(lock);
+      return 0;
+    }
   }
-  lock_ = std::move(lock);
-  return 0;
+  message_ = "Unable to lock private directory " + privateDir_;
+  errorCode_ = 2;
+  return -1;
 }
 
 int LexaurumInstance::loadMessagesAndLibrary() {

@@ -43,6 +43,7 @@ class LexaurumInstance {
   // Locks the private folder against a second process (IN_USE.TMP, held open until the
   // instance ends, then deleted). 0, or -1 when another process holds it.
   int lockPrivateDirectory();
+  static constexpr int kLockAttempts = 20;
   // Loads the message table and makes it the process-wide one; opens the index library;
   // loads the stemming rules (option stemmerName) and the thesaurus THESAUR.DAT, each from
   // the private folder, else the home folder (a missing or damaged one is traced and left

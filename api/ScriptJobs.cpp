@@ -27,7 +27,7 @@ StringSet* stringSetOf(const std::vector<std::string>& texts) {
 
 // Writes the lines into `name`, replacing it. 0 or -1.
 int writeLines(const std::string& name, const std::vector<std::string>& lines) {
-  std::FILE* f = std::fopen(name.c_str(), "wb");
+  std::FILE* f = platform::openStream(name.c_str(), "wb");
   if (!f) return -1;
   bool ok = true;
   for (const std::string& l : lines) ok = ok && std::fprintf(f, "%s\n", l.c_str()) >= 0;
@@ -195,7 +195,8 @@ int ScriptRunner::searchCommand(const ScriptCommand& cmd, bool unindexed) {
     if (savedListing.empty()) logListing = tempName("SCRIPTL");
     output = savedListing.empty() ? logListing : savedListing;
   }
-  if (logListing.empty() && !outputfile::mayWrite(output, &engine_.reporter(), engine_.viewers())) return -1;
+  if (logListing.empty() && !mayWrite(output)) return -1;
+  if (resultsSet_ && !mayWrite(searchJob_.resultsName, OutputGuard::Use::kResults)) return -1;
   copyField(searchJob_.listingName, output);
   int flags = append ? LXR_LIST_APPEND : 0;
   if (cmd.has(Keyword::kHeader, 1)) flags |= LXR_LIST_HEADER;

@@ -27,7 +27,7 @@ bool ScriptLog::line(const std::string& text) {
   if (!text.empty() && text[0] == '$') shown = text.size() > 8 ? text.c_str() + 8 : "";
   if (echo_) echo_(echoData_, 1, shown);
   if (name_.empty()) return false;
-  std::FILE* f = std::fopen(name_.c_str(), "ab");
+  std::FILE* f = platform::openStream(name_.c_str(), "ab");
   if (!f) return false;
   bool ok = std::fputs(shown, f) >= 0 && std::fputc('\n', f) != EOF;
   return std::fclose(f) == 0 && ok;

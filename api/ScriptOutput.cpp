@@ -53,7 +53,7 @@ void ScriptRunner::logAndDelete(const std::string& tempFile) {
 }
 
 // Writes a listing's text to the command's redirection, or line by line into the log.
-static int deliver(ScriptRunner& runner, LexaurumInstance& engine, const std::string& output,
+static int deliver(ScriptRunner& runner, const std::string& output,
                    bool append, const std::string& text) {
   if (output.empty()) {
     size_t pos = 0;
@@ -65,7 +65,7 @@ static int deliver(ScriptRunner& runner, LexaurumInstance& engine, const std::st
     }
     return 0;
   }
-  if (!outputfile::mayWrite(output, &engine.reporter(), engine.viewers())) return -1;
+  if (!runner.mayWrite(output)) return -1;
   if (writeText(output, text, append) < 0) {
     runner.logLine("*** Unable to write file " + output);
     return -1;
@@ -127,7 +127,7 @@ int ScriptRunner::listCommand(const ScriptCommand& cmd) {
     logLine("*** " + error);
     return -1;
   }
-  return deliver(*this, engine_, output, append, text);
+  return deliver(*this, output, append, text);
 }
 
 int ScriptRunner::testCommand(const ScriptCommand& cmd) {
@@ -178,7 +178,7 @@ int ScriptRunner::testCommand(const ScriptCommand& cmd) {
     case Keyword::kMem: {
       std::string text;
       memoryReport(&text);
-      return deliver(*this, engine_, "", true, text);
+      return deliver(*this, "", true, text);
     }
     default:
       testResult(false, cmd.text(), {});
@@ -208,7 +208,7 @@ int ScriptRunner::reportCommand(const ScriptCommand& cmd) {
   }
   bool toLog = output.empty() || output == log_.name();
   std::string target = toLog ? tempName("SCRIPTR") : output;
-  if (!toLog && !outputfile::mayWrite(target, &engine_.reporter(), engine_.viewers())) return -1;
+  if (!toLog && !mayWrite(target)) return -1;
   std::string error;
   int rc = searchreport::write(engine_, results, target, false, count, &error);
   if (toLog) logAndDelete(target);
@@ -225,6 +225,11 @@ int ScriptRunner::optionCommand(const ScriptCommand& cmd) {
     return -1;
   }
   EngineSetup& setup = engine_.setup();
+  // Where scripts may write is the user's to say, not the script's.
+  if (cmd.word(1) == "scriptOutputFolders" || cmd.word(1) == "scriptChangesDocuments") {
+    logLine("*** " + cmd.word(1) + " is set in the options file, not by a script");
+    return -1;
+  }
   const std::string oldAlphabet = setup.alphabetName;
   std::string value = cmd.restAfter(1);
   if (setup.setOption(cmd.word(1), value) < 0) {

@@ -79,7 +79,10 @@ ScriptRunner::ScriptRunner(LexaurumInstance& engine, const std::string& scriptNa
   builtins_ = std::make_unique<BuiltinCommands>(
       [this](const std::string& name) { return fullName(name); },
       [this](const std::string& line) { logLine(line); },
-      [this](const std::string& name) { return outputfile::mayWrite(name, &engine_.reporter(), engine_.viewers()); });
+      [this](const std::string& name, bool remove) {
+        return mayWrite(name, remove ? OutputGuard::Use::kRemove : OutputGuard::Use::kWrite);
+      });
+  makeGuard();
   tag_ = kValidTag;
   isValid_ = !scriptName_.empty();
 }
@@ -94,6 +97,35 @@ void ScriptRunner::logLine(const std::string& text) {
 void ScriptRunner::confineFilesTo(const std::string& folder) {
   confinedTo_ = folder;
   builtins_->setEnvironmentWrites(false);
+  makeGuard();
+}
+
+void ScriptRunner::makeGuard() {
+  const EngineSetup& setup = engine_.setup();
+  std::vector<std::string> folders = {scriptFolder_, engine_.privateDir(), confinedTo_};
+  bool anywhere = false;
+  const std::string& more = setup.scriptOutputFolders;
+  for (size_t at = 0; at <= more.size();) {
+    size_t end = more.find(';', at);
+    if (end == std::string::npos) end = more.size();
+    std::string f = more.substr(at, end - at);
+    while (!f.empty() && (f.front() == ' ' || f.front() == '\t')) f.erase(f.begin());
+    while (!f.empty() && (f.back() == ' ' || f.back() == '\t')) f.pop_back();
+    if (f == "*") anywhere = true;
+    else if (!f.empty()) folders.push_back(f);
+    at = end + 1;
+  }
+  guard_ = std::make_unique<OutputGuard>(engine_.viewers(), folders, anywhere, setup.scriptChangesDocuments);
+}
+
+bool ScriptRunner::mayWrite(const std::string& name, OutputGuard::Use use) {
+  guard_->noteIndex(indexFolder());
+  for (const std::string& folder : searchIndexes_) guard_->noteIndex(folder);
+  std::string why;
+  if (guard_->allows(name, use, &why)) return true;
+  logLine(std::string("*** Refused to ") + (use == OutputGuard::Use::kRemove ? "delete " : "write ") + name +
+          ": " + why);
+  return false;
 }
 
 std::string ScriptRunner::fullName(const std::string& name) const {
@@ -219,6 +251,7 @@ int ScriptRunner::setCommand(const ScriptCommand& cmd) {
       settings_.indexPath = value.empty() ? "" : fullName(value);
       if (!settings_.indexPath.empty() && settings_.indexPath.back() != '/')
         settings_.indexPath += '/';
+      guard_->noteIndex(settings_.indexPath);
       return 0;
     case Keyword::kDocPath:
       settings_.docPaths = wordsFrom(2, true, this);
@@ -250,11 +283,13 @@ int ScriptRunner::setCommand(const ScriptCommand& cmd) {
         std::string folder = at > 0 ? library.entry(static_cast<size_t>(at - 1))->path
                                     : fullName(cmd.word(i));
         searchIndexes_.push_back(confinedTo_.empty() ? folder : fullName(folder));
+        guard_->noteIndex(searchIndexes_.back());
       }
       searchJob_.searchIndexes = 1;
       return 0;
     }
     case Keyword::kResults:
+      resultsSet_ = !value.empty();
       std::snprintf(searchJob_.resultsName, sizeof searchJob_.resultsName, "%s",
                     value.empty() ? "" : fullName(value).c_str());
       return 0;

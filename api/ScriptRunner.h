@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "api/BuiltinCommands.h"
+#include "api/ScriptOutputGuard.h"
 #include "api/ScriptCommand.h"
 #include "api/ScriptLog.h"
 #include "api/ScriptReader.h"
@@ -76,6 +77,9 @@ class ScriptRunner {
   // Writes a line to the log (the engine's messages reach the log through this while the
   // script runs); ignored when the runner is not valid.
   void logLine(const std::string& text);
+  // Whether the script may write `name` (a full name), or delete it with `remove`; a refusal
+  // is logged. The indexes the script names now are protected from here on.
+  bool mayWrite(const std::string& name, OutputGuard::Use use = OutputGuard::Use::kWrite);
   // Counts an error the engine reported while a command ran.
   void noteError() { ++errorCount_; }
 
@@ -111,6 +115,7 @@ class ScriptRunner {
   std::string fullName(const std::string& name) const;
   void testResult(bool passed, const std::string& commandText,
                   const std::vector<std::string>& failures);
+  void makeGuard();
   // Writes `tempFile` (a listing made for the log) into the log and deletes it.
   void logAndDelete(const std::string& tempFile);
   std::string tempName(const char* stem) const;
@@ -131,11 +136,13 @@ class ScriptRunner {
   ScriptReader reader_;
   ScriptSettings settings_;
   std::unique_ptr<BuiltinCommands> builtins_;
+  std::unique_ptr<OutputGuard> guard_;
   const volatile int32_t* cancelSource_ = nullptr;
   WindowFn windowFn_ = nullptr;
   uintptr_t windowData_ = 0;
   ProgressFn progressFn_ = nullptr;
   uintptr_t progressData_ = 0;
+  bool resultsSet_ = false;  // SET RESULTS named the results file
   bool quitRequested_ = false;
   bool abortRequested_ = false;
   bool isValid_ = false;

@@ -116,8 +116,8 @@ FileReader::~FileReader() {
 int FileReader::start() {
   if (!lineFileName_.empty()) {
     lineFile_ = std::make_unique<IOFile>(kLineRecordBytes * 8);
-    if (lineFile_->open(lineFileName_.c_str(), filemode::kRead | filemode::kWrite |
-                                                   filemode::kCreate | filemode::kTruncate) < 0) {
+    if (lineFile_->open(lineFileName_.c_str(), filemode::kRead | filemode::kWrite | filemode::kCreate |
+                                                   filemode::kTruncate | filemode::kFresh) < 0) {
       lineFile_.reset();
       return -1;
     }

@@ -52,17 +52,38 @@ size_t findNoCase(const std::string& text, size_t from, const char* what) {
   return std::string::npos;
 }
 
-// Reads the whole document; false when a read failed (what was read is kept).
+// Reads the whole document; false when a read failed (what was read is kept). A run of NULs
+// or of blanks is kept to textblock::kMaxBlankRun bytes (and the parity of its length, so
+// that UTF-16 stays aligned): the document is held whole, and such a run need not be text.
 bool readAll(ByteSource& source, std::string* raw) {
   int32_t size = source.size();
-  raw->reserve(static_cast<size_t>(std::max<int32_t>(size, 0)));
   std::vector<char> buffer(kReadBytes);
+  char runByte = 1;
+  size_t runBytes = 0;
+  bool oddDropped = false;
+  auto endRun = [&] {
+    if (oddDropped) raw->push_back(runByte);
+    oddDropped = false;
+  };
   for (int32_t pos = 0; pos < size;) {
     int32_t n = source.readAt(pos, buffer.data(), std::min<int32_t>(kReadBytes, size - pos));
     if (n <= 0) return false;
-    raw->append(buffer.data(), static_cast<size_t>(n));
+    for (int32_t i = 0; i < n; ++i) {
+      char c = buffer[static_cast<size_t>(i)];
+      if (c != runByte || (c != 0 && c != ' ')) {
+        endRun();
+        runByte = c;
+        runBytes = 0;
+      }
+      if (++runBytes > textblock::kMaxBlankRun && (c == 0 || c == ' ')) {
+        oddDropped = !oddDropped;
+        continue;
+      }
+      raw->push_back(c);
+    }
     pos += n;
   }
+  endRun();
   return true;
 }
 
@@ -117,6 +138,7 @@ class HtmlParser {
 
   const std::string& doc_;
   std::string* text_;
+  textblock::BlankRun blanks_;
   std::string* title_;
   bool pendingSpace_ = false;
   bool atLineStart_ = true;
@@ -333,7 +355,12 @@ void HtmlParser::blockBreak() {
   atLineStart_ = true;
 }
 
-void HtmlParser::put(unsigned char c) { text_->push_back(static_cast<char>(c)); }
+void HtmlParser::put(unsigned char c) {
+  if (c == ' ')
+    blanks_.append(text_);
+  else
+    text_->push_back(static_cast<char>(c));
+}
 
 }  // namespace
 

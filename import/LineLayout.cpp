@@ -12,6 +12,9 @@
 namespace {
 
 constexpr size_t kCompactBytes = 32768;
+// Bytes a line's text may reach through what takes no room (codes, hidden text) before the
+// line is ended where it stands, so that no run of anything makes a line of any length.
+constexpr size_t kMaxBuiltBytes = 4 * LineLayout::kMaxLineBytes;
 
 // Columns of leading blanks (tabs to their stops), codes skipped.
 int16_t leadingColumns(const std::string& text) {
@@ -94,8 +97,13 @@ int LineLayout::nextLine(ScreenLine* line) {
   int result = 0;
   while (true) {
     if (b.pos >= pending_.size()) {
+      compactWithin(b);
       if (!fill()) return endOfSource(b);
       continue;
+    }
+    if (b.text().size() >= kMaxBuiltBytes) {
+      finishLine(b, b.text().size(), b.pos, 1, b.inWord, b.words);
+      return 1;
     }
     unsigned char c = static_cast<unsigned char>(pending_[b.pos]);
     if (fastRuns_ && takeRun(b)) continue;
@@ -184,6 +192,8 @@ inline bool LineLayout::takeRun(Building& b) {
     }
     unsigned char ch = data[j];
     if (ch == ' ') {  // a blank is a break point and never breaks the line itself
+      // Past the line's bytes a blank takes no room: takeCharacter drops it.
+      if (textBytes + (j - runStart) + 3 > static_cast<size_t>(kMaxLineBytes)) break;
       ++j;
       inW = false;
       lastBlank = j;
@@ -311,10 +321,16 @@ inline bool LineLayout::takeCharacter(Building& b, unsigned char c, int* result)
     return false;
   }
   if (ch == ' ') {  // an escaped blank too: one blank, and a break point
-    text += ' ';
-    ++b.col;
     b.pos += charBytes;
     b.inWord = false;
+    if (text.size() + 3 > static_cast<size_t>(kMaxLineBytes)) {
+      // The line's bytes are used up: blanks still are break points but hang at its end
+      // in no room, so a run of blanks of any length costs nothing.
+      while (b.pos < pending_.size() && pending_[b.pos] == ' ') ++b.pos;
+    } else {
+      text += ' ';
+      ++b.col;
+    }
     markBreak(b);
     return false;
   }
@@ -359,6 +375,18 @@ inline void LineLayout::breakLine(Building& b) {
   finishLine(b, b.breakText, b.breakPos, 1, false, b.breakWords);
 }
 
+// A line that goes on and on (blanks past its room) has laid out the text before its last
+// break point for good: that is dropped from pending_, so the buffer stays small.
+inline void LineLayout::compactWithin(Building& b) {
+  if (b.breakText == std::string::npos || b.breakPos < kCompactBytes) return;
+  const size_t drop = b.breakPos;
+  bytesRead_ += static_cast<int64_t>(drop - pos_);
+  pending_.erase(0, drop);
+  b.pos -= drop;
+  b.breakPos = 0;
+  pos_ = 0;
+}
+
 inline void LineLayout::markBreak(Building& b) const {
   b.breakWords = b.words;
   b.breakHidden = b.hidden;
@@ -388,7 +416,13 @@ inline void LineLayout::finishLine(Building& b, size_t textEnd, size_t resume, u
 // A soft break swallows the blanks that follow it.
 inline void LineLayout::swallowBlanks() {
   while (true) {
-    if (pos_ >= pending_.size() && !fill()) break;
+    if (pos_ >= pending_.size()) {
+      if (pos_ > kCompactBytes) {
+        pending_.clear();
+        pos_ = 0;
+      }
+      if (!fill()) break;
+    }
     if (pending_[pos_] != ' ') break;
     ++pos_;
     ++bytesRead_;

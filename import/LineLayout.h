@@ -2,7 +2,9 @@
 // width, at break points (blanks), and numbers the words of each line as the indexer does.
 // A line never holds more than 80 words, so that no word is lost to the word finder; a line
 // with no break point is cut inside a word, and the piece on the next line is not counted as
-// a word. Depends on import/TextBlock and import/TextFormat.
+// a word. Blanks past a line's bytes hang at its end in no room, so a run of blanks, codes or
+// hidden text of any length costs constant memory. Depends on import/TextBlock and
+// import/TextFormat.
 #pragma once
 
 #include <cstdint>
@@ -58,6 +60,7 @@ class LineLayout {
   bool takeCharacter(Building& b, unsigned char c, int* result);
   int endOfSource(Building& b);
   void breakLine(Building& b);
+  void compactWithin(Building& b);
   void markBreak(Building& b) const;
   void finishLine(Building& b, size_t textEnd, size_t resume, uint8_t continuation, bool cut, int wordsBefore);
   void swallowBlanks();

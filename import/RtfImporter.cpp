@@ -148,6 +148,7 @@ class RtfParser {
   ByteSource& source_;
   int32_t size_;
   std::string* text_;
+  textblock::BlankRun blanks_;
   std::string* title_;
   std::vector<uint8_t> buffer_ = std::vector<uint8_t>(kReadBytes);
   int32_t filePos_ = 0;  // file position of buffer_[got_]
@@ -475,7 +476,7 @@ void RtfParser::character(unsigned char c) {
   }
   if (s.dest != Dest::kBody || s.hidden) return;
   syncAttributes(c);
-  textblock::appendChar(text_, c);
+  textblock::appendChar(text_, c, &blanks_);
 }
 
 void RtfParser::code(unsigned char c) {

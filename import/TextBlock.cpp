@@ -12,6 +12,13 @@ void appendChar(std::string* block, unsigned char c) {
     *block += static_cast<char>(c);
 }
 
+void appendChar(std::string* block, unsigned char c, BlankRun* blanks) {
+  if (c == ' ' || (c < 32 && (c < kTab || c > kCarriageReturn)) || c == 127)
+    blanks->append(block);
+  else
+    *block += static_cast<char>(c);
+}
+
 void appendText(std::string* block, const char* text, size_t length) {
   for (size_t i = 0; i < length; ++i) appendChar(block, static_cast<unsigned char>(text[i]));
 }

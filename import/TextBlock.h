@@ -36,9 +36,32 @@ constexpr unsigned char kAttrItalic = 2;
 constexpr unsigned char kAttrUnderline = 4;
 constexpr unsigned char kAttrHit = 8;
 
+// The blanks in a row an importer that converts a whole document keeps; more are dropped, so
+// that a run of blanks (or of NULs and control characters, which become blanks) costs
+// constant memory. Far wider than any line, so no layout changes.
+constexpr size_t kMaxBlankRun = 1024;
+
+// Appends blanks to one block, dropping those past kMaxBlankRun in a row. It notices any
+// other byte appended to the block meanwhile, which ends the run.
+class BlankRun {
+ public:
+  void append(std::string* block) {
+    if (block->size() != end_) start_ = block->size();
+    else if (end_ - start_ >= kMaxBlankRun) return;
+    block->push_back(' ');
+    end_ = block->size();
+  }
+
+ private:
+  size_t start_ = 0;
+  size_t end_ = static_cast<size_t>(-1);
+};
+
 // Appends one character to a block. Tab, line feed, vertical tab, form feed and carriage
 // return go in as the codes of the same value; other control characters become a blank.
 void appendChar(std::string* block, unsigned char c);
+// As appendChar, with the blanks going through `blanks`.
+void appendChar(std::string* block, unsigned char c, BlankRun* blanks);
 // Appends text, character by character as appendChar does.
 void appendText(std::string* block, const char* text, size_t length);
 inline void appendText(std::string* block, const std::string& text) {

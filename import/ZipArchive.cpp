@@ -313,7 +313,7 @@ int ZipArchive::extractToFile(const ContainerMember& member, const std::string& 
   std::string bytes;
   if (extract(member, &bytes) < 0) return -1;
   File out;
-  if (out.open(outputName.c_str(), filemode::kWrite | filemode::kCreate | filemode::kTruncate) < 0)
+  if (out.open(outputName.c_str(), filemode::kWrite | filemode::kCreate | filemode::kTruncate | filemode::kFresh) < 0)
     return fail(zipresult::kCreateOutputFailed);
   bool written = bytes.empty() ||
                  out.write(bytes.data(), static_cast<int32_t>(bytes.size())) == static_cast<int32_t>(bytes.size());

@@ -26,7 +26,8 @@ namespace {
 
 constexpr int kCompressPhase = 7;
 constexpr int kCompressCode = 3013;
-constexpr int kWriteNew = filemode::kRead | filemode::kWrite | filemode::kCreate | filemode::kTruncate;
+constexpr int kWriteNew =
+    filemode::kRead | filemode::kWrite | filemode::kCreate | filemode::kTruncate | filemode::kFresh;
 constexpr uint8_t kBlockEndByte = '*';
 
 std::string keyText(KeyFile& keys) {

@@ -16,7 +16,7 @@ FileList::~FileList() { remove(); }
 int FileList::create(const std::string& name) {
   remove();
   name_ = name;
-  file_ = std::fopen(name.c_str(), "w+b");
+  file_ = platform::openStream(name.c_str(), "w+b");  // made fresh: nothing planted is followed
   failed_ = file_ == nullptr;
   return file_ ? 0 : -1;
 }

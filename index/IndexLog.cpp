@@ -10,7 +10,7 @@ int IndexLog::open(const std::string& folder, int64_t limitBytes) {
   std::string name = folder + "/" + indexformat::kLogName;
   if (limitBytes > 0 && platform::fileSizeByName(name.c_str()) >= limitBytes)
     platform::renameFile(name.c_str(), (folder + "/" + indexformat::kOldLogName).c_str());
-  file_ = std::fopen(name.c_str(), "ab");
+  file_ = platform::openStream(name.c_str(), "ab");
   return file_ ? 0 : -1;
 }
 

@@ -223,7 +223,9 @@ int Indexer::setupForAdd() {
   sorter_ = std::make_unique<XWordSorter>(db_, &progress_, job_.settings().sorterReserve, tempFolder_,
                                           job_.settings().maxMergeBytes, job_.settings().mergeSwitches);
   if (!sorter_->good()) {
-    job_.reporter().error(messages::text(106, {"(sorter)"}));
+    const std::string& merge = sorter_->mergeFailure();
+    job_.reporter().error(merge.empty() ? messages::text(106, {"(sorter)"})
+                                        : "Lexaurum could not create the merge file " + merge + ".");
     sorter_.reset();
     return -1;
   }
@@ -267,10 +269,13 @@ int Indexer::listFilesToIndex() {
       return -1;
     }
   }
-  if (selected_.create(indexfiles::path(tempFolder_, kFileListFile)) < 0 ||
-      toIndex_.create(indexfiles::path(tempFolder_, kToIndexFile)) < 0) {
-    job_.reporter().error(messages::text(3));
-    return -1;
+  for (auto [list, type] : {std::pair{&selected_, kFileListFile}, std::pair{&toIndex_, kToIndexFile}}) {
+    const std::string name = indexfiles::path(tempFolder_, type);
+    if (list->create(name) < 0) {
+      job_.reporter().error(messages::text(3) + " (" + name + ": " +
+                            platform::errorText(platform::lastError()) + ")");
+      return -1;
+    }
   }
   selection_ = FileSelection(fileSet_);
   selection_.skipFolder(job_.indexFolder());

@@ -43,11 +43,12 @@ int MergeFile::open(int64_t maxMergeBytes) {
   // Offsets in the file are 32-bit.
   len = std::min<int64_t>(len, INT32_MAX - 65536);
   trace::line("MergeFile: maxLen = %lld", static_cast<long long>(len));
-  int mode = filemode::kRead | filemode::kWrite | filemode::kCreate | filemode::kTruncate;
+  int mode = filemode::kRead | filemode::kWrite | filemode::kCreate | filemode::kTruncate | filemode::kFresh;
   if (out_.open(name_.c_str(), mode) < 0) {
     int err = platform::lastError();
     trace::line("Error opening merge file %s", name_.c_str());
     trace::line("Errno = %d", err);
+    platform::setLastError(err);
     return -1;
   }
   maxLen_ = len;

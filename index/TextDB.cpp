@@ -402,7 +402,7 @@ int TextDB::copyFile(const std::string& from, const std::string& to) {
   File out;
   if (in.open(from.c_str(), filemode::kRead | filemode::kDenyNone) < 0) return -1;
   if (out.open(to.c_str(), filemode::kRead | filemode::kWrite | filemode::kCreate |
-                               filemode::kTruncate) < 0)
+                               filemode::kTruncate | filemode::kFresh) < 0)
     return -1;
   std::vector<char> buffer(64 * 1024);
   int32_t left = in.getLength();

@@ -11,6 +11,7 @@
 #include "index/TextDB.h"
 #include "objects/ErrorLog.h"
 #include "objects/Trace.h"
+#include "platform/Platform.h"
 
 namespace {
 
@@ -44,6 +45,9 @@ XWordSorter::XWordSorter(TextDB& db, IndexProgress* progress, int32_t reserve,
                          const MergeSwitches& switches)
     : db_(db), progress_(progress), merge_(db, tempFolder, progress, switches) {
   if (merge_.open(maxMergeBytes) < 0) {
+    const int err = platform::lastError();
+    if (err != 0)
+      mergeFailure_ = tempFolder + "/" + mergeformat::kFileName + " (" + platform::errorText(err) + ")";
     logError("ERROR Unable to open temp file " + tempFolder + "/" + mergeformat::kFileName);
     return;
   }

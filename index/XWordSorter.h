@@ -54,6 +54,8 @@ class XWordSorter {
   int flushAndMerge(const IndexJobControl* job);
 
   bool good() const { return good_; }
+  // When MERGE.TMP could not be made: its name and the system's reason; else empty.
+  const std::string& mergeFailure() const { return mergeFailure_; }
   bool mergeNeeded() const { return mergeNeeded_; }
   int32_t bufferBytes() const { return bufferBytes_; }
   int32_t wordCount() const { return wordCount_; }
@@ -115,5 +117,6 @@ class XWordSorter {
   std::optional<Table> table_;
   int32_t wordCount_ = 0;
   bool good_ = false;
+  std::string mergeFailure_;
   bool mergeNeeded_ = false;
 };

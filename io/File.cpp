@@ -51,6 +51,7 @@ int File::open(const char* name, int mode) {
   if ((mode & (filemode::kCreate | filemode::kWrite)) == (filemode::kCreate | filemode::kWrite))
     state |= kCreate;
   if (mode & filemode::kTruncate) state |= kTruncate;
+  if (write && (mode & filemode::kFresh)) state |= kFresh;
   if (mode & filemode::kShareWrite) state |= kShareWrite;
   if (mode & filemode::kShareRead) state |= kShareRead;
   if (mode & filemode::kDenyNone) {
@@ -69,7 +70,7 @@ int File::open(const char* name, int mode) {
   }
   opened_ = true;
   // Truncation happened in the system open; from now on a reopen must never empty the file.
-  state_ &= ~static_cast<uint32_t>(kTruncate);
+  state_ &= ~static_cast<uint32_t>(kTruncate | kFresh);
   return 0;
 }
 
@@ -79,8 +80,11 @@ int File::osOpen() {
   request.write = (state_ & kWrite) != 0;
   request.shareRead = (state_ & kShareRead) != 0;
   request.shareWrite = (state_ & kShareWrite) != 0;
+  request.noFollow = request.write;
   bool create = (state_ & kCreate) != 0, truncate = (state_ & kTruncate) != 0;
-  if (create && truncate)
+  if (state_ & kFresh)
+    request.disposition = platform::Disposition::CreateFresh;
+  else if (create && truncate)
     request.disposition = platform::Disposition::CreateAlways;
   else if (truncate)
     request.disposition = platform::Disposition::TruncateExisting;
@@ -93,6 +97,11 @@ int File::osOpen() {
   handle_ = h;
   ++registry().openCount;
   return 0;
+}
+
+int File::identity(uint64_t* device, uint64_t* inode) {
+  if (!opened_ || ensureHandle() < 0) return -1;
+  return platform::fileIdentity(handle_, device, inode);
 }
 
 int File::readLengthAndTimes(bool firstOpen) {

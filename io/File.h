@@ -24,9 +24,11 @@ class File {
 
   // Opens `name` with the mode bits of io/FileMode.h, reads its length and times, and sets
   // the open count to 0 (callers that share the File take references with addRef). With
-  // truncate and write the file is emptied. Returns 0, or -1 with platform::lastError():
+  // truncate and write the file is emptied; with kFresh it is made anew. An open for writing
+  // never follows a symbolic link at the name. Returns 0, or -1 with platform::lastError():
   // 2 missing, 3 no such folder, 5 refused by another open's sharing or read-only,
-  // kErrFileTooLarge when the file is 2 GiB or longer. -1 also when this File is open.
+  // kErrFileTooLarge when the file is 2 GiB or longer, kErrLinkRefused for a link at the
+  // name. -1 also when this File is open.
   int open(const char* name, int mode);
 
   // Reads up to n bytes at the position: min(n, length - position) bytes are read and the
@@ -59,6 +61,9 @@ class File {
   dosdate::DosDateTime creationTime() const { return creationTime_; }
   dosdate::DosDateTime lastWriteTime() const { return lastWriteTime_; }
   const platform::FileTime& lastAccessTime() const { return lastAccess_; }
+
+  // The device and inode of the open file (resumed first when suspended). 0 or -1.
+  int identity(uint64_t* device, uint64_t* inode);
 
   // Takes one more reference.
   void addRef() { ++openCount_; }
@@ -95,6 +100,7 @@ class File {
     kShareRead = 1u << 4,
     kShareWrite = 1u << 5,
     kSuspended = 1u << 6,
+    kFresh = 1u << 7,
   };
 
   int osOpen();

@@ -15,5 +15,12 @@ constexpr int kShareWrite = 64;
 constexpr int kShareRead = 128;
 // Denies nothing: shares reading, and writing too when this open does not write.
 constexpr int kDenyNone = 0x400;
+// Makes the file anew for this open, as the engine's work files are made: a plain file at the
+// name is removed first and the new one created exclusively; a symbolic link there refuses
+// the open. Only together with kWrite (kCreate and kTruncate are then implied).
+constexpr int kFresh = 0x10000;
+
+// Every open for writing refuses a symbolic link at the file's name (the folders above it may
+// be links): the engine's files are never written through a link planted in their place.
 
 }  // namespace filemode

@@ -49,9 +49,16 @@ int LockFile::release() {
   return rc;
 }
 
+bool LockFile::holdsName() const {
+  uint64_t device = 0, inode = 0;
+  platform::DirEntry named;
+  return file_ && file_->identity(&device, &inode) == 0 && platform::describePath(path_.c_str(), &named) == 0 &&
+         named.device == device && named.inode == inode;
+}
+
 int LockFile::releaseAndDelete() {
   bool held = file_ != nullptr;
-  int rc = release();
-  if (held && platform::removeFile(path_.c_str()) < 0) rc = -1;
+  int rc = held && platform::removeFile(path_.c_str()) < 0 ? -1 : 0;
+  if (release() < 0) rc = -1;
   return rc;
 }

@@ -29,9 +29,15 @@ class LockFile {
   // True when the lock is held but its text could not be written (the lock still holds).
   bool textFailed() const { return textFailed_; }
 
+  // True when the lock's name still leads to the file this lock holds open: nobody deleted
+  // or replaced it after it was opened (a lock on a deleted file keeps no one out).
+  bool holdsName() const;
+
   // Closes the file, leaving it in place for later readers. 0, or -1 when the close failed.
   int release();
-  // Closes the file and deletes it. 0, or -1 when the close or the removal failed.
+  // Deletes the file and then closes it: while the name can still be opened, the lock is
+  // held, so no other open can take the file that is going. 0, or -1 when the removal or the
+  // close failed.
   int releaseAndDelete();
 
  private:

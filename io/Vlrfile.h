@@ -163,7 +163,7 @@ class vlrFile {
   int objectAt(int32_t objectPos, vlrObjectInfo* info);
 
   static constexpr int kCreateMode =
-      filemode::kRead | filemode::kWrite | filemode::kCreate | filemode::kTruncate;
+      filemode::kRead | filemode::kWrite | filemode::kCreate | filemode::kTruncate | filemode::kFresh;
 
  private:
   struct ObjectHead {

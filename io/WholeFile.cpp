@@ -40,7 +40,7 @@ int write(const std::string& path, const std::string& data) {
   std::string temp = path + ".new";
   platform::OpenRequest req;
   req.write = true;
-  req.disposition = platform::Disposition::CreateAlways;
+  req.disposition = platform::Disposition::CreateFresh;
   platform::FileHandle h = platform::openFile(temp.c_str(), req);
   if (h == platform::kInvalidHandle) {
     trace::line("wholefile::write -- cannot create %s: %s", temp.c_str(),

@@ -1,7 +1,8 @@
 // Whole small files in one call: the settings files (table files, the index library, the
 // message file) are read into memory and written back in one piece. A write goes to a
-// temporary file beside the target, reaches the disk, and then replaces the target, so a
-// crash leaves either the old file or the new one.
+// temporary file beside the target (made fresh: nothing planted at its name is written
+// through), reaches the disk, and then replaces the target, so a crash leaves either the old
+// file or the new one.
 #pragma once
 
 #include <string>

@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <mutex>
 
+#include "platform/Platform.h"
+
 namespace errorlog {
 
 namespace {
@@ -24,7 +26,7 @@ const std::string& path() { return folderPath(); }
 int append(const std::string& line) {
   std::lock_guard<std::mutex> lock(gMutex);
   if (folderPath().empty()) return -1;
-  FILE* f = std::fopen(folderPath().c_str(), "ae");
+  FILE* f = platform::openStream(folderPath().c_str(), "a");
   if (!f) return -1;
   std::fputs(line.c_str(), f);
   std::fputc('\n', f);

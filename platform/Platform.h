@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <ctime>
 #include <string>
 #include <vector>
@@ -29,6 +30,8 @@ constexpr int kErrInvalidParameter = 87;
 constexpr int kErrFileTooLarge = 223;
 // The user's allowance of folder watches is used up (Windows: "not enough quota").
 constexpr int kErrWatchLimit = 1816;
+// The name is a symbolic link where the engine writes a file of its own: never followed.
+constexpr int kErrLinkRefused = 1921;
 
 // The error of the last failed platform call on this thread (0 when none failed yet).
 int lastError();
@@ -44,7 +47,11 @@ int errorFromErrno(int errnoValue);
 std::string errorText(int code);
 
 // ---- Files ---------------------------------------------------------------------------------
-enum class Disposition { OpenExisting, OpenAlways, CreateAlways, TruncateExisting };
+// CreateFresh makes a new file for this open alone: a plain file already at the name is
+// removed first and the file is made exclusively, so nothing planted there (a link, a hard
+// link to someone's file) is written through; a symbolic link at the name is refused
+// (kErrLinkRefused) and left alone.
+enum class Disposition { OpenExisting, OpenAlways, CreateAlways, TruncateExisting, CreateFresh };
 
 struct OpenRequest {
   bool read = false;
@@ -52,6 +59,9 @@ struct OpenRequest {
   bool shareRead = false;   // others may open for reading meanwhile
   bool shareWrite = false;  // others may open for writing meanwhile
   Disposition disposition = Disposition::OpenExisting;
+  // A symbolic link at the name itself is refused (kErrLinkRefused), never followed; links
+  // among the folders above it still are.
+  bool noFollow = false;
 };
 
 using FileHandle = int;
@@ -63,6 +73,11 @@ constexpr FileHandle kInvalidHandle = -1;
 // Returns the handle, or kInvalidHandle with lastError() set (2 missing, 3 no folder,
 // 5 refused). The sharing marks vanish with the handle, also when the process dies.
 FileHandle openFile(const char* name, const OpenRequest& request);
+// A C stream over a file the engine writes under a name of its own ("a" appends, "w" replaces
+// the contents, "w+" also reads them back; a "b" is ignored): opened as openFile does with
+// noFollow, and with "w" or "w+" as CreateFresh. Null with lastError() on failure. The
+// caller closes it with fclose.
+std::FILE* openStream(const char* name, const char* mode);
 // Closes the handle; -1 with lastError() when the system reports a failure.
 int closeFile(FileHandle handle);
 // Reads at most n bytes at pos; returns the count read (0 at the end) or -1.
@@ -87,6 +102,8 @@ struct FileTimes {
   FileTime lastAccess;
 };
 int fileTimes(FileHandle handle, FileTimes* out);
+// The device and inode of the open file, as describePath gives them for a name; 0 or -1.
+int fileIdentity(FileHandle handle, uint64_t* device, uint64_t* inode);
 int fileTimesByName(const char* name, FileTimes* out);
 // Sets the last-write time (the creation time cannot be set here); 0 or -1.
 int setWriteTime(const char* name, const FileTime& time);

@@ -42,6 +42,7 @@ SearchResultsWriter::SearchResultsWriter(ResultsJob& job) : job_(job) {
   if (job_.resultsName.find_first_not_of(" \t") == std::string::npos)
     job_.resultsName = nextFreeName(job_.workFolder, "SRCH*.DAT");
   if (file_.create(job_.resultsName) < 0) {
+    createFailure_ = job_.resultsName + " (" + platform::errorText(platform::lastError()) + ")";
     trace::line("SearchResultsWriter: the results file %s cannot be made", job_.resultsName.c_str());
     failed_ = true;
     return;

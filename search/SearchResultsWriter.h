@@ -54,6 +54,8 @@ class SearchResultsWriter {
   int writeListing();
 
   bool failed() const { return failed_; }
+  // When the results file could not be made: its name and the system's reason; else empty.
+  const std::string& createFailure() const { return createFailure_; }
   int32_t documents() const { return documents_; }
   int64_t totalHits() const { return totalHits_; }
   int32_t highScore() const { return highScore_; }
@@ -73,4 +75,5 @@ class SearchResultsWriter {
   int64_t totalHits_ = 0;
   int32_t highScore_ = 0;
   bool failed_ = false;
+  std::string createFailure_;
 };

@@ -95,6 +95,9 @@ int Searcher::doSearch(const SearchJobRequest& job, const SearchJobControl& cont
   results.reporter = settings_.request.reporter;
   writer_.reset();  // closes the previous results file first: the new one may take its name
   writer_ = std::make_unique<SearchResultsWriter>(results);
+  // The search goes on (its progress and counts still reach the caller), but it fails.
+  if (!writer_->createFailure().empty())
+    reporter().error("The search results file cannot be made: " + writer_->createFailure());
   int sort = job.sortType;
   relevance_ = sort == 0 || (sort & kScoreSort) != 0;
 

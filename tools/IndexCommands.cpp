@@ -16,6 +16,7 @@
 #include "index/TextDB.h"
 #include "objects/StringSet.h"
 #include "lexaurum/lexaurum.h"
+#include "platform/Platform.h"
 #include "search/RequestExplainer.h"
 #include "tools/EngineMessages.h"
 #include "tools/ExitCodes.h"
@@ -245,7 +246,7 @@ int add(const Options& o, const std::string& privateDir) {
     copyField(job.toAdd.directory, sizeof job.toAdd.directory, absolute(o.positional[1]));
   } else if (o.positional.size() > 2) {
     listName = privateDir + "/FOLDERS" + std::to_string(getpid()) + ".TMP";
-    std::FILE* f = std::fopen(listName.c_str(), "wb");
+    std::FILE* f = platform::openStream(listName.c_str(), "wb");
     if (!f) {
       std::fprintf(stderr, "lxr: %s: %s\n", listName.c_str(), std::strerror(errno));
       return exitcodes::kIoError;

@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "lexaurum/lexaurum.h"
+#include "platform/Platform.h"
 #include "search/RequestExplainer.h"
 #include "tools/EngineMessages.h"
 #include "tools/ExitCodes.h"
@@ -58,7 +59,7 @@ int run(const std::vector<std::string>& args, const std::string& privateDir) {
   std::string filesList;
   if (o.indexes.empty()) {
     filesList = privateDir + "/SHOW" + std::to_string(getpid()) + ".LST";
-    std::FILE* list = std::fopen(filesList.c_str(), "wb");
+    std::FILE* list = platform::openStream(filesList.c_str(), "wb");
     if (!list || std::fprintf(list, "%s\n", document.c_str()) < 0 || std::fclose(list) != 0) {
       std::fprintf(stderr, "lxr show: cannot write %s\n", filesList.c_str());
       return exitcodes::kIoError;

@@ -74,18 +74,23 @@ int printText(const std::string& file) {
   fs::path textFile = out / "TEXT.TMP";
   int16_t result = 0;
   lxrsDoGetFileText(file.c_str(), textFile.c_str(), &result);
-  std::string text;
-  {
-    std::ifstream in(textFile, std::ios::binary);
-    text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  }
-  fs::remove_all(out, ec);
+  // The text goes out in pieces (one byte is one character before the conversion), so a
+  // document of any length costs the same memory.
+  std::ifstream in(textFile, std::ios::binary);
   if (result < 0) {
+    std::string text(std::istreambuf_iterator<char>(in), {});
+    in.close();
+    fs::remove_all(out, ec);
     std::fprintf(stderr, "lxr: %s: %s", file.c_str(), text.empty() ? "cannot be read\n" : text.c_str());
     return exitcodes::kIoError;
   }
-  std::string utf8 = toUtf8(text);
-  std::fwrite(utf8.data(), 1, utf8.size(), stdout);
+  std::string piece(64 * 1024, '\0');
+  while (in.read(piece.data(), static_cast<std::streamsize>(piece.size())) || in.gcount() > 0) {
+    std::string utf8 = toUtf8(piece.substr(0, static_cast<size_t>(in.gcount())));
+    std::fwrite(utf8.data(), 1, utf8.size(), stdout);
+  }
+  in.close();
+  fs::remove_all(out, ec);
   return 0;
 }
 

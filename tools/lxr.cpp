@@ -2,12 +2,14 @@
 // and version by itself, initialises the engine in a private folder (--dir, else $LXRDIR,
 // else the default), runs one command and shuts down. `lxr --help` and docs/lxr.1 list the
 // commands; tools/HelpPages.cpp holds their text; tools/ExitCodes.h the exit statuses.
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "api/Folders.h"
@@ -122,6 +124,8 @@ int runCommand(const std::vector<std::string>& args) {
   return usageError("");
 }
 
+constexpr int kInitAttempts = 20;
+
 // Initialises the engine in the private folder `dir` (or its default), beside a process that
 // holds it when need be, or always beside it with `leaveFree` (a command that runs for long).
 // The exit code.
@@ -132,20 +136,29 @@ int start(const std::string& dir, const std::string& home, lxrInitInfo* info, st
   enginemessages::install(info);
   int16_t result = 0;
   std::string privateDir = folders::choosePrivateDir(dir);
-  bool beside = leaveFree || (lxrsDoInit(info, &result) < 0 && info->errorCode == LXR_INIT_PRIVATE_DIR &&
-                              std::filesystem::exists(privateDir + "/IN_USE.TMP"));
-  if (beside) {
-    // Another process holds the folder (or this command leaves it free): work beside it in a
-    // temporary copy.
+  bool failed = leaveFree || lxrsDoInit(info, &result) < 0;
+  if (leaveFree) {
     result = -1;
     info->errorCode = LXR_INIT_PRIVATE_DIR;
-    *borrowed = borrowSettings(privateDir);
-    if (!borrowed->empty()) {
-      gBorrowedFolder = true;
-      gSharedDir = privateDir;
-      toolsupport::copyField(info->privateDir, sizeof info->privateDir, *borrowed);
-      lxrsDoInit(info, &result);
+  }
+  for (int attempt = 0; failed && info->errorCode == LXR_INIT_PRIVATE_DIR; ++attempt) {
+    if (leaveFree || std::filesystem::exists(privateDir + "/IN_USE.TMP")) {
+      // Another process holds the folder (or this command leaves it free): work beside it in
+      // a temporary copy.
+      *borrowed = borrowSettings(privateDir);
+      if (!borrowed->empty()) {
+        gBorrowedFolder = true;
+        gSharedDir = privateDir;
+        toolsupport::copyField(info->privateDir, sizeof info->privateDir, *borrowed);
+        lxrsDoInit(info, &result);
+      }
+      break;
     }
+    // No lock file: the holder that refused us has let go since, or the folder is unusable.
+    // A few more tries tell the two apart.
+    if (attempt >= kInitAttempts) break;
+    std::this_thread::sleep_for(std::chrono::milliseconds(1 + attempt));
+    failed = lxrsDoInit(info, &result) < 0;
   }
   if (result < 0) {
     if (info->errorCode == LXR_INIT_FILE_MISSING) {

@@ -85,7 +85,7 @@ int TrieFile::writeHeader() {
 int TrieFile::create(const char* name, int maxKeyLength) {
   if (open_ || !name) return damaged("create on an open key file", 0);
   if (file_.open(name, filemode::kRead | filemode::kWrite | filemode::kCreate |
-                           filemode::kTruncate) < 0) {
+                           filemode::kTruncate | filemode::kFresh) < 0) {
     trace::line("ERROR TrieFile::create: cannot create %s (error %d)", name,
                 platform::lastError());
     return -1;

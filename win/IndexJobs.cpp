@@ -82,8 +82,11 @@ IndexOutcome run(const IndexRequest& request, const QString& privateDir, QWidget
     copyField(job.toAdd.directory, sizeof job.toAdd.directory, enginetext::toFileName(request.documentFolders[0]));
   } else if (request.documentFolders.size() > 1) {
     listName = privateDir + QStringLiteral("/FOLDERS%1.TMP").arg(QCoreApplication::applicationPid());
+    // Made anew: whatever is at the name goes first (a link, not what it leads to), and the
+    // open fails rather than write into a file that appeared meanwhile.
+    QFile::remove(listName);
     QFile list(listName);
-    if (!list.open(QIODevice::WriteOnly)) return out;
+    if (!list.open(QIODevice::WriteOnly | QIODevice::NewOnly)) return out;
     for (const QString& f : request.documentFolders) list.write(QFile::encodeName(f) + "\n");
     list.close();
     copyField(job.toAdd.directoryListName, sizeof job.toAdd.directoryListName, enginetext::toFileName(listName));

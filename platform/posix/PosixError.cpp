@@ -34,6 +34,7 @@ int errorFromErrno(int e) {
     case EFBIG:
     case EOVERFLOW: return kErrFileTooLarge;
     case EIO: return kErrReadFault;
+    case ELOOP: return kErrLinkRefused;
     default: return 1000 + e;  // an errno without a Windows number keeps its own
   }
 }
@@ -56,6 +57,7 @@ std::string errorText(int code) {
     case kErrInvalidParameter: return std::strerror(EINVAL);
     case kErrFileTooLarge: return std::strerror(EFBIG);
     case kErrWatchLimit: return "The user limit on the total number of inotify watches was reached";
+    case kErrLinkRefused: return "The name is a symbolic link, which a file written by Lexaurum never follows";
     default: break;
   }
   if (code > 1000) return std::strerror(code - 1000);

@@ -164,6 +164,24 @@ int checkAndTakeSharing(int fd, const OpenRequest& request, bool canMark) {
   return result;
 }
 
+// Makes room for a fresh file: a plain file at the name goes (a link to it from elsewhere
+// keeps its data), a symbolic link stays and refuses the open. 0 or -1.
+int removeStale(const char* name) {
+  struct stat st;
+  if (::lstat(name, &st) < 0) return errno == ENOENT ? 0 : failPath(name, errno);
+  if (S_ISLNK(st.st_mode)) {
+    setLastError(kErrLinkRefused);
+    if (tFileFailure.empty()) tFileFailure = std::string("making ") + name + " failed: " + errorText(kErrLinkRefused);
+    return -1;
+  }
+  if (S_ISDIR(st.st_mode)) {
+    setLastError(kErrAccessDenied);
+    return -1;
+  }
+  if (::unlink(name) < 0 && errno != ENOENT) return failPath(name, errno);
+  return 0;
+}
+
 void closeQuietly(int fd) {
   int saved = errno;
   ::close(fd);
@@ -223,13 +241,28 @@ FileHandle openFile(const char* name, const OpenRequest& request) {
   if (request.disposition == Disposition::OpenAlways ||
       request.disposition == Disposition::CreateAlways)
     flags |= O_CREAT;
+  if (request.noFollow) flags |= O_NOFOLLOW;
+  if (request.disposition == Disposition::CreateFresh) {
+    if (!request.write) {
+      setLastError(kErrInvalidParameter);
+      return kInvalidHandle;
+    }
+    if (removeStale(name) < 0) return kInvalidHandle;
+    flags |= O_CREAT | O_EXCL | O_NOFOLLOW;
+  }
   // A writer opens read-write so that it can hold the shared sharing marks; only when the
   // file cannot be read does it fall back to write-only.
   int access = request.write ? O_RDWR : O_RDONLY;
   int fd;
-  do {
-    fd = ::open(name, flags | access, 0666);
-  } while (fd < 0 && errno == EINTR);
+  // A fresh file that another open made between the removal and the creation is removed
+  // again, a few times.
+  for (int attempt = 0;; ++attempt) {
+    do {
+      fd = ::open(name, flags | access, 0666);
+    } while (fd < 0 && errno == EINTR);
+    if (fd >= 0 || errno != EEXIST || request.disposition != Disposition::CreateFresh || attempt >= 3) break;
+    if (removeStale(name) < 0) return kInvalidHandle;
+  }
   bool canMark = true;
   if (fd < 0 && errno == EACCES && request.write && !request.read) {
     canMark = false;
@@ -274,6 +307,36 @@ FileHandle openFile(const char* name, const OpenRequest& request) {
     return kInvalidHandle;
   }
   return fd;
+}
+
+std::FILE* openStream(const char* name, const char* mode) {
+  if (!name || !*name || !mode || (mode[0] != 'a' && mode[0] != 'w')) {
+    setLastError(kErrInvalidParameter);
+    return nullptr;
+  }
+  const bool append = mode[0] == 'a';
+  const bool readBack = std::strchr(mode, '+') != nullptr;
+  int flags = O_CLOEXEC | O_NOCTTY | O_NOFOLLOW | (readBack ? O_RDWR : O_WRONLY);
+  if (append) {
+    flags |= O_CREAT | O_APPEND;
+  } else {
+    if (removeStale(name) < 0) return nullptr;
+    flags |= O_CREAT | O_EXCL;
+  }
+  int fd;
+  do {
+    fd = ::open(name, flags, 0666);
+  } while (fd < 0 && errno == EINTR);
+  if (fd < 0) {
+    failPath(name, errno);
+    return nullptr;
+  }
+  std::FILE* f = ::fdopen(fd, append ? (readBack ? "a+" : "a") : (readBack ? "w+" : "w"));
+  if (!f) {
+    failErrno(errno);
+    closeQuietly(fd);
+  }
+  return f;
 }
 
 int closeFile(FileHandle handle) {
@@ -386,6 +449,18 @@ int timesFromStatx(int dirFd, const char* path, int flags, FileTimes* out) {
 }
 
 }  // namespace
+
+int fileIdentity(FileHandle handle, uint64_t* device, uint64_t* inode) {
+  struct stat st;
+  if (handle < 0 || !device || !inode) {
+    setLastError(handle < 0 ? kErrInvalidHandle : kErrInvalidParameter);
+    return -1;
+  }
+  if (::fstat(handle, &st) < 0) return failErrno(errno);
+  *device = static_cast<uint64_t>(st.st_dev);
+  *inode = static_cast<uint64_t>(st.st_ino);
+  return 0;
+}
 
 int fileTimes(FileHandle handle, FileTimes* out) {
   if (handle < 0 || !out) {

@@ -52,7 +52,7 @@ TEST(ScriptChecksTest, BuiltinsCopyCompareAndRefuseEverythingElse) {
   ViewerTable viewers;
   script::BuiltinCommands sys([&dir](const std::string& n) { return dir.file(n); },
                               [&log](const std::string& l) { log.push_back(l); },
-                              [&viewers](const std::string& n) { return outputfile::mayWrite(n, nullptr, viewers); });
+                              [&viewers](const std::string& n, bool) { return outputfile::mayWrite(n, nullptr, viewers); });
   testsupport::writeFile(dir.file("a.txt"), "one  \r\ntwo\n");
   testsupport::writeFile(dir.file("b.txt"), "one\ntwo\n");
   EXPECT_EQ(0, sys.run("COMP a.txt b.txt"));

@@ -26,12 +26,7 @@ class ScriptRunTest : public testsupport::EngineTest {
   LexaurumInstance& engine() { return *DllInterface::current()->instance(); }
 
   // Writes the script `name` and runs it; the run's result.
-  int run(const std::string& text, const std::string& name = "t.job") {
-    testsupport::writeFile(dir_.file(name), text);
-    int16_t result = 0;
-    lxrsRunScript(dir_.file(name).c_str(), &result);
-    return result;
-  }
+  int run(const std::string& text, const std::string& name = "t.job") { return runScript(text, name); }
   std::string log(const std::string& name = "t.log") { return testsupport::readFile(dir_.file(name)); }
 
 };
@@ -89,7 +84,7 @@ TEST_F(ScriptRunTest, ListWordsReplacesARedirectionAndAppendsToTheLogWithout) {
   EXPECT_EQ(-1, run("Lexaurum Script\nSet IndexPath ix\nList Words > doc.rtf\n"
                     "System echo x > doc.rtf\n", "doc.job"));
   EXPECT_EQ(rtf, testsupport::readFile(dir_.file("doc.rtf")));
-  EXPECT_NE(std::string::npos, log("doc.log").find("will not overwrite"));
+  EXPECT_NE(std::string::npos, log("doc.log").find("Refused to write " + dir_.file("doc.rtf")));
 }
 
 TEST_F(ScriptRunTest, AWrongHitPositionIsReportedAndFailsTheRun) {

@@ -181,3 +181,27 @@ TEST(HtmlImporterTest, RealSamplesGiveTheWordsOfTheReferenceTexts) {
 }
 
 }  // namespace
+
+namespace {
+
+// The two importers that convert a document whole keep a run of NULs, blanks or control
+// characters short, so that its length costs no memory; the words around it stay.
+TEST(HtmlImporterTest, WholeDocumentImportersKeepDegenerateRunsShort) {
+  const size_t kRun = 2u << 20;
+  for (char filler : {'\0', ' ', '\x01'}) {
+    std::string run(kRun, filler);
+    MemorySource html("t.html", "<html><body>alpha " + run + " beta</body></html>");
+    HtmlImporter htmlImporter(html, 32000);
+    MemorySource rtf("t.rtf", "{\\rtf1 alpha " + run + " beta}");
+    RtfImporter rtfImporter(rtf, 32000);
+    for (const WholeTextViewer* v : {static_cast<const WholeTextViewer*>(&htmlImporter),
+                                     static_cast<const WholeTextViewer*>(&rtfImporter)}) {
+      EXPECT_LT(v->text().size(), 4 * textblock::kMaxBlankRun) << int(filler);
+      std::string plain = textblock::plainText(v->text());
+      EXPECT_EQ(0u, plain.find("alpha")) << int(filler);
+      EXPECT_NE(std::string::npos, plain.find(" beta")) << int(filler);
+    }
+  }
+}
+
+}  // namespace

@@ -237,3 +237,42 @@ TEST_F(LineLayoutTest, RunLoopLaysOutAsTheCharacterStepsDo) {
 }
 
 }  // namespace
+
+// A run of blanks (what NULs and control characters become), of codes or of hidden text,
+// megabytes long, neither makes a line that long nor piles up in the layout's buffer, and
+// numbers the words around it as a short run would.
+TEST_F(LineLayoutTest, DegenerateRunsCostConstantMemory) {
+  const size_t kRunBytes = 4u << 20, kBlockBytes = 64u << 10;
+  const std::string runs[] = {std::string(kRunBytes, ' '),
+                              std::string(kRunBytes, static_cast<char>(textblock::kBold)),
+                              std::string(1, static_cast<char>(textblock::kHidden)) +
+                                  std::string(kRunBytes, 'x') + static_cast<char>(textblock::kHidden)};
+  for (const std::string& run : runs) {
+    for (bool runLoop : {true, false}) {
+      std::string text = "alpha " + run + " beta gamma";
+      size_t at = 0, mostPending = 0;
+      LineLayout layout(
+          [&](std::string* out) {
+            if (at >= text.size()) return 0;
+            size_t n = std::min(kBlockBytes, text.size() - at);
+            out->append(text, at, n);
+            at += n;
+            mostPending = std::max(mostPending, out->size());
+            return static_cast<int>(n);
+          },
+          76, hyphensAsSpaces());
+      layout.setRunLoop(runLoop);
+      ScreenLine line;
+      size_t longest = 0;
+      std::vector<int32_t> wordsAt;
+      while (layout.nextLine(&line) == 1) {
+        longest = std::max(longest, line.text.size());
+        for (int k = 0; k < line.wordCount; ++k) wordsAt.push_back(line.firstWord + k);
+      }
+      EXPECT_LE(longest, 4u * LineLayout::kMaxLineBytes) << "run of " << int(run[0]);
+      EXPECT_LT(mostPending, 4 * kBlockBytes) << "run of " << int(run[0]);
+      EXPECT_EQ((std::vector<int32_t>{1, 2, 3}), wordsAt) << "run of " << int(run[0]);
+      EXPECT_EQ(static_cast<int64_t>(text.size()), layout.bytesRead());
+    }
+  }
+}

@@ -1,5 +1,5 @@
 // Tests of LockFile: the text it leaves, the flags of a failed lock, release versus
-// release-and-delete, and the lock held by another process, also after that process is
+// release-and-delete, a lock whose file was deleted under it, and the lock held by another process, also after that process is
 // killed.
 #include <gtest/gtest.h>
 
@@ -67,6 +67,22 @@ TEST_F(LockFileTest, SecondWriterIsDeniedAndReleaseKeepsTheFile) {
   LockFile noFolder("d", dir_.file("gone/IN_USE.TMP").c_str(), kWriterLock);
   EXPECT_EQ(platform::kErrPathNotFound, noFolder.error());
   EXPECT_FALSE(noFolder.notFound() || noFolder.accessDenied());
+}
+
+// The race of the private folder's lock: a lock whose file was deleted under it (its holder
+// let go after this open found the file) keeps no one out, and says so; the next lock makes
+// a new file and holds its name.
+TEST_F(LockFileTest, ALockOnADeletedFileDoesNotHoldItsName) {
+  LockFile stale("a", lockPath().c_str(), kWriterLock);
+  ASSERT_TRUE(stale.isLocked());
+  EXPECT_TRUE(stale.holdsName());
+  ASSERT_EQ(0, platform::removeFile(lockPath().c_str()));
+  EXPECT_FALSE(stale.holdsName());
+  LockFile fresh("b", lockPath().c_str(), kWriterLock);
+  ASSERT_TRUE(fresh.isLocked()) << "the deleted file keeps no one out";
+  EXPECT_TRUE(fresh.holdsName());
+  EXPECT_EQ(0, fresh.releaseAndDelete());
+  EXPECT_FALSE(testsupport::exists(lockPath()));
 }
 
 TEST_F(LockFileTest, UnwritableLockTextStillHoldsTheLock) {

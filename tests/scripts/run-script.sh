@@ -16,6 +16,12 @@ cp -r "$here/." "$work/"
 find "$work" -name '*.txt' -exec touch -d '2020-01-01 12:00' {} +
 rel=${script#"$here"/}
 mkdir -p "$work/$(dirname "$rel")/work"
+# A line "* Option: NAME = VALUE" of the script goes into the options file of the run (the
+# settings a script cannot give itself, such as changing its own documents).
+mkdir -p "$work/private"
+if grep -q '^\* Option: ' "$work/$rel"; then
+  { echo "Lexaurum Options"; sed -n 's/^\* Option: //p' "$work/$rel"; } > "$work/private/OPTIONS.DAT"
+fi
 "$lxr" --dir "$work/private" run "$work/$rel"
 status=$?
 log="$work/${rel%.job}.log"

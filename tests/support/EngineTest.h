@@ -37,6 +37,14 @@ class EngineTest : public ::testing::Test {
     ASSERT_EQ(0, lxrsDoInit(&info, &result));
   }
 
+  // Writes the job script `name` into the test's folder and runs it; the run's result.
+  int runScript(const std::string& text, const std::string& name = "t.job") {
+    writeFile(dir_.file(name), text);
+    int16_t result = 0;
+    lxrsRunScript(dir_.file(name).c_str(), &result);
+    return result;
+  }
+
   TempDir dir_;
 };
 
