@@ -10,8 +10,9 @@
 
 namespace testsupport {
 
-ToolRun runLxr(const std::string& privateDir, const std::string& args) {
-  std::string cmd = binaryPath("tools/lxr") + " --dir '" + privateDir + "' " + args + " 2>&1";
+ToolRun runLxr(const std::string& privateDir, const std::string& args, int limitSeconds) {
+  std::string limit = limitSeconds > 0 ? "timeout -s KILL " + std::to_string(limitSeconds) + " " : "";
+  std::string cmd = limit + binaryPath("tools/lxr") + " --dir '" + privateDir + "' " + args + " 2>&1";
   ToolRun r;
   FILE* p = popen(cmd.c_str(), "r");
   if (!p) return r;

@@ -10,7 +10,8 @@ struct ToolRun {
   std::string output;  // standard output and standard error together
 };
 
-// Runs `lxr --dir PRIVATE_DIR ARGS` (ARGS as a shell would split them).
-ToolRun runLxr(const std::string& privateDir, const std::string& args);
+// Runs `lxr --dir PRIVATE_DIR ARGS` (ARGS as a shell would split them). With `limitSeconds`,
+// a run still going after that long is killed (status 137).
+ToolRun runLxr(const std::string& privateDir, const std::string& args, int limitSeconds = 0);
 
 }  // namespace testsupport
