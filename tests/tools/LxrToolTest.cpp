@@ -41,6 +41,8 @@ TEST(LxrToolTest, SetsOptionsAndKeepsTheLibrary) {
   EXPECT_NE(std::string::npos, list.output.find("1 index in the library"));
   EXPECT_NE(std::string::npos, list.output.find(mail));
   EXPECT_EQ(2, lxr(priv, "no-such-command").status);
+  // Output that cannot be written fails the command instead of passing for a short list.
+  EXPECT_EQ(4, lxr(priv, "library list >/dev/full").status);
 }
 
 TEST(LxrToolTest, SecondProcessReadsBesideTheHolderButCannotChangeSettings) {
