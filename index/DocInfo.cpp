@@ -279,6 +279,14 @@ std::string DocInfo::nameKey() const {
   return key;
 }
 
+std::string DocInfo::exactNameKey() const {
+  char hex[16];
+  std::snprintf(hex, sizeof hex, "%4.4X/", static_cast<unsigned>(pathId));
+  std::string key = hex + shortName;
+  if (key.size() > kNameKeyBytes - 1) key.resize(kNameKeyBytes - 1);
+  return key;
+}
+
 int DocInfo::findByName(TextDB& db, const std::string& fullName) {
   std::string folder;
   std::string name;
@@ -291,20 +299,26 @@ int DocInfo::findByName(TextDB& db, const std::string& fullName) {
   DocInfo probe;
   probe.pathId = value.v[0];
   probe.shortName = name;
-  if (db.keys().find(kNameKind, probe.nameKey().c_str(), &value) < 0) return -1;
-  if (read(db, value.v[0]) < 0) return -1;
   // Keys are upper-cased; names are not. Another file whose name differs only in letter
-  // case shares the key, and its record is not this file's.
-  if (fileName != fullName) {
+  // case shares the key, and its record is not this file's: this file's is then under its
+  // exact key.
+  for (const std::string& key : {probe.nameKey(), probe.exactNameKey()}) {
+    if (db.keys().find(kNameKind, key.c_str(), &value) < 0) continue;
+    if (read(db, value.v[0]) == 0 && fileName == fullName) return 0;
     clear();
-    return -1;
   }
-  return 0;
+  return -1;
 }
 
 int DocInfo::addName(TextDB& db) {
   if (!db.isOpen(kKeyFile)) return LXR_FAIL("DocInfo::addName: dictionary not open");
-  if (db.keys().insert(kNameKind, nameKey().c_str(), docId) < 0) {
+  std::string key = nameKey();
+  TrieValue value;
+  if (db.keys().find(kNameKind, key.c_str(), &value) == 0 && value.v[0] != docId) {
+    DocInfo holder;
+    if (holder.read(db, value.v[0]) == 0 && !holder.cancelled && holder.fileName != fileName) key = exactNameKey();
+  }
+  if (db.keys().insert(kNameKind, key.c_str(), docId) < 0) {
     db.failUpdate();
     return -1;
   }

@@ -85,11 +85,17 @@ class DocInfo {
   // dictionary, or the record found belongs to a file whose name differs (letter case):
   // this DocInfo is then cleared. Never adds a folder.
   int findByName(TextDB& db, const std::string& fullName);
-  // Inserts the name key with DocId (kind 1). 0 or -1.
+  // Inserts the name key with DocId (kind 1). When the key already names a live document of
+  // another file (a name that differs only in letter case, which a Linux folder can hold),
+  // the exact name key is inserted instead, so that neither file takes the other's place.
+  // 0 or -1.
   int addName(TextDB& db);
   // The name key: PathId as four upper-case hex digits, then ShortName upper-cased; cut to
   // 259 bytes.
   std::string nameKey() const;
+  // The exact name key of the second of two such files: PathId's four digits, "/" (never part
+  // of a file name, so never of a name key), then ShortName as it is; cut the same way.
+  std::string exactNameKey() const;
 
   // Takes the name, display name, short name, dates and size of a found file.
   void setFromFile(const FoundFile& file);

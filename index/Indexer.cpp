@@ -360,8 +360,11 @@ int Indexer::indexFile(const FoundFile& file) {
   }
   words_->close();
   // A document that could not be read (in whole or in part) is told of in its log lines; a
-  // failure of its file is not the cause of a later failure of the job.
-  if (rc == 0) platform::takeFileFailure();
+  // failure of its own file is not the cause of a later failure of the job, but a failure of
+  // any other file (the index's, the work files') is.
+  const std::string failure = platform::takeFileFailure();
+  if (jobFailure_.empty() && !failure.empty() && failure.find(file.name) == std::string::npos)
+    jobFailure_ = failure;
   bytesDone_ += file.size;
   if (progress_.bytesToIndex > 0)
     progress_.percentDone = static_cast<int32_t>(std::min<int64_t>(100, bytesDone_ * 100 / progress_.bytesToIndex));
@@ -515,7 +518,8 @@ void Indexer::finishJob(bool aborted) {
     if (committed_) TextDB::removeStaleDictionaries(job_.indexFolder(), db_.header().pendingDictionary, 0);
     // The first file operation that failed names the cause, which the failure seen here
     // (an aborted merge, a refused close) rarely does.
-    const std::string cause = platform::takeFileFailure();
+    const std::string later = platform::takeFileFailure();
+    const std::string cause = jobFailure_.empty() ? later : jobFailure_;
     if (!committed_ && !cause.empty()) {
       log_.line("The update could not be completed: " + cause);
       job_.reporter().error("The update of " + job_.indexFolder() + " could not be completed: " + cause);

@@ -102,6 +102,7 @@ class Indexer {
   std::string tempFolder_;
   int maxWordLength_ = 32;
   bool dbOpen_ = false;
+  std::string jobFailure_;  // the first failed file operation of the job (not of a document's file)
   bool committed_ = false;
   bool immediate_ = false;
   int64_t bytesDone_ = 0;

@@ -147,8 +147,14 @@ int Verifier::documents(TextDB& db) {
     char* end = nullptr;
     long pathId = key.size() >= 4 ? std::strtol(key.substr(0, 4).c_str(), &end, 16) : -1;
     if (pathId != d.pathId) return fault(line + " path id " + std::to_string(pathId) + " != " + std::to_string(d.pathId));
-    if (!wildcard::equalsNoCase(name, d.shortName.substr(0, name.size())) ||
-        (d.shortName.size() < 256 && name.size() != d.shortName.size()))
+    // An exact key ("/" and the name as it is) holds the second of two names that differ
+    // only in letter case.
+    const bool exact = !name.empty() && name[0] == '/';
+    if (exact ? name.substr(1) != d.shortName.substr(0, name.size() - 1)
+              : !wildcard::equalsNoCase(name, d.shortName.substr(0, name.size())))
+      return fault(line + " != " + quoted(d.shortName));
+    const bool cut = exact ? key.size() >= 259 : d.shortName.size() >= 256;  // keys are cut to 259 bytes
+    if (!cut && name.size() - (exact ? 1 : 0) != d.shortName.size())
       return fault(line + " != " + quoted(d.shortName));
   } while (keys.next() == 0);
   return 0;

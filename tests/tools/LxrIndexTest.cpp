@@ -299,3 +299,28 @@ TEST(LxrIndexTest, RandomDamageIsRefusedOrHarmless) {
   // Most damage is seen (some falls where nothing reads it, as in an unused byte).
   EXPECT_GT(refusedUpdates, 60) << refusedSearches << " searches refused";
 }
+
+TEST(LxrIndexTest, NamesThatDifferOnlyInLetterCaseAreTwoDocumentsForGood) {
+  testsupport::TempDir dir;
+  std::string priv = dir.file("p"), index = dir.file("ix"), docs = dir.file("docs");
+  fs::create_directories(docs);
+  testsupport::writeFile(docs + "/Makefile", "gannet\n");
+  testsupport::writeFile(docs + "/makefile", "gannet shag\n");
+  ASSERT_EQ(0, lxr(priv, "add " + index + " " + docs).status);
+  for (int round = 0; round < 3; ++round) {
+    // Updates that take both in again replace them; they never add them once more.
+    newDates(docs, 0);
+    for (const char* n : {"/Makefile", "/makefile"}) {
+      struct utimbuf t{1900000000 + round, 1900000000 + round};
+      utime((docs + n).c_str(), &t);
+    }
+    ASSERT_EQ(0, lxr(priv, "update " + index).status);
+  }
+  ToolRun files = lxr(priv, "files " + index);
+  EXPECT_TRUE(has(files, docs + "/Makefile") && has(files, docs + "/makefile")) << files.output;
+  EXPECT_TRUE(has(lxr(priv, "search gannet " + index), "Retrieved 2 documents")) << files.output;
+  EXPECT_TRUE(has(lxr(priv, "search shag " + index), "Retrieved 1 document")) << files.output;
+  EXPECT_EQ(0, lxr(priv, "verify " + index).status);
+  ToolRun info = lxr(priv, "info " + index);
+  EXPECT_TRUE(has(info, "Documents:    2\n")) << info.output;
+}
