@@ -15,6 +15,14 @@ std::string WordLookup::foldedText(const std::string& nodeText) const {
   const SearchMarkers& m = settings_.markers;
   std::string operators = {m.stemming, m.phonic, m.fuzzy, m.synonym, '@', '?', '*', '(', ')'};
   std::string word = alphabet.translateRequest(nodeText, operators);
+  // Quoted text passes the translation as written (its operators are plain characters), but
+  // its letters still fold as the index folded its words: otherwise "Apple" could never find
+  // the apple of a case-blind index.
+  if (!word.empty() && word.front() == '"')
+    for (size_t i = 1; i < word.size(); ++i) {
+      const unsigned char c = static_cast<unsigned char>(word[i]);
+      if (alphabet.isLetter(c) && alphabet.map(c)) word[i] = static_cast<char>(alphabet.map(c));
+    }
   if (word.size() >= 2 && word.front() == '"' && word.back() == '"')
     word = word.substr(1, word.size() - 2);
   return word;

@@ -210,3 +210,17 @@ TEST(LxrSearchTest, AFailedCheckFailsTheScriptWithItsMessageAndNoSignal) {
   EXPECT_FALSE(has(search, "Terminate the program?")) << search.output;
   EXPECT_FALSE(has(search, "Retrieved")) << search.output;
 }
+
+TEST(LxrSearchTest, QuotedWordsFoldAsTheIndexFoldsItsWords) {
+  testsupport::TempDir dir;
+  const std::string priv = dir.file("p"), docs = dir.file("docs"), blind = dir.file("blind"), exact = dir.file("exact");
+  std::filesystem::create_directories(docs);
+  testsupport::writeFile(docs + "/a.txt", "Apple pie or not\n");
+  ASSERT_EQ(0, testsupport::runLxr(priv, "add " + blind + " " + docs).status);
+  ASSERT_EQ(0, testsupport::runLxr(priv, "create " + exact + " --case").status);
+  ASSERT_EQ(0, testsupport::runLxr(priv, "add " + exact + " " + docs).status);
+  for (const char* request : {"'\"Apple pie\"'", "'\"APPLE\"'", "'\"apple pie or\"'"})
+    EXPECT_EQ(0, testsupport::runLxr(priv, std::string("search ") + request + " " + blind).status) << request;
+  EXPECT_EQ(0, testsupport::runLxr(priv, "search '\"Apple pie\"' " + exact).status);
+  EXPECT_EQ(1, testsupport::runLxr(priv, "search '\"apple\"' " + exact).status) << "a case-sensitive index keeps case";
+}
