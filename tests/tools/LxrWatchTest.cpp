@@ -143,7 +143,7 @@ TEST_F(LxrWatchTest, EveryKindOfChangeIsSearchable) {
   ASSERT_TRUE(watcher.saw("rescan done")) << watcher.log();
 
   writeAged(docs + "/a/new.txt", "beacon");
-  writeAged(docs + "/a/data.bin", std::string("\x01\x02\x00\x00\xff\xfe binary", 15) + std::string(600, '\0'));
+  writeAged(docs + "/a/data.bin", std::string("\x01\x02\x00\x00\xff\xfe binary", 13) + std::string(600, '\0'));
   { std::FILE* f = std::fopen((docs + "/a/keep.txt").c_str(), "ab"); std::fputs(" cormorant", f); std::fclose(f); }
   writeAged(docs + "/a/keep.txt", readFile(docs + "/a/keep.txt"), 50);
   writeAged(docs + "/b/trunc.txt", "gannet", 50);
