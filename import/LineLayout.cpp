@@ -8,6 +8,7 @@
 #include "import/Alphabet.h"
 #include "import/TextBlock.h"
 #include "import/TextFormat.h"
+#include "import/UnicodeWords.h"
 
 namespace {
 
@@ -33,7 +34,11 @@ int16_t leadingColumns(const std::string& text) {
 }  // namespace
 
 LineLayout::LineLayout(BlockSource source, int width, const Alphabet& alphabet, int32_t firstWord)
-    : source_(std::move(source)), width_(std::max(width, 8)), alphabet_(alphabet), nextWord_(firstWord) {}
+    : source_(std::move(source)), width_(std::max(width, 8)), alphabet_(alphabet), nextWord_(firstWord) {
+  // UTF-8 text: the words of scripts written without blanks are marked off before layout.
+  unicode_ = alphabet.isUnicode();
+  if (unicode_) source_ = unicodewords::segmentingSource(std::move(source_));
+}
 
 void LineLayout::setHits(std::vector<int32_t> hits) {
   hits_ = std::move(hits);
@@ -152,9 +157,17 @@ inline LineLayout::Building LineLayout::startLine(ScreenLine* line) {
 // characters.
 inline bool LineLayout::takeRun(Building& b) {
   const size_t runStart = b.pos;
-  const size_t end = pending_.size();
+  size_t end = pending_.size();
   const unsigned char* data = reinterpret_cast<const unsigned char*>(pending_.data());
   if (b.hidden || textblock::isCode(data[runStart])) return false;
+  if (unicode_) {
+    // UTF-8: the run holds ASCII only; takeCharacter takes each longer character whole.
+    const size_t scanEnd = std::min(end, runStart + static_cast<size_t>(kMaxLineBytes) + 1);
+    size_t k = runStart;
+    while (k < scanEnd && data[k] < 0x80) ++k;
+    if (k < scanEnd) end = k;
+    if (end == runStart) return false;
+  }
   const uint8_t* wordClass = b.wordClass;
   const bool* continues = b.continues;
   const size_t textBytes = b.text().size();
@@ -243,6 +256,13 @@ inline bool LineLayout::takeCode(Building& b, unsigned char c, int* result) {
     case textblock::kCarriageReturn:
       ++b.pos;
       return false;
+    case textblock::kWordBreak:
+      if (!unicode_) break;
+      b.inWord = false;
+      text += static_cast<char>(c);
+      ++b.pos;
+      markBreak(b);  // a line may break between two words written without a blank
+      return false;
     case textblock::kIndent:
       ++paragraphIndent_;
       if (text.size() == b.pieceStart && b.col + textblock::kTabWidth < width_) {
@@ -305,6 +325,19 @@ inline bool LineLayout::takeCharacter(Building& b, unsigned char c, int* result)
     ch = static_cast<unsigned char>(pending_[b.pos + 1]);
     charBytes = 2;
   }
+  uint8_t cls = b.wordClass[ch];
+  bool continues = b.continues[ch];
+  if (unicode_ && !escaped && ch >= 0x80) {
+    // A whole UTF-8 sequence is one character, of the class of its code point.
+    while (pending_.size() - b.pos < 4 && fill()) {
+    }
+    int n = 1;
+    cls = unicodewords::classAt(alphabet_, reinterpret_cast<const unsigned char*>(pending_.data()),
+                                static_cast<int>(std::min(pending_.size(), b.pos + 4)), static_cast<int>(b.pos), &n);
+    continues = cls != textformat::kSpaceChar;
+    charBytes = static_cast<size_t>(n);
+    b.irregular = true;
+  }
   if (b.hidden) {
     text.append(pending_, b.pos, charBytes);
     b.pos += charBytes;
@@ -318,8 +351,8 @@ inline bool LineLayout::takeCharacter(Building& b, unsigned char c, int* result)
     markBreak(b);
     return false;
   }
-  const bool startsWord = !escaped && b.wordClass[ch] == textformat::kWordChar && !b.inWord;
-  b.inWord = !escaped && (startsWord || (b.inWord && b.continues[ch]));
+  const bool startsWord = !escaped && cls == textformat::kWordChar && !b.inWord;
+  b.inWord = !escaped && (startsWord || (b.inWord && continues));
   *result = 1;
   if (startsWord && b.words >= textformat::kMaxWordsPerLine) {
     // The line has its 80 words: this word begins the next line.

@@ -3,7 +3,9 @@
 
 #include <cstdint>
 
+#include "import/Alphabet.h"
 #include "import/CodePage.h"
+#include "import/UnicodeText.h"
 #include "search/ConstraintSet.h"
 #include "search/SearchTree.h"
 #include "search/TreePrinter.h"
@@ -72,16 +74,29 @@ std::string toUtf8(const std::string& engineText) {
   return out;
 }
 
+std::string asUtf8(const std::string& engineText) {
+  return unicodetext::isValid(engineText) ? engineText : toUtf8(engineText);
+}
+
+bool needsUnicode(const std::string& utf8) {
+  return unicodetext::toWindows1252(utf8, '\0').find('\0') != std::string::npos;
+}
+
 int explain(const std::string& utf8Request, const RequestSettings& settings, std::string* out) {
   RequestSettings quiet = settings;
   quiet.showMessages = false;
   SearchTree tree;
   std::string text;
-  int rc = tree.parse(toEngineText(utf8Request), "", quiet);
+  // A request with letters beyond Windows-1252 is read as a Unicode index reads it.
+  const Alphabet& base = settings.alphabet ? *settings.alphabet : Alphabet::builtIn();
+  const Alphabet unicode = base.asUnicode();
+  const bool wide = needsUnicode(utf8Request) || base.isUnicode();
+  if (wide) quiet.alphabet = base.isUnicode() ? &base : &unicode;
+  int rc = tree.parse(wide ? utf8Request : toEngineText(utf8Request), "", quiet);
   if (rc < 0) {
     text = tree.message().empty() ? std::string("The request holds no words.") : tree.message();
     if (text.empty() || text.back() != '\n') text += "\n";
-    *out = toUtf8(text);
+    *out = asUtf8(text);
     return kFaulty;
   }
   text = tree.print() + "\n";
@@ -99,7 +114,7 @@ int explain(const std::string& utf8Request, const RequestSettings& settings, std
       pos = end + 1;
     }
   }
-  *out = toUtf8(text);
+  *out = asUtf8(text);
   return kUnderstood;
 }
 

@@ -1,6 +1,7 @@
 #include "win/EngineText.h"
 
 #include <QFile>
+#include <QStringDecoder>
 
 #include <cstring>
 
@@ -31,6 +32,11 @@ QString fromEngine(const char* text) {
 }
 
 QString fromEngine(const std::string& text) {
+  // The text of a Unicode index is UTF-8; Windows-1252 text with letters beyond ASCII
+  // practically never is.
+  QStringDecoder utf8(QStringDecoder::Utf8);
+  QString decoded = utf8(QByteArrayView(text.data(), static_cast<qsizetype>(text.size())));
+  if (!utf8.hasError()) return decoded;
   QString out;
   out.reserve(static_cast<qsizetype>(text.size()));
   for (unsigned char c : text) {

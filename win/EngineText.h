@@ -10,7 +10,8 @@
 
 namespace enginetext {
 
-// Engine text to QString; the five bytes without a character show as a blank.
+// Engine text to QString: UTF-8 (the text of Unicode indexes) when the bytes are well-formed
+// UTF-8, else Windows-1252, whose five bytes without a character show as a blank.
 QString fromEngine(const char* text);
 QString fromEngine(const std::string& text);
 // QString to engine text; characters that have no place there become a blank.
