@@ -58,6 +58,7 @@ int Searcher::parse(SearchTree* tree, const Alphabet* alphabet) {
   if (!alphabet) return tree->parse(request_, additional_, settings_.request);
   RequestSettings settings = settings_.request;
   settings.alphabet = alphabet;
+  settings.markers.utf8 = alphabet->isUnicode();
   // The request in the index's text: UTF-8 for a Unicode index, else Windows-1252.
   if (alphabet->isUnicode() != requestUtf8_) {
     auto convert = [&](const std::string& s) {

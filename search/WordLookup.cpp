@@ -48,7 +48,9 @@ int WordLookup::lookup(const std::string& nodeText,
   // never by a wildcard, fuzzy, phonic or stemmed neighbour of a text word.
   const bool numberForm = !word.empty() && word[0] == '!';
   const bool fieldForm = word.find('=') != std::string::npos;
-  int rc = words.first(word, &hit, settings_.markers, settings_.stemmer);
+  SearchMarkers markers = settings_.markers;
+  markers.utf8 = settings_.alphabet && settings_.alphabet->isUnicode();
+  int rc = words.first(word, &hit, markers, settings_.stemmer);
   for (; rc > 0; rc = words.next(&hit)) {
     if ((!numberForm && !hit.word.empty() && hit.word[0] == '!') ||
         (!fieldForm && hit.word.find('=') != std::string::npos))

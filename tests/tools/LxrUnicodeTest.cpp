@@ -114,6 +114,15 @@ TEST_F(LxrUnicodeTest, ChineseAndJapaneseWordsAreFoundInsideSentencesWithoutBlan
   EXPECT_TRUE(found(search("入門ガイド")).count("ja-emacs-TUTORIAL.ja.iso-2022-jp.txt"));
 }
 
+TEST_F(LxrUnicodeTest, WildcardsAndFuzzyDifferencesCountCharacters) {
+  auto words = [&](const std::string& pattern) { return runLxr(priv_, "words " + index_ + " --match '" + pattern + "'").output; };
+  EXPECT_NE(std::string::npos, words("кур?ор").find("курсор"));     // ? is one two-byte letter
+  EXPECT_NE(std::string::npos, words("строк?").find("строке"));
+  EXPECT_EQ(1, runLxr(priv_, "words " + index_ + " --match 'курс??ор'").status);  // no such word
+  EXPECT_TRUE(found(search("кур%сар")).count("ru-vimtutor.windows-1251.txt"));  // one letter differs
+  EXPECT_TRUE(found(search("光*")).count("zh-emacs-TUTORIAL.cn.txt"));
+}
+
 TEST_F(LxrUnicodeTest, WordsAndSearchOutputAreValidUtf8OnEveryDocument) {
   testsupport::ToolRun words = runLxr(priv_, "words " + index_);
   EXPECT_EQ(0, words.status);
