@@ -136,10 +136,14 @@ inline LineLayout::Building LineLayout::startLine(ScreenLine* line) {
   if (attributes_ & textblock::kAttrItalic) text += static_cast<char>(textblock::kItalic);
   if (attributes_ & textblock::kAttrUnderline) text += static_cast<char>(textblock::kUnderline);
   if (hiddenOpen_) text += static_cast<char>(textblock::kHidden);
-  text.append(static_cast<size_t>(paragraphIndent_ * textblock::kTabWidth), ' ');
+  // Indent codes stack, but never past the last tab stop of the line: a paragraph indented
+  // deeper still has room for its text, and no line passes the byte limit.
+  const int lastStop = (width_ - 1) / textblock::kTabWidth * textblock::kTabWidth;
+  const int indentColumns = std::min(paragraphIndent_ * textblock::kTabWidth, lastStop);
+  text.append(static_cast<size_t>(indentColumns), ' ');
   b.pieceStart = text.size();
   b.pos = pos_;
-  b.col = paragraphIndent_ * textblock::kTabWidth;
+  b.col = indentColumns;
   b.hidden = hiddenOpen_;
   b.breakAttributes = attributes_;
   b.breakIndent = paragraphIndent_;
@@ -324,6 +328,14 @@ inline bool LineLayout::takeCharacter(Building& b, unsigned char c, int* result)
     }
     ch = static_cast<unsigned char>(pending_[b.pos + 1]);
     charBytes = 2;
+    if (unicode_ && ch >= 0x80) {  // the escaped character is the whole UTF-8 sequence
+      while (pending_.size() - b.pos < 5 && fill()) {
+      }
+      int n = 1;
+      unicodewords::classAt(alphabet_, reinterpret_cast<const unsigned char*>(pending_.data()),
+                            static_cast<int>(std::min(pending_.size(), b.pos + 5)), static_cast<int>(b.pos + 1), &n);
+      charBytes = 1 + static_cast<size_t>(n);
+    }
   }
   uint8_t cls = b.wordClass[ch];
   bool continues = b.continues[ch];

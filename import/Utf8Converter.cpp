@@ -98,14 +98,22 @@ void Converter::convert(const uint8_t* data, size_t length, std::string* out, bo
     out->append(unicodetext::fromWindows1252(std::string_view(reinterpret_cast<const char*>(data), length)));
     return;
   }
+  const size_t before = out->size();
   if (!carry_.empty()) {
     std::string joined = carry_;
     carry_.clear();
     joined.append(reinterpret_cast<const char*>(data), length);
     run(reinterpret_cast<const uint8_t*>(joined.data()), joined.size(), out, last);
-    return;
+  } else {
+    run(data, length, out, last);
   }
-  run(data, length, out, last);
+  // iconv is not trusted to write well-formed UTF-8 (glibc passes the old five-byte forms).
+  std::string_view added(out->data() + before, out->size() - before);
+  if (!unicodetext::isValid(added)) {
+    std::string clean = unicodetext::sanitized(added);
+    out->resize(before);
+    out->append(clean);
+  }
 }
 
 void Converter::run(const uint8_t* data, size_t length, std::string* out, bool last) {

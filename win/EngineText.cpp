@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QStringDecoder>
 
+#include <algorithm>
 #include <cstring>
 
 namespace enginetext {
@@ -46,6 +47,14 @@ QString fromEngine(const std::string& text) {
       out.append(QChar(static_cast<char16_t>(c)));
   }
   return out;
+}
+
+int shownLength(const std::string& text, size_t bytes) {
+  bytes = std::min(bytes, text.size());
+  QStringDecoder utf8(QStringDecoder::Utf8);
+  (void)utf8(QByteArrayView(text.data(), static_cast<qsizetype>(text.size())));
+  if (utf8.hasError()) return static_cast<int>(bytes);  // Windows-1252: a byte is a character
+  return static_cast<int>(QString::fromUtf8(text.data(), static_cast<qsizetype>(bytes)).size());
 }
 
 std::string toEngine(const QString& text) {

@@ -14,6 +14,8 @@ namespace enginetext {
 // UTF-8, else Windows-1252, whose five bytes without a character show as a blank.
 QString fromEngine(const char* text);
 QString fromEngine(const std::string& text);
+// The QString length of the first `bytes` bytes of `text`, read as fromEngine reads `text`.
+int shownLength(const std::string& text, size_t bytes);
 // QString to engine text; characters that have no place there become a blank.
 std::string toEngine(const QString& text);
 

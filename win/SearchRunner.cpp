@@ -101,6 +101,14 @@ SearchOutcome run(const SearchRequest& request, const QString& privateDir, QWidg
   job.fuzziness = request.fuzziness;
   job.searchIndexes = request.indexFolders.isEmpty() ? 0 : 1;
   job.indexesToSearch = stringSet(request.indexFolders, true);
+  for (const QString& folder : request.indexFolders) {
+    lxrIndexInfo info;
+    LXR_INIT_RECORD(info);
+    int16_t infoResult = 0;
+    if (lxrsGetIndexInfo(enginetext::toFileName(folder).c_str(), &info, &infoResult) == 0 &&
+        info.textModel != LXR_TEXT_UNICODE)
+      out.utf8Lines = false;
+  }
   if (!request.filesFolder.isEmpty()) {
     job.searchFiles = 1;
     copyField(job.filesToSearch.directory, sizeof job.filesToSearch.directory,

@@ -13,6 +13,7 @@
 #include "import/LineLayout.h"
 #include "import/TextBlock.h"
 #include "import/TextFormat.h"
+#include "import/TextImporter.h"
 #include "import/UnicodeText.h"
 #include "import/UnicodeWords.h"
 
@@ -154,6 +155,32 @@ TEST(UnicodeWordsTest, LongLinesOfEveryScriptBreakBetweenCharactersAndLoseNoWord
     EXPECT_EQ(expected, shown);  // no character lost or cut
     EXPECT_GT(counted, 0);
   }
+}
+
+// Found by fuzzing: an escape before a letter of two or more bytes took only its first byte,
+// and a full line could be cut before the rest.
+TEST(UnicodeWordsTest, AnEscapedCharacterIsNeverCutFromItsLastBytes) {
+  std::string text;
+  for (int i = 0; i < 400; ++i) text += "\x04\xC3\xA9\x04\xE6\x9D\xB1";
+  for (const ScreenLine& l : layOut(text, 25, blind())) EXPECT_TRUE(unicodetext::isValid(l.text));
+}
+
+// Found by fuzzing: a UTF-8 sequence cut by a block end went through iconv, which passes the
+// old five-byte forms on; blocks were then not well-formed.
+TEST(UnicodeWordsTest, PlainTextBlocksAreWellFormedWhateverTheBytes) {
+  std::string bytes;  // well-formed UTF-8 where the importer judges the text, then not
+  while (bytes.size() < 5000) bytes += "Grüße aus Köln ";
+  for (int i = 0; i < 40; ++i) bytes += "\xF8\x99\x99\x99\x99 \xC3";
+  MemorySource source("doc", bytes);
+  TextImporter importer(source, 16, charset::Encoding::kWindows1252);
+  ASSERT_TRUE(importer.deliverUtf8());
+  std::string block;
+  int blocks = 0;
+  for (; importer.readTextBlock(&block) > 0; ++blocks) {
+    EXPECT_TRUE(unicodetext::isValid(block));
+    block.clear();
+  }
+  EXPECT_GT(blocks, 300);
 }
 
 TEST(UnicodeWordsTest, HostileTextStaysInBoundsAndValid) {
