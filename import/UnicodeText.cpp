@@ -180,12 +180,13 @@ std::string sanitized(std::string_view s) {
   return out;
 }
 
-std::string fromWindows1252(std::string_view s) {
+std::string fromWindows1252(std::string_view s, bool undefinedAsBlank) {
   std::string out;
   out.reserve(s.size() + s.size() / 4);
   for (unsigned char c : s) {
     if (c < 0x80) out += static_cast<char>(c);
     else if (c < 0xA0 && kHigh1252[c - 0x80]) append(&out, kHigh1252[c - 0x80]);
+    else if (c < 0xA0 && undefinedAsBlank) out += ' ';
     else append(&out, c);
   }
   return out;

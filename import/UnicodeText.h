@@ -32,8 +32,9 @@ size_t completePrefix(std::string_view s);
 std::string sanitized(std::string_view s);
 
 // Windows-1252 text as UTF-8: bytes below 0x80 unchanged, the others as their characters (the
-// five bytes Windows-1252 leaves undefined as the C1 controls of the same value).
-std::string fromWindows1252(std::string_view s);
+// five bytes Windows-1252 leaves undefined as the C1 controls of the same value, or as blanks
+// when `undefinedAsBlank`).
+std::string fromWindows1252(std::string_view s, bool undefinedAsBlank = false);
 // UTF-8 text as Windows-1252; characters it cannot hold become `missing`.
 std::string toWindows1252(std::string_view s, char missing = ' ');
 

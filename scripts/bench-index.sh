@@ -176,18 +176,10 @@ one_run() {
 
   # The code-page build goes first in odd runs, after the Unicode build in even ones.
   if ((r % 2 == 1)); then codepage_build "$r"; fi
-  if ! measure "$CW/logs/create.$r" "$LXR" --dir "$ENGINE" create "$INDEX"; then
-    echo "bench-index: lxr create failed on $c:" >&2; tail -5 "$CW/logs/create.$r.err" >&2; failed=1
-    return
-  fi
-  local s=$M_SECONDS c_cpu=$M_CPU peak=$M_PEAK_KB
-  if ! measure "$CW/logs/add.$r" "$LXR" --dir "$ENGINE" add "$INDEX" "$TEXT"; then
-    echo "bench-index: lxr add failed on $c:" >&2; tail -5 "$CW/logs/add.$r.err" >&2; failed=1
-    return
-  fi
-  best BUILD_S "$(awk -v a="$s" -v b="$M_SECONDS" 'BEGIN { printf "%.3f", a + b }')"
-  best BUILD_CPU "$(awk -v a="$c_cpu" -v b="$M_CPU" 'BEGIN { printf "%.3f", a + b }')"
-  BUILD_PEAK=$(maxkb "$BUILD_PEAK" "$(maxkb "$peak" "$M_PEAK_KB")")
+  build_index "$INDEX" "$r" "" || return
+  best BUILD_S "$B_S"
+  best BUILD_CPU "$B_CPU"
+  BUILD_PEAK=$(maxkb "$BUILD_PEAK" "$B_PEAK")
   INDEX_BYTES=$(find "$CW/index" -type f -printf '%s\n' | awk '{ s += $1 } END { print s + 0 }')
   BUILT_PARTS=$(breakdown "$INDEX")
   LXR_DOCS=$(index_docs)
@@ -215,21 +207,32 @@ one_run() {
   { "$LXR" --dir "$ENGINE" info "$INDEX" && ls -l "$INDEX"; } >"$CW/logs/info.$r.updated" 2>&1 || true
 }
 
+# build_index INDEX RUN LOG_PREFIX [CREATE_OPTION...]: lxr create + lxr add of the text into
+# INDEX; sets B_S, B_CPU (their sums) and B_PEAK (KB). Returns 1 (and sets failed) on a failure.
+build_index() {
+  local index=$1 r=$2 pre=$3
+  shift 3
+  if ! measure "$CW/logs/${pre}create.$r" "$LXR" --dir "$ENGINE" create "$index" "$@"; then
+    echo "bench-index: lxr create $* failed on $c:" >&2; tail -5 "$CW/logs/${pre}create.$r.err" >&2; failed=1
+    return 1
+  fi
+  local s=$M_SECONDS c_cpu=$M_CPU peak=$M_PEAK_KB
+  if ! measure "$CW/logs/${pre}add.$r" "$LXR" --dir "$ENGINE" add "$index" "$TEXT"; then
+    echo "bench-index: lxr add failed on $c:" >&2; tail -5 "$CW/logs/${pre}add.$r.err" >&2; failed=1
+    return 1
+  fi
+  B_S=$(awk -v a="$s" -v b="$M_SECONDS" 'BEGIN { printf "%.3f", a + b }')
+  B_CPU=$(awk -v a="$c_cpu" -v b="$M_CPU" 'BEGIN { printf "%.3f", a + b }')
+  B_PEAK=$(maxkb "$peak" "$M_PEAK_KB")
+}
+
 # The same build in the code-page text model, into its own folder.
 codepage_build() {
   local r=$1 cp_index=$CW/index-cp/$c
-  if ! measure "$CW/logs/cp-create.$r" "$LXR" --dir "$ENGINE" create "$cp_index" --alphabet ENGLISH.ABC; then
-    echo "bench-index: lxr create --alphabet failed on $c:" >&2; tail -5 "$CW/logs/cp-create.$r.err" >&2; failed=1
-    return
-  fi
-  local s=$M_SECONDS c_cpu=$M_CPU peak=$M_PEAK_KB
-  if ! measure "$CW/logs/cp-add.$r" "$LXR" --dir "$ENGINE" add "$cp_index" "$TEXT"; then
-    echo "bench-index: lxr add (code page) failed on $c:" >&2; tail -5 "$CW/logs/cp-add.$r.err" >&2; failed=1
-    return
-  fi
-  best CP_S "$(awk -v a="$s" -v b="$M_SECONDS" 'BEGIN { printf "%.3f", a + b }')"
-  best CP_CPU "$(awk -v a="$c_cpu" -v b="$M_CPU" 'BEGIN { printf "%.3f", a + b }')"
-  CP_PEAK=$(maxkb "$CP_PEAK" "$(maxkb "$peak" "$M_PEAK_KB")")
+  build_index "$cp_index" "$r" cp- --alphabet ENGLISH.ABC || return
+  best CP_S "$B_S"
+  best CP_CPU "$B_CPU"
+  CP_PEAK=$(maxkb "$CP_PEAK" "$B_PEAK")
   CP_BYTES=$(find "$CW/index-cp" -type f -printf '%s\n' | awk '{ s += $1 } END { print s + 0 }')
   rm -rf "$cp_index"
 }

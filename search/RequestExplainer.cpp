@@ -12,29 +12,6 @@
 
 namespace requestexplainer {
 
-namespace {
-
-// Unicode code points of Windows-1252 bytes 0x80 to 0x9F; 0 where the byte has none.
-constexpr uint16_t kHighControls[32] = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
-
-void appendUtf8(uint32_t cp, std::string* out) {
-  if (cp < 0x80) {
-    *out += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    *out += static_cast<char>(0xC0 | (cp >> 6));
-    *out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    *out += static_cast<char>(0xE0 | (cp >> 12));
-    *out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    *out += static_cast<char>(0x80 | (cp & 0x3F));
-  }
-}
-
-}  // namespace
-
 std::string toEngineText(const std::string& utf8) {
   std::string out;
   size_t i = 0;
@@ -63,16 +40,7 @@ std::string toEngineText(const std::string& utf8) {
   return out;
 }
 
-std::string toUtf8(const std::string& engineText) {
-  std::string out;
-  for (char ch : engineText) {
-    unsigned char c = static_cast<unsigned char>(ch);
-    uint32_t cp = c;
-    if (c >= 0x80 && c < 0xA0) cp = kHighControls[c - 0x80] ? kHighControls[c - 0x80] : ' ';
-    appendUtf8(cp, &out);
-  }
-  return out;
-}
+std::string toUtf8(const std::string& engineText) { return unicodetext::fromWindows1252(engineText, true); }
 
 std::string asUtf8(const std::string& engineText) {
   return unicodetext::isValid(engineText) ? engineText : toUtf8(engineText);

@@ -19,6 +19,7 @@
 #include "search/SearchTree.h"
 #include "tests/index/IndexJobHelpers.h"
 #include "tests/search/IndexKinds.h"
+#include "tests/search/ModelSearch.h"
 #include "tests/search/SearchModel.h"
 #include "tests/support/TempDir.h"
 
@@ -79,27 +80,12 @@ TEST(UnicodeSearchModelTest, RandomRequestsOverMixedScriptsAgreeWithBruteForce) 
   rs.markers.utf8 = true;
   int withDocuments = 0;
   const int kRequests = 1000;
-  for (int i = 0; i < kRequests; ++i) {
-    Request r = randomRequest(rng, 2);
-    SearchTree tree;
-    ASSERT_EQ(0, tree.parse(r.text, "", rs)) << r.text << "\n" << tree.echo();
-    Found engine;
-    IndexSearchSettings s;
-    s.lookup.indexName = "model";
-    s.lookup.alphabet = &db.alphabet();
-    s.found = [&](FoundDocument& d) {
-      engine[textfields::baseName(d.doc.fileName)] = d.hits;
-      return 0;
-    };
-    IndexSearch search(tree, db, s);
-    ASSERT_EQ(0, search.search()) << r.text;
-    Found expected = evaluate(r, texts);
-    ASSERT_EQ(expected, engine) << i << ": " << r.text;
-    withDocuments += expected.empty() ? 0 : 1;
-  }
-  EXPECT_GT(withDocuments, kRequests / 2);
-  trace::setSink(nullptr, nullptr);
+  searchtest::compareRandomRequests(db, texts, rng, kRequests, rs,
+                                    [&](const Found& f) { withDocuments += f.empty() ? 0 : 1; });
   vocabulary() = saved;
+  trace::setSink(nullptr, nullptr);
+  if (HasFatalFailure()) return;
+  EXPECT_GT(withDocuments, kRequests / 2);
 }
 
 }  // namespace
