@@ -126,7 +126,7 @@ std::string toUtf8(const std::string& raw) {
     if (c.name() != "WINDOWS-1252" || declared == "windows-1252") return as(c.name());
   }
   if (d.encoding == charset::Encoding::kUtf8) return as("UTF-8");
-  return as(utf8conv::detectLegacy(bytes, std::min<size_t>(raw.size(), 65536)));
+  return as(utf8conv::detectLegacy(bytes, std::min<size_t>(raw.size(), 8192)));
 }
 
 class HtmlParser {

@@ -164,14 +164,6 @@ inline bool LineLayout::takeRun(Building& b) {
   size_t end = pending_.size();
   const unsigned char* data = reinterpret_cast<const unsigned char*>(pending_.data());
   if (b.hidden || textblock::isCode(data[runStart])) return false;
-  if (unicode_) {
-    // UTF-8: the run holds ASCII only; takeCharacter takes each longer character whole.
-    const size_t scanEnd = std::min(end, runStart + static_cast<size_t>(kMaxLineBytes) + 1);
-    size_t k = runStart;
-    while (k < scanEnd && data[k] < 0x80) ++k;
-    if (k < scanEnd) end = k;
-    if (end == runStart) return false;
-  }
   const uint8_t* wordClass = b.wordClass;
   const bool* continues = b.continues;
   const size_t textBytes = b.text().size();
@@ -180,6 +172,15 @@ inline bool LineLayout::takeRun(Building& b) {
   const long roomColumns = static_cast<long>(width_) - b.col;
   const long roomBytes = static_cast<long>(kMaxLineBytes) - 2 - static_cast<long>(textBytes);
   const size_t room = static_cast<size_t>(std::max(0L, std::min(roomColumns, roomBytes)));
+  if (unicode_) {
+    // UTF-8: the run holds ASCII only; takeCharacter takes each longer character whole. Past
+    // `room` only blanks are taken, so the search for one can stop there.
+    const size_t scanEnd = std::min(end, runStart + room + 1);
+    size_t k = runStart;
+    while (k < scanEnd && data[k] < 0x80) ++k;
+    if (k < scanEnd) end = k;
+    if (end == runStart) return false;
+  }
   size_t lastBlank = std::string::npos;  // just after the run's last blank
   int lastBlankWords = 0;                // the words before it
   // Locals of the loop's own, so that they stay in registers.

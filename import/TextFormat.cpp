@@ -32,7 +32,11 @@ bool continuesWord(const Alphabet& a, unsigned char c) { return a.wordClasses().
 
 int findWords(const Alphabet& alphabet, const unsigned char* line, int length, WordSpan* words,
               int maxWords) {
-  if (alphabet.isUnicode()) return unicodewords::findWords(alphabet, line, length, words, maxWords);
+  // UTF-8 lines of ASCII only break by the alphabet's classes, as a code-page line does.
+  if (alphabet.isUnicode()) {
+    for (int i = 0; i < length; ++i)
+      if (line[i] >= 0x80) return unicodewords::findWords(alphabet, line, length, words, maxWords);
+  }
   const WordClasses& t = alphabet.wordClasses();
   int count = 0;
   int pos = 0;

@@ -12,7 +12,7 @@
 namespace {
 
 constexpr size_t kDetectBytes = 4096;
-constexpr size_t kLegacyDetectBytes = 65536;  // what the code page of 8-bit text is judged on
+constexpr size_t kLegacyDetectBytes = 8192;   // what the code page of 8-bit text is judged on
 
 }  // namespace
 
@@ -29,6 +29,9 @@ TextImporter::TextImporter(ByteSource& source, int32_t blockBytes, charset::Enco
     low = std::min(low, head[i]);
   }
   bool seven = high < 0x80 && low != 0;
+  // ASCII without escapes (ISO-2022 sets escape into their characters) in the head: no code
+  // page need be guessed for UTF-8 delivery.
+  plainAscii_ = seven && std::memchr(head.data(), 0x1B, headBytes) == nullptr;
   charset::Detection d = seven ? charset::Detection{plain, 0} : charset::detect(head.data(), headBytes, plain);
   encoding_ = d.encoding;
   start_ = position_ = d.bomBytes;
@@ -43,6 +46,10 @@ bool TextImporter::deliverUtf8() {
     case charset::Encoding::kUtf16Be: from = "UTF-16BE"; break;
     case charset::Encoding::kCp437: from = "CP437"; break;
     default: {
+      if (plainAscii_) {
+        from = "WINDOWS-1252";
+        break;
+      }
       std::vector<uint8_t> head(kLegacyDetectBytes);
       int32_t n = source_.readAt(start_, head.data(), static_cast<int32_t>(head.size()));
       from = utf8conv::detectLegacy(head.data(), n > 0 ? static_cast<size_t>(n) : 0);

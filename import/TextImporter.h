@@ -37,6 +37,7 @@ class TextImporter : public Viewer {
   charset::Encoding encoding_;
   std::unique_ptr<charset::Converter> converter_;
   int32_t start_ = 0;     // first byte after a byte-order mark
+  bool plainAscii_ = false;  // the head read at construction is ASCII without escapes
   int32_t position_ = 0;  // next byte to read
   std::vector<uint8_t> raw_;  // the bytes of the block being read
   std::string converted_;     // the same in Windows-1252 (or UTF-8), when they were not

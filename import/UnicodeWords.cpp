@@ -6,6 +6,7 @@
 #include <unicode/unistr.h>
 
 #include <memory>
+#include <unordered_map>
 
 #include "import/Alphabet.h"
 #include "import/TextBlock.h"
@@ -25,6 +26,8 @@ using textformat::kWordChar;
 constexpr size_t kHoldBytes = 65536;
 // The longest word handed on, in bytes (what the sorter takes).
 constexpr size_t kMaxWordBytes = 128;
+// Folded words remembered per thread before the memory starts again (a few MB at most).
+constexpr size_t kFoldCacheWords = 32768;
 
 bool isAsciiWordByte(unsigned char c) {
   return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
@@ -128,30 +131,39 @@ int findWords(const Alphabet& alphabet, const unsigned char* line, int length, t
   return count;
 }
 
-std::string foldText(const Alphabet& alphabet, const std::string& text) {
-  std::string out;
-  out.reserve(text.size());
-  bool wide = false;
+std::string foldText(const Alphabet& alphabet, std::string_view text) {
+  std::string out(text.size(), '\0');
+  size_t n = 0;
+  unsigned char high = 0;
   for (char ch : text) {
     unsigned char c = static_cast<unsigned char>(ch);
-    if (c >= 0x80) {
-      wide = true;
-      out += ch;
-    } else if (unsigned char m = alphabet.map(c)) {
-      out += static_cast<char>(m);
-    }
+    high |= c;
+    // Bytes from 0x80 on map to themselves in a Unicode alphabet; 0 drops a character.
+    if (unsigned char m = alphabet.map(c)) out[n++] = static_cast<char>(m);
   }
+  out.resize(n);
+  const bool wide = high >= 0x80;
   if (!wide) return out;
   const uint8_t o = alphabet.options();
-  return unicodetext::foldNonAscii(out, {(o & Alphabet::kFoldLower) != 0, (o & Alphabet::kFoldAccents) != 0});
+  const bool lower = (o & Alphabet::kFoldLower) != 0, accents = (o & Alphabet::kFoldAccents) != 0;
+  // Words repeat: the folded form of each is kept, per thread and folding, for the next time.
+  thread_local std::unordered_map<std::string, std::string> folded[4];
+  auto& cache = folded[(lower ? 1 : 0) | (accents ? 2 : 0)];
+  if (auto it = cache.find(out); it != cache.end()) return it->second;
+  if (cache.size() >= kFoldCacheWords) cache.clear();
+  std::string result = unicodetext::foldNonAscii(out, {lower, accents});
+  if (out.size() <= kMaxWordBytes) cache.emplace(out, result);
+  return result;
 }
 
 std::string wordText(const Alphabet& alphabet, const unsigned char* line, const textformat::WordSpan& span,
                      int maxLength) {
-  std::string raw(reinterpret_cast<const char*>(line) + span.start, static_cast<size_t>(span.length));
-  std::string out = foldText(alphabet, raw);
+  std::string out = foldText(
+      alphabet, std::string_view(reinterpret_cast<const char*>(line) + span.start, static_cast<size_t>(span.length)));
   while (!out.empty() && out.back() == ' ') out.pop_back();
-  if (maxLength >= 0) unicodetext::cutToChars(&out, static_cast<size_t>(maxLength), kMaxWordBytes);
+  // No more bytes than characters allowed: nothing to cut (ASCII words mostly).
+  if (maxLength >= 0 && out.size() > static_cast<size_t>(std::min<int>(maxLength, kMaxWordBytes)))
+    unicodetext::cutToChars(&out, static_cast<size_t>(maxLength), kMaxWordBytes);
   return out;
 }
 
@@ -201,7 +213,15 @@ std::vector<size_t> dictionaryBreaks(const std::string& text) {
   return breaks;
 }
 
+// True when `s` may hold a dictionary-script character: those all take three or four bytes.
+bool mayHoldDictionaryScript(const std::string& s) {
+  for (unsigned char c : s)
+    if (c >= 0xE0) return true;
+  return false;
+}
+
 std::string segmentBlock(const std::string& block) {
+  if (!mayHoldDictionaryScript(block)) return block;
   std::string out;
   out.reserve(block.size() + block.size() / 8);
   const char breakCode = static_cast<char>(textblock::kWordBreak);
@@ -246,8 +266,14 @@ std::function<int(std::string*)> segmentingSource(std::function<int(std::string*
         std::string block;
         int n = s.inner(&block);
         if (n < 0) s.failed = true;
-        if (n <= 0) s.done = true;
-        else s.held += block;
+        if (n <= 0) {
+          s.done = true;
+        } else if (s.held.empty() && !mayHoldDictionaryScript(block)) {
+          out->append(block);  // the usual case: nothing to cut, nothing to hold back
+          return n;
+        } else {
+          s.held += block;
+        }
       }
       if (s.done) {
         if (s.held.empty()) return s.failed ? -1 : 0;

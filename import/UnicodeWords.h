@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "import/TextFormat.h"
@@ -33,7 +34,7 @@ std::string wordText(const Alphabet& alphabet, const unsigned char* line, const 
 // The folded form of a text of word characters: the alphabet's map for ASCII, then the
 // Unicode folding of the index's flags when there is more than ASCII. Words of documents and
 // of requests go through this one function.
-std::string foldText(const Alphabet& alphabet, const std::string& text);
+std::string foldText(const Alphabet& alphabet, std::string_view text);
 
 // Alphabet::translateRequest for a Unicode alphabet: quoted text and operator characters pass,
 // the runs between them are folded by foldText.

@@ -86,9 +86,10 @@ bool WordSource::next(std::string* word, int32_t* number) {
   long n = 0;
   bool got = hyphens_ ? hyphens_->next(word, &n) : fetch(word, &n);
   if (!got) return false;
-  if (alphabet_.isUnicode())  // characters, not bytes; the joined forms of hyphens included
-    unicodetext::cutToChars(word, static_cast<size_t>(maxWordLength_), mergeformat::kMaxIndexWordLen);
-  else if (word->size() > static_cast<size_t>(maxWordLength_))
+  if (alphabet_.isUnicode()) {  // characters, not bytes; the joined forms of hyphens included
+    if (word->size() > static_cast<size_t>(std::min(maxWordLength_, mergeformat::kMaxIndexWordLen)))
+      unicodetext::cutToChars(word, static_cast<size_t>(maxWordLength_), mergeformat::kMaxIndexWordLen);
+  } else if (word->size() > static_cast<size_t>(maxWordLength_))
     word->resize(static_cast<size_t>(maxWordLength_));
   *number = static_cast<int32_t>(n);
   lastNumber_ = *number;
