@@ -48,6 +48,7 @@ void fill(const TextDB& db, lxrIndexInfo* info) {
   int64_t total = db.indexBytes();
   info->indexBytes = static_cast<int32_t>(total > INT32_MAX ? INT32_MAX : total);
   textfields::copy(info->versionTag, sizeof info->versionTag, h.versionTag);
+  info->textModel = h.unicode ? LXR_TEXT_UNICODE : LXR_TEXT_CODE_PAGE;
 }
 
 }  // namespace indexinfo

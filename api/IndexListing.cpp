@@ -88,7 +88,9 @@ int listWords(const Alphabet& alphabet, const std::string& folder, const std::st
     std::string folded = db.alphabet().translateRequest(pattern, operators);
     WordIterator it(keys);
     WordHit hit;
-    for (int got = it.first(folded, &hit, markers, stemmer); got != 0; got = it.next(&hit)) {
+    SearchMarkers wordMarkers = markers;
+    wordMarkers.utf8 = db.alphabet().isUnicode();
+    for (int got = it.first(folded, &hit, wordMarkers, stemmer); got != 0; got = it.next(&hit)) {
       if (got < 0) {
         rc = apierror::report("ListWords", folder, "the word list could not be read");
         break;

@@ -25,6 +25,7 @@ static_assert(searchcode::kStart == LXR_PROGRESS_SEARCH_START);
 static_assert(searchcode::kIndexesDone == LXR_PROGRESS_SEARCH_2002);
 static_assert(searchcode::kSearching == LXR_PROGRESS_SEARCHING);
 static_assert(searchcode::kDocFound == LXR_PROGRESS_DOC_FOUND);
+static_assert(kUtf8RequestFlag == LXR_SEARCH_UTF8);
 
 namespace jobrecords {
 
@@ -63,6 +64,7 @@ IndexJobRequest indexRequestOf(const lxrIndexJob& record) {
   r.caseSensitive = record.caseSensitive != 0;
   r.accentSensitive = record.accentSensitive != 0;
   r.relativePaths = record.relativePaths != 0;
+  r.unicode = record.textModel == LXR_TEXT_UNICODE;
   r.toAdd = fileSpecOf(record.toAdd);
   r.toRemoveListName = text(record.toRemoveListName, sizeof record.toRemoveListName);
   if (record.tempFileDir) r.tempFileDir = text(record.tempFileDir, LXR_PATH_CHARS);

@@ -147,13 +147,15 @@ std::string markedText(const std::string& text) {
 }
 
 int documentLines(const LexaurumInstance& engine, const std::string& name, std::vector<int32_t> hits,
-                  int width, bool hitLinesOnly, lxrDocumentLineFn fn, uintptr_t data) {
-  ImportFile doc(engine.viewers(), &engine.alphabet());
+                  int width, bool hitLinesOnly, bool utf8, lxrDocumentLineFn fn, uintptr_t data) {
+  const Alphabet unicode = engine.alphabet().unicodeFor(false, false);
+  const Alphabet& alphabet = utf8 ? unicode : engine.alphabet();
+  ImportFile doc(engine.viewers(), &alphabet);
   if (doc.open(name) < 0) return apierror::report("GetDocumentLines", name, doc.errorText());
   std::sort(hits.begin(), hits.end());
   hits.erase(std::unique(hits.begin(), hits.end()), hits.end());
   if (hits.size() > ResultsFile::kMaxHits) hits.resize(ResultsFile::kMaxHits);
-  DocumentLines lines(doc, width, std::move(hits), engine.alphabet());
+  DocumentLines lines(doc, width, std::move(hits), alphabet);
   FileReader reader(&lines, "", kRingLines, name);
   if (reader.start() < 0) return apierror::report("GetDocumentLines", name, "the reader could not start");
   auto hand = [&](const ScreenLine* l) {
@@ -202,6 +204,7 @@ LXR_API int16_t lxrsGetDocumentLines(const char* fileName, const int32_t* hits,
   std::vector<int32_t> list;
   if (hitCount > 0) list.assign(hits, hits + hitCount);
   return finish("lxrsGetDocumentLines",
-                documentLines(*DllInterface::current()->instance(), fileName, std::move(list), width, hitLinesOnly != 0, fn, data),
+                documentLines(*DllInterface::current()->instance(), fileName, std::move(list), width, (hitLinesOnly & 1) != 0,
+                              (hitLinesOnly & LXR_LINES_UTF8) != 0, fn, data),
                 result);
 }

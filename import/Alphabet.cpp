@@ -2,9 +2,13 @@
 // binary image.
 #include "import/Alphabet.h"
 
+#include <algorithm>
 #include <cstring>
 
+#include "import/TextBlock.h"
 #include "import/TextFormat.h"
+#include "import/UnicodeText.h"
+#include "import/UnicodeWords.h"
 #include "objects/ByteCodec.h"
 #include "objects/Trace.h"
 #include "platform/Platform.h"
@@ -52,6 +56,28 @@ Alphabet Alphabet::foldedFor(bool ignoreCase, bool ignoreAccents) const {
   folded.foldUpper(false);
   folded.foldLower(ignoreCase);
   return folded;
+}
+
+Alphabet Alphabet::unicodeFor(bool ignoreCase, bool ignoreAccents) const {
+  Alphabet u = asUnicode();
+  u.options_ = 0;
+  u.foldAccents(ignoreAccents);
+  u.foldLower(ignoreCase);
+  u.rebuildMap();
+  return u;
+}
+
+Alphabet Alphabet::asUnicode() const {
+  Alphabet u = *this;
+  u.unicode_ = true;
+  for (int c = 0x80; c < 256; ++c) {
+    bool inUtf8 = c < 0xC0 || (c >= 0xC2 && c <= 0xF4);
+    u.type_[c] = inUtf8 ? kLetter : kSpace;
+    u.upper_[c] = u.lower_[c] = u.unaccented_[c] = static_cast<unsigned char>(c);
+  }
+  u.type_[textblock::kWordBreak] = kSpace;
+  u.rebuildMap();
+  return u;
 }
 
 void Alphabet::clear() {
@@ -196,6 +222,13 @@ void Alphabet::rebuildMap() {
 
 int Alphabet::translateWord(char* out, const char* in, int maxLength) const {
   int n = 0;
+  if (unicode_) {
+    std::string word(in, strnlen(in, static_cast<size_t>(std::max(maxLength, 0))));
+    std::string folded = unicodewords::foldText(*this, word);
+    unicodetext::cutToChars(&folded, folded.size(), static_cast<size_t>(std::max(maxLength, 0)));
+    std::memcpy(out, folded.data(), folded.size());
+    return static_cast<int>(folded.size());
+  }
   for (int i = 0; i < maxLength && in[i]; ++i) {
     unsigned char m = map_[static_cast<unsigned char>(in[i])];
     if (m) out[n++] = static_cast<char>(m);
@@ -205,6 +238,7 @@ int Alphabet::translateWord(char* out, const char* in, int maxLength) const {
 
 std::string Alphabet::translateRequest(const std::string& request,
                                        const std::string& operators) const {
+  if (unicode_) return unicodewords::foldRequest(*this, request, operators);
   std::string out;
   bool quoted = false;
   for (char ch : request) {

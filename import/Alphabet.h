@@ -73,6 +73,17 @@ class Alphabet {
   // removed when `ignoreAccents`, upper case to lower when `ignoreCase`, nothing else.
   Alphabet foldedFor(bool ignoreCase, bool ignoreAccents) const;
 
+  // The alphabet of an index of the Unicode text model, folded by these flags: text is UTF-8;
+  // the ASCII characters keep this alphabet's types and its hyphen mode, the bytes from 0x80
+  // on pass the map unchanged (lead and continuation bytes count as letters, the bytes that
+  // never occur in UTF-8 as spaces), and words are broken and folded by import/UnicodeWords.
+  Alphabet unicodeFor(bool ignoreCase, bool ignoreAccents) const;
+  // The same for UTF-8 text with this alphabet's folding switches as they are (the ASCII
+  // letters fold by them; other letters fold to lower case only with kFoldLower).
+  Alphabet asUnicode() const;
+  // True for the alphabet of a Unicode index.
+  bool isUnicode() const { return unicode_; }
+
   // Rebuilds the map and the word finder's classes from the types, the folding switches and
   // the hyphen mode.
   void rebuildMap();
@@ -126,6 +137,7 @@ class Alphabet {
   unsigned char map_[256];
   uint8_t options_;
   int hyphenMode_ = 1;
+  bool unicode_ = false;
   textformat::WordClasses classes_;
 };
 

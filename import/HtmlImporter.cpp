@@ -10,6 +10,8 @@
 #include "import/CodePage.h"
 #include "import/HtmlEntities.h"
 #include "import/TextBlock.h"
+#include "import/UnicodeText.h"
+#include "import/Utf8Converter.h"
 
 namespace {
 
@@ -122,10 +124,36 @@ std::string toWindows1252(const std::string& raw) {
   return convertAs(d.encoding, 0);
 }
 
+// The document in UTF-8: the set of the byte-order mark, else the declared one, else UTF-8
+// when the bytes are, else the legacy code page that detection finds.
+std::string toUtf8(const std::string& raw) {
+  const auto* bytes = reinterpret_cast<const uint8_t*>(raw.data());
+  size_t head = std::min(raw.size(), HtmlImporter::kCharsetScanBytes);
+  charset::Detection d = charset::detect(bytes, head, charset::Encoding::kWindows1252);
+  const size_t skip = static_cast<size_t>(d.bomBytes);
+  auto as = [&](const std::string& name) { return utf8conv::toUtf8(name, bytes + skip, raw.size() - skip); };
+  switch (d.encoding) {
+    case charset::Encoding::kUtf16Le: return as("UTF-16LE");
+    case charset::Encoding::kUtf16Be: return as("UTF-16BE");
+    default: break;
+  }
+  if (d.bomBytes > 0) return as("UTF-8");
+  std::string declared = HtmlImporter::declaredCharset(raw.substr(0, head));
+  if (declared == "utf-8" || declared == "utf8") return as("UTF-8");
+  if (isLatin1Name(declared)) return as("WINDOWS-1252");
+  if (!declared.empty() && declared.find("16") == std::string::npos &&
+      declared.find("32") == std::string::npos && declared != "unicode") {
+    utf8conv::Converter c(declared);
+    if (c.name() != "WINDOWS-1252" || declared == "windows-1252") return as(c.name());
+  }
+  if (d.encoding == charset::Encoding::kUtf8) return as("UTF-8");
+  return as(utf8conv::detectLegacy(bytes, std::min<size_t>(raw.size(), 8192)));
+}
+
 class HtmlParser {
  public:
-  HtmlParser(const std::string& doc, std::string* text, std::string* title)
-      : doc_(doc), text_(text), title_(title) {}
+  HtmlParser(const std::string& doc, std::string* text, std::string* title, bool utf8 = false)
+      : doc_(doc), text_(text), title_(title), utf8_(utf8) {}
   void run();
 
  private:
@@ -135,11 +163,22 @@ class HtmlParser {
   void character(unsigned char c);
   void blockBreak();
   void put(unsigned char c);
+  // A referenced character, in the text's character set.
+  void putCodePoint(uint32_t cp, std::string* into) const {
+    if (!utf8_) {
+      *into += static_cast<char>(codepage::fromUnicode(cp));
+    } else if (cp >= 0x80 && cp < 0xA0) {  // what documents mean by them: Windows-1252
+      *into += unicodetext::fromWindows1252(std::string(1, static_cast<char>(cp)));
+    } else {
+      unicodetext::append(into, cp);
+    }
+  }
 
   const std::string& doc_;
   std::string* text_;
   textblock::BlankRun blanks_;
   std::string* title_;
+  bool utf8_;  // the document and the text are UTF-8
   bool pendingSpace_ = false;
   bool atLineStart_ = true;
   int preDepth_ = 0;
@@ -304,7 +343,7 @@ size_t HtmlParser::reference(size_t at, std::string* into) {
     } else if (value < 32) {
       *into += isSpace(static_cast<unsigned char>(value)) ? static_cast<char>(value) : ' ';
     } else {
-      *into += static_cast<char>(codepage::fromUnicode(value));
+      putCodePoint(value, into);
     }
     return p;
   }
@@ -315,7 +354,7 @@ size_t HtmlParser::reference(size_t at, std::string* into) {
   uint32_t cp = length > 0 && length <= kMaxEntityName ? htmlentities::lookup(doc_.data() + start, length) : 0;
   // Without its ';' a reference is known only for the Latin-1 names, as browsers do.
   if (cp != 0 && (semicolon || cp < 256)) {
-    *into += static_cast<char>(codepage::fromUnicode(cp));
+    putCodePoint(cp, into);
     return semicolon ? p + 1 : p;
   }
   *into += '&';
@@ -388,7 +427,19 @@ std::string HtmlImporter::declaredCharset(const std::string& head) {
   return "";
 }
 
-HtmlImporter::HtmlImporter(ByteSource& source, int32_t blockBytes) : WholeTextViewer(blockBytes) {
+bool HtmlImporter::deliverUtf8() {
+  std::string raw;
+  bool failed = !readAll(*source_, &raw);
+  std::string doc = toUtf8(raw);
+  raw.clear();
+  text_.clear();
+  info_.title.clear();
+  HtmlParser(doc, &text_, &info_.title, true).run();
+  failed_ = failed;
+  return true;
+}
+
+HtmlImporter::HtmlImporter(ByteSource& source, int32_t blockBytes) : WholeTextViewer(blockBytes), source_(&source) {
   std::string raw;
   failed_ = !readAll(source, &raw);
   std::string doc = toWindows1252(raw);

@@ -22,10 +22,15 @@ class HtmlImporter : public WholeTextViewer {
   // Converts the whole of `source` (read now; it need not outlive the importer) and hands
   // the text out in blocks of `blockBytes`.
   HtmlImporter(ByteSource& source, int32_t blockBytes);
+  // Converts the document again, to UTF-8 (read from the source once more).
+  bool deliverUtf8() override;
 
   // The character set named by the first <meta> tag of `head` that declares one
   // ("charset=..." or charset="..."), lower-cased; empty when there is none.
   static std::string declaredCharset(const std::string& head);
+
+ private:
+  ByteSource* source_;  // valid while the caller's source is open (see Viewer::deliverUtf8)
 };
 
 // The makeImport function of the registry: `source` is a ByteSource; the result a Viewer made

@@ -3,6 +3,7 @@
 
 #include "import/Alphabet.h"
 #include "import/TextBlock.h"
+#include "import/UnicodeText.h"
 #include "import/Wildcard.h"
 #include "objects/MessageTable.h"
 #include "objects/Reporter.h"
@@ -115,6 +116,12 @@ int ImportFile::attach(std::unique_ptr<ByteSource> source) {
     return -1;
   }
   errorText_.clear();
+  // A Unicode index takes UTF-8: from the viewer when it can, else converted here.
+  utf8Viewer_ = alphabet_.isUnicode() && viewer_->deliverUtf8();
+  if (alphabet_.isUnicode()) {
+    std::string& title = viewer_->fileInfo().title;
+    title = utf8Viewer_ ? unicodetext::sanitized(title) : unicodetext::fromWindows1252(title);
+  }
   return 0;
 }
 
@@ -128,6 +135,7 @@ int ImportFile::close() {
     source_.reset();
   }
   block_.clear();
+  utf8Carry_.clear();
   atEnd_ = false;
   failed_ = false;
   return rc;
@@ -137,6 +145,11 @@ int ImportFile::nextBlock() {
   block_.clear();
   if (!viewer_ || atEnd_) return -1;
   int rc = viewer_->readTextBlock(&block_);
+  if (rc == 0 && !utf8Carry_.empty()) {  // a character cut at the very end
+    block_ = unicodetext::sanitized(utf8Carry_);
+    utf8Carry_.clear();
+    return static_cast<int>(block_.size());
+  }
   if (rc <= 0) {
     atEnd_ = true;
     if (rc < 0) {
@@ -145,6 +158,19 @@ int ImportFile::nextBlock() {
     }
     return -1;
   }
+  if (alphabet_.isUnicode()) {
+    if (!utf8Viewer_) {
+      block_ = unicodetext::fromWindows1252(block_);
+    } else {
+      // Blocks may end inside a character: its first bytes wait for the next block.
+      if (!utf8Carry_.empty()) block_.insert(0, utf8Carry_);
+      size_t whole = unicodetext::completePrefix(block_);
+      utf8Carry_.assign(block_, whole, std::string::npos);
+      block_.resize(whole);
+      if (!unicodetext::isValid(block_)) block_ = unicodetext::sanitized(block_);
+      if (block_.empty()) block_ = " ";
+    }
+  }
   return static_cast<int>(block_.size());
 }
 
@@ -152,6 +178,7 @@ int ImportFile::rewind() {
   if (!viewer_) return -1;
   layout_.reset();
   block_.clear();
+  utf8Carry_.clear();
   atEnd_ = false;
   failed_ = false;
   return viewer_->rewind();

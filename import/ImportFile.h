@@ -44,7 +44,8 @@ class ImportFile {
   int close();
   bool isOpen() const { return viewer_ != nullptr; }
 
-  // Reads the next text block into block(): its size (at least 1), or -1 at the end (and at
+  // Reads the next text block into block() (UTF-8 for a Unicode alphabet, else
+  // Windows-1252): its size (at least 1), or -1 at the end (and at
   // every call after it) or when the document cannot be read (errorText() then says so).
   int nextBlock();
   const std::string& block() const { return block_; }
@@ -86,6 +87,8 @@ class ImportFile {
   std::string errorText_;
   bool atEnd_ = false;
   bool failed_ = false;  // the viewer could not read the document
+  bool utf8Viewer_ = false;  // the viewer delivers UTF-8 (for a Unicode alphabet)
+  std::string utf8Carry_;    // the first bytes of a character the last block cut
 };
 
 namespace outputfile {

@@ -8,6 +8,7 @@
 #include "import/Alphabet.h"
 #include "import/TextBlock.h"
 #include "import/TextFormat.h"
+#include "import/UnicodeWords.h"
 
 namespace {
 
@@ -36,7 +37,11 @@ int16_t leadingColumns(const std::string& text) {
 }  // namespace
 
 LineLayout::LineLayout(BlockSource source, int width, const Alphabet& alphabet, int32_t firstWord)
-    : source_(std::move(source)), width_(std::max(width, 8)), alphabet_(alphabet), nextWord_(firstWord) {}
+    : source_(std::move(source)), width_(std::max(width, 8)), alphabet_(alphabet), nextWord_(firstWord) {
+  // UTF-8 text: the words of scripts written without blanks are marked off before layout.
+  unicode_ = alphabet.isUnicode();
+  if (unicode_) source_ = unicodewords::segmentingSource(std::move(source_));
+}
 
 void LineLayout::setHits(std::vector<int32_t> hits) {
   hits_ = std::move(hits);
@@ -139,10 +144,14 @@ inline LineLayout::Building LineLayout::startLine(ScreenLine* line) {
   if (attributes_ & textblock::kAttrItalic) text += static_cast<char>(textblock::kItalic);
   if (attributes_ & textblock::kAttrUnderline) text += static_cast<char>(textblock::kUnderline);
   if (hiddenOpen_) text += static_cast<char>(textblock::kHidden);
-  text.append(static_cast<size_t>(paragraphIndent_ * textblock::kTabWidth), ' ');
+  // Indent codes stack, but never past the last tab stop of the line: a paragraph indented
+  // deeper still has room for its text, and no line passes the byte limit.
+  const int lastStop = (width_ - 1) / textblock::kTabWidth * textblock::kTabWidth;
+  const int indentColumns = std::min(paragraphIndent_ * textblock::kTabWidth, lastStop);
+  text.append(static_cast<size_t>(indentColumns), ' ');
   b.pieceStart = text.size();
   b.pos = pos_;
-  b.col = paragraphIndent_ * textblock::kTabWidth;
+  b.col = indentColumns;
   b.hidden = hiddenOpen_;
   b.breakAttributes = attributes_;
   b.breakIndent = paragraphIndent_;
@@ -160,7 +169,7 @@ inline LineLayout::Building LineLayout::startLine(ScreenLine* line) {
 // characters.
 inline bool LineLayout::takeRun(Building& b) {
   const size_t runStart = b.pos;
-  const size_t end = pending_.size();
+  size_t end = pending_.size();
   const unsigned char* data = reinterpret_cast<const unsigned char*>(pending_.data());
   if (b.hidden || textblock::isCode(data[runStart])) return false;
   const uint8_t* wordClass = b.wordClass;
@@ -171,6 +180,15 @@ inline bool LineLayout::takeRun(Building& b) {
   const long roomColumns = static_cast<long>(width_) - b.col;
   const long roomBytes = static_cast<long>(kMaxLineBytes) - 2 - static_cast<long>(textBytes);
   const size_t room = static_cast<size_t>(std::max(0L, std::min(roomColumns, roomBytes)));
+  if (unicode_) {
+    // UTF-8: the run holds ASCII only; takeCharacter takes each longer character whole. Past
+    // `room` only blanks are taken, so the search for one can stop there.
+    const size_t scanEnd = std::min(end, runStart + room + 1);
+    size_t k = runStart;
+    while (k < scanEnd && data[k] < 0x80) ++k;
+    if (k < scanEnd) end = k;
+    if (end == runStart) return false;
+  }
   size_t lastBlank = std::string::npos;  // just after the run's last blank
   int lastBlankWords = 0;                // the words before it
   // Locals of the loop's own, so that they stay in registers.
@@ -253,6 +271,13 @@ inline bool LineLayout::takeCode(Building& b, unsigned char c, int* result) {
     case textblock::kCarriageReturn:
       ++b.pos;
       return false;
+    case textblock::kWordBreak:
+      if (!unicode_) break;
+      b.inWord = false;
+      text += static_cast<char>(c);
+      ++b.pos;
+      markBreak(b);  // a line may break between two words written without a blank
+      return false;
     case textblock::kIndent:
       ++paragraphIndent_;
       if (text.size() == b.pieceStart && b.col + textblock::kTabWidth < width_) {
@@ -314,6 +339,27 @@ inline bool LineLayout::takeCharacter(Building& b, unsigned char c, int* result)
     }
     ch = static_cast<unsigned char>(pending_[b.pos + 1]);
     charBytes = 2;
+    if (unicode_ && ch >= 0x80) {  // the escaped character is the whole UTF-8 sequence
+      while (pending_.size() - b.pos < 5 && fill()) {
+      }
+      int n = 1;
+      unicodewords::classAt(alphabet_, reinterpret_cast<const unsigned char*>(pending_.data()),
+                            static_cast<int>(std::min(pending_.size(), b.pos + 5)), static_cast<int>(b.pos + 1), &n);
+      charBytes = 1 + static_cast<size_t>(n);
+    }
+  }
+  uint8_t cls = b.wordClass[ch];
+  bool continues = b.continues[ch];
+  if (unicode_ && !escaped && ch >= 0x80) {
+    // A whole UTF-8 sequence is one character, of the class of its code point.
+    while (pending_.size() - b.pos < 4 && fill()) {
+    }
+    int n = 1;
+    cls = unicodewords::classAt(alphabet_, reinterpret_cast<const unsigned char*>(pending_.data()),
+                                static_cast<int>(std::min(pending_.size(), b.pos + 4)), static_cast<int>(b.pos), &n);
+    continues = cls != textformat::kSpaceChar;
+    charBytes = static_cast<size_t>(n);
+    b.irregular = true;
   }
   if (b.hidden) {
     text.append(pending_, b.pos, charBytes);
@@ -334,8 +380,8 @@ inline bool LineLayout::takeCharacter(Building& b, unsigned char c, int* result)
     markBreak(b);
     return false;
   }
-  const bool startsWord = !escaped && b.wordClass[ch] == textformat::kWordChar && !b.inWord;
-  b.inWord = !escaped && (startsWord || (b.inWord && b.continues[ch]));
+  const bool startsWord = !escaped && cls == textformat::kWordChar && !b.inWord;
+  b.inWord = !escaped && (startsWord || (b.inWord && continues));
   *result = 1;
   if (startsWord && b.words >= textformat::kMaxWordsPerLine) {
     // The line has its 80 words: this word begins the next line.

@@ -78,6 +78,7 @@ class LineLayout {
   bool ended_ = false;
   bool damaged_ = false;
   bool fastRuns_ = true;  // takeRun lays out runs of ordinary characters
+  bool unicode_ = false;  // the text is UTF-8 (the alphabet of a Unicode index)
   bool previousCut_ = false;
   int paragraphIndent_ = 0;  // indent codes seen in the current paragraph
   bool hiddenOpen_ = false;  // a hidden run goes on from the previous line

@@ -10,6 +10,8 @@
 
 #include "import/CodePage.h"
 #include "import/TextBlock.h"
+#include "import/UnicodeText.h"
+#include "import/Utf8Converter.h"
 
 namespace {
 
@@ -110,8 +112,8 @@ int hexValue(int c) {
 
 class RtfParser {
  public:
-  RtfParser(ByteSource& source, std::string* text, std::string* title)
-      : source_(source), size_(source.size()), text_(text), title_(title) {
+  RtfParser(ByteSource& source, std::string* text, std::string* title, bool utf8 = false)
+      : source_(source), size_(source.size()), text_(text), title_(title), utf8_(utf8) {
     stack_.emplace_back();
   }
 
@@ -167,6 +169,12 @@ class RtfParser {
   std::map<int32_t, int> fonts_;      // font number -> code page (0: the document's)
   std::map<int, std::array<unsigned char, 256>> tables_;
   bool leadByte_ = false;             // the first byte of a two-byte character was read
+  unsigned char lead_ = 0;            // that byte
+  bool utf8_;                         // the text and title are UTF-8, not Windows-1252
+  std::map<int, std::array<uint32_t, 256>> wideTables_;  // code points of code page bytes
+  const uint32_t* wideTable(int codePage);
+  void codePoint(uint32_t cp);
+  int utf8Length_ = 0;  // scratch for decode
 };
 
 bool RtfParser::refill() {
@@ -365,7 +373,8 @@ void RtfParser::word(const char* name, bool hasParam, int32_t param) {
   };
   if (std::strcmp(name, "u") == 0) {
     uint32_t cp = static_cast<uint32_t>(param < 0 ? param + 65536 : param);
-    character(codepage::fromUnicode(cp));
+    if (utf8_) codePoint(cp);
+    else character(codepage::fromUnicode(cp));
     unicodeSkip_ = s.uc;
   } else if (std::strcmp(name, "uc") == 0) {
     s.uc = static_cast<uint8_t>(param < 0 ? 0 : param > kMaxUnicodeSkip ? kMaxUnicodeSkip : param);
@@ -452,7 +461,17 @@ void RtfParser::byte(unsigned char b) {
   }
   if (leadByte_) {
     leadByte_ = false;
-    character(' ');  // a two-byte character: none of them has a place in Windows-1252
+    if (!utf8_) {
+      character(' ');  // a two-byte character: none of them has a place in Windows-1252
+      return;
+    }
+    const uint8_t pair[2] = {lead_, b};
+    std::string u = utf8conv::toUtf8("CP" + std::to_string(currentCodePage()), pair, 2);
+    for (size_t i = 0; i < u.size();) {
+      int len;
+      codePoint(unicodetext::decode(u, i, &len));
+      i += static_cast<size_t>(len);
+    }
     return;
   }
   if (b < 0x80) {
@@ -462,12 +481,55 @@ void RtfParser::byte(unsigned char b) {
   int cp = currentCodePage();
   if (isLeadByte(cp, b)) {
     leadByte_ = true;
+    lead_ = b;
     return;
   }
-  character(table(cp)[b]);
+  if (utf8_) codePoint(wideTable(cp)[b]);
+  else character(table(cp)[b]);
+}
+
+// The code point of each byte of a single-byte code page, made on first use; one iconv does
+// not know is taken as Windows-1252.
+const uint32_t* RtfParser::wideTable(int codePage) {
+  if (wideTables_.size() >= kMaxCodePages && !wideTables_.count(codePage)) codePage = 1252;
+  auto it = wideTables_.find(codePage);
+  if (it != wideTables_.end()) return it->second.data();
+  std::array<uint32_t, 256> t;
+  std::string name = codePage == 10000 ? "MACINTOSH" : codePage == 1252 ? "WINDOWS-1252" : "CP" + std::to_string(codePage);
+  utf8conv::Converter conv(name);
+  for (int b = 0; b < 256; ++b) {
+    const uint8_t one = static_cast<uint8_t>(b);
+    std::string u;
+    conv.reset();
+    conv.convert(&one, 1, &u, true);
+    int len = 1;
+    t[static_cast<size_t>(b)] = u.empty() ? unicodetext::kReplacement : unicodetext::decode(u, 0, &len);
+  }
+  return wideTables_.emplace(codePage, t).first->second.data();
+}
+
+// One character of the text as a code point (UTF-8 text only).
+void RtfParser::codePoint(uint32_t cp) {
+  if (cp < 0x80) {
+    character(static_cast<unsigned char>(cp));
+    return;
+  }
+  if (untrackedSkip_ > 0) return;
+  const GroupState& s = state();
+  if (s.dest == Dest::kTitle) {
+    if (title_->size() + 4 <= RtfImporter::kMaxTitleBytes) unicodetext::append(title_, cp);
+    return;
+  }
+  if (s.dest != Dest::kBody || s.hidden) return;
+  syncAttributes(0x80);
+  unicodetext::append(text_, cp);
 }
 
 void RtfParser::character(unsigned char c) {
+  if (utf8_ && c >= 0x80) {  // a character named by a control word, in Windows-1252
+    codePoint(unicodetext::decode(unicodetext::fromWindows1252(std::string(1, static_cast<char>(c))), 0, &utf8Length_));
+    return;
+  }
   if (untrackedSkip_ > 0) return;
   const GroupState& s = state();
   if (s.dest == Dest::kTitle) {
@@ -506,7 +568,16 @@ void RtfParser::syncAttributes(unsigned char next) {
 
 }  // namespace
 
-RtfImporter::RtfImporter(ByteSource& source, int32_t blockBytes) : WholeTextViewer(blockBytes) {
+bool RtfImporter::deliverUtf8() {
+  text_.clear();
+  info_.title.clear();
+  RtfParser parser(*source_, &text_, &info_.title, true);
+  failed_ = !parser.run();
+  while (!info_.title.empty() && info_.title.back() == ' ') info_.title.pop_back();
+  return true;
+}
+
+RtfImporter::RtfImporter(ByteSource& source, int32_t blockBytes) : WholeTextViewer(blockBytes), source_(&source) {
   RtfParser parser(source, &text_, &info_.title);
   failed_ = !parser.run();
   while (!info_.title.empty() && info_.title.back() == ' ') info_.title.pop_back();

@@ -21,6 +21,12 @@ class RtfImporter : public WholeTextViewer {
   // Converts the whole of `source` (read now; it need not outlive the importer) and hands
   // the text out in blocks of `blockBytes`.
   RtfImporter(ByteSource& source, int32_t blockBytes);
+  // Converts the document again, to UTF-8: \uN characters, and bytes in the code page of
+  // their font's character set or of \ansicpg, as themselves.
+  bool deliverUtf8() override;
+
+ private:
+  ByteSource* source_;  // valid while the caller's source is open (see Viewer::deliverUtf8)
 };
 
 // The makeImport function of the registry: `source` is a ByteSource; the result a Viewer made

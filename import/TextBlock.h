@@ -17,7 +17,9 @@ constexpr unsigned char kEscape = 4;      // the next byte is a character, even 
 constexpr unsigned char kUnderline = 5;   // underline on / off
 constexpr unsigned char kIndent = 6;      // the rest of the paragraph one tab stop further in
 constexpr unsigned char kHitMark = 7;     // hit highlighting on / off (set by the reader)
-constexpr unsigned char kReserved8 = 8;   // not used; importers never deliver it
+constexpr unsigned char kWordBreak = 8;   // a word boundary without a blank: the layout of Unicode
+                                          // text puts it between words of scripts written without
+                                          // blanks; importers never deliver it. Takes no room.
 constexpr unsigned char kTab = 9;         // to the next tab stop
 constexpr unsigned char kParagraphEnd = 10;
 constexpr unsigned char kLineBreak = 11;  // a line break inside a paragraph

@@ -2,6 +2,7 @@
 #include "import/TextFormat.h"
 
 #include "import/Alphabet.h"
+#include "import/UnicodeWords.h"
 
 namespace textformat {
 
@@ -31,6 +32,11 @@ bool continuesWord(const Alphabet& a, unsigned char c) { return a.wordClasses().
 
 int findWords(const Alphabet& alphabet, const unsigned char* line, int length, WordSpan* words,
               int maxWords) {
+  // UTF-8 lines of ASCII only break by the alphabet's classes, as a code-page line does.
+  if (alphabet.isUnicode()) {
+    for (int i = 0; i < length; ++i)
+      if (line[i] >= 0x80) return unicodewords::findWords(alphabet, line, length, words, maxWords);
+  }
   const WordClasses& t = alphabet.wordClasses();
   int count = 0;
   int pos = 0;
@@ -61,6 +67,7 @@ int findWords(const Alphabet& alphabet, const unsigned char* line, int length, W
 
 std::string wordText(const Alphabet& a, const unsigned char* line, const WordSpan& span,
                      int maxLength) {
+  if (a.isUnicode()) return unicodewords::wordText(a, line, span, maxLength);
   std::string out;
   for (int i = 0; i < span.length; ++i) {
     unsigned char m = a.map(line[span.start + i]);

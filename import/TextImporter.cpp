@@ -12,6 +12,7 @@
 namespace {
 
 constexpr size_t kDetectBytes = 4096;
+constexpr size_t kLegacyDetectBytes = 8192;   // what the code page of 8-bit text is judged on
 
 }  // namespace
 
@@ -28,20 +29,46 @@ TextImporter::TextImporter(ByteSource& source, int32_t blockBytes, charset::Enco
     low = std::min(low, head[i]);
   }
   bool seven = high < 0x80 && low != 0;
+  // ASCII without escapes (ISO-2022 sets escape into their characters) in the head: no code
+  // page need be guessed for UTF-8 delivery.
+  plainAscii_ = seven && std::memchr(head.data(), 0x1B, headBytes) == nullptr;
   charset::Detection d = seven ? charset::Detection{plain, 0} : charset::detect(head.data(), headBytes, plain);
   encoding_ = d.encoding;
   start_ = position_ = d.bomBytes;
   converter_ = std::make_unique<charset::Converter>(encoding_);
 }
 
+bool TextImporter::deliverUtf8() {
+  std::string from;
+  switch (encoding_) {
+    case charset::Encoding::kUtf8: from = "UTF-8"; break;
+    case charset::Encoding::kUtf16Le: from = "UTF-16LE"; break;
+    case charset::Encoding::kUtf16Be: from = "UTF-16BE"; break;
+    case charset::Encoding::kCp437: from = "CP437"; break;
+    default: {
+      if (plainAscii_) {
+        from = "WINDOWS-1252";
+        break;
+      }
+      std::vector<uint8_t> head(kLegacyDetectBytes);
+      int32_t n = source_.readAt(start_, head.data(), static_cast<int32_t>(head.size()));
+      from = utf8conv::detectLegacy(head.data(), n > 0 ? static_cast<size_t>(n) : 0);
+    }
+  }
+  toUtf8_ = std::make_unique<utf8conv::Converter>(from);
+  return true;
+}
+
 int TextImporter::gotoBookMark(int32_t mark) {
   if (mark < start_ || mark > source_.size()) return -1;
   position_ = mark;
+  if (toUtf8_) toUtf8_->reset();
   return 0;
 }
 
 int TextImporter::rewind() {
   position_ = start_;
+  if (toUtf8_) toUtf8_->reset();
   return 0;
 }
 
@@ -65,7 +92,11 @@ int TextImporter::readTextBlock(std::string* out) {
     }
   }
   size_t before = out->size();
-  if (encoding_ == charset::Encoding::kWindows1252) {
+  if (toUtf8_) {
+    converted_.clear();
+    toUtf8_->convert(raw.data(), take, &converted_, last);
+    appendConverted(reinterpret_cast<const uint8_t*>(converted_.data()), converted_.size(), out);
+  } else if (encoding_ == charset::Encoding::kWindows1252) {
     appendConverted(raw.data(), take, out);  // already in the engine's code page
   } else {
     converted_.clear();

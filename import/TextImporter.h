@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "import/Charset.h"
+#include "import/Utf8Converter.h"
 #include "import/Viewer.h"
 
 class TextImporter : public Viewer {
@@ -21,6 +22,9 @@ class TextImporter : public Viewer {
   int32_t bookMark() const override { return position_; }
   int gotoBookMark(int32_t mark) override;
   int rewind() override;
+  // UTF-8 from the detected character set; 8-bit text without a mark is recognised by
+  // import/Utf8Converter (legacy code pages of every script).
+  bool deliverUtf8() override;
 
   charset::Encoding encoding() const { return encoding_; }
 
@@ -33,9 +37,11 @@ class TextImporter : public Viewer {
   charset::Encoding encoding_;
   std::unique_ptr<charset::Converter> converter_;
   int32_t start_ = 0;     // first byte after a byte-order mark
+  bool plainAscii_ = false;  // the head read at construction is ASCII without escapes
   int32_t position_ = 0;  // next byte to read
   std::vector<uint8_t> raw_;  // the bytes of the block being read
-  std::string converted_;     // the same in Windows-1252, when they were not
+  std::string converted_;     // the same in Windows-1252 (or UTF-8), when they were not
+  std::unique_ptr<utf8conv::Converter> toUtf8_;  // set by deliverUtf8
 };
 
 // The makeImport functions of the registry (include/lexaurum/lxrviewer.h): `source` is a

@@ -86,6 +86,10 @@ class Viewer {
   virtual int gotoBookMark(int32_t mark) = 0;
   // Back to the first block. 0 or -1.
   virtual int rewind() = 0;
+  // Asks for UTF-8 blocks and title (for an index of the Unicode text model), before the first
+  // block is read and while the viewer's source is still open. True when the viewer will
+  // deliver them; false (the default) leaves Windows-1252, which the caller then converts.
+  virtual bool deliverUtf8() { return false; }
 
   const ViewerFileInfo& fileInfo() const { return info_; }
   ViewerFileInfo& fileInfo() { return info_; }

@@ -106,6 +106,10 @@ constexpr const char* kOptDocRoot = "DocRoot";
 constexpr const char* kOptRelativePaths = "RelativePaths";
 constexpr const char* kOptCaseSensitive = "CaseSensitive";
 constexpr const char* kOptAccentSensitive = "AccentSensitive";
+// The text model: "Unicode" (words are UTF-8); absent in indexes of the code-page model,
+// whose options file stays as it always was.
+constexpr const char* kOptTextModel = "TextModel";
+constexpr const char* kTextModelUnicode = "Unicode";
 
 // The index folder's longest name.
 constexpr size_t kMaxFolderBytes = 256;

@@ -136,6 +136,7 @@ int apply(const char* data, size_t size, IndexHeader* header) {
   if (table.getInt32(kOptCaseSensitive, &v) == 0) ignoreCase = v == 0;
   if (table.getInt32(kOptAccentSensitive, &v) == 0) ignoreAccents = v == 0;
   header->setFlags(ignoreAccents, ignoreCase, relative);
+  if (table.getString(kOptTextModel, &text, 64) == 0) header->unicode = text == kTextModelUnicode;
   return 0;
 }
 
@@ -152,6 +153,7 @@ std::string text(const IndexHeader& header) {
   table.putInt(kOptRelativePaths, header.relativePaths() ? 1 : 0);
   table.putInt(kOptCaseSensitive, header.ignoreCase() ? 0 : 1);
   table.putInt(kOptAccentSensitive, header.ignoreAccents() ? 0 : 1);
+  if (header.unicode) table.putString(kOptTextModel, kTextModelUnicode);
   return table.toFileText();
 }
 

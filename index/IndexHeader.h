@@ -29,6 +29,8 @@ struct IndexHeader {
   uint8_t flags[indexformat::kFlagsBytes] = {};
   int32_t writeCount = 0;
   int32_t pendingDictionary = 0;
+  // The Unicode text model (kept in the options file only; the header bytes do not say).
+  bool unicode = false;
 
   // The flags as a reader takes them: all three on when the flags-valid byte is 0.
   bool ignoreAccents() const;
@@ -58,13 +60,13 @@ struct IndexHeader {
 namespace indexoptions {
 
 // Applies an options file's text to `header`: Name, DocRoot, RelativePaths, CaseSensitive,
-// AccentSensitive, each only when present and readable. 0, or -1 when the text is not an
+// AccentSensitive, TextModel, each only when present and readable. 0, or -1 when the text is not an
 // index options file (title); the header is then unchanged.
 int apply(const char* data, size_t size, IndexHeader* header);
 // Reads the file at `path` and applies it. 1 when the file does not exist (nothing applied),
 // 0 when applied, -1 when it exists but cannot be read or is not an options file.
 int applyFile(const std::string& path, IndexHeader* header);
-// The file form of the options: every key except DocRoot.
+// The file form of the options: every key except DocRoot; TextModel only for Unicode.
 std::string text(const IndexHeader& header);
 // Replaces the options file (a crash leaves the old or the new file). 0 or -1.
 int writeFile(const std::string& path, const IndexHeader& header);

@@ -28,6 +28,7 @@ struct IndexJobRequest {
   bool caseSensitive = false;  // for a new index
   bool accentSensitive = false;
   bool relativePaths = false;
+  bool unicode = false;  // a new index has the Unicode text model
   FileSpec toAdd;
   std::string toRemoveListName;
   std::string tempFileDir;  // where work files go; empty: the index folder

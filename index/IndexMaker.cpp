@@ -43,6 +43,7 @@ int IndexMaker::make(const IndexRequest& request) {
   h.created = static_cast<int32_t>(platform::now());
   h.writer = platform::userName().substr(0, kWriterBytes - 1);
   h.setFlags(!request.accentSensitive, !request.caseSensitive, request.relativePaths);
+  h.unicode = request.unicode;
   IndexHeader fresh = h;
   if (db.writeHeader() < 0 || indexoptions::writeFile(db.fileName(kOptionsFile), h) < 0)
     return failWith(messages::text(1, {request.folder, "(the header cannot be written)"}));

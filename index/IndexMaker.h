@@ -12,6 +12,7 @@ struct IndexRequest {
   bool caseSensitive = false;
   bool accentSensitive = false;
   bool relativePaths = false;
+  bool unicode = false;  // the Unicode text model (else the code page of the alphabet)
   // The noise word file whose text becomes the index's INDEX_N.IX ("" for none; a file
   // that cannot be read leaves the index without noise words).
   std::string noiseFile;

@@ -167,6 +167,7 @@ int Indexer::setup() {
     request.caseSensitive = record.caseSensitive;
     request.accentSensitive = record.accentSensitive;
     request.relativePaths = record.relativePaths;
+    request.unicode = record.unicode;
     request.noiseFile = job_.settings().noiseFile;
     request.forget = job_.settings().forgetIndex;
     IndexMaker maker;

@@ -193,7 +193,8 @@ int TextDB::readHeaderFile(std::string* reason, int* problem, int* osError) {
 int TextDB::settleAfterRead() {
   int rc = indexoptions::applyFile(fileName(kOptionsFile), &header_);
   if (rc < 0) return fail(Status::Kind::kDamaged, 1, folder_, "(the index options file is damaged)");
-  alphabet_ = base_.foldedFor(header_.ignoreCase(), header_.ignoreAccents());
+  alphabet_ = header_.unicode ? base_.unicodeFor(header_.ignoreCase(), header_.ignoreAccents())
+                              : base_.foldedFor(header_.ignoreCase(), header_.ignoreAccents());
   docRoot_ = header_.docRoot.empty() ? folder_ : header_.docRoot;
   while (docRoot_.size() > 1 && docRoot_.back() == '/') docRoot_.pop_back();
   if (!libraryName_.empty()) header_.indexName = libraryName_.substr(0, kIndexNameBytes - 1);

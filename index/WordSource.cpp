@@ -2,6 +2,8 @@
 
 #include "import/Alphabet.h"
 #include "import/LineLayout.h"
+#include "import/UnicodeText.h"
+#include "index/MergeFormat.h"
 #include "objects/ErrorLog.h"
 
 WordSource::WordSource(const ViewerTable& table, const Alphabet& alphabet, int maxWordLength)
@@ -61,6 +63,16 @@ bool WordSource::fetch(std::string* word, long* number) {
   *number = spanNumber_;
   ++spanNext_;
   ++spanNumber_;
+  // A Unicode word can fold to nothing (marks that normalisation drops): it keeps its number
+  // and is passed over, as a noise word is.
+  while (word->empty() && alphabet_.isUnicode()) {
+    if (spanNext_ >= spanCount_ && !nextLine()) return false;
+    text = reinterpret_cast<const unsigned char*>(line_.text.data());
+    *word = textformat::wordText(alphabet_, text, spans_[spanNext_], maxWordLength_);
+    *number = spanNumber_;
+    ++spanNext_;
+    ++spanNumber_;
+  }
   if (word->empty()) {
     errorlog::append("Error -- null word " + std::to_string(*number) + " in file " + doc_.name());
     ended_ = true;
@@ -74,7 +86,11 @@ bool WordSource::next(std::string* word, int32_t* number) {
   long n = 0;
   bool got = hyphens_ ? hyphens_->next(word, &n) : fetch(word, &n);
   if (!got) return false;
-  if (word->size() > static_cast<size_t>(maxWordLength_)) word->resize(static_cast<size_t>(maxWordLength_));
+  if (alphabet_.isUnicode()) {  // characters, not bytes; the joined forms of hyphens included
+    if (word->size() > static_cast<size_t>(std::min(maxWordLength_, mergeformat::kMaxIndexWordLen)))
+      unicodetext::cutToChars(word, static_cast<size_t>(maxWordLength_), mergeformat::kMaxIndexWordLen);
+  } else if (word->size() > static_cast<size_t>(maxWordLength_))
+    word->resize(static_cast<size_t>(maxWordLength_));
   *number = static_cast<int32_t>(n);
   lastNumber_ = *number;
   return true;

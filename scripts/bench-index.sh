@@ -2,7 +2,9 @@
 # Indexing benchmark. For each corpus laid out by ../shared/bench/make-corpus.sh it copies the
 # files to a scratch folder and measures, in one run on page-cached files:
 #   - a new index built with `lxr create` + `lxr add` (seconds, MB/s, documents/s, index size
-#     on disk against the text's size, peak memory),
+#     on disk against the text's size, peak memory), in both text models: Unicode (the
+#     default) and the code page of ENGLISH.ABC (`--alphabet`), the two builds alternating
+#     which goes first from run to run,
 #   - `lxr update` after 10% of the files changed (every tenth file in path order gets a line
 #     appended, which changes its size and date),
 #   - Xapian indexing the same files with positions (bench/XapianIndexAnchor),
@@ -10,7 +12,10 @@
 # then prints the ratios against the indexer's goals. Peak memory is the maximum resident set
 # of the process, as GNU time reports it from wait4.
 #
-# Usage: scripts/bench-index.sh [CORPUS...]        (default: brown mail kernel-docs)
+# Usage: scripts/bench-index.sh [CORPUS...]        (default: brown mail kernel-docs multilingual)
+# The corpus "multilingual" is assembled here from the real documents of
+# ../shared/testdata/real/multilingual (Greek, Russian, Chinese, Japanese, Arabic, Hebrew,
+# Polish, Czech, Turkish; some in legacy code pages), each copied 40 times.
 # Environment: LXR_BENCH_BUILD   Release build folder with -DBUILD_BENCH=ON (default build/bench)
 #              LXR_CORPUS_DIR    where the corpora are (default /tmp/lxr-corpus; laid out if missing)
 #              LXR_BENCH_WORK    scratch folder (default /tmp/lxr-bench-index; emptied per corpus)
@@ -30,13 +35,15 @@ CORPORA_DIR=${LXR_CORPUS_DIR:-/tmp/lxr-corpus}
 WORK=${LXR_BENCH_WORK:-/tmp/lxr-bench-index}
 RUNS=${LXR_BENCH_RUNS:-1}
 CORPORA=("$@")
-((${#CORPORA[@]})) || CORPORA=(brown mail kernel-docs)
+((${#CORPORA[@]})) || CORPORA=(brown mail kernel-docs multilingual)
 
 # Goals of the indexer.
 GOAL_BUILD_VS_XAPIAN=0.50   # full build time / Xapian's time
 GOAL_INDEX_VS_TEXT=0.60     # index bytes on disk / text bytes
 GOAL_PEAK_MB=64             # peak resident memory of any lxr run
 GOAL_UPDATE_VS_BUILD=0.15   # 10% update time / full build time
+GOAL_UNICODE_VS_XAPIAN=0.333  # Unicode build time / Xapian's time (at least 3x faster)
+GOAL_UNICODE_VS_CODEPAGE=1.20 # Unicode build time / code-page build time
 
 die() { echo "bench-index: $*" >&2; exit 1; }
 
@@ -49,6 +56,17 @@ ANCHOR=$BUILD/bench/XapianIndexAnchor
 [ -x "$LXR" ] || die "no lxr in $BUILD/tools"
 [ -x "$ANCHOR" ] || echo "bench-index: XapianIndexAnchor not built (install libxapian-dev): no Xapian figures" >&2
 
+# The non-Latin corpus, from the real multilingual samples.
+MULTI_SRC=$ROOT/../shared/testdata/real/multilingual
+for c in "${CORPORA[@]}"; do
+  if [ "$c" = multilingual ] && [ ! -d "$CORPORA_DIR/multilingual" ] && [ -d "$MULTI_SRC" ]; then
+    for ((k = 0; k < 40; ++k)); do
+      mkdir -p "$CORPORA_DIR/multilingual/copy$k"
+      find "$MULTI_SRC" -maxdepth 1 -type f ! -name '*.expected.txt' ! -name QUERIES.tsv \
+        -exec cp {} "$CORPORA_DIR/multilingual/copy$k/" \;
+    done
+  fi
+done
 missing=0
 for c in "${CORPORA[@]}"; do [ -d "$CORPORA_DIR/$c" ] || missing=1; done
 if ((missing)); then
@@ -136,8 +154,8 @@ maxkb() { echo $(($1 > $2 ? $1 : $2)); }
 # One run on corpus $c: a fresh copy of the text, Xapian, the full build, 10% changed, the update.
 one_run() {
   local r=$1
-  rm -rf "$TEXT" "$CW/index" "$ENGINE" "$CW/xapian"
-  mkdir -p "$CW/index" "$ENGINE"
+  rm -rf "$TEXT" "$CW/index" "$CW/index-cp" "$ENGINE" "$CW/xapian"
+  mkdir -p "$CW/index" "$CW/index-cp" "$ENGINE"
   cp -a "$CORPORA_DIR/$c" "$TEXT"
   cat "${FILES[@]}" >/dev/null  # page-cache the text: every program reads warm files
 
@@ -156,22 +174,17 @@ one_run() {
     rm -rf "$CW/xapian"
   fi
 
-  if ! measure "$CW/logs/create.$r" "$LXR" --dir "$ENGINE" create "$INDEX"; then
-    echo "bench-index: lxr create failed on $c:" >&2; tail -5 "$CW/logs/create.$r.err" >&2; failed=1
-    return
-  fi
-  local s=$M_SECONDS c_cpu=$M_CPU peak=$M_PEAK_KB
-  if ! measure "$CW/logs/add.$r" "$LXR" --dir "$ENGINE" add "$INDEX" "$TEXT"; then
-    echo "bench-index: lxr add failed on $c:" >&2; tail -5 "$CW/logs/add.$r.err" >&2; failed=1
-    return
-  fi
-  best BUILD_S "$(awk -v a="$s" -v b="$M_SECONDS" 'BEGIN { printf "%.3f", a + b }')"
-  best BUILD_CPU "$(awk -v a="$c_cpu" -v b="$M_CPU" 'BEGIN { printf "%.3f", a + b }')"
-  BUILD_PEAK=$(maxkb "$BUILD_PEAK" "$(maxkb "$peak" "$M_PEAK_KB")")
+  # The code-page build goes first in odd runs, after the Unicode build in even ones.
+  if ((r % 2 == 1)); then codepage_build "$r"; fi
+  build_index "$INDEX" "$r" "" || return
+  best BUILD_S "$B_S"
+  best BUILD_CPU "$B_CPU"
+  BUILD_PEAK=$(maxkb "$BUILD_PEAK" "$B_PEAK")
   INDEX_BYTES=$(find "$CW/index" -type f -printf '%s\n' | awk '{ s += $1 } END { print s + 0 }')
   BUILT_PARTS=$(breakdown "$INDEX")
   LXR_DOCS=$(index_docs)
   { "$LXR" --dir "$ENGINE" info "$INDEX" && ls -l "$INDEX"; } >"$CW/logs/info.$r.built" 2>&1 || true
+  if ((r % 2 == 0)); then codepage_build "$r"; fi
 
   # Every tenth file in path order grows by one line: its size and date change.
   CHANGED=0 CHANGED_BYTES=0
@@ -194,7 +207,38 @@ one_run() {
   { "$LXR" --dir "$ENGINE" info "$INDEX" && ls -l "$INDEX"; } >"$CW/logs/info.$r.updated" 2>&1 || true
 }
 
+# build_index INDEX RUN LOG_PREFIX [CREATE_OPTION...]: lxr create + lxr add of the text into
+# INDEX; sets B_S, B_CPU (their sums) and B_PEAK (KB). Returns 1 (and sets failed) on a failure.
+build_index() {
+  local index=$1 r=$2 pre=$3
+  shift 3
+  if ! measure "$CW/logs/${pre}create.$r" "$LXR" --dir "$ENGINE" create "$index" "$@"; then
+    echo "bench-index: lxr create $* failed on $c:" >&2; tail -5 "$CW/logs/${pre}create.$r.err" >&2; failed=1
+    return 1
+  fi
+  local s=$M_SECONDS c_cpu=$M_CPU peak=$M_PEAK_KB
+  if ! measure "$CW/logs/${pre}add.$r" "$LXR" --dir "$ENGINE" add "$index" "$TEXT"; then
+    echo "bench-index: lxr add failed on $c:" >&2; tail -5 "$CW/logs/${pre}add.$r.err" >&2; failed=1
+    return 1
+  fi
+  B_S=$(awk -v a="$s" -v b="$M_SECONDS" 'BEGIN { printf "%.3f", a + b }')
+  B_CPU=$(awk -v a="$c_cpu" -v b="$M_CPU" 'BEGIN { printf "%.3f", a + b }')
+  B_PEAK=$(maxkb "$peak" "$M_PEAK_KB")
+}
+
+# The same build in the code-page text model, into its own folder.
+codepage_build() {
+  local r=$1 cp_index=$CW/index-cp/$c
+  build_index "$cp_index" "$r" cp- --alphabet ENGLISH.ABC || return
+  best CP_S "$B_S"
+  best CP_CPU "$B_CPU"
+  CP_PEAK=$(maxkb "$CP_PEAK" "$B_PEAK")
+  CP_BYTES=$(find "$CW/index-cp" -type f -printf '%s\n' | awk '{ s += $1 } END { print s + 0 }')
+  rm -rf "$cp_index"
+}
+
 SUMMARY=()
+MODELS=()
 failed=0
 for c in "${CORPORA[@]}"; do
   CW=$WORK/$c
@@ -219,6 +263,7 @@ for c in "${CORPORA[@]}"; do
 
   XAP_S=n/a XAP_CPU=n/a XAP_PEAK=0 XAP_BYTES=0 XAP_DOCS=0
   BUILD_S=n/a BUILD_CPU=n/a BUILD_PEAK=0 INDEX_BYTES=0 LXR_DOCS= BUILT_PARTS=
+  CP_S=n/a CP_CPU=n/a CP_PEAK=0 CP_BYTES=0
   UPDATE_S=n/a UPDATE_CPU=n/a UPDATE_PEAK=0 UPDATED_INDEX_BYTES=0 CHANGED=0 CHANGED_BYTES=0 UPDATED_PARTS=
   for ((run = 1; run <= RUNS; ++run)); do one_run "$run"; done
   LXR_DOCS=${LXR_DOCS:-$NFILES}
@@ -230,7 +275,8 @@ for c in "${CORPORA[@]}"; do
     "$SPLIT_S" "$INVERT_S" >>"$RESULTS"
 
   printf '  %-38s %8s %8s %9s %9s %9s %8s %8s\n' "" seconds "cpu s" "MB/s" "docs/s" "index MB" "of text" "peak MB"
-  row "lxr create + add ($LXR_DOCS docs)" "$BUILD_S" "$BUILD_CPU" "$LXR_DOCS" "$TEXT_BYTES" "$INDEX_BYTES" "$BUILD_PEAK"
+  row "lxr create + add, Unicode ($LXR_DOCS docs)" "$BUILD_S" "$BUILD_CPU" "$LXR_DOCS" "$TEXT_BYTES" "$INDEX_BYTES" "$BUILD_PEAK"
+  row "lxr create + add, code page" "$CP_S" "$CP_CPU" "$LXR_DOCS" "$TEXT_BYTES" "$CP_BYTES" "$CP_PEAK"
   row "lxr update ($CHANGED files changed)" "$UPDATE_S" "$UPDATE_CPU" "$CHANGED" "$CHANGED_BYTES" \
     "$UPDATED_INDEX_BYTES" "$UPDATE_PEAK"
   if [ -x "$ANCHOR" ]; then
@@ -247,6 +293,10 @@ for c in "${CORPORA[@]}"; do
   fi
 
   r_build=$(div "$BUILD_S" "$XAP_S")
+  r_uni_cp=$(div "$BUILD_S" "$CP_S")
+  MODELS+=("$(printf '%-12s %9s %9s %7s %-7s %9s %7s %-7s %9s' "$c" "$BUILD_S" "$CP_S" \
+    "$r_uni_cp" "$(verdict "$r_uni_cp" "$GOAL_UNICODE_VS_CODEPAGE")" "$(div "$BUILD_CPU" "$CP_CPU")" \
+    "$r_build" "$(verdict "$r_build" "$GOAL_UNICODE_VS_XAPIAN")" "$(div "$XAP_S" "$BUILD_S")")")
   r_index=$(div "$INDEX_BYTES" "$TEXT_BYTES")
   r_update=$(div "$UPDATE_S" "$BUILD_S")
   if [ "$BUILD_S" = n/a ]; then r_index=n/a; fi
@@ -266,6 +316,10 @@ printf '%-12s %-15s %9s %-15s %-15s %-15s %9s %11s %11s\n' corpus "build/Xapian"
   "update/build" "(cpu)" \
   "build/split" "build/inv"
 for line in "${SUMMARY[@]}"; do echo "$line"; done
+echo
+echo "Text models: Unicode build <= ${GOAL_UNICODE_VS_CODEPAGE} x the code-page build, <= ${GOAL_UNICODE_VS_XAPIAN} x Xapian's time"
+printf '%-12s %9s %9s %-15s %9s %-15s %9s\n' corpus "unicode s" "cp s" "unicode/cp" "(cpu)" "unicode/xap" "xap/unicode"
+for line in "${MODELS[@]}"; do echo "$line"; done
 echo "(ratios of wall time, best run; (cpu) is the same ratio in user + system seconds, which other"
 echo " load on the machine disturbs less; build/split and build/inv: how many times the bare loops'"
 echo " time the build takes; results in $RESULTS, program output in $WORK/<corpus>/logs)"

@@ -18,4 +18,9 @@ int editDistance(std::string_view word, std::string_view pattern, int limit);
 // True when editDistance(word, pattern, limit) <= limit.
 bool fuzzyMatch(std::string_view word, std::string_view pattern, int limit);
 
+// The same two over UTF-8 words and patterns, character by character ("?" is one character,
+// a difference is one character).
+bool wildcardMatchUtf8(std::string_view word, std::string_view pattern);
+bool fuzzyMatchUtf8(std::string_view word, std::string_view pattern, int limit);
+
 }  // namespace fuzzymatch

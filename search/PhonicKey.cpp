@@ -2,6 +2,8 @@
 // and a vowel (code 0) between two equal codes lets the second count again.
 #include "search/PhonicKey.h"
 
+#include "import/UnicodeText.h"
+
 namespace {
 
 constexpr char kCodes[] = "01230120022455012623010202";  // A..Z
@@ -14,12 +16,15 @@ int code(unsigned char c) {
 
 }  // namespace
 
-std::string phonicKey(std::string_view word) {
+std::string phonicKey(std::string_view word, bool utf8) {
   std::string key;
   if (word.empty()) return key;
-  key += word[0];
+  int first = 1;
+  if (utf8) unicodetext::decode(word, 0, &first);
+  key.append(word.substr(0, static_cast<size_t>(first)));
   int previous = code(static_cast<unsigned char>(word[0]));
-  for (size_t i = 1; i < word.size() && key.size() < 4; ++i) {
+  const size_t keyBytes = static_cast<size_t>(first) + 3;
+  for (size_t i = static_cast<size_t>(first); i < word.size() && key.size() < keyBytes; ++i) {
     int c = code(static_cast<unsigned char>(word[i]));
     if (c != 0 && c != previous) key += static_cast<char>('0' + c);
     previous = c;

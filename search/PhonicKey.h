@@ -5,5 +5,7 @@
 #include <string>
 #include <string_view>
 
-// The key (1 to 4 characters; empty for an empty word).
-std::string phonicKey(std::string_view word);
+// The key (1 to 4 characters; empty for an empty word). Only the letters A to Z have sound
+// codes: phonic searching is for words in Latin letters. With `utf8` the first character is a
+// whole UTF-8 character.
+std::string phonicKey(std::string_view word, bool utf8 = false);

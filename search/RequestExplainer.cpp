@@ -3,35 +3,14 @@
 
 #include <cstdint>
 
+#include "import/Alphabet.h"
 #include "import/CodePage.h"
+#include "import/UnicodeText.h"
 #include "search/ConstraintSet.h"
 #include "search/SearchTree.h"
 #include "search/TreePrinter.h"
 
 namespace requestexplainer {
-
-namespace {
-
-// Unicode code points of Windows-1252 bytes 0x80 to 0x9F; 0 where the byte has none.
-constexpr uint16_t kHighControls[32] = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
-
-void appendUtf8(uint32_t cp, std::string* out) {
-  if (cp < 0x80) {
-    *out += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    *out += static_cast<char>(0xC0 | (cp >> 6));
-    *out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    *out += static_cast<char>(0xE0 | (cp >> 12));
-    *out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    *out += static_cast<char>(0x80 | (cp & 0x3F));
-  }
-}
-
-}  // namespace
 
 std::string toEngineText(const std::string& utf8) {
   std::string out;
@@ -61,15 +40,14 @@ std::string toEngineText(const std::string& utf8) {
   return out;
 }
 
-std::string toUtf8(const std::string& engineText) {
-  std::string out;
-  for (char ch : engineText) {
-    unsigned char c = static_cast<unsigned char>(ch);
-    uint32_t cp = c;
-    if (c >= 0x80 && c < 0xA0) cp = kHighControls[c - 0x80] ? kHighControls[c - 0x80] : ' ';
-    appendUtf8(cp, &out);
-  }
-  return out;
+std::string toUtf8(const std::string& engineText) { return unicodetext::fromWindows1252(engineText, true); }
+
+std::string asUtf8(const std::string& engineText) {
+  return unicodetext::isValid(engineText) ? engineText : toUtf8(engineText);
+}
+
+bool needsUnicode(const std::string& utf8) {
+  return unicodetext::toWindows1252(utf8, '\0').find('\0') != std::string::npos;
 }
 
 int explain(const std::string& utf8Request, const RequestSettings& settings, std::string* out) {
@@ -77,11 +55,16 @@ int explain(const std::string& utf8Request, const RequestSettings& settings, std
   quiet.showMessages = false;
   SearchTree tree;
   std::string text;
-  int rc = tree.parse(toEngineText(utf8Request), "", quiet);
+  // A request with letters beyond Windows-1252 is read as a Unicode index reads it.
+  const Alphabet& base = settings.alphabet ? *settings.alphabet : Alphabet::builtIn();
+  const Alphabet unicode = base.asUnicode();
+  const bool wide = needsUnicode(utf8Request) || base.isUnicode();
+  if (wide) quiet.alphabet = base.isUnicode() ? &base : &unicode;
+  int rc = tree.parse(wide ? utf8Request : toEngineText(utf8Request), "", quiet);
   if (rc < 0) {
     text = tree.message().empty() ? std::string("The request holds no words.") : tree.message();
     if (text.empty() || text.back() != '\n') text += "\n";
-    *out = toUtf8(text);
+    *out = asUtf8(text);
     return kFaulty;
   }
   text = tree.print() + "\n";
@@ -99,7 +82,7 @@ int explain(const std::string& utf8Request, const RequestSettings& settings, std
       pos = end + 1;
     }
   }
-  *out = toUtf8(text);
+  *out = asUtf8(text);
   return kUnderstood;
 }
 

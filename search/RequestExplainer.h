@@ -22,5 +22,11 @@ int explain(const std::string& utf8Request, const RequestSettings& settings, std
 std::string toEngineText(const std::string& utf8);
 // Windows-1252 to UTF-8; the five bytes without a character become a blank.
 std::string toUtf8(const std::string& engineText);
+// Text of either text model as UTF-8: text that is well-formed UTF-8 is taken as it is (the
+// text of a Unicode index), other text as Windows-1252.
+std::string asUtf8(const std::string& engineText);
+// True when `utf8` holds a character Windows-1252 has no place for: a request that must be
+// read as the Unicode text model reads it.
+bool needsUnicode(const std::string& utf8);
 
 }  // namespace requestexplainer

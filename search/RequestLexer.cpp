@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "import/Alphabet.h"
+#include "import/UnicodeWords.h"
 
 namespace {
 
@@ -77,22 +78,28 @@ int RequestLexer::tokenize(const std::string& request, int32_t cursorPos) {
   for (char c : {markers_.stemming, markers_.phonic, markers_.fuzzy, markers_.synonym})
     if (c) operators += c;
   folded_.clear();
+  // UTF-8 requests first get blanks where the word finder ends words in documents.
+  std::string spaced;
+  std::vector<int32_t> spacedOrigin;
+  const bool unicode = alphabet_->isUnicode();
+  if (unicode) spaced = unicodewords::spaceRequest(request, operators, &spacedOrigin);
+  const std::string& text = unicode ? spaced : request;
   std::vector<int32_t> origin;
-  origin.reserve(request.size());
+  origin.reserve(text.size());
   bool quoted = false;
-  for (size_t i = 0; i < request.size(); ++i) {
-    unsigned char c = static_cast<unsigned char>(request[i]);
+  for (size_t i = 0; i < text.size(); ++i) {
+    unsigned char c = static_cast<unsigned char>(text[i]);
     if (c == kQuote) {
       quoted = !quoted;
-    } else if (!quoted && c == '/' && i > 0 && (request[i - 1] == 'w' || request[i - 1] == 'W') &&
-               i + 1 < request.size() && isDigit(static_cast<unsigned char>(request[i + 1]))) {
+    } else if (!quoted && c == '/' && i > 0 && (text[i - 1] == 'w' || text[i - 1] == 'W') &&
+               i + 1 < text.size() && isDigit(static_cast<unsigned char>(text[i + 1]))) {
       c = 'I';
     }
     if (c != kQuote && !quoted && !(c && operators.find(static_cast<char>(c)) != std::string::npos))
       c = alphabet_->map(c);
     if (c == 0) continue;
     folded_ += static_cast<char>(c);
-    origin.push_back(static_cast<int32_t>(i));
+    origin.push_back(unicode ? spacedOrigin[i] : static_cast<int32_t>(i));
   }
 
   // depth[i]: parentheses opened minus closed up to and including character i; those inside

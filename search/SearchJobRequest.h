@@ -14,6 +14,9 @@
 #include "objects/JobControl.h"
 
 // The status codes of search jobs; the engine interface hands callers the same numbers.
+// The searchFlags bit of a request written in UTF-8 (else Windows-1252).
+constexpr int16_t kUtf8RequestFlag = 64;
+
 namespace searchcode {
 constexpr int32_t kStopQuery = 1001;  // the call-back may answer -1 to stop the search
 constexpr int32_t kDone = 1003;
@@ -36,7 +39,8 @@ struct SearchJobRequest {
   std::string listingName;                // blank: no listing
   int32_t listingFlags = 0;
   int16_t searchParameter = 0;            // best N documents; 0: all
-  int16_t searchFlags = 0;                // 1 fuzzy, 2 phonic, 4 stemming, 8 natural, 16 synonyms
+  int16_t searchFlags = 0;                // 1 fuzzy, 2 phonic, 4 stemming, 8 natural, 16 synonyms,
+                                          // kUtf8RequestFlag
   int16_t fuzziness = 0;                  // 0..9, with the fuzzy flag
 };
 

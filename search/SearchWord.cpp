@@ -3,6 +3,8 @@
 
 #include <algorithm>
 
+#include "import/UnicodeText.h"
+
 namespace {
 
 // Exact prefix and allowed differences for each search-wide fuzziness 0..9.
@@ -74,9 +76,16 @@ std::string SearchWord::format(int level, const SearchMarkers& markers) const {
   if (text.find("~~") != std::string::npos) return text;
   std::string out = text;
   int start = fuzzyStart, count = fuzzyCount;
-  if (count <= 0) resolveFuzziness(level, static_cast<int>(text.size()), &start, &count);
+  const bool resolved = count <= 0;
+  const int length = static_cast<int>(markers.utf8 ? unicodetext::charCount(text) : text.size());
+  if (resolved) resolveFuzziness(level, length, &start, &count);
   if (count > 0) {
     size_t at = std::min(static_cast<size_t>(std::max(start, 0)), out.size());
+    if (resolved && markers.utf8) {  // the prefix counts characters: its byte length
+      std::string prefix = text;
+      unicodetext::cutToChars(&prefix, static_cast<size_t>(std::max(start, 0)), text.size());
+      at = prefix.size();
+    }
     out.insert(at, static_cast<size_t>(count), markers.fuzzy);
   }
   if (phonic) out.insert(out.begin(), markers.phonic);

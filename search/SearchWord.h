@@ -11,6 +11,9 @@ struct SearchMarkers {
   char phonic = '#';
   char fuzzy = '%';
   char synonym = '&';
+  // The words are UTF-8 (a Unicode index): "?", fuzzy differences, fuzzy prefixes and the
+  // phonic first letter count characters, not bytes.
+  bool utf8 = false;
 };
 
 // The word options a whole search can turn on (the engine options and the job's flags).

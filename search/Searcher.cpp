@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <ctime>
 
+#include "import/UnicodeText.h"
 #include "index/IndexJob.h"
 #include "index/NoiseList.h"
 #include "index/TextDB.h"
@@ -53,9 +54,18 @@ void Searcher::reportStatus(int code) {
 }
 
 int Searcher::parse(SearchTree* tree, const Alphabet* alphabet) {
+  if (!alphabet && requestUtf8_) alphabet = &unicodeBase_;
   if (!alphabet) return tree->parse(request_, additional_, settings_.request);
   RequestSettings settings = settings_.request;
   settings.alphabet = alphabet;
+  settings.markers.utf8 = alphabet->isUnicode();
+  // The request in the index's text: UTF-8 for a Unicode index, else Windows-1252.
+  if (alphabet->isUnicode() != requestUtf8_) {
+    auto convert = [&](const std::string& s) {
+      return requestUtf8_ ? unicodetext::toWindows1252(s) : unicodetext::fromWindows1252(s);
+    };
+    return tree->parse(convert(request_), convert(additional_), settings);
+  }
   return tree->parse(request_, additional_, settings);
 }
 
@@ -72,6 +82,8 @@ int Searcher::doSearch(const SearchJobRequest& job, const SearchJobControl& cont
   limit_ = settings_.retrievalLimit;
   request_ = trimmed(job.request);
   additional_ = trimmed(job.additionalRequest);
+  requestUtf8_ = (job.searchFlags & kUtf8RequestFlag) != 0;
+  if (requestUtf8_) unicodeBase_ = baseAlphabet().asUnicode();  // folds as the code-page check does
   if (request_.empty() && additional_.empty()) return finishEarly();
 
   SearchOptions& o = settings_.request.options;
@@ -210,6 +222,7 @@ int Searcher::scanFiles() {
   scan.add = true;
   scan.caseSensitive = settings_.caseSensitive;
   scan.accentSensitive = settings_.accentSensitive;
+  scan.unicode = requestUtf8_;
   scan.toAdd = job_->filesToSearch;
   int32_t scanCancel = 0;
   IndexJobControl scanControl;
@@ -217,7 +230,8 @@ int Searcher::scanFiles() {
   scanControl.report = [this, &scanCancel](IndexProgress& p) { relayScan(p, &scanCancel); };
   // Files whose bytes show they cannot match are passed over without being broken into words:
   // the check folds as the temporary index will.
-  const Alphabet folded = baseAlphabet().foldedFor(!settings_.caseSensitive, !settings_.accentSensitive);
+  const Alphabet folded = requestUtf8_ ? unicodeBase_
+                                       : baseAlphabet().foldedFor(!settings_.caseSensitive, !settings_.accentSensitive);
   SearchTree tree;
   if (parse(&tree, &folded) < 0) return -1;
   RequestSettings checkSettings = settings_.request;
@@ -225,7 +239,7 @@ int Searcher::scanFiles() {
   LiteralPrecheck precheck(tree, checkSettings, settings_.indexing.maxWordLength, &folded);
   IndexJobSettings scanSettings = settings_.indexing;
   scanSettings.alphabet = &baseAlphabet();
-  if (precheck.active())
+  if (precheck.active() && !folded.isUnicode())  // the check reads code-page bytes
     scanSettings.mayHold = [&precheck](const std::string& name, const ViewerEntry& f) { return precheck.mayHold(name, f); };
   IndexJob indexing(scan, scanControl, scanSettings);
   int rc = indexing.run();

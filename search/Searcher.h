@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 
+#include "import/Alphabet.h"
 #include "index/IndexJob.h"
 #include "search/RequestSettings.h"
 #include "objects/Reporter.h"
@@ -92,4 +93,6 @@ class Searcher {
   bool stop_ = false;
   bool relevance_ = false;
   std::string request_, additional_;
+  bool requestUtf8_ = false;  // the request is UTF-8 (else Windows-1252)
+  Alphabet unicodeBase_;      // the check parse of a UTF-8 request folds with it
 };

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "import/Alphabet.h"
+#include "import/UnicodeWords.h"
 #include "objects/MessageTable.h"
 #include "objects/Reporter.h"
 
@@ -18,7 +19,14 @@ std::string WordLookup::foldedText(const std::string& nodeText) const {
   // Quoted text passes the translation as written (its operators are plain characters), but
   // its letters still fold as the index folded its words: otherwise "Apple" could never find
   // the apple of a case-blind index.
-  if (!word.empty() && word.front() == '"')
+  // The engine's own quoted forms, number words ("!i" and hex digits) and field words
+  // ("xname=..."), are exact already.
+  const bool ownForm = word.size() > 1 && (word[1] == '!' || word.find('=') != std::string::npos);
+  if (!ownForm && !word.empty() && word.front() == '"' && alphabet.isUnicode()) {
+    const bool closed = word.size() >= 2 && word.back() == '"';
+    word = "\"" + unicodewords::foldText(alphabet, std::string_view(word).substr(1, word.size() - (closed ? 2 : 1))) +
+           (closed ? "\"" : "");
+  } else if (!ownForm && !word.empty() && word.front() == '"')
     for (size_t i = 1; i < word.size(); ++i) {
       const unsigned char c = static_cast<unsigned char>(word[i]);
       if (alphabet.isLetter(c) && alphabet.map(c)) word[i] = static_cast<char>(alphabet.map(c));
@@ -56,7 +64,9 @@ int WordLookup::lookup(const std::string& nodeText,
   // never by a wildcard, fuzzy, phonic or stemmed neighbour of a text word.
   const bool numberForm = !word.empty() && word[0] == '!';
   const bool fieldForm = word.find('=') != std::string::npos;
-  int rc = words.first(word, &hit, settings_.markers, settings_.stemmer);
+  SearchMarkers markers = settings_.markers;
+  markers.utf8 = settings_.alphabet && settings_.alphabet->isUnicode();
+  int rc = words.first(word, &hit, markers, settings_.stemmer);
   for (; rc > 0; rc = words.next(&hit)) {
     if ((!numberForm && !hit.word.empty() && hit.word[0] == '!') ||
         (!fieldForm && hit.word.find('=') != std::string::npos))

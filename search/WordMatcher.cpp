@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "import/UnicodeText.h"
 #include "search/FuzzyMatch.h"
 #include "search/PhonicKey.h"
 #include "search/Stemmer.h"
@@ -10,13 +11,14 @@
 void WordMatcher::setup(const std::string& written, const SearchMarkers& markers,
                         const Stemmer* stemmer) {
   stemmer_ = stemmer;
+  utf8_ = markers.utf8;
   word_.parse(written, markers);
   pattern_ = word_.text;
   stemmed_.clear();
   unstemmed_.clear();
   phonicKey_.clear();
   unbounded_ = false;
-  if (word_.phonic) phonicKey_ = phonicKey(pattern_);
+  if (word_.phonic) phonicKey_ = phonicKey(pattern_, utf8_);
 
   if (word_.stemming) {
     unstemmed_ = pattern_;
@@ -56,7 +58,9 @@ void WordMatcher::setup(const std::string& written, const SearchMarkers& markers
 
   if (word_.phonic) {
     unbounded_ = pattern_.empty();
-    low_ = high_ = pattern_.substr(0, 1);
+    int first = 1;
+    if (utf8_ && !pattern_.empty()) unicodetext::decode(pattern_, 0, &first);
+    low_ = high_ = pattern_.substr(0, static_cast<size_t>(first));
     if (!unbounded_) makeHighExclusive();
   }
 }
@@ -76,21 +80,26 @@ bool WordMatcher::pastEnd(const std::string& word) const {
   return !unbounded_ && word.compare(high_) >= 0;
 }
 
+bool WordMatcher::wildcard(const std::string& word, const std::string& pattern) const {
+  return utf8_ ? fuzzymatch::wildcardMatchUtf8(word, pattern) : fuzzymatch::wildcardMatch(word, pattern);
+}
+
+bool WordMatcher::fuzzy(const std::string& word, const std::string& pattern) const {
+  return utf8_ ? fuzzymatch::fuzzyMatchUtf8(word, pattern, word_.fuzzyCount)
+               : fuzzymatch::fuzzyMatch(word, pattern, word_.fuzzyCount);
+}
+
 bool WordMatcher::matchForm(const std::string& word, const std::string& pattern) const {
-  if (word_.fuzzyCount > 0)
-    return word.compare(0, low_.size(), low_) == 0 &&
-           fuzzymatch::fuzzyMatch(word, pattern, word_.fuzzyCount);
-  return fuzzymatch::wildcardMatch(word, pattern);
+  if (word_.fuzzyCount > 0) return word.compare(0, low_.size(), low_) == 0 && fuzzy(word, pattern);
+  return wildcard(word, pattern);
 }
 
 bool WordMatcher::match(const std::string& word) const {
   if (word.compare(low_) < 0 || pastEnd(word)) return false;
-  if (word_.phonic) return phonicKey(word) == phonicKey_;
+  if (word_.phonic) return phonicKey(word, utf8_) == phonicKey_;
   if (word_.stemming) {
-    if (word_.fuzzyCount > 0 && fuzzymatch::fuzzyMatch(word, unstemmed_, word_.fuzzyCount))
-      return true;
-    if (fuzzymatch::wildcardMatch(word, unstemmed_) || fuzzymatch::wildcardMatch(word, stemmed_))
-      return true;
+    if (word_.fuzzyCount > 0 && fuzzy(word, unstemmed_)) return true;
+    if (wildcard(word, unstemmed_) || wildcard(word, stemmed_)) return true;
     std::string stem = word;
     if (stemmer_) stemmer_->stem(&stem);
     return matchForm(stem, stemmed_);

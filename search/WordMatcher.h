@@ -35,6 +35,8 @@ class WordMatcher {
 
  private:
   bool matchForm(const std::string& word, const std::string& pattern) const;
+  bool wildcard(const std::string& word, const std::string& pattern) const;
+  bool fuzzy(const std::string& word, const std::string& pattern) const;
   void makeHighExclusive();
 
   SearchWord word_;
@@ -46,4 +48,5 @@ class WordMatcher {
   std::string low_;
   std::string high_;
   bool unbounded_ = false;
+  bool utf8_ = false;  // characters are UTF-8 sequences (SearchMarkers::utf8)
 };

@@ -10,6 +10,7 @@
 #include "api/DllInterface.h"
 #include "api/LexaurumInstance.h"
 #include "api/OptionSettings.h"
+#include "import/Alphabet.h"
 #include "lexaurum/lexaurum.h"
 #include "platform/Platform.h"
 #include "search/MacroTable.h"
@@ -55,7 +56,7 @@ int addExpansion(uintptr_t data, const char* word, int32_t, int32_t documents) {
   auto* x = reinterpret_cast<Expansions*>(data);
   if (++x->count > kMaxWordsShown) return 0;
   char line[512];
-  std::snprintf(line, sizeof line, "    %-32s %8d document%s", requestexplainer::toUtf8(word).c_str(), documents,
+  std::snprintf(line, sizeof line, "    %-32s %8d document%s", requestexplainer::asUtf8(word).c_str(), documents,
                 documents == 1 ? "" : "s");
   x->lines.push_back(line);
   return 0;
@@ -68,7 +69,15 @@ int printExpansions(const std::string& request, const RequestSettings& settings,
   RequestSettings quiet = settings;
   quiet.showMessages = false;
   SearchTree tree;
-  if (tree.parse(requestexplainer::toEngineText(request), "", quiet) < 0) return exitcodes::kUsage;
+  // The request in the index's text model.
+  lxrIndexInfo info;
+  LXR_INIT_RECORD(info);
+  int16_t infoResult = 0;
+  const bool unicode = lxrsGetIndexInfo(folder.c_str(), &info, &infoResult) == 0 && info.textModel == LXR_TEXT_UNICODE;
+  const Alphabet base = settings.alphabet ? *settings.alphabet : Alphabet::builtIn();
+  const Alphabet folded = unicode ? base.asUnicode() : base;  // the index folds the words
+  if (unicode) quiet.alphabet = &folded;
+  if (tree.parse(unicode ? request : requestexplainer::toEngineText(request), "", quiet) < 0) return exitcodes::kUsage;
   std::printf("In the index %s:\n", name.c_str());
   for (const SearchNode* n : tree.simpleNodes()) {
     if (!n->hasOwnWord()) continue;
@@ -76,7 +85,7 @@ int printExpansions(const std::string& request, const RequestSettings& settings,
     int16_t result = 0;
     if (lxrsListWords(folder.c_str(), n->lookupText().c_str(), 0, addExpansion, reinterpret_cast<uintptr_t>(&x), &result) < 0)
       return exitcodes::kIoError;
-    std::string word = requestexplainer::toUtf8(n->lookupText());
+    std::string word = requestexplainer::asUtf8(n->lookupText());
     if (x.count == 0) {
       std::printf("  %s: no word of the index\n", word.c_str());
       continue;

@@ -13,17 +13,19 @@ const char* const kWordOptionsText =
 std::vector<Page> makePages() {
   std::vector<Page> p;
   p.push_back({"create", "make a new, empty index",
-               {"create INDEX [--name NAME] [--case] [--accent] [--relative-paths]"},
+               {"create INDEX [--name NAME] [--case] [--accent] [--relative-paths] [--alphabet FILE]"},
                "Makes the folder INDEX (when needed) and an empty index in it; an index already "
                "there is replaced. `lxr add` makes the index itself when it does not exist, so "
-               "create is needed only for an index with other settings.",
+               "create is needed only for an index with other settings. New indexes hold "
+               "Unicode text: words of every script, in UTF-8.",
                {{"--name NAME", "the index's name; it is also added to the index library under it"},
                 {"--case", "tell capital letters from small ones (by default case is ignored)"},
                 {"--accent", "tell accented letters from plain ones (ignored by default)"},
-                {"--relative-paths", "keep document names relative to the index folder"}},
+                {"--relative-paths", "keep document names relative to the index folder"},
+                {"--alphabet FILE", "an index of the 8-bit code page of the alphabet file the options name (ENGLISH.ABC), as indexes were before Unicode; also for add"}},
                {{"create ~/idx/mail --name Mail --case", "a case-sensitive index, in the library as Mail"}}});
   p.push_back({"add", "index the files of folders, making the index when needed",
-               {"add INDEX FOLDER... [--include PATTERN]... [--exclude PATTERN]... [--verbose] [--json]",
+               {"add INDEX FOLDER... [--include PATTERN]... [--exclude PATTERN]... [--alphabet FILE] [--verbose] [--json]",
                 "add INDEX --files-list FILE [options]"},
                "Walks each FOLDER with its subfolders and indexes the files that are new or "
                "changed since the last run. The folders and patterns are kept with the index, so "

@@ -5,6 +5,8 @@
 
 #include <chrono>
 #include <cstdio>
+#include <strings.h>
+
 #include <cstring>
 #include <ctime>
 #include <filesystem>
@@ -45,6 +47,7 @@ struct Options {
   std::vector<std::string> positional;
   std::vector<std::string> includes, excludes;
   std::string name, filesList, removeList, match;
+  std::string alphabet;  // a new index has the code-page model of this alphabet file
   bool caseSensitive = false, accentSensitive = false, relativePaths = false;
   bool keepDeleted = false, all = false, verbose = false, json = false;
 };
@@ -65,6 +68,7 @@ bool parse(const std::vector<std::string>& args, Options* o, std::string* error)
     else if (a == "--case") o->caseSensitive = true;
     else if (a == "--accent") o->accentSensitive = true;
     else if (a == "--relative-paths") o->relativePaths = true;
+    else if (a == "--alphabet") { if (!value(&o->alphabet)) return false; }
     else if (a == "--keep-deleted") o->keepDeleted = true;
     else if (a == "--remove-deleted") o->keepDeleted = false;  // the default; kept for old scripts
     else if (a == "--all") o->all = true;
@@ -206,6 +210,26 @@ lxrIndexJob newJob(const std::string& folder) {
   return job;
 }
 
+// The text model of a new index: Unicode, or with --alphabet the code page of the alphabet
+// the engine has loaded, which must be the one named.
+int textModel(const Options& o, int16_t* model) {
+  *model = LXR_TEXT_UNICODE;
+  if (o.alphabet.empty()) return exitcodes::kDone;
+  lxrOptions options;
+  LXR_INIT_RECORD(options);
+  int16_t result = 0;
+  if (lxrsGetOptions(&options, &result) < 0) return exitcodes::kIoError;
+  std::string loaded = fs::path(options.alphabetName).filename().string();
+  std::string named = fs::path(o.alphabet).filename().string();
+  if (strcasecmp(loaded.c_str(), named.c_str()) != 0) {
+    std::fprintf(stderr, "lxr: --alphabet %s: the engine's alphabet is %s (lxr options --alphabet changes it)\n",
+                 o.alphabet.c_str(), loaded.c_str());
+    return exitcodes::kUsage;
+  }
+  *model = LXR_TEXT_CODE_PAGE;
+  return exitcodes::kDone;
+}
+
 // ---- Commands ----
 
 int create(const Options& o) {
@@ -215,6 +239,7 @@ int create(const Options& o) {
   std::string name = o.name.empty() ? fs::path(folder).filename().string() : o.name;
   copyField(job.indexName, sizeof job.indexName, name);
   job.create = 1;
+  if (int rc = textModel(o, &job.textModel); rc != exitcodes::kDone) return rc;
   job.caseSensitive = o.caseSensitive;
   job.accentSensitive = o.accentSensitive;
   job.relativePaths = o.relativePaths;
@@ -240,6 +265,8 @@ int add(const Options& o, const std::string& privateDir) {
   lxrIndexJob job = newJob(folder);
   copyField(job.indexName, sizeof job.indexName, fs::path(folder).filename().string());
   job.create = !fs::exists(fs::path(folder) / indexfiles::nameOf(indexformat::kHeaderFile), ec);
+  if (job.create)
+    if (int rc = textModel(o, &job.textModel); rc != exitcodes::kDone) return rc;
   job.add = 1;
   std::string listName;
   if (o.positional.size() == 2) {
@@ -459,6 +486,7 @@ int info(const Options& o) {
 }
 
 struct WordPrinter {
+  bool unicode = false;  // the index's words are UTF-8
   bool headed = false;
   int count = 0;
 };
@@ -468,7 +496,8 @@ int printWord(uintptr_t data, const char* word, int32_t occurrences, int32_t doc
   if (!p->headed) std::printf("%-32s %10s %8s\n", "word", "occurs", "docs");
   p->headed = true;
   ++p->count;
-  std::printf("%-32s %10d %8d\n", requestexplainer::toUtf8(word).c_str(), occurrences, documents);
+  std::string shown = p->unicode ? std::string(word) : requestexplainer::toUtf8(word);
+  std::printf("%-32s %10d %8d\n", shown.c_str(), occurrences, documents);
   return 0;
 }
 
@@ -495,8 +524,11 @@ int words(const Options& o, const PatternCheck& explain) {
     if (int rc = checkPattern(o.match, explain); rc != exitcodes::kDone) return rc;
   WordPrinter printer;
   int16_t result = 0;
+  lxrIndexInfo info;
+  LXR_INIT_RECORD(info);
+  printer.unicode = lxrsGetIndexInfo(folder.c_str(), &info, &result) == 0 && info.textModel == LXR_TEXT_UNICODE;
   enginemessages::takeErrors();
-  std::string pattern = requestexplainer::toEngineText(o.match);
+  std::string pattern = printer.unicode ? o.match : requestexplainer::toEngineText(o.match);
   if (lxrsListWords(folder.c_str(), pattern.c_str(), o.all, printWord, reinterpret_cast<uintptr_t>(&printer), &result) < 0)
     return failurekind::exitFor(enginemessages::takeErrors(), folder);
   if (printer.count == 0) {

@@ -15,7 +15,8 @@ namespace searchcommand {
 
 namespace {
 
-using requestexplainer::toUtf8;
+using toUtf8Fn = std::string (*)(const std::string&);
+const toUtf8Fn toUtf8 = requestexplainer::asUtf8;
 using searchrun::Found;
 
 constexpr int32_t kContextLineWidth = 512;  // as wide as the indexer's lines
@@ -44,12 +45,12 @@ struct Snippet {
 
 // Each hit of `doc` with `words` words around it, read from the document as it is now; none
 // when it cannot be read.
-std::vector<Snippet> contextOf(const Found& doc, int words) {
+std::vector<Snippet> contextOf(const Found& doc, int words, bool utf8Lines) {
   if (doc.hits.empty()) return {};
   ContextRead read{hittext::ContextCollector(words), doc.hits.back()};
   int16_t result = 0;
   lxrsGetDocumentLines(doc.name.c_str(), doc.hits.data(), static_cast<int32_t>(doc.hits.size()),
-                       kContextLineWidth, 0, addContextLine, reinterpret_cast<uintptr_t>(&read), &result);
+                       kContextLineWidth, utf8Lines ? LXR_LINES_UTF8 : 0, addContextLine, reinterpret_cast<uintptr_t>(&read), &result);
   std::vector<std::string> texts = read.collector.snippets();
   std::vector<int> lines = read.collector.snippetLines();
   std::vector<Snippet> out;
@@ -57,7 +58,7 @@ std::vector<Snippet> contextOf(const Found& doc, int words) {
   return out;
 }
 
-void printJson(const Found& doc, const searchoptions::SearchOptions& o) {
+void printJson(const Found& doc, const searchoptions::SearchOptions& o, bool utf8Lines) {
   std::string line = "{\"name\":" + hittext::jsonString(doc.name) +
                      ",\"title\":" + hittext::jsonString(toUtf8(doc.title)) +
                      ",\"date\":" + hittext::jsonString(doc.date) +
@@ -68,7 +69,7 @@ void printJson(const Found& doc, const searchoptions::SearchOptions& o) {
   line += "]";
   if (o.context >= 0) {
     line += ",\"context\":[";
-    std::vector<Snippet> snippets = contextOf(doc, o.context);
+    std::vector<Snippet> snippets = contextOf(doc, o.context, utf8Lines);
     for (size_t i = 0; i < snippets.size(); ++i)
       line += (i ? "," : "") + hittext::jsonString(toUtf8(hittext::highlight(snippets[i].text, "", "")));
     line += "],\"contextLines\":[";
@@ -78,7 +79,7 @@ void printJson(const Found& doc, const searchoptions::SearchOptions& o) {
   std::printf("%s}\n", line.c_str());
 }
 
-void printLine(const Found& doc, const searchoptions::SearchOptions& o, bool color) {
+void printLine(const Found& doc, const searchoptions::SearchOptions& o, bool color, bool utf8Lines) {
   if (color) std::printf("%7d %6d  %s%s%s\n", doc.score, doc.hitCount, kNameOn, doc.name.c_str(), kColorOff);
   else std::printf("%7d %6d  %s\n", doc.score, doc.hitCount, doc.name.c_str());
   std::string title = toUtf8(doc.title);
@@ -91,7 +92,7 @@ void printLine(const Found& doc, const searchoptions::SearchOptions& o, bool col
     std::printf("     {%s}\n", numbers.c_str());
   }
   if (o.context >= 0) {
-    for (const Snippet& s : contextOf(doc, o.context)) {
+    for (const Snippet& s : contextOf(doc, o.context, utf8Lines)) {
       std::string shown = color ? hittext::highlight(s.text, kHitOn, kColorOff) : hittext::highlight(s.text, "[", "]");
       if (color) std::printf("%8s%s%d%s:%s\n", "", kNumberOn, s.line, kColorOff, toUtf8(" " + shown).c_str());
       else std::printf("%8s%d: %s\n", "", s.line, toUtf8(shown).c_str());
@@ -130,8 +131,8 @@ int run(const std::vector<std::string>& args, const std::string& privateDir) {
     const bool color = searchoptions::useColor(o);
     if (!o.json) std::printf("%7s %6s  %s\n", "score", "hits", "document");
     for (const Found& doc : r.documents) {
-      if (o.json) printJson(doc, o);
-      else printLine(doc, o, color);
+      if (o.json) printJson(doc, o, r.utf8Lines);
+      else printLine(doc, o, color, r.utf8Lines);
     }
     if (!o.json) {
       std::printf("Retrieved %s containing %s", plural(r.totalDocuments, "document").c_str(),

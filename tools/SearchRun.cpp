@@ -77,10 +77,19 @@ Results run(const searchoptions::SearchOptions& o, const std::string& privateDir
   bool done = false;
   job.base.pReportCallBack = onProgress;
   job.base.pReportData = reinterpret_cast<uintptr_t>(&done);
-  toolsupport::copyField(job.request, sizeof job.request, requestexplainer::toEngineText(o.request));
-  toolsupport::copyField(job.additionalRequest, sizeof job.additionalRequest, requestexplainer::toEngineText(o.also));
+  // The request goes as typed, in UTF-8; the engine converts it for code-page indexes.
+  toolsupport::copyField(job.request, sizeof job.request, o.request);
+  toolsupport::copyField(job.additionalRequest, sizeof job.additionalRequest, o.also);
   job.sortType = static_cast<int16_t>(o.sortType);
-  job.searchFlags = static_cast<int16_t>(o.searchFlags);
+  job.searchFlags = static_cast<int16_t>(o.searchFlags | LXR_SEARCH_UTF8);
+  // Unindexed files are searched in a Unicode index; indexes say their own text model.
+  out.utf8Lines = true;
+  for (const std::string& folder : o.indexes) {
+    lxrIndexInfo info;
+    LXR_INIT_RECORD(info);
+    int16_t rc = 0;
+    if (lxrsGetIndexInfo(folder.c_str(), &info, &rc) == 0 && info.textModel != LXR_TEXT_UNICODE) out.utf8Lines = false;
+  }
   job.fuzziness = static_cast<int16_t>(o.fuzziness);
   // In an order the tool makes itself, --max keeps the first documents of that order, not
   // the best by score: the engine then keeps them all.

@@ -29,6 +29,7 @@ struct Results {
   std::vector<Found> documents;  // in the job's order
   int32_t totalDocuments = 0;
   int32_t totalHits = 0;
+  bool utf8Lines = false;  // every index searched is a Unicode one: lay documents out so
 };
 
 // The exit codes of lxr search and lxr show besides those of tools/ExitCodes.h.

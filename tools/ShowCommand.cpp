@@ -32,7 +32,7 @@ int printLine(uintptr_t data, int32_t lineNo, int32_t, int32_t flags, const char
     std::printf("%s\n", p->heading.c_str());
     p->heading.clear();
   }
-  std::string shown = requestexplainer::toUtf8(hittext::highlight(text, p->on, p->off));
+  std::string shown = requestexplainer::asUtf8(hittext::highlight(text, p->on, p->off));
   shown.erase(shown.find_last_not_of(' ') + 1);
   std::printf("%6d%c%s%s\n", lineNo + 1, (flags & 1) ? '*' : ' ', shown.empty() ? "" : " ", shown.c_str());
   return 0;
@@ -94,7 +94,7 @@ int run(const std::vector<std::string>& args, const std::string& privateDir) {
   printer.heading = o.document + ": " + std::to_string(hits.size()) + (hits.size() == 1 ? " hit" : " hits");
   int16_t result = 0;
   if (lxrsGetDocumentLines(document.c_str(), hits.data(), static_cast<int32_t>(hits.size()), o.width,
-                           o.hitLinesOnly ? 1 : 0, printLine, reinterpret_cast<uintptr_t>(&printer), &result) < 0) {
+                           (o.hitLinesOnly ? 1 : 0) | (r.utf8Lines ? LXR_LINES_UTF8 : 0), printLine, reinterpret_cast<uintptr_t>(&printer), &result) < 0) {
     std::fprintf(stderr, "lxr show: %s cannot be read\n", o.document.c_str());
     return exitcodes::kIoError;
   }

@@ -23,6 +23,7 @@ void DocumentText::addLine(const char* markedText, bool endsPage) {
   std::string plain;
   int hitStart = -1;
   const int line = static_cast<int>(lines_.size());
+  std::vector<std::pair<size_t, size_t>> spans;  // byte offsets of the hits in `plain`
   for (const char* p = markedText; *p; ++p) {
     if (*p != kHitMark) {
       plain += *p;
@@ -31,24 +32,28 @@ void DocumentText::addLine(const char* markedText, bool endsPage) {
     if (hitStart < 0) {
       hitStart = static_cast<int>(plain.size());
     } else {
-      hits_.push_back({line, hitStart, static_cast<int>(plain.size()) - hitStart});
+      spans.emplace_back(static_cast<size_t>(hitStart), plain.size());
       hitStart = -1;
     }
   }
-  // Engine text maps one byte to one character, so the offsets hold in the QString.
+  // The offsets in the QString: UTF-8 text has characters of several bytes.
+  for (const auto& [from, to] : spans) {
+    int start = enginetext::shownLength(plain, from);
+    hits_.push_back({line, start, enginetext::shownLength(plain, to) - start});
+  }
   QString shown = enginetext::fromEngine(plain);
   while (shown.endsWith(u' ')) shown.chop(1);
   lines_ << shown;
   if (endsPage) pageStarts_.push_back(line + 1);
 }
 
-int DocumentText::load(const std::string& engineName, const std::vector<int32_t>& hits, int width) {
+int DocumentText::load(const std::string& engineName, const std::vector<int32_t>& hits, int width, bool utf8Lines) {
   lines_.clear();
   hits_.clear();
   pageStarts_.clear();
   int16_t result = 0;
   int rc = lxrsGetDocumentLines(engineName.c_str(), hits.empty() ? nullptr : hits.data(),
-                                static_cast<int32_t>(hits.size()), width, 0, takeLine,
+                                static_cast<int32_t>(hits.size()), width, utf8Lines ? LXR_LINES_UTF8 : 0, takeLine,
                                 reinterpret_cast<uintptr_t>(this), &result);
   cut_ = lines_.size() >= kMaxLines;
   if (cut_) lines_ << QObject::tr("[The rest of the document is not shown: it has more than %1 lines.]").arg(kMaxLines);

@@ -23,7 +23,10 @@ class DocumentText {
 
   // Reads the document `engineName` with the word numbers `hits` marked. 0, or -1 when the
   // engine cannot read it (what was read before a read failure is kept).
-  int load(const std::string& engineName, const std::vector<int32_t>& hits, int width = kWidth);
+  // With `utf8Lines` the document is laid out as a Unicode index lays it out (its hits are
+  // word numbers of such an index).
+  int load(const std::string& engineName, const std::vector<int32_t>& hits, int width = kWidth,
+           bool utf8Lines = false);
 
   const QStringList& lines() const { return lines_; }
   // The marked hit words in document order.

@@ -44,11 +44,11 @@ DocumentView::DocumentView(QWidget* parent) : QWidget(parent) {
   layout->addWidget(stack_);
 }
 
-int DocumentView::showDocument(const std::string& engineName, const std::vector<int32_t>& hits) {
+int DocumentView::showDocument(const std::string& engineName, const std::vector<int32_t>& hits, bool utf8Lines) {
   engineName_ = engineName;
   currentHit_ = -1;
   stack_->setCurrentWidget(edit_);
-  int rc = text_.load(engineName, hits);
+  int rc = text_.load(engineName, hits, DocumentText::kWidth, utf8Lines);
   if (rc < 0 && text_.lines().isEmpty()) {
     edit_->setPlainText(tr("%1 cannot be read.").arg(enginetext::fromFileName(engineName.c_str())));
     return -1;

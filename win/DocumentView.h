@@ -27,7 +27,7 @@ class DocumentView : public QWidget {
 
   // Shows the document `engineName` with the word numbers `hits` marked, before its first
   // hit. 0, or -1 when it cannot be read (the view then says so).
-  int showDocument(const std::string& engineName, const std::vector<int32_t>& hits);
+  int showDocument(const std::string& engineName, const std::vector<int32_t>& hits, bool utf8Lines = false);
   void clear();
   const std::string& documentName() const { return engineName_; }
 

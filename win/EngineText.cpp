@@ -1,7 +1,9 @@
 #include "win/EngineText.h"
 
 #include <QFile>
+#include <QStringDecoder>
 
+#include <algorithm>
 #include <cstring>
 
 namespace enginetext {
@@ -31,6 +33,11 @@ QString fromEngine(const char* text) {
 }
 
 QString fromEngine(const std::string& text) {
+  // The text of a Unicode index is UTF-8; Windows-1252 text with letters beyond ASCII
+  // practically never is.
+  QStringDecoder utf8(QStringDecoder::Utf8);
+  QString decoded = utf8(QByteArrayView(text.data(), static_cast<qsizetype>(text.size())));
+  if (!utf8.hasError()) return decoded;
   QString out;
   out.reserve(static_cast<qsizetype>(text.size()));
   for (unsigned char c : text) {
@@ -40,6 +47,14 @@ QString fromEngine(const std::string& text) {
       out.append(QChar(static_cast<char16_t>(c)));
   }
   return out;
+}
+
+int shownLength(const std::string& text, size_t bytes) {
+  bytes = std::min(bytes, text.size());
+  QStringDecoder utf8(QStringDecoder::Utf8);
+  (void)utf8(QByteArrayView(text.data(), static_cast<qsizetype>(text.size())));
+  if (utf8.hasError()) return static_cast<int>(bytes);  // Windows-1252: a byte is a character
+  return static_cast<int>(QString::fromUtf8(text.data(), static_cast<qsizetype>(bytes)).size());
 }
 
 std::string toEngine(const QString& text) {

@@ -10,9 +10,12 @@
 
 namespace enginetext {
 
-// Engine text to QString; the five bytes without a character show as a blank.
+// Engine text to QString: UTF-8 (the text of Unicode indexes) when the bytes are well-formed
+// UTF-8, else Windows-1252, whose five bytes without a character show as a blank.
 QString fromEngine(const char* text);
 QString fromEngine(const std::string& text);
+// The QString length of the first `bytes` bytes of `text`, read as fromEngine reads `text`.
+int shownLength(const std::string& text, size_t bytes);
 // QString to engine text; characters that have no place there become a blank.
 std::string toEngine(const QString& text);
 

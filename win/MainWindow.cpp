@@ -277,7 +277,7 @@ void MainWindow::selectRow(int row) {
 
 void MainWindow::showRow(int row) {
   const ResultRow& r = model_->row(row);
-  if (view_->showDocument(r.engineName, r.hits) < 0) say(tr("%1 cannot be read").arg(r.name));
+  if (view_->showDocument(r.engineName, r.hits, utf8Lines_) < 0) say(tr("%1 cannot be read").arg(r.name));
   view_->firstHit();
   showHitStatus();
 }
@@ -339,6 +339,7 @@ void MainWindow::search(bool indexes, bool files) {
   });
   busy_ = false;
   totals_ = {out.totalFiles, out.totalHits};
+  utf8Lines_ = out.utf8Lines;
   model_->replace(std::move(out.rows));
   totalsLabel_->setText(tr("%1 documents, %2 hits").arg(totals_.documents).arg(totals_.hits));
   switch (out.kind) {

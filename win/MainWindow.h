@@ -95,6 +95,7 @@ class MainWindow : public QMainWindow {
   QString lastFind_;
   bool busy_ = false;
   Totals totals_;
+  bool utf8Lines_ = false;  // the documents of the last search are laid out as Unicode text
   ButtonBar* bar_ = nullptr;
   ProgramIpcServer* ipc_ = nullptr;
   SearchPanel* panel_;

@@ -93,13 +93,22 @@ SearchOutcome run(const SearchRequest& request, const QString& privateDir, QWidg
   running.onFound = &onFound;
   job.base.pReportCallBack = onProgress;
   job.base.pReportData = reinterpret_cast<uintptr_t>(&running);
-  copyField(job.request, sizeof job.request, enginetext::toEngine(request.request));
-  copyField(job.additionalRequest, sizeof job.additionalRequest, enginetext::toEngine(request.alsoRequest));
+  // Requests go in UTF-8: the engine converts them for code-page indexes.
+  copyField(job.request, sizeof job.request, request.request.toStdString());
+  copyField(job.additionalRequest, sizeof job.additionalRequest, request.alsoRequest.toStdString());
   job.sortType = request.sortType;
-  job.searchFlags = request.searchFlags;
+  job.searchFlags = static_cast<int16_t>(request.searchFlags | LXR_SEARCH_UTF8);
   job.fuzziness = request.fuzziness;
   job.searchIndexes = request.indexFolders.isEmpty() ? 0 : 1;
   job.indexesToSearch = stringSet(request.indexFolders, true);
+  for (const QString& folder : request.indexFolders) {
+    lxrIndexInfo info;
+    LXR_INIT_RECORD(info);
+    int16_t infoResult = 0;
+    if (lxrsGetIndexInfo(enginetext::toFileName(folder).c_str(), &info, &infoResult) == 0 &&
+        info.textModel != LXR_TEXT_UNICODE)
+      out.utf8Lines = false;
+  }
   if (!request.filesFolder.isEmpty()) {
     job.searchFiles = 1;
     copyField(job.filesToSearch.directory, sizeof job.filesToSearch.directory,

@@ -32,6 +32,9 @@ struct SearchOutcome {
   int32_t totalFiles = 0;
   int32_t totalHits = 0;
   std::vector<ResultRow> rows;  // in the job's order
+  // Every index searched holds Unicode text (unindexed files are searched as such): its
+  // documents are laid out as a Unicode index lays them out.
+  bool utf8Lines = true;
 };
 
 namespace searchrunner {

@@ -89,6 +89,15 @@ typedef struct lxrSearcher lxrSearcher;
 #define LXR_SEARCH_STEMMING 4
 #define LXR_SEARCH_NATURAL 8
 #define LXR_SEARCH_SYNONYMS 16
+/* The request is UTF-8 (else Windows-1252); the engine converts it for each index. */
+#define LXR_SEARCH_UTF8 64
+
+/* Text models of an index. In a Unicode index every text the engine hands out for it (words,
+ * document titles, text blocks and lines, hits in context) is UTF-8; in a code-page index it
+ * is Windows-1252 (more exactly: the code page of the alphabet). File names and paths are
+ * bytes as the file system gives them. */
+#define LXR_TEXT_UNICODE 0
+#define LXR_TEXT_CODE_PAGE 1
 /* lxrJobBase.cancelFlag */
 #define LXR_CANCEL_SAVE (-1)
 #define LXR_CANCEL_IMMEDIATE (-2)
@@ -140,7 +149,8 @@ typedef struct lxrIndexJob {
   lxrFileSpec toAdd;
   char toRemoveListName[LXR_PATH_CHARS];
   const char* tempFileDir; /* may be null */
-  char reserved[58];
+  int16_t textModel;       /* of a new index: LXR_TEXT_UNICODE (0) or LXR_TEXT_CODE_PAGE */
+  char reserved[56];
 } lxrIndexJob;
 
 typedef struct lxrSearchJob {
@@ -210,7 +220,8 @@ typedef struct lxrIndexInfo {
   lxrDate created, updated, compressed; /* zero when never */
   int32_t indexBytes;
   char versionTag[32];
-  char reserved[68];
+  uint8_t textModel; /* LXR_TEXT_UNICODE or LXR_TEXT_CODE_PAGE */
+  char reserved[67];
 } lxrIndexInfo;
 
 /* Progress of an index job, shared with the caller's progress call-back. */
@@ -362,6 +373,9 @@ LXR_API int16_t lxrsListResults(const char* resultsName, lxrResultListFn fn, uin
  * only the lines that hold a hit, reached by stepping from hit to hit. Returns 0 (also when
  * `fn` stopped early), or -1 when an argument is bad or the document cannot be opened or
  * read (the lines read before a read failure have been handed out). */
+/* With LXR_LINES_UTF8 in `hitLinesOnly` the document is laid out as a Unicode index lays it
+ * out (its words numbered so, its text in UTF-8); bit 1 is the hit-lines switch. */
+#define LXR_LINES_UTF8 2
 LXR_API int16_t lxrsGetDocumentLines(const char* fileName, const int32_t* hits,
                                      int32_t hitCount, int32_t width, int16_t hitLinesOnly,
                                      lxrDocumentLineFn fn, uintptr_t data, int16_t* result);

@@ -236,6 +236,19 @@ TEST_F(LineLayoutTest, RunLoopLaysOutAsTheCharacterStepsDo) {
   }
 }
 
+// Found by fuzzing: every indent code added a tab stop at the start of each following line,
+// so a paragraph with many of them made lines of hundreds of blanks, far past the line limit,
+// each holding one character.
+TEST_F(LineLayoutTest, DeepIndentStopsAtTheLastTabStop) {
+  std::vector<ScreenLine> lines = layOut({std::string(200, '\x06') + "alpha beta gamma delta"}, 40);
+  ASSERT_FALSE(lines.empty());
+  for (const ScreenLine& l : lines) {
+    EXPECT_LE(l.text.size(), 40u);
+    EXPECT_GT(l.wordCount, 0);
+  }
+  EXPECT_EQ(4, lines.back().firstWord + lines.back().wordCount - 1);
+}
+
 }  // namespace
 
 // A run of blanks (what NULs and control characters become), of codes or of hidden text,

@@ -38,20 +38,45 @@ struct Leaf {
   std::function<bool(const std::string&)> matches;
 };
 
-// The words documents are made of; "qz" is never written, so requests also ask for a word
-// the index does not know.
-inline const std::vector<std::string>& letterWords() {
-  static const std::vector<std::string> w = {"qa", "qb", "qc", "qd", "qab", "qbc"};
-  return w;
+// The words documents are made of (as the index folds them), the wildcard patterns of
+// requests, and other written forms of some words (capitals, accents, points) that fold to
+// them. "qz" is never written, so requests also ask for a word the index does not know. A
+// test may put another vocabulary in place (a Unicode one has `utf8` set: "?" is then one
+// character, and only the listed forms are written).
+struct Vocabulary {
+  std::vector<std::string> letters = {"qa", "qb", "qc", "qd", "qab", "qbc"};
+  std::vector<std::string> patterns = {"qa*", "q?", "q?c", "qb*", "*c", "*t", "1*", "2?", "q*b"};
+  std::map<std::string, std::string> written;  // folded word -> another written form
+  bool utf8 = false;
+};
+inline Vocabulary& vocabulary() {
+  static Vocabulary v;
+  return v;
 }
+inline const std::vector<std::string>& letterWords() { return vocabulary().letters; }
 inline const std::vector<std::string>& numberWords() {
   static const std::vector<std::string> w = {"0", "7", "007", "12", "12x", "20", "100", "2147483647", "3000000000",
                                              "99999999999"};
   return w;
 }
 
+// The code points of UTF-8 text (well-formed text only: the model writes no other).
+inline std::u32string codePointsOf(const std::string& s) {
+  std::u32string out;
+  for (size_t i = 0; i < s.size();) {
+    unsigned char c = static_cast<unsigned char>(s[i]);
+    int n = c < 0x80 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
+    char32_t cp = n == 1 ? c : c & (0x3F >> (n - 1));
+    for (int k = 1; k < n && i + static_cast<size_t>(k) < s.size(); ++k) cp = (cp << 6) | (static_cast<unsigned char>(s[i + static_cast<size_t>(k)]) & 0x3F);
+    out += cp;
+    i += static_cast<size_t>(n);
+  }
+  return out;
+}
+
 // "?" one character, "*" any run (request words).
-inline bool globMatch(const char* p, const char* w) {
+template <typename C>
+bool globMatch(const C* p, const C* w) {
   if (*p == '\0') return *w == '\0';
   if (*p == '*') return globMatch(p + 1, w) || (*w != '\0' && globMatch(p, w + 1));
   if (*w == '\0') return false;
@@ -93,8 +118,10 @@ inline Leaf randomLeaf(std::mt19937& rng) {
   const auto& numbers = numberWords();
   switch (rng() % 12) {
     case 0: {  // a wildcard
-      static const std::vector<std::string> patterns = {"qa*", "q?", "q?c", "qb*", "*c", "*t", "1*", "2?", "q*b"};
+      const std::vector<std::string>& patterns = vocabulary().patterns;
       std::string p = patterns[rng() % patterns.size()];
+      if (vocabulary().utf8)
+        return {p, [p](const std::string& w) { return globMatch(codePointsOf(p).c_str(), codePointsOf(w).c_str()); }};
       return {p, [p](const std::string& w) { return globMatch(p.c_str(), w.c_str()); }};
     }
     case 1: {  // a number range: "a~~b", "a~~" (exactly a), "a~~0" (a and above)
@@ -340,6 +367,13 @@ inline std::string randomText(std::mt19937& rng, std::vector<std::string>* words
   for (int n = 3 + static_cast<int>(rng() % 40), i = 0; i < n; ++i) {
     const auto& from = rng() % 5 == 0 ? numberWords() : letterWords();
     std::string written = from[rng() % from.size()];
+    if (vocabulary().utf8) {
+      auto other = vocabulary().written.find(written);
+      words->push_back(written);
+      if (other != vocabulary().written.end() && rng() % 3 == 0) written = other->second;
+      text += written + (i % 9 == 8 ? "\n" : " ");
+      continue;
+    }
     if (written.back() == 'c' && rng() % 4 == 0) written.back() = '\xE7';
     if (rng() % 10 == 0)
       for (char& c : written) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));

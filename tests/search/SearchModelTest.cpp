@@ -26,6 +26,7 @@
 #include "search/Searcher.h"
 #include "tests/index/IndexJobHelpers.h"
 #include "tests/search/IndexKinds.h"
+#include "tests/search/ModelSearch.h"
 #include "tests/search/SearchModel.h"
 #include "tests/support/TempDir.h"
 
@@ -110,24 +111,8 @@ TEST_P(SearchModelTest, RandomRequestsAgreeWithBruteForce) {
   rs.showMessages = false;
   rs.alphabet = &db.alphabet();
   const int kRequests = 2000;
-  for (int i = 0; i < kRequests; ++i) {
-    Request r = randomRequest(rng_, 2);
-    SearchTree tree;
-    ASSERT_EQ(0, tree.parse(r.text, "", rs)) << r.text << "\n" << tree.echo();
-    Found engine;
-    IndexSearchSettings s;
-    s.lookup.indexName = "model";
-    s.lookup.alphabet = &db.alphabet();
-    s.found = [&](FoundDocument& d) {
-      engine[textfields::baseName(d.doc.fileName)] = d.hits;
-      return 0;
-    };
-    IndexSearch search(tree, db, s);
-    ASSERT_EQ(0, search.search()) << r.text;
-    Found expected = evaluate(r, texts_);
-    ASSERT_EQ(expected, engine) << r.text;
-    tally(expected);
-  }
+  searchtest::compareRandomRequests(db, texts_, rng_, kRequests, rs, [this](const Found& f) { tally(f); });
+  if (HasFatalFailure()) return;
   // The comparison means something only if most requests find documents.
   EXPECT_GT(withDocuments_, kRequests / 2);
   EXPECT_GT(withHits_, 5 * kRequests);

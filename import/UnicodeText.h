@@ -1,0 +1,72 @@
+// Unicode text for indexes of the Unicode text model: UTF-8 decoding that treats every byte as
+// hostile, the word classes of code points, the folding of a word (Unicode case folding, NFKC
+// and, for accent-blind indexes, the removal of accents) that index words and request words
+// both go through, and the conversion of Windows-1252 text blocks to UTF-8. Folding uses ICU;
+// depends on nothing else in the engine.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace unicodetext {
+
+constexpr uint32_t kReplacement = 0xFFFD;
+
+// Decodes the code point at s[i] (i < s.size()): well-formed UTF-8 only (no overlong forms,
+// surrogates or values above U+10FFFF). Sets *length to the bytes taken (1 for a malformed or
+// cut sequence, whose code point is then kReplacement).
+uint32_t decode(std::string_view s, size_t i, int* length);
+
+// Appends the UTF-8 form of `cp` (a surrogate or a value above U+10FFFF gives U+FFFD).
+void append(std::string* out, uint32_t cp);
+
+// True when every byte of `s` belongs to well-formed UTF-8.
+bool isValid(std::string_view s);
+
+// The length of `s` without a sequence at its end that the next bytes could still complete.
+size_t completePrefix(std::string_view s);
+
+// `s` with every malformed byte replaced by U+FFFD.
+std::string sanitized(std::string_view s);
+
+// Windows-1252 text as UTF-8: bytes below 0x80 unchanged, the others as their characters (the
+// five bytes Windows-1252 leaves undefined as the C1 controls of the same value, or as blanks
+// when `undefinedAsBlank`).
+std::string fromWindows1252(std::string_view s, bool undefinedAsBlank = false);
+// UTF-8 text as Windows-1252; characters it cannot hold become `missing`.
+std::string toWindows1252(std::string_view s, char missing = ' ');
+
+// How the word finder treats a code point at or above U+0080.
+enum class CharKind : uint8_t {
+  kWord,     // letters, marks and digits of every script
+  kIgnored,  // format characters (soft hyphen, joiners, direction marks, variation selectors):
+             // inside a word, dropped
+  kSpace,    // everything else: punctuation, symbols, blanks, unassigned and private code points
+};
+CharKind kindOf(uint32_t cp);
+
+// True for the scripts written without blanks between words, which are cut into words by a
+// dictionary (Chinese, Japanese, Thai, Lao, Khmer, Myanmar), and for the marks and signs that
+// belong to their words (the prolonged sound mark, kana voicing marks).
+bool isDictionaryScript(uint32_t cp);
+
+// The number of code points in `s` (malformed bytes count one each).
+size_t charCount(std::string_view s);
+// Cuts `s` after `maxChars` code points and, at a code point boundary, to at most `maxBytes`.
+void cutToChars(std::string* s, size_t maxChars, size_t maxBytes);
+
+// How a word is folded: the index's flags.
+struct Folding {
+  bool ignoreCase = true;
+  bool ignoreAccents = true;
+};
+
+// Folds text that holds at least one byte at or above 0x80 (the ASCII letters are already
+// mapped by the alphabet): format characters are dropped, the text is normalised to NFKC with
+// the Unicode case folding when `ignoreCase`, and accents are removed when `ignoreAccents`
+// (see docs/unicode.md for which marks). Malformed bytes become U+FFFD.
+std::string foldNonAscii(std::string_view text, Folding folding);
+
+}  // namespace unicodetext
