@@ -42,13 +42,13 @@ std::vector<std::string> strings(const StringSet* set) {
 
 }  // namespace
 
-FileSpec fileSpecOf(const lxrFileSpec& spec) {
+FileSpec fileSpecOf(const lxrFileSpec& files) {
   FileSpec out;
-  out.includeFilters = strings(spec.includeFilters);
-  out.excludeFilters = strings(spec.excludeFilters);
-  out.directory = text(spec.directory, sizeof spec.directory);
-  out.directoryListName = text(spec.directoryListName, sizeof spec.directoryListName);
-  out.filesListName = text(spec.filesListName, sizeof spec.filesListName);
+  out.includeFilters = strings(files.includeFilters);
+  out.excludeFilters = strings(files.excludeFilters);
+  out.directory = text(files.directory, sizeof files.directory);
+  out.directoryListName = text(files.directoryListName, sizeof files.directoryListName);
+  out.filesListName = text(files.filesListName, sizeof files.filesListName);
   return out;
 }
 
