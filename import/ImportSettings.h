@@ -6,6 +6,7 @@
 
 #include <memory>
 
+#include "import/ExtractedText.h"
 #include "import/WPCharMap.h"
 #include "import/WordPerfectOptions.h"
 #include "import/ZipArchive.h"
@@ -19,4 +20,6 @@ struct ImportSettings {
   // Every request of the ZIP container is traced (the option "ziplog=").
   bool zipLog = false;
   ZipLimits zipLimits;
+  // The bounds of the extraction of complex formats (PDF, Office, mail).
+  ExtractLimits extractLimits;
 };

@@ -66,6 +66,9 @@ struct ViewerFileInfo {
   dosdate::DosDateTime date = 0;
   int16_t type = 0;     // format type code
   bool binary = false;  // a binary document: no text is delivered
+  bool encrypted = false;  // protected by a password: no text is delivered
+  bool notText = false;    // a file that holds no text (image, audio, video, program, font)
+  std::string failure;     // why the document could not be read at all: no text is delivered
 };
 
 // One document being read. The registry makes viewers; the caller owns them and deletes

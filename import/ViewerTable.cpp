@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "import/ExtractedViewer.h"
 #include "import/Wildcard.h"
 #include "objects/MessageTable.h"
 #include "objects/Trace.h"
@@ -282,6 +283,9 @@ std::unique_ptr<Viewer> ViewerTable::makeViewerOf(const ViewerEntry& entry, Byte
   fi.sizeBytes = source.size();
   fi.date = source.date();
   fi.type = entry.info.type;
+  // One registration may read several formats; its extractor says which one it found.
+  if (auto* extracted = dynamic_cast<ExtractedViewer*>(viewer.get()); extracted && extracted->extracted().type != 0)
+    fi.type = extracted->extracted().type;
   return viewer;
 }
 

@@ -1,0 +1,20 @@
+// The extractors the engine knows. Add a row for each new format.
+#include "import/Extractors.h"
+
+namespace extractors {
+
+namespace {
+
+const Entry kEntries[] = {
+    {"none", nullptr},
+};
+
+}  // namespace
+
+const Entry* find(std::string_view name) {
+  for (const Entry& e : kEntries)
+    if (e.extract && name == e.name) return &e;
+  return nullptr;
+}
+
+}  // namespace extractors
