@@ -287,6 +287,16 @@ LXR_API int16_t lxrsDoGetFileText(const char* toExtractName, const char* toCreat
   return frame.finish(importstartup::writeFileText(*initialised(), toExtractName, toCreateName), result);
 }
 
+LXR_API int16_t lxrsDoGetFileTextUtf8(const char* toExtractName, const char* toCreateName,
+                                      int16_t* result) {
+  if (!resultWritable(result)) return -1;
+  Frame frame("lxrsDoGetFileTextUtf8");
+  if (validation::text(toExtractName, kPathChars, "toExtractName") < 0 ||
+      validation::text(toCreateName, kPathChars, "toCreateName") < 0 || !initialised())
+    return frame.finish(-1, result);
+  return frame.finish(importstartup::writeFileText(*initialised(), toExtractName, toCreateName, true), result);
+}
+
 LXR_API int16_t lxrsSetOptions(lxrOptions* options, int16_t* result) {
   if (!resultWritable(result)) return -1;
   Frame frame("lxrsSetOptions");

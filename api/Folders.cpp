@@ -40,4 +40,15 @@ std::string chooseHomeDir(const std::string& given) {
   return exe;
 }
 
+std::string findExtractionHelper(const std::string& given) {
+  if (!given.empty()) return absolute(given);
+  if (const char* env = platform::getEnv("LXR_EXTRACT_HELPER"); env && *env) return absolute(env);
+  const std::string exe = platform::executableDirectory();
+  for (const char* place : {"/lxr-extract", "/../libexec/lexaurum/lxr-extract", "/../tools/lxr-extract"}) {
+    std::string path = exe + place;
+    if (platform::fileExists(path.c_str())) return path;
+  }
+  return "";
+}
+
 }  // namespace folders

@@ -15,4 +15,9 @@ std::string choosePrivateDir(const std::string& given);
 // ../share/lexaurum beside it when the message file lives there (an installed program).
 std::string chooseHomeDir(const std::string& given);
 
+// The extraction helper program: `given` when not empty, else $LXR_EXTRACT_HELPER, else the
+// first lxr-extract found beside the executable, in ../libexec/lexaurum (installed) or in
+// ../tools (the build tree, for the desktop program); "" when there is none.
+std::string findExtractionHelper(const std::string& given);
+
 }  // namespace folders

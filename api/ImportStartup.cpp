@@ -13,6 +13,7 @@
 #include "api/Validation.h"
 #include "import/BuiltinViewers.h"
 #include "import/ExternalViewers.h"
+#include "import/Alphabet.h"
 #include "import/ImportFile.h"
 #include "io/File.h"
 #include "io/FileMode.h"
@@ -28,6 +29,7 @@ namespace {
 // The column width lines of text are laid out in.
 constexpr int kTextLineWidth = 80;
 constexpr const char* kOpenFailedText = "Unable to open file";
+constexpr const char* kReadFailedText = "Unable to read file: ";
 
 int writeAll(File& out, const std::string& text) {
   if (text.empty()) return 0;
@@ -60,7 +62,7 @@ void stop(LexaurumInstance& engine) {
 }
 
 int writeFileText(LexaurumInstance& engine, const std::string& documentName,
-                  const std::string& outputName) {
+                  const std::string& outputName, bool utf8) {
   // Writing a document's text over the document itself would empty it before it is read.
   std::error_code ec;
   if (std::filesystem::equivalent(documentName, outputName, ec) && !ec) {
@@ -73,11 +75,16 @@ int writeFileText(LexaurumInstance& engine, const std::string& documentName,
     trace::line("lxrsDoGetFileText: cannot create %s", outputName.c_str());
     return -1;
   }
-  ImportFile doc(engine.viewers(), &engine.alphabet());
+  const Alphabet unicode = utf8 ? engine.alphabet().asUnicode() : Alphabet();
+  ImportFile doc(engine.viewers(), utf8 ? &unicode : &engine.alphabet());
   int rc = 0;
   if (doc.open(documentName) < 0) {
     trace::line("lxrsDoGetFileText: %s: %s", documentName.c_str(), doc.errorText().c_str());
     writeAll(out, std::string(kOpenFailedText) + "\n");
+    rc = -1;
+  } else if (doc.fileInfo().encrypted || !doc.fileInfo().failure.empty()) {
+    const std::string why = doc.fileInfo().encrypted ? "it is encrypted" : doc.fileInfo().failure;
+    writeAll(out, std::string(kReadFailedText) + why + "\n");
     rc = -1;
   } else {
     ScreenLine line;

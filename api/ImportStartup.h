@@ -20,9 +20,11 @@ void stop(LexaurumInstance& engine);
 
 // Writes the text of `documentName` to `outputName`, line by line, each line followed by a
 // line feed. An output file that is the document itself is refused; an existing output file that is a document or a program is refused (message 43).
-// When the document cannot be opened, "Unable to open file" is written instead. 0, or -1
-// when the output cannot be created or written, is refused, or the document cannot be opened.
+// When the document cannot be opened, "Unable to open file" is written instead; when its
+// text could not be extracted, "Unable to read file: " and the reason. The text is UTF-8 with
+// `utf8`, else in the engine alphabet's code page. 0, or -1 when the output cannot be created
+// or written, is refused, or the document cannot be opened or read.
 int writeFileText(LexaurumInstance& engine, const std::string& documentName,
-                  const std::string& outputName);
+                  const std::string& outputName, bool utf8 = false);
 
 }  // namespace importstartup

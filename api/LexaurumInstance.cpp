@@ -1,6 +1,8 @@
 // The engine instance: configuration, the private-folder lock, messages and the library.
 #include "api/LexaurumInstance.h"
 
+#include "api/Folders.h"
+
 #include "api/ImportStartup.h"
 #include "api/IndexLibrary.h"
 #include "import/Alphabet.h"
@@ -146,5 +148,21 @@ void LexaurumInstance::applyOptions() {
   s.wordPerfect.textOption = setup_.extraInt("wpTextOption", 0) != 0;
   s.wpCharMap = wpCharMap_;
   s.zipLog = !setup_.extraString("ziplog").empty();
+  // Complex formats are parsed in the helper process, within these bounds.
+  s.extractLimits.cpuSeconds = std::max(1, setup_.extraInt("extractSeconds", 30));
+  s.extractLimits.addressBytes = int64_t{std::max(64, setup_.extraInt("extractMegabytes", 1024))} << 20;
+  s.extractLimits.textBytes = int64_t{std::max(1, setup_.extraInt("extractTextMegabytes", 64))} << 20;
+  if (setup_.extraInt("extractInProcess", 0) == 0) {
+    std::string helper = folders::findExtractionHelper(setup_.extraString("extractHelper"));
+    if (helper.empty()) {
+      trace::text("LexaurumInstance: no extraction helper -- complex formats are read in this process");
+      extraction_.reset();
+    } else if (!extraction_ || extraction_->program() != helper) {
+      extraction_ = std::make_shared<ExtractionService>(helper);
+    }
+  } else {
+    extraction_.reset();
+  }
+  s.extraction = extraction_;
   viewers_.setSettings(std::move(s));
 }

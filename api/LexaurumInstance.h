@@ -129,6 +129,7 @@ class LexaurumInstance {
   Alphabet alphabet_;
   ViewerTable viewers_;
   std::shared_ptr<const WPCharMap> wpCharMap_;
+  std::shared_ptr<ExtractionService> extraction_;  // the helper process, kept across option changes
   Stemmer stemmer_;
   Thesaurus thesaurus_;
   std::string message_;

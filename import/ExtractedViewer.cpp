@@ -26,19 +26,20 @@ bool readWhole(ByteSource& source, std::string* out) {
 ExtractedViewer::ExtractedViewer(const ImportSettings& settings, ByteSource& source, const char* extractor,
                                  int32_t blockBytes)
     : WholeTextViewer(blockBytes) {
-  (void)settings;
   std::string bytes;
-  const extractors::Entry* entry = extractors::find(extractor);
-  if (!entry) {
+  const extractors::Entry* entry = settings.extraction ? nullptr : extractors::find(extractor);
+  if (!settings.extraction && !entry) {
     result_.outcome = ExtractedText::Outcome::kFailed;
     result_.error = std::string("no extractor ") + extractor;
   } else if (!readWhole(source, &bytes)) {
     result_.outcome = ExtractedText::Outcome::kFailed;
     result_.error = "the file could not be read";
-  } else if (entry->extract(bytes, settings.extractLimits, &result_) < 0 &&
-             result_.outcome != ExtractedText::Outcome::kFailed) {
+  } else if (settings.extraction) {
+    settings.extraction->run(extractor, bytes, settings.extractLimits, &result_);
+  } else if (entry->extract(bytes, settings.extractLimits, &result_) < 0) {
     result_.outcome = ExtractedText::Outcome::kFailed;
   }
+  if (result_.outcome == ExtractedText::Outcome::kFailed && result_.error.empty()) result_.error = "unreadable";
   if (result_.outcome != ExtractedText::Outcome::kText) result_.text.clear();
   utf8_ = unicodetext::sanitized(result_.text);
   result_.text.clear();
@@ -49,7 +50,7 @@ ExtractedViewer::ExtractedViewer(const ImportSettings& settings, ByteSource& sou
     case ExtractedText::Outcome::kText: break;
     case ExtractedText::Outcome::kEncrypted: info_.encrypted = true; break;
     case ExtractedText::Outcome::kNotText: info_.notText = true; break;
-    case ExtractedText::Outcome::kFailed: info_.failure = result_.error.empty() ? "unreadable" : result_.error; break;
+    case ExtractedText::Outcome::kFailed: info_.failure = result_.error; break;
   }
 }
 

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "import/ExtractedText.h"
+#include "import/ExtractionService.h"
 #include "import/WPCharMap.h"
 #include "import/WordPerfectOptions.h"
 #include "import/ZipArchive.h"
@@ -22,4 +23,6 @@ struct ImportSettings {
   ZipLimits zipLimits;
   // The bounds of the extraction of complex formats (PDF, Office, mail).
   ExtractLimits extractLimits;
+  // The helper process the extractors run in; null: they run in this process.
+  std::shared_ptr<ExtractionService> extraction;
 };

@@ -105,6 +105,11 @@ int Indexer::indexMembers(const FoundFile& archive, int depth, OldMembers* old, 
         continue;
       }
     }
+    if (failed_.unchanged(f.name, f.modDate, f.size)) {
+      ++progress_.failedUnchanged;
+      log_.docLine(f.name + " not indexed: it could not be read before and has not changed");
+      continue;
+    }
     progress_.fileName = textfields::baseName(f.name);
     progress_.filePath = textfields::folderOf(f.name);
     progress_.fileType = "Unknown";

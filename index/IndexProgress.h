@@ -30,6 +30,9 @@ struct IndexProgress {
   int32_t percentDone = 0;
   int32_t filesSelected = 0, filesChecked = 0, filesToIndex = 0, filesIndexed = 0;
   int32_t binaryFilesSkipped = 0, openFailures = 0, encryptedFilesSkipped = 0;
+  // Documents whose extraction failed (listed in FAILED.DAT), documents passed over because
+  // they failed before and have not changed, and files that hold no text (images, programs).
+  int32_t failedDocuments = 0, failedUnchanged = 0, noTextSkipped = 0;
   int64_t bytesToIndex = 0;
   int64_t freeDiskKBytes = 0;
   int32_t fileSize = 0, bytesRead = 0, wordCount = 0;

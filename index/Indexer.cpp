@@ -196,6 +196,7 @@ int Indexer::setup() {
   // Dictionary copies no reader uses any more go, so that updates do not pile them up.
   db_.dropUnusedDictionaries();
   noise_.loadForIndex(db_.noiseText());
+  if (failed_.read(folder) < 0) log_.line("The list of failed documents could not be read; they are tried again.");
   tempFolder_ = folder;
   if (!record.tempFileDir.empty() && platform::directoryExists(record.tempFileDir.c_str()))
     tempFolder_ = absolutePath(record.tempFileDir);
@@ -313,6 +314,9 @@ int Indexer::checkFilesSelected() {
     bool found = old.findByName(db_, file.name) == 0 && !old.cancelled;
     if (found && old.modDate == file.modDate) {
       // Unchanged: the size alone does not make a file new.
+    } else if (!found && failed_.unchanged(file.name, file.modDate, file.size)) {
+      ++progress_.failedUnchanged;
+      log_.docLine(file.name + " not indexed: it could not be read before and has not changed");
     } else {
       if (found) {
         log_.docLine(file.name + " reindexed because " + dosdate::text(old.modDate) + " != " +
@@ -381,6 +385,7 @@ int Indexer::indexDoc(const FoundFile& file) {
   log_.docLine("Type:     " + words_->typeName());
   log_.docLine("Size:     " + std::to_string(file.size));
   report(3007);
+  if (passOver(file)) return 0;
   if (words_->fileInfo().binary && job_.settings().binaryFiles == 3) {
     ++progress_.binaryFilesSkipped;
     ++progress_.filesIndexed;
@@ -436,10 +441,55 @@ int Indexer::indexDoc(const FoundFile& file) {
     abortImmediately();
     return -1;
   }
+  failed_.remove(file.name);  // it failed once, and reads now
   log_.docLine("File " + textfields::baseName(file.name) + " done");
   report(3009);
   trace::text(start + "Done");
   return 0;
+}
+
+bool Indexer::passOver(const FoundFile& file) {
+  const ViewerFileInfo& info = words_->fileInfo();
+  if (info.notText) {
+    ++progress_.noTextSkipped;
+    ++progress_.filesIndexed;
+    log_.docLine("File holds no text");
+    return true;
+  }
+  if (!info.encrypted && info.failure.empty()) return false;
+  FailedDoc d;
+  d.name = file.name;
+  d.modDate = file.modDate;
+  d.size = file.size;
+  d.when = platform::now();
+  if (info.encrypted) {
+    ++progress_.encryptedFilesSkipped;
+    d.reason = "encrypted: it needs a password";
+    log_.docLine("File is encrypted");
+  } else {
+    ++progress_.failedDocuments;
+    d.reason = info.failure;
+    progress_.errorText = info.failure;
+    log_.docLine("File could not be read: " + info.failure);
+  }
+  failed_.put(std::move(d));
+  ++progress_.filesIndexed;
+  report(3010);
+  return true;
+}
+
+void Indexer::saveFailedList() {
+  // A file gone from the disk, or whose container is gone, is no longer a failed document.
+  failed_.removeIf([](const FailedDoc& d) {
+    for (std::string name = d.name;;) {
+      if (platform::fileExists(name.c_str())) return false;
+      size_t cut = name.rfind('/');
+      if (cut == std::string::npos || cut == 0) return true;
+      name.resize(cut);
+    }
+  });
+  if (failed_.changed() && failed_.write(job_.indexFolder()) < 0)
+    log_.line("The list of failed documents could not be saved: " + platform::errorText(platform::lastError()));
 }
 
 int Indexer::addWord(const std::string& word, int32_t docId, int32_t number) {
@@ -517,6 +567,7 @@ void Indexer::finishJob(bool aborted) {
     bool failed = db_.updateFailed();
     committed_ = db_.close() == 0 && !failed && !aborted;
     if (committed_) TextDB::removeStaleDictionaries(job_.indexFolder(), db_.header().pendingDictionary, 0);
+    if (committed_) saveFailedList();
     // The first file operation that failed names the cause, which the failure seen here
     // (an aborted merge, a refused close) rarely does.
     const std::string later = platform::takeFileFailure();
@@ -536,6 +587,8 @@ void Indexer::finishJob(bool aborted) {
   log_.docLine(std::to_string(progress_.binaryFilesSkipped) + " binary files skipped");
   log_.docLine(std::to_string(progress_.openFailures) + " open failures ");
   log_.docLine(std::to_string(progress_.encryptedFilesSkipped) + " encrypted files skipped");
+  log_.docLine(std::to_string(progress_.noTextSkipped) + " files without text skipped");
+  log_.docLine(std::to_string(progress_.failedDocuments) + " documents unreadable (FAILED.DAT lists them)");
   if (aborted) log_.line(cancelFlag() == kImmediate ? "Index job aborted (immediate)" : "Index job failed");
   else if (cancelFlag() != 0) log_.line("Index job aborted (save)");
   log_.timeLine();

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "index/DocInfo.h"
+#include "index/FailedDocs.h"
 #include "index/FileList.h"
 #include "index/FileSelection.h"
 #include "index/IndexLog.h"
@@ -57,6 +58,11 @@ class Indexer {
   int indexFile(const FoundFile& file);
   int indexDoc(const FoundFile& file);
   int storeDocInfo(const FoundFile& file, int32_t docId, int32_t lastWord);
+  // A document that gives no text for the index: encrypted, failed or without text. True
+  // when it was passed over (counted, logged, failures listed).
+  bool passOver(const FoundFile& file);
+  // The failed list after a committed job: entries of files no longer there go.
+  void saveFailedList();
   // Containers: every member a document of its own (index/ContainerIndexing.cpp).
   struct OldMembers;
   int indexContainer(const FoundFile& archive);
@@ -92,6 +98,7 @@ class Indexer {
   TextDB db_;
   IndexLog log_;
   NoiseList noise_;
+  FailedDocs failed_;
   std::unique_ptr<XWordSorter> sorter_;
   std::unique_ptr<WordSource> words_;
   FileSelection selection_{FileSet()};

@@ -8,6 +8,7 @@
 
 #include "import/Alphabet.h"
 #include "index/DocInfo.h"
+#include "index/FailedDocs.h"
 #include "index/IndexFileNames.h"
 #include "io/FileMode.h"
 #include "io/WholeFile.h"
@@ -771,6 +772,7 @@ int TextDB::deleteIndex(const std::string& folder, bool keepSettings, Status* st
       platform::removeFile(join(db.folder_, e.name).c_str());
   for (const char* name : {kLogName, kOldLogName, kWatcherName}) platform::removeFile(join(db.folder_, name).c_str());
   platform::removeFile(join(db.folder_, kHistoryName).c_str());
+  platform::removeFile(join(db.folder_, FailedDocs::kFileName).c_str());
   for (uint32_t type : {kFFile, kPFile, kReservedFile, kMFile}) remove(type);
   if (!keepSettings) {
     remove(kFoldersFile);

@@ -104,11 +104,14 @@ std::vector<Page> makePages() {
                "Lists id, date, size, word count and name of every document.",
                {{"--all", "also the removed and replaced documents, marked \"(removed)\""}},
                {{"files ~/idx/docs", ""}}});
-  p.push_back({"failed", "list the files the last index job could not take in",
+  p.push_back({"failed", "list the documents an index could not take in",
                {"failed INDEX"},
-               "Lists, from the index log INDEXLOG.DAT, the files and folders of the last add or "
-               "update that could not be read, and those skipped (binary or encrypted), each with "
-               "its reason. Exit status 1 when there were none.",
+               "Lists the documents whose text could not be read (a damaged file, a password, an "
+               "extraction that crashed or passed its time, memory or output limit), with the "
+               "reason and when it happened; updates try them again only once their files change. "
+               "Then, from the index log INDEXLOG.DAT, the other files and folders of the last add "
+               "or update that could not be read, and those skipped (binary or encrypted), each "
+               "with its reason. Exit status 1 when there were none.",
                {},
                {{"failed ~/idx/docs", ""}}});
   p.push_back({"watch", "keep indexes current while it runs",

@@ -11,9 +11,11 @@
 #include <ctime>
 #include <filesystem>
 #include <functional>
+#include <set>
 #include <string>
 #include <vector>
 
+#include "index/FailedDocs.h"
 #include "index/IndexFileNames.h"
 #include "index/TextDB.h"
 #include "objects/StringSet.h"
@@ -141,14 +143,15 @@ void summarise(const char* what, const std::string& folder, const jobreport::Rep
   }
   if (o.json) {
     std::printf("{\"command\":%s,\"index\":%s,\"outcome\":%s,\"added\":%d,\"reindexed\":%d,\"removed\":%d,"
-                "\"binarySkipped\":%d,\"encryptedSkipped\":%d,\"otherSkipped\":%d,\"failed\":%d,\"words\":%lld,"
-                "\"seconds\":%.2f}\n",
+                "\"binarySkipped\":%d,\"encryptedSkipped\":%d,\"otherSkipped\":%d,\"failed\":%d,\"unreadable\":%d,"
+                "\"noTextSkipped\":%d,\"failedBefore\":%d,\"words\":%lld,\"seconds\":%.2f}\n",
                 jsonText(what).c_str(), jsonText(folder).c_str(), jsonText(outcome).c_str(), r.added, r.reindexed,
-                r.removed, r.binary, r.encrypted, r.skipped, r.failed, static_cast<long long>(words), seconds);
+                r.removed, r.binary, r.encrypted, r.skipped, r.failed, r.unreadable, r.noText, r.failedBefore,
+                static_cast<long long>(words), seconds);
     return;
   }
   std::string line = std::string("lxr: ") + what + " " + outcome + ": " + jobreport::countsText(r, words, seconds);
-  if (!o.verbose && (r.failed > 0 || r.binary > 0 || r.encrypted > 0 || r.skipped > 0))
+  if (!o.verbose && (r.failed > 0 || r.binary > 0 || r.encrypted > 0 || r.skipped > 0 || r.unreadable > 0))
     line += " (lxr failed " + (o.positional.empty() ? folder : o.positional[0]) + " lists them)";
   std::fprintf(stderr, "%s\n", line.c_str());
 }
@@ -558,13 +561,30 @@ int files(const Options& o) {
 int failed(const Options& o) {
   std::string folder;
   if (int rc = existingIndex(o, &folder); rc != exitcodes::kDone) return rc;
+  // The documents that could not be read, kept until their files change; then what else the
+  // last job could not take in.
+  FailedDocs list;
+  if (list.read(folder) < 0) std::fprintf(stderr, "lxr: the list of failed documents of %s could not be read\n", folder.c_str());
+  std::set<std::string> shown;
+  for (const FailedDoc& d : list.list()) {
+    std::tm tm{};
+    char when[32] = "";
+    if (platform::localTime(d.when, &tm)) std::strftime(when, sizeof when, "%Y-%m-%d %H:%M", &tm);
+    std::printf("%s\tcould not be read: %s (%s)\n", d.name.c_str(), d.reason.c_str(), when);
+    shown.insert(d.name);
+  }
   jobreport::Report r = jobreport::fromIndex(folder);
+  int others = 0;
+  for (const jobreport::Problem& p : r.problems) {
+    if (shown.count(p.name)) continue;
+    std::printf("%s\t%s\n", p.name.c_str(), p.reason.c_str());
+    ++others;
+  }
+  if (!shown.empty() || others > 0) return exitcodes::kDone;
   if (!r.found) {
     std::fprintf(stderr, "lxr: the index log of %s holds no index job\n", folder.c_str());
     return exitcodes::kNothing;
   }
-  for (const jobreport::Problem& p : r.problems) std::printf("%s\t%s\n", p.name.c_str(), p.reason.c_str());
-  if (!r.problems.empty()) return exitcodes::kDone;
   std::fprintf(stderr, "lxr: the last job of %s took in every file it was given\n", folder.c_str());
   return exitcodes::kNothing;
 }

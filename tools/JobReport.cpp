@@ -69,6 +69,21 @@ class Reader {
       unselect(name);
       ++r_.binary;
       r_.problems.push_back({name, "skipped: binary"});
+    } else if (text == "File holds no text") {
+      unselect(location_ + "/" + current_);
+      ++r_.noText;
+    } else if (text == "File is encrypted") {
+      std::string name = location_ + "/" + current_;
+      unselect(name);
+      ++r_.encrypted;
+      r_.problems.push_back({name, "skipped: encrypted"});
+    } else if (startsWith(text, "File could not be read: ")) {
+      std::string name = location_ + "/" + current_;
+      unselect(name);
+      ++r_.unreadable;
+      r_.problems.push_back({name, "could not be read: " + text.substr(24)});
+    } else if (endsWith(text, " not indexed: it could not be read before and has not changed")) {
+      ++r_.failedBefore;
     } else if (size_t at = text.find(" skipped: "); at != std::string::npos) {
       std::string name = text.substr(0, at), why = text.substr(at + 10);
       if (why == "encrypted") ++r_.encrypted;
@@ -134,6 +149,9 @@ std::string countsText(const Report& r, int64_t words, double seconds) {
   return std::to_string(r.added) + " added, " + std::to_string(r.reindexed) + " re-indexed, " +
          std::to_string(r.removed) + " removed, " + std::to_string(r.binary) + " binary skipped, " +
          std::to_string(r.encrypted) + " encrypted skipped, " + std::to_string(r.failed) + " failed to open, " +
+         (r.unreadable > 0 ? std::to_string(r.unreadable) + " could not be read, " : std::string()) +
+         (r.noText > 0 ? std::to_string(r.noText) + " without text skipped, " : std::string()) +
+         (r.failedBefore > 0 ? std::to_string(r.failedBefore) + " failed before and unchanged, " : std::string()) +
          std::to_string(words) + " words" + time;
 }
 

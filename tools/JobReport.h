@@ -25,6 +25,9 @@ struct Report {
   int binary = 0;      // skipped as binary
   int encrypted = 0;   // skipped as encrypted
   int skipped = 0;     // passed over for other reasons (links, names leading out, ...)
+  int unreadable = 0;  // documents whose text could not be extracted (in the failed list)
+  int noText = 0;      // files that hold no text (images, programs, fonts)
+  int failedBefore = 0;  // in the failed list and unchanged: not tried again
   std::vector<Problem> problems;  // in log order
   std::string endNote;            // the job's own last word when it failed or was stopped
 };
@@ -35,7 +38,9 @@ Report fromLogText(const std::string& log);
 Report fromIndex(const std::string& folder);
 
 // What a job's summary line says of it: "12 added, 3 re-indexed, 2 removed, 1 binary skipped,
-// 0 encrypted skipped, 4 failed to open, 48210 words, 2.1 s".
+// 0 encrypted skipped, 4 failed to open, 48210 words, 2.1 s"; the counts of documents that
+// could not be read, files without text and failed documents passed over come before the
+// words when there are any.
 std::string countsText(const Report& r, int64_t words, double seconds);
 
 }  // namespace jobreport

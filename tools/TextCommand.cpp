@@ -1,6 +1,5 @@
-// lxr text [--type] FILE: the document's text via lxrsDoGetFileText into a temporary file,
-// converted from the engine's Windows-1252 to UTF-8 for the terminal; or, with --type, the
-// format name and type code via lxrsGetFileType.
+// lxr text [--type] FILE: the document's text in UTF-8 via lxrsDoGetFileTextUtf8 into a
+// temporary file; or, with --type, the format name and type code via lxrsGetFileType.
 #include "tools/TextCommand.h"
 
 #include <iconv.h>
@@ -73,9 +72,8 @@ int printText(const std::string& file) {
   }
   fs::path textFile = out / "TEXT.TMP";
   int16_t result = 0;
-  lxrsDoGetFileText(file.c_str(), textFile.c_str(), &result);
-  // The text goes out in pieces (one byte is one character before the conversion), so a
-  // document of any length costs the same memory.
+  lxrsDoGetFileTextUtf8(file.c_str(), textFile.c_str(), &result);
+  // The text (UTF-8) goes out in pieces, so a document of any length costs the same memory.
   std::ifstream in(textFile, std::ios::binary);
   if (result < 0) {
     std::string text(std::istreambuf_iterator<char>(in), {});
@@ -86,8 +84,7 @@ int printText(const std::string& file) {
   }
   std::string piece(64 * 1024, '\0');
   while (in.read(piece.data(), static_cast<std::streamsize>(piece.size())) || in.gcount() > 0) {
-    std::string utf8 = toUtf8(piece.substr(0, static_cast<size_t>(in.gcount())));
-    std::fwrite(utf8.data(), 1, utf8.size(), stdout);
+    std::fwrite(piece.data(), 1, static_cast<size_t>(in.gcount()), stdout);
   }
   in.close();
   fs::remove_all(out, ec);

@@ -342,6 +342,12 @@ LXR_API int16_t lxrsGetIndexInfo(const char* indexPath, lxrIndexInfo* info, int1
  * written, or the document cannot be opened. */
 LXR_API int16_t lxrsDoGetFileText(const char* toExtractName, const char* toCreateName,
                                   int16_t* result);
+/* As lxrsDoGetFileText, with the text in UTF-8 whatever the engine's alphabet: every script
+ * the document holds is kept. A document whose text could not be extracted (damaged, needing
+ * a password, or its extraction stopped at a limit) gives "Unable to read file: " and the
+ * reason, and -1, here and in lxrsDoGetFileText. */
+LXR_API int16_t lxrsDoGetFileTextUtf8(const char* toExtractName, const char* toCreateName,
+                                      int16_t* result);
 /* Recognises the format of `fileName` as the engine would when opening it as a document:
  * the format's name into `typeName` (NUL-terminated, cut to typeNameBytes - 1) and its type
  * code into `typeCode` (0 for formats without a code). Returns 0, or -1 when the engine is
