@@ -227,9 +227,14 @@ std::vector<Page> makePages() {
                "not indexed); hyphens is 1 to 4; indexNumbers is 0 or 1; alphabetName names "
                "an alphabet file (.ABC) that exists; IndexLogLimit is the size in bytes at which "
                "an index's log INDEXLOG.DAT is moved to INDEXLOG.OLD when the next job begins "
-               "(default 1048576; 0: no limit). Other values are refused.",
+               "(default 1048576; 0: no limit). PDF, Office, OpenDocument, EPUB, Word and mail "
+               "documents are read by a helper process within limits: extractSeconds of CPU time "
+               "(default 30; it is stopped after twice that and two seconds of waiting), "
+               "extractMegabytes of address space (default 1024) and extractTextMegabytes of text "
+               "(default 64) per document. Other values are refused.",
                {},
                {{"options set binaryFiles 3", "do not index binary files"},
+                {"options set extractSeconds 60", "give each document's extraction a minute"},
                 {"options set IndexLogLimit 4000000", "keep up to about 4 MB of index log"}}});
   p.push_back({"library", "list and change the index library",
                {"library list", "library add NAME PATH", "library remove NAME"},

@@ -23,8 +23,19 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr const char* kLogLimitKey = "IndexLogLimit";
-constexpr int kDefaultLogLimit = 1024 * 1024;
+// The numeric options kept in the options file beside the engine's own keys.
+struct ExtraOption {
+  const char* key;
+  int defaultValue;
+  long long least, most;
+  const char* takes;  // what refuse() says the option takes
+};
+constexpr ExtraOption kExtraOptions[] = {
+    {"IndexLogLimit", 1024 * 1024, 0, INT32_MAX, "a size in bytes (0: no limit; the default is 1048576)"},
+    {"extractSeconds", 30, 1, 3600, "the CPU seconds one document's extraction may take (1 to 3600; the default is 30)"},
+    {"extractMegabytes", 1024, 64, 65536, "the address space of the extraction helper in MiB (64 to 65536; the default is 1024)"},
+    {"extractTextMegabytes", 64, 1, 4096, "the MiB of text one document may give (1 to 4096; the default is 64)"},
+};
 
 LexaurumInstance* engine() {
   DllInterface* dll = DllInterface::current();
@@ -42,7 +53,7 @@ int showOptions() {
   std::printf("indexNumbers  = %d\n", options.indexNumbers);
   std::printf("word characters: %zu\n", strlen(options.wordChars));
   if (LexaurumInstance* e = engine())
-    std::printf("%-13s = %d\n", kLogLimitKey, e->setup().extraInt(kLogLimitKey, kDefaultLogLimit));
+    for (const ExtraOption& x : kExtraOptions) std::printf("%-13s = %d\n", x.key, e->setup().extraInt(x.key, x.defaultValue));
   return exitcodes::kDone;
 }
 
@@ -70,23 +81,24 @@ bool alphabetExists(const std::string& name) {
   return e && (fs::is_regular_file(e->privateFile(name), ec) || fs::is_regular_file(e->homeFile(name), ec));
 }
 
-// The size limit of each index's log INDEXLOG.DAT, in bytes (0: none), kept in the options
-// file beside the engine's own keys.
-int setLogLimit(const std::string& value) {
+// An option kept in the options file: the size limit of each index's log INDEXLOG.DAT (0:
+// none), and the limits of a document's extraction.
+int setExtra(const ExtraOption& x, const std::string& value) {
   char* end = nullptr;
   long long v = std::strtoll(value.c_str(), &end, 10);
-  if (value.empty() || *end || v < 0 || v > INT32_MAX)
-    return refuse(kLogLimitKey, value, "a size in bytes (0: no limit; the default is 1048576)");
+  if (value.empty() || *end || v < x.least || v > x.most) return refuse(x.key, value, x.takes);
   LexaurumInstance* e = engine();
   if (!e) return exitcodes::kIoError;
-  e->setup().setExtra(kLogLimitKey, std::to_string(v));
+  e->setup().setExtra(x.key, std::to_string(v));
   if (e->saveOptions() < 0) return exitcodes::kIoError;
-  std::printf("%s set to %lld\n", kLogLimitKey, v);
+  e->applyOptions();
+  std::printf("%s set to %lld\n", x.key, v);
   return exitcodes::kDone;
 }
 
 int setOption(const std::string& name, const std::string& value) {
-  if (name == kLogLimitKey) return setLogLimit(value);
+  for (const ExtraOption& x : kExtraOptions)
+    if (name == x.key) return setExtra(x, value);
   lxrOptions options;
   LXR_INIT_RECORD(options);
   int16_t result = 0;
@@ -106,7 +118,7 @@ int setOption(const std::string& name, const std::string& value) {
       return refuse(name, value, "the name of an alphabet file (.ABC) in the private or the home folder, or its path");
     toolsupport::copyField(options.alphabetName, sizeof options.alphabetName, value);
   } else {
-    std::fprintf(stderr, "lxr: unknown option '%s'; the options are binaryFiles, hyphens, alphabetName, indexNumbers and IndexLogLimit\n",
+    std::fprintf(stderr, "lxr: unknown option '%s'; the options are binaryFiles, hyphens, alphabetName, indexNumbers, IndexLogLimit, extractSeconds, extractMegabytes and extractTextMegabytes\n",
                  name.c_str());
     return exitcodes::kUsage;
   }

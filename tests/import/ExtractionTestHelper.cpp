@@ -40,7 +40,21 @@ int refuse(std::string_view, const ExtractLimits&, ExtractedText* out) {
   return -1;
 }
 
+// PDF as the index job tests need it: a document saying HANG hangs, CRASH crashes, TEXT gives
+// the words after it; any other goes to the engine's own PDF extractor.
+int pdf(std::string_view bytes, const ExtractLimits& limits, ExtractedText* out) {
+  if (bytes.find("HANG") != std::string_view::npos) return hang(bytes, limits, out);
+  if (bytes.find("CRASH") != std::string_view::npos) return crash(bytes, limits, out);
+  if (size_t at = bytes.find("TEXT "); at != std::string_view::npos) {
+    out->text.assign(bytes.substr(at + 5));
+    return 0;
+  }
+  const extractors::Entry* real = extractors::find("pdf");
+  return real ? real->extract(bytes, limits, out) : refuse(bytes, limits, out);
+}
+
 const extractors::Entry kTestEntries[] = {
+    {"pdf", pdf},
     {"echo", echo}, {"hang", hang}, {"spin", spin}, {"crash", crash}, {"flood", flood}, {"refuse", refuse},
 };
 
