@@ -251,7 +251,7 @@ int ViewerTable::score(const ViewerEntry& entry, const FileProbe& probe) const {
     }
     if (info.signatureIgnoreCase)
       for (char& c : bytes) c = static_cast<char>(platform::charUpper(static_cast<unsigned char>(c)));
-    bool same = info.signatureIsPattern ? wildcard::match(entry.signature, bytes)
+    bool same = info.signatureIsPattern ? wildcard::matchBytes(entry.signature.data(), entry.signature.size(), bytes.data(), bytes.size())
                                         : bytes == entry.signature;
     if (!same) return 0;
   }
