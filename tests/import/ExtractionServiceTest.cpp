@@ -38,7 +38,7 @@ TEST(ExtractionServiceTest, ReusesOneHelperAndRestartsItAfterEachKindOfFailure) 
   } cases[] = {
       {"hang", "wall-clock limit"},
       {"spin", "CPU time limit of 1 s"},
-      {"crash", "Segmentation fault"},
+      {"crash", "the extraction helper crashed"},
       {"flood", "output limit of 1 MiB"},
   };
   int started = service.helpersStarted();
