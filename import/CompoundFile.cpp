@@ -157,12 +157,15 @@ bool File::readChain(const std::vector<uint32_t>& fat, uint32_t start, uint64_t 
                      std::string* out) {
   out->clear();
   const uint32_t unit = mini ? miniSectorBytes_ : sectorBytes_;
-  // Each sector can appear once in a chain: more steps than sectors means a cycle.
-  const size_t maxSteps = mini ? miniStream_.size() / unit + 1 : sectorCount_;
+  // Each sector can appear once in a chain: one met again means a cycle.
+  std::vector<bool> seen(mini ? miniStream_.size() / unit + 1 : sectorCount_, false);
   uint32_t s = start;
-  for (size_t steps = 0; s != kEndOfChain && out->size() < size; ++steps) {
+  while (s != kEndOfChain && out->size() < size) {
     if (s > kMaxRegular) return fail("bad sector number in a chain");
-    if (steps >= maxSteps) return fail("cyclic sector chain");
+    if (s < seen.size()) {
+      if (seen[s]) return fail("cyclic sector chain");
+      seen[s] = true;
+    }
     if (mini) {
       size_t at = static_cast<size_t>(s) * unit;
       if (at >= miniStream_.size()) return fail("mini sector past the mini stream");

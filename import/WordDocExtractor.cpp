@@ -230,7 +230,8 @@ int extractText(std::string_view bytes, const ExtractLimits& limits, ExtractedTe
   }
   std::string doc;
   bool whole = file.readStream("WordDocument", &doc);
-  if (!whole && doc.size() < 0x200) return fail(out, "compound file: " + file.error());
+  const std::string damage = whole ? std::string() : file.error();
+  if (!whole && doc.size() < 0x200) return fail(out, "compound file: " + damage);
   if (u16(doc, 0) == kWord8Ident || u16(doc, 0) == kWord6Ident) {
     if (u16(doc, 0x0A) & kEncrypted) {
       out->outcome = ExtractedText::Outcome::kEncrypted;
@@ -295,6 +296,7 @@ int extractText(std::string_view bytes, const ExtractLimits& limits, ExtractedTe
   } else if (!complete) {
     out->partial = true;
     out->error = "the document is damaged: part of its text is missing";
+    if (!damage.empty()) out->error += " (" + damage + ")";
   }
   return 0;
 }
