@@ -6,6 +6,7 @@
 
 #include "import/BinaryImporter.h"
 #include "import/DbaseImporter.h"
+#include "import/ExtractedViewer.h"
 #include "import/HtmlImporter.h"
 #include "import/FormatTypes.h"
 #include "import/Recognizers.h"
@@ -100,7 +101,19 @@ const Row kRows[] = {
     // 24, 25: containers; their members are reached through extraction (ZIP: import/ZipViewer).
     {"Windows Help File", 0, nullptr, 0, 0, "*.HLP", 100, nullptr, kHelpFlags, nullptr},
     {"ZIP Archive", 0, "PK\x03\x04", 4, 100, nullptr, 0, nullptr, kZipFlags, nullptr},
+    // Read through extractors (import/Extractors.h). Word 97 is tried before the compound
+    // document row: its extractor reads the Word files among compound files and counts the
+    // others (workbooks, messages) as holding no text.
+    {"PDF", kPdf, nullptr, 0, 0, nullptr, 0, recognizePdf, kInternal, nullptr},
+    {"Microsoft Word 97", kWord97, "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8, 100, nullptr, 0, nullptr, kInternal, nullptr},
 };
+
+Viewer* makePdfViewer(const ImportSettings& s, ByteSource& src, const lxrViewerInfo& i) {
+  return makeExtractedViewer(s, src, i, "pdf");
+}
+Viewer* makeDocViewer(const ImportSettings& s, ByteSource& src, const lxrViewerInfo& i) {
+  return makeExtractedViewer(s, src, i, "doc");
+}
 
 // The formats whose recognizer or maker follows the registry's settings (the binary-files
 // option, the WordPerfect map and switches, the ZIP trace switch and limits).
@@ -114,6 +127,8 @@ const Hooked kHooked[] = {
     {"WordPerfect 5.x", {nullptr, makeWordPerfectImport}},
     {"WordPerfect 6.x", {nullptr, makeWordPerfect6Import}},
     {"ZIP Archive", {nullptr, makeZipViewer}},
+    {"PDF", {nullptr, makePdfViewer}},
+    {"Microsoft Word 97", {nullptr, makeDocViewer}},
 };
 
 BuiltinHooks hooksOf(const char* name) {

@@ -1,12 +1,17 @@
 // The extractors the engine knows. Add a row for each new format.
 #include "import/Extractors.h"
 
+#include "import/PdfExtractor.h"
+#include "import/WordDocExtractor.h"
+
 namespace extractors {
 
 namespace {
 
 const Entry kEntries[] = {
     {"none", nullptr},
+    {"pdf", pdfextractor::extract},
+    {"doc", worddocextractor::extract},
 };
 
 }  // namespace

@@ -2,7 +2,9 @@
 #include "import/Recognizers.h"
 
 #include <cstring>
+#include <algorithm>
 #include <string>
+#include <string_view>
 
 #include "objects/ByteCodec.h"
 #include "platform/Platform.h"
@@ -109,6 +111,12 @@ int16_t recognizeHtml(const char*, const uint8_t* head, int32_t headBytes) {
     if (k > start) words[found++] = text.substr(start, k - start);
   }
   return found == 2 && words[0] == "DOCTYPE" && words[1] == "HTML" ? 100 : 0;
+}
+
+int16_t recognizePdf(const char*, const uint8_t* head, int32_t headBytes) {
+  if (!head || headBytes <= 0) return 0;
+  std::string_view text(reinterpret_cast<const char*>(head), static_cast<size_t>(std::min(headBytes, 1024)));
+  return text.find("%PDF-") != std::string_view::npos ? 100 : 0;
 }
 
 }  // extern "C"

@@ -36,6 +36,8 @@ int16_t recognizeWrite(const char* fileName, const uint8_t* head, int32_t headBy
 // 100 for "<HTML>", "<TITLE>", "<HEAD>" or a DOCTYPE HTML declaration at the start (after
 // white space, case-blind), 99 for a comment "<!--", else 0.
 int16_t recognizeHtml(const char* fileName, const uint8_t* head, int32_t headBytes);
+// 100 when "%PDF-" starts within the first 1024 bytes (readers accept bytes before it).
+int16_t recognizePdf(const char* fileName, const uint8_t* head, int32_t headBytes);
 }
 
 }  // namespace recognizers

@@ -24,9 +24,9 @@ need_packages() {
 # Packages for building the engine, the lxr tool and the tests.
 # wordnet-base: the synonym sets the thesaurus THESAUR.DAT is made from.
 # libicu-dev: Unicode folding, normalisation and word breaking; libuchardet-dev: the code page
-# of legacy plain text.
+# of legacy plain text; libpoppler-cpp-dev: the text of PDF files.
 LXR_BUILD_PACKAGES=(g++ gcc cmake ninja-build pkg-config libgtest-dev libgmock-dev libzip-dev wordnet-base
-                    libicu-dev libuchardet-dev)
+                    libicu-dev libuchardet-dev libpoppler-cpp-dev)
 
 # Packages for the desktop program and its tests (Qt 6 Widgets with Test and PrintSupport),
 # and for taking its screenshots (an X server without a screen, a key typist, a grabber).

@@ -1,0 +1,50 @@
+// The share of a reference text's words that an extracted text holds in the same order, for
+// the tests of extractors on real samples (like scripts/compare-text.py): words are runs of
+// ASCII letters and digits and of non-ASCII bytes, lower-cased; the count is the longest
+// common subsequence of the two word lists.
+#pragma once
+
+#include <algorithm>
+#include <cctype>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace testsupport {
+
+inline std::vector<std::string> referenceWords(const std::string& text) {
+  std::vector<std::string> out;
+  std::string w;
+  for (unsigned char c : text) {
+    if (std::isalnum(c) || c >= 0x80) {
+      w += static_cast<char>(std::tolower(c));
+    } else if (!w.empty()) {
+      out.push_back(w);
+      w.clear();
+    }
+  }
+  if (!w.empty()) out.push_back(w);
+  return out;
+}
+
+// The number of words of `ref` found in order in `ours` (Hunt-Szymanski).
+inline size_t wordsInOrder(const std::vector<std::string>& ref, const std::vector<std::string>& ours) {
+  std::map<std::string, std::vector<size_t>> where;
+  for (size_t i = 0; i < ours.size(); ++i) where[ours[i]].push_back(i);
+  std::vector<size_t> tails;
+  for (const std::string& w : ref) {
+    auto it = where.find(w);
+    if (it == where.end()) continue;
+    for (auto p = it->second.rbegin(); p != it->second.rend(); ++p) {
+      auto k = std::lower_bound(tails.begin(), tails.end(), *p);
+      if (k == tails.end()) {
+        tails.push_back(*p);
+      } else {
+        *k = *p;
+      }
+    }
+  }
+  return tails.size();
+}
+
+}  // namespace testsupport
