@@ -7,6 +7,8 @@
 #include "import/BinaryImporter.h"
 #include "import/DbaseImporter.h"
 #include "import/HtmlImporter.h"
+#include "import/Mailbox.h"
+#include "import/NotText.h"
 #include "import/FormatTypes.h"
 #include "import/Recognizers.h"
 #include "import/RtfImporter.h"
@@ -51,6 +53,22 @@ struct Row {
 
 using namespace formattype;
 using namespace recognizers;
+
+std::string_view headOf(const uint8_t* head, int32_t headBytes) {
+  return head && headBytes > 0 ? std::string_view(reinterpret_cast<const char*>(head), static_cast<size_t>(headBytes))
+                               : std::string_view();
+}
+int16_t recognizeMailMessage(const char*, const uint8_t* head, int32_t headBytes) {
+  std::string_view h = headOf(head, headBytes);
+  return mailbox::looksLikeMessage(h) && !mailbox::looksLikeMbox(h) ? 100 : 0;
+}
+int16_t recognizeMailbox(const char*, const uint8_t* head, int32_t headBytes) {
+  return mailbox::looksLikeMbox(headOf(head, headBytes)) ? 100 : 0;
+}
+int16_t recognizeCompressed(const char*, const uint8_t* head, int32_t headBytes) {
+  compressed::Kind kind;
+  return compressed::recognize(headOf(head, headBytes), &kind) ? 100 : 0;
+}
 
 const Row kRows[] = {
     // 1: Word for Windows, four records, all with type 216.
@@ -100,6 +118,15 @@ const Row kRows[] = {
     // 24, 25: containers; their members are reached through extraction (ZIP: import/ZipViewer).
     {"Windows Help File", 0, nullptr, 0, 0, "*.HLP", 100, nullptr, kHelpFlags, nullptr},
     {"ZIP Archive", 0, "PK\x03\x04", 4, 100, nullptr, 0, nullptr, kZipFlags, nullptr},
+    // Mail: one message (text and attachments), a mailbox of messages (import/Mailbox).
+    {"Mail Message", kMailMessage, nullptr, 0, 0, nullptr, 0, recognizeMailMessage, kZipFlags, nullptr},
+    {"Mailbox", kMailbox, "From ", 5, 100, nullptr, 0, recognizeMailbox, kZipFlags, nullptr},
+    // Compressed single files: containers of the one file inside.
+    {"Gzip Compressed", kGzip, "\x1F\x8B\x08", 3, 100, nullptr, 0, recognizeCompressed, kZipFlags, nullptr},
+    {"Bzip2 Compressed", kBzip2, "BZh", 3, 100, nullptr, 0, recognizeCompressed, kZipFlags, nullptr},
+    {"XZ Compressed", kXz, "\xFD" "7zXZ", 5, 100, nullptr, 0, recognizeCompressed, kZipFlags, nullptr},
+    // Images, audio, video, programs and fonts: recognised so that no text is taken from them.
+    {"Not Text", kNotText, nullptr, 0, 0, nullptr, 0, nottext::recognize, kInternal, nullptr},
 };
 
 // The formats whose recognizer or maker follows the registry's settings (the binary-files
@@ -114,6 +141,12 @@ const Hooked kHooked[] = {
     {"WordPerfect 5.x", {nullptr, makeWordPerfectImport}},
     {"WordPerfect 6.x", {nullptr, makeWordPerfect6Import}},
     {"ZIP Archive", {nullptr, makeZipViewer}},
+    {"Mail Message", {nullptr, makeMailViewer}},
+    {"Mailbox", {nullptr, makeMboxViewer}},
+    {"Gzip Compressed", {nullptr, makeCompressedViewer}},
+    {"Bzip2 Compressed", {nullptr, makeCompressedViewer}},
+    {"XZ Compressed", {nullptr, makeCompressedViewer}},
+    {"Not Text", {nullptr, nottext::makeViewer}},
 };
 
 BuiltinHooks hooksOf(const char* name) {

@@ -1,12 +1,15 @@
 // The extractors the engine knows. Add a row for each new format.
 #include "import/Extractors.h"
 
+#include "import/MailExtractor.h"
+
 namespace extractors {
 
 namespace {
 
 const Entry kEntries[] = {
     {"none", nullptr},
+    {"mail", mail::extract},
 };
 
 }  // namespace
