@@ -9,6 +9,7 @@
 #include <cctype>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <set>
 
 #include "import/ExtractedViewer.h"
@@ -45,6 +46,22 @@ std::string_view lineAt(std::string_view s, size_t at) {
 }  // namespace
 
 namespace mailbox {
+
+namespace {
+
+// The date of a "From sender date" line ("Mon Jun  1 09:56:31 2009"), as a DOS date; 0 when
+// it has none that can be read.
+dosdate::DosDateTime fromLineDate(std::string_view line) {
+  size_t space = line.find(' ', 5);
+  if (space == std::string_view::npos) return 0;
+  std::string rest(line.substr(space + 1));
+  struct tm t{};
+  const char* end = strptime(rest.c_str(), "%a %b %d %H:%M:%S %Y", &t);
+  if (!end) return 0;
+  return dosdate::fromTime(timegm(&t));
+}
+
+}  // namespace
 
 bool looksLikeMbox(std::string_view head) {
   if (head.compare(0, 5, "From ") != 0) return false;
@@ -104,7 +121,9 @@ std::vector<ExtractedMember> split(std::string_view bytes, int64_t maxTotalBytes
       }
       char name[32];
       std::snprintf(name, sizeof name, "message-%05zu.eml", out.size() + 1);
-      out.push_back({name, {}, 0, 0});
+      // The envelope date keeps a message's date when others are added to the mailbox.
+      dosdate::DosDateTime date = fromLineDate(line);
+      out.push_back({name, {}, dosdate::datePart(date), dosdate::timePart(date)});
       body = &out.back().bytes;
     } else if (body) {
       if (total + static_cast<int64_t>(line.size()) + 1 > maxTotalBytes) {
@@ -354,7 +373,7 @@ Viewer* makeMboxViewer(const ImportSettings& settings, ByteSource& source, const
     MemorySource message(source.name(), std::move(messages[0].bytes), source.date());
     return makeMailViewer(settings, message, info);
   }
-  auto* viewer = new MemberContainer(nullptr, std::move(messages), source.date());
+  auto* viewer = new MemberContainer(nullptr, std::move(messages), 0);
   viewer->fileInfo().type = 240;
   return viewer;
 }

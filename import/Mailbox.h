@@ -4,7 +4,8 @@
 //    line); lines of ">From " quoting lose one ">" (mboxrd; for mboxo it undoes the quoting
 //    as far as it can be told). A mailbox of one message is read as that message. Message k is the member "message-NNNNN.eml" (k from 1, five
 //    digits): named by position, so that appending to a mailbox, its usual change, keeps the
-//    names and documents of the messages already there.
+//    names and documents of the messages already there. A message's date is that of its
+//    "From " line (0 when it has none), so it too stays when the mailbox grows.
 //  - A compressed file holds one member: the gzip header's file name when it has a safe one,
 //    else the file's own name without ".gz"/".bz2"/".xz" (and ".tgz" becomes ".tar"). It is
 //    expanded only when asked, within the bounds of ZipLimits (one member's size, and the
