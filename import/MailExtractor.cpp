@@ -198,7 +198,9 @@ struct Walk {
         appendPlain(utf8, &blocks);
         addText(blocks);
       } else {
-        MemorySource source("part.html", std::move(utf8));
+        // The byte-order mark says UTF-8 over any <meta> charset the part declares: the
+        // part's bytes are UTF-8 by now.
+        MemorySource source("part.html", "\xEF\xBB\xBF" + utf8);
         HtmlImporter importer(source, 1 << 16);
         importer.deliverUtf8();
         std::string t = importer.text();

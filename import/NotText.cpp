@@ -47,6 +47,8 @@ bool isAudio(std::string_view h) {
   if (h.size() >= 4 && static_cast<unsigned char>(h[0]) == 0xFF && (static_cast<unsigned char>(h[1]) & 0xE0) == 0xE0) {
     // An MPEG audio frame header: a version, a layer, a bit rate and a sample rate that exist.
     auto b1 = static_cast<unsigned char>(h[1]), b2 = static_cast<unsigned char>(h[2]);
+    // FF FE and FF FF begin UTF-16 text (a byte-order mark), never a frame that matters.
+    if (b1 >= 0xFE) return false;
     bool version = ((b1 >> 3) & 3) != 1;
     bool layer = ((b1 >> 1) & 3) != 0;
     bool rate = (b2 >> 4) != 15 && (b2 >> 4) != 0;

@@ -143,7 +143,7 @@ TEST_F(MailTest, AMessageGivesHeadersTextPartsAndSafelyNamedAttachments) {
       "--Y\r\nContent-Type: text/html\r\n\r\n<p>htmlform</p>\r\n"
       "--Y\r\nContent-Type: text/plain; charset=iso-8859-1\r\nContent-Transfer-Encoding: quoted-printable\r\n\r\n"
       "D=FCsseldorf plainform\r\n--Y--\r\n"
-      "--X\r\nContent-Type: text/html; charset=utf-8\r\n\r\n<html><body><b>Bold</b>&amp;more<script>hidden()</script></body></html>\r\n"
+      "--X\r\nContent-Type: text/html; charset=utf-8\r\n\r\n<html><head><meta charset=\"iso-8859-1\"></head><body>\xC3\xA9t\xC3\xA9 <b>Bold</b>&amp;more<script>hidden()</script></body></html>\r\n"
       "--X\r\nContent-Type: text/plain\r\nContent-Disposition: attachment; filename=\"../../etc/passwd\"\r\n\r\nroot\r\n"
       "--X\r\nContent-Type: text/plain\r\nContent-Disposition: attachment; filename=\"a.txt\"\r\n\r\none\r\n"
       "--X\r\nContent-Type: text/plain\r\nContent-Disposition: attachment; filename=\"a.txt\"\r\n\r\ntwo\r\n"
@@ -158,7 +158,7 @@ TEST_F(MailTest, AMessageGivesHeadersTextPartsAndSafelyNamedAttachments) {
   EXPECT_EQ(0u, text.find("From: Jörg <j@example.org>\nTo: a@example.org\nCc: c@example.org\nSubject: Grüße\nDate: "));
   EXPECT_NE(std::string::npos, text.find("Düsseldorf plainform"));
   EXPECT_EQ(std::string::npos, text.find("htmlform"));  // the plain form of the alternative
-  EXPECT_NE(std::string::npos, text.find("Bold&more"));
+  EXPECT_NE(std::string::npos, text.find("été Bold&more"));
   EXPECT_EQ(std::string::npos, text.find("hidden"));
   std::vector<std::string> names;
   for (const ExtractedMember& m : out.members) names.push_back(m.name);
@@ -268,7 +268,8 @@ TEST_F(MailTest, FilesWithoutTextAreRecognisedWithoutStealingDocuments) {
   // Text that begins like a weak signature stays text.
   for (const std::string& doc : {std::string("MZ is how this note begins, and it goes on in words.\n"),
                                  std::string("RIFF\x10\0\0\0RMIDdata", 16) + " words",
-                                 std::string("BM and then text for a while, long enough to pass.\n")}) {
+                                 std::string("BM and then text for a while, long enough to pass.\n"),
+                                 std::string("\xFF\xFEH\0e\0l\0l\0o\0 \0w\0o\0r\0l\0d\0", 24)}) {
     const ViewerEntry* format = nullptr;
     MemorySource* source;
     std::unique_ptr<Viewer> viewer = viewerOf(doc, &format, &source);
