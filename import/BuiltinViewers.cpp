@@ -8,6 +8,8 @@
 #include "import/DbaseImporter.h"
 #include "import/ExtractedViewer.h"
 #include "import/HtmlImporter.h"
+#include "import/Mailbox.h"
+#include "import/NotText.h"
 #include "import/FormatTypes.h"
 #include "import/Recognizers.h"
 #include "import/RtfImporter.h"
@@ -52,6 +54,22 @@ struct Row {
 
 using namespace formattype;
 using namespace recognizers;
+
+std::string_view headOf(const uint8_t* head, int32_t headBytes) {
+  return head && headBytes > 0 ? std::string_view(reinterpret_cast<const char*>(head), static_cast<size_t>(headBytes))
+                               : std::string_view();
+}
+int16_t recognizeMailMessage(const char*, const uint8_t* head, int32_t headBytes) {
+  std::string_view h = headOf(head, headBytes);
+  return mailbox::looksLikeMessage(h) && !mailbox::looksLikeMbox(h) ? 100 : 0;
+}
+int16_t recognizeMailbox(const char*, const uint8_t* head, int32_t headBytes) {
+  return mailbox::looksLikeMbox(headOf(head, headBytes)) ? 100 : 0;
+}
+int16_t recognizeCompressed(const char*, const uint8_t* head, int32_t headBytes) {
+  compressed::Kind kind;
+  return compressed::recognize(headOf(head, headBytes), &kind) ? 100 : 0;
+}
 
 const Row kRows[] = {
     // 1: Word for Windows, four records, all with type 216.
@@ -106,6 +124,15 @@ const Row kRows[] = {
     // others (workbooks, messages) as holding no text.
     {"PDF", kPdf, nullptr, 0, 0, nullptr, 0, recognizePdf, kInternal, nullptr},
     {"Microsoft Word 97", kWord97, "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8, 100, nullptr, 0, nullptr, kInternal, nullptr},
+    // Mail: one message (text and attachments), a mailbox of messages (import/Mailbox).
+    {"Mail Message", kMailMessage, nullptr, 0, 0, nullptr, 0, recognizeMailMessage, kZipFlags, nullptr},
+    {"Mailbox", kMailbox, "From ", 5, 100, nullptr, 0, recognizeMailbox, kZipFlags, nullptr},
+    // Compressed single files: containers of the one file inside.
+    {"Gzip Compressed", kGzip, "\x1F\x8B\x08", 3, 100, nullptr, 0, recognizeCompressed, kZipFlags, nullptr},
+    {"Bzip2 Compressed", kBzip2, "BZh", 3, 100, nullptr, 0, recognizeCompressed, kZipFlags, nullptr},
+    {"XZ Compressed", kXz, "\xFD" "7zXZ", 5, 100, nullptr, 0, recognizeCompressed, kZipFlags, nullptr},
+    // Images, audio, video, programs and fonts: recognised so that no text is taken from them.
+    {"Not Text", kNotText, nullptr, 0, 0, nullptr, 0, nottext::recognize, kInternal, nullptr},
 };
 
 Viewer* makePdfViewer(const ImportSettings& s, ByteSource& src, const lxrViewerInfo& i) {
@@ -129,6 +156,12 @@ const Hooked kHooked[] = {
     {"ZIP Archive", {nullptr, makeZipViewer}},
     {"PDF", {nullptr, makePdfViewer}},
     {"Microsoft Word 97", {nullptr, makeDocViewer}},
+    {"Mail Message", {nullptr, makeMailViewer}},
+    {"Mailbox", {nullptr, makeMboxViewer}},
+    {"Gzip Compressed", {nullptr, makeCompressedViewer}},
+    {"Bzip2 Compressed", {nullptr, makeCompressedViewer}},
+    {"XZ Compressed", {nullptr, makeCompressedViewer}},
+    {"Not Text", {nullptr, nottext::makeViewer}},
 };
 
 BuiltinHooks hooksOf(const char* name) {

@@ -1,5 +1,5 @@
-// ContainerViewer: the viewer of a file that holds other files (a ZIP archive). It delivers
-// no text of its own; it lists its members and extracts one at a time, into memory or to a
+// ContainerViewer: the viewer of a file that holds other files (a ZIP archive). Most deliver
+// no text of their own (see deliversText); it lists its members and extracts one at a time, into memory or to a
 // file. ImportFile opens members through it ("ARCHIVE/MEMBER"), and the indexer walks it to
 // index every member as a document of its own. Depends on import/Viewer only.
 #pragma once
@@ -32,6 +32,9 @@ class ContainerViewer : public Viewer {
   int32_t bookMark() const override { return 0; }
   int gotoBookMark(int32_t mark) override { return mark == 0 ? 0 : -1; }
   int rewind() override { return 0; }
+  // True when the container also has text of its own (a message with attachments): the
+  // indexer then indexes that text as the container's document.
+  virtual bool deliversText() const { return false; }
 
   // True when the container's directory was read.
   virtual bool isOpen() const = 0;

@@ -24,6 +24,8 @@ class ExtractedViewer : public WholeTextViewer {
   // What the extraction gave: the outcome, the properties and the members (the text itself
   // has moved into the blocks).
   const ExtractedText& extracted() const { return result_; }
+  // The members, moved out (a container over them takes them: import/MemberContainer).
+  std::vector<ExtractedMember> takeMembers() { return std::move(result_.members); }
 
  private:
   ExtractedText result_;

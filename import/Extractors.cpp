@@ -3,6 +3,7 @@
 
 #include "import/PdfExtractor.h"
 #include "import/WordDocExtractor.h"
+#include "import/MailExtractor.h"
 
 namespace extractors {
 
@@ -12,6 +13,7 @@ const Entry kEntries[] = {
     {"none", nullptr},
     {"pdf", pdfextractor::extract},
     {"doc", worddocextractor::extract},
+    {"mail", mail::extract},
 };
 
 }  // namespace

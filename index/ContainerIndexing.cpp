@@ -1,6 +1,7 @@
 // The indexer's walk through containers (ZIP archives). Every member is a document of its own,
 // named "ARCHIVE/MEMBER"; containers inside containers are followed as deep as ImportFile
-// opens them. The archive itself gets a record without words that keeps its date, so an update
+// opens them. A container with text of its own (a message with attachments) is indexed as a
+// document whose record also holds its member count. Any other archive gets a record without words that keeps its date, so an update
 // finds it unchanged, or changed: then members whose date and size are unchanged keep their
 // documents, changed ones are indexed again and members no longer in the archive are cancelled.
 // Encrypted members, links and members whose names climb out of the archive are skipped.
@@ -27,6 +28,13 @@ int Indexer::indexContainer(const FoundFile& archive) {
   // Only an archive indexed before has member documents to compare with.
   DocInfo prior;
   if (prior.findByName(db_, archive.name) == 0) findOldMembers(archive.name, &old);
+  // A container with text of its own (a message) is a document first; its record then
+  // carries the member count.
+  int32_t ownDoc = 0;
+  if (words_->container()->deliversText()) {
+    if (indexDoc(archive) < 0) return -1;
+    ownDoc = db_.header().documentCount;
+  }
   int32_t count = 0;
   if (indexMembers(archive, 1, &old, &count) < 0) return -1;
   bool complete = cancelFlag() == 0;
@@ -37,7 +45,21 @@ int Indexer::indexContainer(const FoundFile& archive) {
       cancelList_.push_back(doc.docId);
     }
   }
+  if (ownDoc > 0) return setMemberCount(ownDoc, count, complete);
   return storeContainerRecord(archive, count, complete);
+}
+
+int Indexer::setMemberCount(int32_t docId, int32_t memberCount, bool complete) {
+  DocInfo d;
+  if (d.read(db_, docId, false) < 0) return 0;  // the document itself was not stored
+  if (!complete) d.modDate = 0;
+  d.subDocCount = memberCount;
+  if (d.write(db_, docId) < 0) {
+    log_.docLine("The container's record could not be stored.");
+    abortImmediately();
+    return -1;
+  }
+  return 0;
 }
 
 void Indexer::findOldMembers(const std::string& archive, OldMembers* old) {
@@ -102,6 +124,12 @@ int Indexer::indexMembers(const FoundFile& archive, int depth, OldMembers* old, 
       old->docs.erase(prior);
       if (same) {
         ++*count;
+        // A kept document that is a container (a message) keeps its members too.
+        const std::string below = f.name + "/";
+        for (auto it = old->docs.lower_bound(below); it != old->docs.end() && it->first.compare(0, below.size(), below) == 0;) {
+          it = old->docs.erase(it);
+          ++*count;
+        }
         continue;
       }
     }
@@ -130,7 +158,15 @@ int Indexer::indexMembers(const FoundFile& archive, int depth, OldMembers* old, 
     } else if (depth >= ImportFile::kMaxContainerDepth) {
       log_.docLine(f.name + " skipped: containers nested too deep");
     } else {
-      rc = indexMembers(f, depth + 1, old, count);
+      // A member with text of its own (a message in a mailbox) is a document too.
+      int32_t ownDoc = 0, before = *count;
+      if (words_->container()->deliversText()) {
+        rc = indexDoc(f);
+        ownDoc = db_.header().documentCount;
+        ++*count;
+      }
+      if (rc >= 0) rc = indexMembers(f, depth + 1, old, count);
+      if (rc >= 0 && ownDoc > 0) rc = setMemberCount(ownDoc, *count - before - 1, cancelFlag() == 0);
     }
     words_->close();
     if (rc < 0) return -1;

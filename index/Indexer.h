@@ -69,6 +69,7 @@ class Indexer {
   int indexMembers(const FoundFile& archive, int depth, OldMembers* old, int32_t* count);
   void findOldMembers(const std::string& archive, OldMembers* old);
   int storeContainerRecord(const FoundFile& archive, int32_t memberCount, bool complete);
+  int setMemberCount(int32_t docId, int32_t memberCount, bool complete);
   int addWord(const std::string& word, int32_t docId, int32_t number);
   int addNumber(const std::string& word, int32_t docId, int32_t number);
   int removeDeletedFiles();

@@ -26,7 +26,9 @@ need_packages() {
 # libicu-dev: Unicode folding, normalisation and word breaking; libuchardet-dev: the code page
 # of legacy plain text; libpoppler-cpp-dev: the text of PDF files.
 LXR_BUILD_PACKAGES=(g++ gcc cmake ninja-build pkg-config libgtest-dev libgmock-dev libzip-dev wordnet-base
-                    libicu-dev libuchardet-dev libpoppler-cpp-dev)
+                    libicu-dev libuchardet-dev
+                    # PDF (poppler), mail (GMime 3), compressed single files (zlib, bzip2, xz)
+                    libpoppler-cpp-dev libgmime-3.0-dev zlib1g-dev libbz2-dev liblzma-dev)
 
 # Packages for the desktop program and its tests (Qt 6 Widgets with Test and PrintSupport),
 # and for taking its screenshots (an X server without a screen, a key typist, a grabber).

@@ -168,3 +168,46 @@ TEST_F(ContainerIndexTest, BombsAndClimbingNamesAreRefusedWithALogLine) {
   EXPECT_FALSE(testsupport::exists(dir_.path() + "/escape.txt"));
   EXPECT_EQ(1, progress_.openFailures);
 }
+
+namespace {
+
+std::string message(const std::string& subject, const std::string& body, const std::string& attachment) {
+  std::string m = "From: Ann <ann@example.org>\nTo: bo@example.org\nSubject: " + subject +
+                  "\nDate: Mon, 1 Jun 2009 09:56:31 +0000\nMIME-Version: 1.0\n";
+  if (attachment.empty()) return m + "Content-Type: text/plain\n\n" + body + "\n";
+  return m + "Content-Type: multipart/mixed; boundary=\"b\"\n\n--b\nContent-Type: text/plain\n\n" + body +
+         "\n--b\nContent-Type: text/plain\nContent-Disposition: attachment; filename=\"note.txt\"\n\n" +
+         attachment + "\n--b--\n";
+}
+
+}  // namespace
+
+TEST_F(ContainerIndexTest, MessagesHaveTextAndMembersAndAppendingToAMailboxKeepsTheOldMessages) {
+  const std::string mbox = docs_ + "/box.mbox";
+  const std::string first = "From ann@example.org Mon Jun  1 09:56:31 2009\n" +
+                            message("walrus", "pelican body", "heron attached") + "\n";
+  const std::string second = "From bo@example.org Tue Jun  2 10:00:00 2009\n" + message("second", "osprey body", "") + "\n";
+  archive("box.mbox", first + second, 1300000000);
+  archive("one.eml", message("lonely", "kestrel body", "plover attached"), 1300000000);
+  ASSERT_EQ(0, run(true));
+  // The message's own text is its document; its attachment a document below it.
+  EXPECT_EQ((std::set<std::string>{mbox + "/message-00001.eml"}), docsWith("pelican"));
+  EXPECT_EQ((std::set<std::string>{mbox + "/message-00001.eml"}), docsWith("walrus"));
+  EXPECT_EQ((std::set<std::string>{mbox + "/message-00001.eml/note.txt"}), docsWith("heron"));
+  EXPECT_EQ((std::set<std::string>{mbox + "/message-00002.eml"}), docsWith("osprey"));
+  EXPECT_EQ((std::set<std::string>{docs_ + "/one.eml"}), docsWith("kestrel"));
+  EXPECT_EQ((std::set<std::string>{docs_ + "/one.eml/note.txt"}), docsWith("plover"));
+  // No base64 or MIME markup words.
+  EXPECT_TRUE(docsWith("boundary").empty());
+  const int32_t kept = docId(mbox + "/message-00001.eml"), keptNote = docId(mbox + "/message-00001.eml/note.txt");
+  ASSERT_NE(0, kept);
+  ASSERT_NE(0, keptNote);
+  // Appended to: the messages already there keep their documents, the new one is indexed.
+  archive("box.mbox", first + second + "From cy@example.org Wed Jun  3 11:00:00 2009\n" + message("third", "grebe body", ""),
+          1300000100);
+  ASSERT_EQ(0, run(false));
+  EXPECT_EQ(kept, docId(mbox + "/message-00001.eml"));
+  EXPECT_EQ(keptNote, docId(mbox + "/message-00001.eml/note.txt"));
+  EXPECT_EQ((std::set<std::string>{mbox + "/message-00003.eml"}), docsWith("grebe"));
+  EXPECT_EQ((std::set<std::string>{mbox + "/message-00001.eml/note.txt"}), docsWith("heron"));
+}
