@@ -7,6 +7,7 @@
 #include "import/BinaryImporter.h"
 #include "import/DbaseImporter.h"
 #include "import/HtmlImporter.h"
+#include "import/PackageViewers.h"
 #include "import/FormatTypes.h"
 #include "import/Recognizers.h"
 #include "import/RtfImporter.h"
@@ -100,6 +101,15 @@ const Row kRows[] = {
     // 24, 25: containers; their members are reached through extraction (ZIP: import/ZipViewer).
     {"Windows Help File", 0, nullptr, 0, 0, "*.HLP", 100, nullptr, kHelpFlags, nullptr},
     {"ZIP Archive", 0, "PK\x03\x04", 4, 100, nullptr, 0, nullptr, kZipFlags, nullptr},
+    // 26: document packages (ZIP files of XML parts), tried before the ZIP container. The
+    // first row takes any package whose head did not show its kind; each maker makes nothing
+    // for a ZIP file that is no package, which the ZIP container then reads.
+    {"Document Package", kWordXml, "PK\x03\x04", 4, 100, nullptr, 0, nullptr, kInternal, nullptr},
+    {"Office Open XML", kWordXml, "PK\x03\x04", 4, 100, nullptr, 0, packageviewers::recognizeOoxml, kInternal, nullptr},
+    {"OpenDocument Text", kOdfText, "PK\x03\x04", 4, 100, nullptr, 0, packageviewers::recognizeOdfText, kInternal, nullptr},
+    {"OpenDocument Spreadsheet", kOdfSpreadsheet, "PK\x03\x04", 4, 100, nullptr, 0, packageviewers::recognizeOdfSpreadsheet, kInternal, nullptr},
+    {"OpenDocument Presentation", kOdfPresentation, "PK\x03\x04", 4, 100, nullptr, 0, packageviewers::recognizeOdfPresentation, kInternal, nullptr},
+    {"EPUB", kEpub, "PK\x03\x04", 4, 100, nullptr, 0, packageviewers::recognizeEpub, kInternal, nullptr},
 };
 
 // The formats whose recognizer or maker follows the registry's settings (the binary-files
@@ -114,6 +124,12 @@ const Hooked kHooked[] = {
     {"WordPerfect 5.x", {nullptr, makeWordPerfectImport}},
     {"WordPerfect 6.x", {nullptr, makeWordPerfect6Import}},
     {"ZIP Archive", {nullptr, makeZipViewer}},
+    {"Document Package", {nullptr, packageviewers::makePackageViewer}},
+    {"Office Open XML", {nullptr, packageviewers::makeOoxmlViewer}},
+    {"OpenDocument Text", {nullptr, packageviewers::makeOdfViewer}},
+    {"OpenDocument Spreadsheet", {nullptr, packageviewers::makeOdfViewer}},
+    {"OpenDocument Presentation", {nullptr, packageviewers::makeOdfViewer}},
+    {"EPUB", {nullptr, packageviewers::makeEpubViewer}},
 };
 
 BuiltinHooks hooksOf(const char* name) {

@@ -1,12 +1,19 @@
 // The extractors the engine knows. Add a row for each new format.
 #include "import/Extractors.h"
 
+#include "import/EpubExtractor.h"
+#include "import/OdfExtractor.h"
+#include "import/OoxmlExtractor.h"
+
 namespace extractors {
 
 namespace {
 
 const Entry kEntries[] = {
     {"none", nullptr},
+    {"ooxml", ooxml::extract},
+    {"odf", odf::extract},
+    {"epub", epub::extract},
 };
 
 }  // namespace

@@ -25,8 +25,9 @@ need_packages() {
 # wordnet-base: the synonym sets the thesaurus THESAUR.DAT is made from.
 # libicu-dev: Unicode folding, normalisation and word breaking; libuchardet-dev: the code page
 # of legacy plain text.
+# libxml2-dev: the XML parts of Office Open XML, OpenDocument and EPUB documents.
 LXR_BUILD_PACKAGES=(g++ gcc cmake ninja-build pkg-config libgtest-dev libgmock-dev libzip-dev wordnet-base
-                    libicu-dev libuchardet-dev)
+                    libicu-dev libuchardet-dev libxml2-dev)
 
 # Packages for the desktop program and its tests (Qt 6 Widgets with Test and PrintSupport),
 # and for taking its screenshots (an X server without a screen, a key typist, a grabber).
