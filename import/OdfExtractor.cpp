@@ -50,6 +50,7 @@ struct Walk {
   int64_t cellRepeats = 1, rowRepeats = 1;
   int pendingTabs = 0;  // empty cells before the next cell with text
   int64_t paragraphsInCell = 0;
+  int paragraphs = 0;  // text:p and text:h open (a note or annotation puts them inside another)
 
   Walk(TextCollector* o, bool styles, int64_t limit) : out(o), stylesOnly(styles), cell(limit) {}
   bool showing() const { return !skipping && (!stylesOnly || headerDepth > 0); }
@@ -92,12 +93,13 @@ void start(Walk& w, XmlReader& r) {
     bool found = false;
     std::string c = r.attribute("c", &found);
     out.spaces(found ? std::strtoll(c.c_str(), nullptr, 10) : 1);
-  } else if (name == "note-body") {
-    out.text(" ");
+  } else if (name == "note-body" || name == "annotation") {
+    out.text(" ", true);
   } else if (name == "p" || name == "h") {
-    if (w.tables > 0 && w.paragraphsInCell++ > 0) out.text(" ");
+    if (w.paragraphs++ > 0) out.text(" ", true);
+    else if (w.tables > 0 && w.paragraphsInCell++ > 0) out.text(" ", true);
   } else if (name == "table") {
-    if (w.tables++ > 0) w.cell.text(" ");
+    if (w.tables++ > 0) w.cell.text(" ", true);
   } else if (name == "table-row" && w.tables == 1) {
     w.row.clear();
     w.pendingTabs = 0;
@@ -124,7 +126,8 @@ void end(Walk& w, XmlReader& r) {
   if (w.stylesOnly && w.headerDepth == 0) return;
   TextCollector& out = *w.out;
   if (name == "p" || name == "h") {
-    if (w.tables == 0) out.paragraph();
+    if (w.paragraphs > 0) --w.paragraphs;
+    if (w.tables == 0 && w.paragraphs == 0) out.paragraph();
   } else if ((name == "table-cell" || name == "covered-table-cell") && w.tables == 1) {
     std::string text = w.cell.take();
     if (text.find_first_not_of(' ') == std::string::npos) return;

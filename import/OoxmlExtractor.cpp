@@ -165,7 +165,8 @@ void readSlides(Reader& rd, const std::string& main) {
     if (rd.text.full()) break;
     if (!rd.take(slide, &xml)) continue;
     rd.note(drawingPart(xml, &rd.text), slide);
-    if (const Relation* notes = byType(relationsOf(rd.parts, slide), "notesSlide"); notes && rd.take(notes->target, &xml)) {
+    const std::vector<Relation> slideRels = relationsOf(rd.parts, slide);
+    if (const Relation* notes = byType(slideRels, "notesSlide"); notes && rd.take(notes->target, &xml)) {
       rd.text.endBlock();
       rd.note(drawingPart(xml, &rd.text), notes->target);
     }

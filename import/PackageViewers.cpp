@@ -80,7 +80,7 @@ int16_t recognizeEpub(const char*, const uint8_t* head, int32_t headBytes) {
 
 Kind kindOf(ByteSource& source) {
   ZipArchive zip;
-  if (zip.open(source) < 0) return Kind::kNone;
+  if (zip.open(source) < 0) return Kind::kUnreadable;
   ContainerMember m;
   std::string mime;
   if (zip.find("mimetype", &m) == 0 && m.sizeBytes <= kMaxMimeBytes) zip.extract(m, &mime);
@@ -100,7 +100,8 @@ namespace {
 
 Viewer* makeIf(Kind wanted, const ImportSettings& s, ByteSource& source, const lxrViewerInfo& info) {
   Kind kind = kindOf(source);
-  if (kind == Kind::kNone || (wanted != Kind::kNone && kind != wanted)) return nullptr;
+  if (kind == Kind::kUnreadable && wanted != Kind::kNone) kind = wanted;
+  if (kind == Kind::kNone || kind == Kind::kUnreadable || (wanted != Kind::kNone && kind != wanted)) return nullptr;
   const char* extractor = kind == Kind::kOoxml ? "ooxml" : kind == Kind::kOdf ? "odf" : "epub";
   return makeExtractedViewer(s, source, info, extractor);
 }
