@@ -10,6 +10,7 @@
 #include "import/HtmlImporter.h"
 #include "import/Mailbox.h"
 #include "import/NotText.h"
+#include "import/PackageViewers.h"
 #include "import/FormatTypes.h"
 #include "import/Recognizers.h"
 #include "import/RtfImporter.h"
@@ -133,6 +134,15 @@ const Row kRows[] = {
     {"XZ Compressed", kXz, "\xFD" "7zXZ", 5, 100, nullptr, 0, recognizeCompressed, kZipFlags, nullptr},
     // Images, audio, video, programs and fonts: recognised so that no text is taken from them.
     {"Not Text", kNotText, nullptr, 0, 0, nullptr, 0, nottext::recognize, kInternal, nullptr},
+    // 26: document packages (ZIP files of XML parts), tried before the ZIP container. The
+    // first row takes any package whose head did not show its kind; each maker makes nothing
+    // for a ZIP file that is no package, which the ZIP container then reads.
+    {"Document Package", kWordXml, "PK\x03\x04", 4, 100, nullptr, 0, nullptr, kInternal, nullptr},
+    {"Office Open XML", kWordXml, "PK\x03\x04", 4, 100, nullptr, 0, packageviewers::recognizeOoxml, kInternal, nullptr},
+    {"OpenDocument Text", kOdfText, "PK\x03\x04", 4, 100, nullptr, 0, packageviewers::recognizeOdfText, kInternal, nullptr},
+    {"OpenDocument Spreadsheet", kOdfSpreadsheet, "PK\x03\x04", 4, 100, nullptr, 0, packageviewers::recognizeOdfSpreadsheet, kInternal, nullptr},
+    {"OpenDocument Presentation", kOdfPresentation, "PK\x03\x04", 4, 100, nullptr, 0, packageviewers::recognizeOdfPresentation, kInternal, nullptr},
+    {"EPUB", kEpub, "PK\x03\x04", 4, 100, nullptr, 0, packageviewers::recognizeEpub, kInternal, nullptr},
 };
 
 Viewer* makePdfViewer(const ImportSettings& s, ByteSource& src, const lxrViewerInfo& i) {
@@ -162,6 +172,12 @@ const Hooked kHooked[] = {
     {"Bzip2 Compressed", {nullptr, makeCompressedViewer}},
     {"XZ Compressed", {nullptr, makeCompressedViewer}},
     {"Not Text", {nullptr, nottext::makeViewer}},
+    {"Document Package", {nullptr, packageviewers::makePackageViewer}},
+    {"Office Open XML", {nullptr, packageviewers::makeOoxmlViewer}},
+    {"OpenDocument Text", {nullptr, packageviewers::makeOdfViewer}},
+    {"OpenDocument Spreadsheet", {nullptr, packageviewers::makeOdfViewer}},
+    {"OpenDocument Presentation", {nullptr, packageviewers::makeOdfViewer}},
+    {"EPUB", {nullptr, packageviewers::makeEpubViewer}},
 };
 
 BuiltinHooks hooksOf(const char* name) {

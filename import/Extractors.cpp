@@ -4,6 +4,9 @@
 #include "import/PdfExtractor.h"
 #include "import/WordDocExtractor.h"
 #include "import/MailExtractor.h"
+#include "import/EpubExtractor.h"
+#include "import/OdfExtractor.h"
+#include "import/OoxmlExtractor.h"
 
 namespace extractors {
 
@@ -14,6 +17,9 @@ const Entry kEntries[] = {
     {"pdf", pdfextractor::extract},
     {"doc", worddocextractor::extract},
     {"mail", mail::extract},
+    {"ooxml", ooxml::extract},
+    {"odf", odf::extract},
+    {"epub", epub::extract},
 };
 
 }  // namespace

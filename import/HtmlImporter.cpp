@@ -448,6 +448,18 @@ HtmlImporter::HtmlImporter(ByteSource& source, int32_t blockBytes) : WholeTextVi
   HtmlParser(doc, &text_, &info_.title).run();
 }
 
+namespace htmltext {
+
+std::string toUtf8Text(std::string_view document, std::string* title) {
+  std::string doc = toUtf8(std::string(document));
+  std::string text;
+  title->clear();
+  HtmlParser(doc, &text, title, true).run();
+  return text;
+}
+
+}  // namespace htmltext
+
 void* makeHtmlImport(void* source, const lxrViewerInfo* info) {
   if (!source || !info) return nullptr;
   return static_cast<Viewer*>(new HtmlImporter(*static_cast<ByteSource*>(source), info->blockSize));

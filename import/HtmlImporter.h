@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "import/WholeTextViewer.h"
 #include "lexaurum/lxrviewer.h"
@@ -36,3 +37,12 @@ class HtmlImporter : public WholeTextViewer {
 // The makeImport function of the registry: `source` is a ByteSource; the result a Viewer made
 // with new, or null.
 void* makeHtmlImport(void* source, const lxrViewerInfo* info);
+
+namespace htmltext {
+
+// The text of one HTML or XHTML document by the importer's rules, in UTF-8 text blocks
+// (the character set found as the importer finds it); its <title> into `title` (UTF-8,
+// replaced). For documents inside other formats (the chapters of an EPUB book).
+std::string toUtf8Text(std::string_view document, std::string* title);
+
+}  // namespace htmltext

@@ -25,8 +25,9 @@ need_packages() {
 # wordnet-base: the synonym sets the thesaurus THESAUR.DAT is made from.
 # libicu-dev: Unicode folding, normalisation and word breaking; libuchardet-dev: the code page
 # of legacy plain text; libpoppler-cpp-dev: the text of PDF files.
+# libxml2-dev: the XML parts of Office Open XML, OpenDocument and EPUB documents.
 LXR_BUILD_PACKAGES=(g++ gcc cmake ninja-build pkg-config libgtest-dev libgmock-dev libzip-dev wordnet-base
-                    libicu-dev libuchardet-dev
+                    libicu-dev libuchardet-dev libxml2-dev
                     # PDF (poppler), mail (GMime 3), compressed single files (zlib, bzip2, xz)
                     libpoppler-cpp-dev libgmime-3.0-dev zlib1g-dev libbz2-dev liblzma-dev)
 
