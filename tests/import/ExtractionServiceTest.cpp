@@ -32,21 +32,26 @@ TEST(ExtractionServiceTest, ReusesOneHelperAndRestartsItAfterEachKindOfFailure) 
   EXPECT_EQ(b.members[0].dosDate, 0x5A21);
   EXPECT_EQ(service.helpersStarted(), 1);
 
+  // A spinning helper meets the CPU limit first, unless the machine is so loaded that it got
+  // less than a second of CPU in the wall-clock limit's four.
   struct Case {
     const char* extractor;
     const char* reason;
+    const char* orReason;
   } cases[] = {
-      {"hang", "wall-clock limit"},
-      {"spin", "CPU time limit of 1 s"},
-      {"crash", "the extraction helper crashed"},
-      {"flood", "output limit of 1 MiB"},
+      {"hang", "wall-clock limit", nullptr},
+      {"spin", "CPU time limit of 1 s", "wall-clock limit"},
+      {"crash", "the extraction helper crashed", nullptr},
+      {"flood", "output limit of 1 MiB", nullptr},
   };
   int started = service.helpersStarted();
   for (const Case& c : cases) {
     ExtractedText r;
     EXPECT_EQ(service.run(c.extractor, "x", quick(), &r), -1) << c.extractor;
     EXPECT_EQ(r.outcome, ExtractedText::Outcome::kFailed);
-    EXPECT_NE(r.error.find(c.reason), std::string::npos) << c.extractor << ": " << r.error;
+    EXPECT_TRUE(r.error.find(c.reason) != std::string::npos ||
+                (c.orReason && r.error.find(c.orReason) != std::string::npos))
+        << c.extractor << ": " << r.error;
     EXPECT_TRUE(r.text.empty());
     ExtractedText next;
     ASSERT_EQ(service.run("echo", "after", quick(), &next), 0) << "after " << c.extractor;
