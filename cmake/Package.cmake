@@ -90,7 +90,10 @@ viewer with the hits highlighted.")
 
 set(CPACK_DEBIAN_LIB_PACKAGE_NAME liblexaurum4)
 set(CPACK_DEBIAN_LIB_PACKAGE_SECTION libs)
-set(CPACK_DEBIAN_LIB_PACKAGE_GENERATE_SHLIBS ON)
+set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)
+# The library's package tells ldconfig by trigger, as Debian wants.
+set(CPACK_DEBIAN_LIB_PACKAGE_CONTROL_EXTRA ${PROJECT_SOURCE_DIR}/cmake/debian/triggers)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS_POLICY ">=")
 # The engine reads its data files (message file, alphabet) from share/lexaurum.
 set(CPACK_DEBIAN_LIB_PACKAGE_DEPENDS "lexaurum (>= ${LXR_DEB_VERSION})")
