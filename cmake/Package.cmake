@@ -80,7 +80,8 @@ unit), the shipped data files, manual page and shell completions.")
 
 set(CPACK_DEBIAN_GUI_PACKAGE_NAME lexaurum-gui)
 set(CPACK_DEBIAN_GUI_PACKAGE_SECTION utils)
-set(CPACK_DEBIAN_GUI_PACKAGE_DEPENDS "lexaurum (= ${LXR_DEB_VERSION})")
+# dpkg-shlibdeps does not see the sibling package of liblexaurum.so.4: named here.
+set(CPACK_DEBIAN_GUI_PACKAGE_DEPENDS "lexaurum (= ${LXR_DEB_VERSION}), liblexaurum4 (= ${LXR_DEB_VERSION})")
 set(CPACK_COMPONENT_GUI_DESCRIPTION "full-text retrieval system: desktop program
 Lexaurum indexes folders of documents and answers a rich query language.
 .
