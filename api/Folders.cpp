@@ -32,11 +32,17 @@ std::string choosePrivateDir(const std::string& given) {
 std::string chooseHomeDir(const std::string& given) {
   if (!given.empty()) return withoutTrailingSlash(absolute(given));
   std::string exe = platform::executableDirectory();
-  std::string shared = exe + "/../share/lexaurum";
   std::string message = "/" + wellknown::name(wellknown::kMessages);
-  if (!platform::fileExists((exe + message).c_str()) &&
-      platform::fileExists((shared + message).c_str()))
-    return shared;
+  auto holdsData = [&](const std::string& dir) { return platform::fileExists((dir + message).c_str()); };
+  if (holdsData(exe)) return exe;
+  if (holdsData(exe + "/../share/lexaurum")) return exe + "/../share/lexaurum";
+  // A program of its own that links the installed engine library: the data files are
+  // those installed with the library, in share/ beside lib/ (or beside lib/<multiarch>/).
+  std::string library = platform::moduleDirectory(reinterpret_cast<const void*>(&chooseHomeDir));
+  if (!library.empty() && library != exe) {
+    for (const char* up : {"/../share/lexaurum", "/../../share/lexaurum"})
+      if (holdsData(library + up)) return library + up;
+  }
   return exe;
 }
 

@@ -11,8 +11,10 @@ namespace folders {
 // else ~/.local/share/lexaurum; made absolute, without a trailing "/".
 std::string choosePrivateDir(const std::string& given);
 
-// The home folder: `given` when not empty, else the executable's folder, or
-// ../share/lexaurum beside it when the message file lives there (an installed program).
+// The home folder: `given` when not empty, else the first of these that holds the message
+// file: the executable's folder (a build tree), ../share/lexaurum beside it (an installed
+// program), and share/lexaurum above the engine library's folder (a program of its own
+// linking the installed liblexaurum.so); else the executable's folder.
 std::string chooseHomeDir(const std::string& given);
 
 // The extraction helper program: `given` when not empty, else $LXR_EXTRACT_HELPER, else the

@@ -147,6 +147,9 @@ int describePath(const char* name, DirEntry* out);
 std::string currentDirectory();
 // The folder that holds the running executable.
 std::string executableDirectory();
+// The folder of the loaded file (the executable or a shared library) whose code holds
+// `address`, e.g. a function's; "" when no loaded file holds it.
+std::string moduleDirectory(const void* address);
 // The user's home folder, from $HOME or the password database.
 std::string homeDirectory();
 

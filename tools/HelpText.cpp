@@ -17,7 +17,7 @@ struct GlobalOption {
 const GlobalOption kGlobalOptions[] = {
     {"--dir DIR", "the private folder: settings, library, history (default $LXRDIR, else "
                   "$XDG_DATA_HOME/lexaurum, else ~/.local/share/lexaurum)"},
-    {"--home DIR", "the folder of the shipped data files (default: the program's folder)"},
+    {"--home DIR", "the folder of the shipped data files (default: the program's folder, or ../share/lexaurum beside it when installed)"},
     {"--log FILE", "write the engine's debug log to FILE"},
     {"-h, --help", "show this help; lxr help COMMAND or lxr COMMAND --help shows a command's"},
     {"-V, --version", "show the version"},

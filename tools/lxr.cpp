@@ -18,6 +18,7 @@
 #include "platform/Platform.h"
 #include "tools/EngineMessages.h"
 #include "tools/ExitCodes.h"
+#include "tools/CompleteCommand.h"
 #include "tools/ExplainCommand.h"
 #include "tools/HelpText.h"
 #include "tools/IndexCommands.h"
@@ -222,6 +223,11 @@ int runLxr(int argc, char** argv) {
   if (args[0] == "remote")
     return remotecommand::run({args.begin() + 1, args.end()}, folders::choosePrivateDir(dir));
   if (args[0] == "help") return help(args);
+  // Needs no engine either: the shell completion asks it for commands, options and names.
+  if (args[0] == "complete") {
+    int rc = completecommand::run({args.begin() + 1, args.end()}, folders::choosePrivateDir(dir));
+    return rc == completecommand::kBadArguments ? usageError("") : rc;
+  }
   if (!log.empty()) lxrsDebugLog(log.c_str());
 
   lxrInitInfo info;

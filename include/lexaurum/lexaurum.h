@@ -293,7 +293,7 @@ typedef int (*lxrDocumentLineFn)(uintptr_t data, int32_t lineNo, int32_t firstWo
 /* Starts the engine, or counts one more user of the started one. The private folder is
  * info->privateDir, else $LXRDIR, else $XDG_DATA_HOME/lexaurum (~/.local/share/lexaurum);
  * the home folder (the shipped data files) is info->homeDir, else the program's folder or
- * ../share/lexaurum beside it. The first call makes the private folder when needed, reads
+ * ../share/lexaurum beside it, else the data files installed with liblexaurum.so. The first call makes the private folder when needed, reads
  * the options (OPTIONS.DAT; none: the defaults), locks the private folder, loads the message
  * file, the index library, the alphabet, the stemming rules, the thesaurus and the
  * importers, and keeps the call-backs (each may be null: then messages are only traced and

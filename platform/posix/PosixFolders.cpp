@@ -5,6 +5,7 @@
 #include <climits>
 #include <cstdlib>
 #include <dirent.h>
+#include <dlfcn.h>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
@@ -204,6 +205,14 @@ std::string executableDirectory() {
   }
   buffer.resize(static_cast<size_t>(n));
   return folderOf(buffer);
+}
+
+std::string moduleDirectory(const void* address) {
+  Dl_info info{};
+  if (!::dladdr(address, &info) || !info.dli_fname) return std::string();
+  // The main program is named as it was started ("" or a bare name), not by its path.
+  if (info.dli_fname[0] != '/') return executableDirectory();
+  return folderOf(info.dli_fname);
 }
 
 std::string homeDirectory() {

@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <string>
 #include <sys/stat.h>
 
 #include "platform/FaultInjection.h"
@@ -198,6 +201,15 @@ TEST_F(PosixFileTest, FoldersAreMadeListedAndRemoved) {
 
   EXPECT_GT(platform::freeDiskSpace(dir_.file("not-yet-made.bin").c_str()), 0);
   EXPECT_FALSE(platform::executableDirectory().empty());
+  // Code and data linked into the test program lie in the program's folder, the C library's
+  // code in its own; an address in no loaded file has none.
+  EXPECT_EQ(platform::executableDirectory(),
+            platform::moduleDirectory(reinterpret_cast<const void*>(&platform::moduleDirectory)));
+  std::string libc = platform::moduleDirectory(reinterpret_cast<const void*>(&std::fopen));
+  EXPECT_TRUE(!libc.empty() && libc != platform::executableDirectory()) << libc;
+  static const char kData[] = "x";
+  EXPECT_EQ(platform::executableDirectory(), platform::moduleDirectory(kData));
+  EXPECT_EQ("", platform::moduleDirectory(reinterpret_cast<const void*>(uintptr_t{16})));
   EXPECT_TRUE(platform::directoryExists(platform::currentDirectory().c_str()));
 }
 
