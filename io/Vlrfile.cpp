@@ -84,7 +84,9 @@ int vlrFile::open(const char* name, int mode, bool withIndex) {
   name_ = name;
   writable_ = (mode & filemode::kWrite) != 0;
   file_.setBufferBytes(blockBytes_);
-  file_.setGrowthLimit(writable_ ? 0 : kReadGrowthLimit);
+  // Growth only for callers that read in long runs and asked for large blocks (results
+  // files): the document table keeps its small block, which scattered record reads need.
+  file_.setGrowthLimit(writable_ || blockBytes_ <= kDefaultBlockBytes ? 0 : kReadGrowthLimit);
   clear();
   forgetCurrent();
   if (readHeader(mode) < 0) {
