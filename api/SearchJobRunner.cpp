@@ -13,6 +13,7 @@
 #include "api/LexaurumInstance.h"
 #include "api/OptionSettings.h"
 #include "io/TableFile.h"
+#include "io/WholeFile.h"
 #include "import/Alphabet.h"
 #include "objects/TextFields.h"
 #include "objects/Trace.h"
@@ -90,7 +91,10 @@ void fill(LexaurumInstance& engine, Context* c) {
       table.putString("Hits", kept[i][2]);
       table.putString("Date", kept[i][3]);
     }
-    if (table.write(history) < 0) trace::line("Search history %s cannot be written", history.c_str());
+    // A search is not worth a sync: the history is renamed into place fully written (a crash
+    // leaves the old or the new one) without waiting for the disk.
+    if (wholefile::write(history, table.toFileText(), false) < 0)
+      trace::line("Search history %s cannot be written", history.c_str());
   };
 }
 

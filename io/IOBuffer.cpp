@@ -18,7 +18,9 @@ constexpr int32_t kCopyTraceBytes = 500;  // longer copies are traced
 }  // namespace
 
 InputBuffer::InputBuffer(int32_t bufferBytes, char* external)
-    : bufferBytes_(bufferBytes > 0 ? bufferBytes : kDefaultBufferBytes), owned_(external == nullptr) {
+    : bufferBytes_(bufferBytes > 0 ? bufferBytes : kDefaultBufferBytes),
+      owned_(external == nullptr),
+      baseBytes_(bufferBytes_) {
   buffer_ = external ? external : new char[static_cast<size_t>(bufferBytes_)];
   std::memset(buffer_, 0, static_cast<size_t>(bufferBytes_));
 }
@@ -39,6 +41,44 @@ void InputBuffer::resetBuffer(int32_t position, int32_t length) {
 int32_t InputBuffer::validBytes() const {
   int64_t n = static_cast<int64_t>(length_) - blockPos_;
   return static_cast<int32_t>(std::clamp<int64_t>(n, 0, bufferBytes_));
+}
+
+int InputBuffer::setBufferBytes(int32_t bytes) {
+  if (bytes < 1) bytes = 1;
+  if (dirty_ || !owned_) return -1;
+  if (bytes != bufferBytes_) {
+    char* fresh = new char[static_cast<size_t>(bytes)];
+    delete[] buffer_;
+    buffer_ = fresh;
+    bufferBytes_ = bytes;
+  }
+  baseBytes_ = bytes;
+  resetBuffer(tell(), length_);
+  return 0;
+}
+
+int32_t InputBuffer::blockFor(int32_t position) {
+  int32_t next = position - position % bufferBytes_;
+  bool adjacent = loaded_ && (static_cast<int64_t>(next) == static_cast<int64_t>(blockPos_) + bufferBytes_ ||
+                              static_cast<int64_t>(next) + bufferBytes_ == blockPos_);
+  if (adjacent && !dirty_ && owned_ && bufferBytes_ < growthLimit_ && bufferBytes_ < length_) {
+    int32_t bytes = static_cast<int32_t>(std::min<int64_t>(2 * static_cast<int64_t>(bufferBytes_), growthLimit_));
+    char* fresh = new char[static_cast<size_t>(bytes)];
+    delete[] buffer_;
+    buffer_ = fresh;
+    bufferBytes_ = bytes;
+    loaded_ = false;
+    next = position - position % bufferBytes_;
+  } else if (!adjacent && !dirty_ && owned_ && bufferBytes_ > baseBytes_) {
+    // A jump: back to the small block, so scattered reads do not each read a large one.
+    char* fresh = new char[static_cast<size_t>(baseBytes_)];
+    delete[] buffer_;
+    buffer_ = fresh;
+    bufferBytes_ = baseBytes_;
+    loaded_ = false;
+    next = position - position % bufferBytes_;
+  }
+  return next;
 }
 
 int InputBuffer::moveToBlock(int32_t blockPos, bool needData) {
@@ -74,7 +114,8 @@ int InputBuffer::seek(int32_t position) {
     cursor_ = position - blockPos_;
     return 0;
   }
-  int32_t blockPos = position - position % bufferBytes_;
+  if (writeBack() < 0) return -1;
+  int32_t blockPos = blockFor(position);
   if (moveToBlock(blockPos, true) < 0) {
     // Keep the position the caller asked for; the block is read again on the next access.
     if (!dirty_) {
@@ -96,7 +137,9 @@ int32_t InputBuffer::read(void* buffer, int32_t n) {
     if (ensureBlock(true) < 0) return -1;
     if (cursor_ >= bufferBytes_) {
       if (tell() >= length_) break;  // at the end: do not load an empty block
-      if (moveToBlock(blockPos_ + bufferBytes_, true) < 0) return -1;
+      int32_t position = tell();
+      if (writeBack() < 0 || moveToBlock(blockFor(position), true) < 0) return -1;
+      cursor_ = position - blockPos_;
     }
     int32_t ahead = validBytes() - cursor_;
     if (ahead <= 0) break;

@@ -37,6 +37,16 @@ class InputBuffer {
   bool atEnd() const { return end_; }
   int32_t bufferBytes() const { return bufferBytes_; }
 
+  // Makes the buffer `bytes` long (at least 1), forgetting the block held. 0, or -1 while a
+  // written block is not yet back in the file, or when the buffer is the caller's memory.
+  int setBufferBytes(int32_t bytes);
+  // Lets the buffer double, up to `maxBytes` and no further than the whole data, each time a
+  // read moves on to the block right after or right before the one held: a run through the
+  // file then costs a few large reads instead of one read per block, while reads that jump
+  // about go back to the small block. 0 (the default) keeps the size fixed. Growth happens only
+  // while no written block is held, so it is meant for files opened for reading.
+  void setGrowthLimit(int32_t maxBytes) { growthLimit_ = maxBytes; }
+
  protected:
   // Reads n bytes of the file at `position` into `into`; returns the count read or -1.
   virtual int32_t readBlock(int32_t position, char* into, int32_t n) = 0;
@@ -53,6 +63,9 @@ class InputBuffer {
   int moveToBlock(int32_t blockPos, bool needData);
   // Bytes of the held block that lie within the logical length.
   int32_t validBytes() const;
+  // The start of the block that holds `position`, first doubling the buffer when growth is
+  // allowed and the block lies next to the one held.
+  int32_t blockFor(int32_t position);
 
   char* buffer_;
   int32_t bufferBytes_;
@@ -63,6 +76,8 @@ class InputBuffer {
   bool end_ = false;
   bool dirty_ = false;
   bool owned_;
+  int32_t baseBytes_;       // the size growth starts from and falls back to after a jump
+  int32_t growthLimit_ = 0;
 };
 
 class IOBuffer : public InputBuffer {

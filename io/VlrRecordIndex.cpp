@@ -34,6 +34,8 @@ int vlrRecordIndex::open(const std::string& name, int mode, bool* created) {
     return -1;
   }
   writable_ = (mode & filemode::kWrite) != 0;
+  file_.setBufferBytes(blockBytes_);
+  file_.setGrowthLimit(writable_ || blockBytes_ <= 4096 ? 0 : 1 << 20);
   bool fresh = false;
   char head[kIndexCountPos + 4] = {};
   int32_t length = file_.getLength();

@@ -27,6 +27,9 @@ class vlrRecordIndex {
   // open fails, or the file is not empty and does not start with the index magic (the file
   // is left untouched and nothing stays open).
   int open(const std::string& name, int mode, bool* created = nullptr);
+  // The block buffer's size from the next open on (default 4096); opened for reading only,
+  // the buffer may grow as vlrFile::setBlockBytes says.
+  void setBlockBytes(int32_t bytes) { blockBytes_ = bytes > 0 ? bytes : 4096; }
   // When opened for writing, writes the entry count into the header; then closes. 0, or -1
   // when a write or the close failed (the index is closed either way). 0 when not open.
   int close();
@@ -46,6 +49,7 @@ class vlrRecordIndex {
 
  private:
   IOFile file_{4096};
+  int32_t blockBytes_ = 4096;
   int32_t entryCount_ = 0;
   bool writable_ = false;
 };

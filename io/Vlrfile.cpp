@@ -83,6 +83,10 @@ int vlrFile::open(const char* name, int mode, bool withIndex) {
   }
   name_ = name;
   writable_ = (mode & filemode::kWrite) != 0;
+  file_.setBufferBytes(blockBytes_);
+  // Growth only for callers that read in long runs and asked for large blocks (results
+  // files): the document table keeps its small block, which scattered record reads need.
+  file_.setGrowthLimit(writable_ || blockBytes_ <= kDefaultBlockBytes ? 0 : kReadGrowthLimit);
   clear();
   forgetCurrent();
   if (readHeader(mode) < 0) {
@@ -106,6 +110,11 @@ int vlrFile::open(const char* name, int mode, bool withIndex) {
     }
   }
   return 0;
+}
+
+int vlrFile::holdWhole(int32_t maxBytes) {
+  if (!isOpen() || writable_ || file_.getLength() > maxBytes) return -1;
+  return file_.setBufferBytes(std::max<int32_t>(file_.getLength(), 1));
 }
 
 int vlrFile::create(const char* name, const vlrFieldDef* fieldList, bool withIndex, int mode) {

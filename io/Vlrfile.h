@@ -72,6 +72,21 @@ class vlrFile {
   // failed (everything is closed either way). 0 when not open.
   int close();
   bool isOpen() const { return file_.isOpen(); }
+  // The size of the record file's block buffer (default 4096) from the next open on. With
+  // a size above the default, a file opened for reading only also lets its buffer grow to
+  // 1 MB while records are read in file order (io/IOBuffer.h), so walking a large table takes
+  // a few reads; the default keeps the small fixed block that scattered reads need. The
+  // record index reads the same way.
+  void setBlockBytes(int32_t bytes) {
+    blockBytes_ = bytes > 0 ? bytes : 4096;
+    index_.setBlockBytes(blockBytes_);
+  }
+  static constexpr int32_t kReadGrowthLimit = 1 << 20;
+  static constexpr int32_t kDefaultBlockBytes = 4096;
+  // Opened for reading only and at most `maxBytes` long, the record file is read whole into
+  // its buffer at the next access, so reads in any order cost no more calls. 0, or -1 when
+  // the file is open for writing, longer, or not open (nothing changes then).
+  int holdWhole(int32_t maxBytes);
 
   // Adds the definitions of `list` in order, up to the one whose type byte is 0: the type
   // is stored upper-cased, the name cut to 28 bytes. The header is written at once. 0, or -1
@@ -187,6 +202,7 @@ class vlrFile {
   void forgetCurrent();
 
   IOFile file_{4096};
+  int32_t blockBytes_ = 4096;
   vlrRecordIndex index_;
   bool withIndex_ = false;
   bool writable_ = false;

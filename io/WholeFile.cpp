@@ -36,7 +36,7 @@ int read(const std::string& path, std::string* out, size_t maxBytes) {
   return 0;
 }
 
-int write(const std::string& path, const std::string& data) {
+int write(const std::string& path, const std::string& data, bool sync) {
   std::string temp = path + ".new";
   platform::OpenRequest req;
   req.write = true;
@@ -49,7 +49,7 @@ int write(const std::string& path, const std::string& data) {
   }
   int64_t n = data.empty() ? 0
                            : platform::writeAt(h, data.data(), static_cast<int64_t>(data.size()), 0);
-  int rc = (n == static_cast<int64_t>(data.size())) ? platform::syncFile(h) : -1;
+  int rc = (n == static_cast<int64_t>(data.size())) ? (sync ? platform::syncFile(h) : 0) : -1;
   int err = platform::lastError();
   if (platform::closeFile(h) < 0) rc = -1;
   if (rc == 0) rc = platform::renameFile(temp.c_str(), path.c_str());

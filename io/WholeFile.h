@@ -14,7 +14,10 @@ namespace wholefile {
 int read(const std::string& path, std::string* out, size_t maxBytes = 64u << 20);
 
 // Replaces the file with `data` as described above. 0, or -1 with platform::lastError();
-// on -1 the old file is left as it was.
-int write(const std::string& path, const std::string& data);
+// on -1 the old file is left as it was. With `sync` false the new file is not waited onto
+// the disk before the rename: for files not worth a sync (the search history) a crash may
+// then lose the last change, but the rename of the fully written file still leaves the old
+// file or the new one in place, never a part of one.
+int write(const std::string& path, const std::string& data, bool sync = true);
 
 }  // namespace wholefile

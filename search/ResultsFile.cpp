@@ -33,6 +33,7 @@ bool ResultsHeader::decode(const char in[kBytes]) {
 }
 
 int ResultsFile::create(const std::string& name) {
+  table_.setBlockBytes(kBlockBytes);
   if (DocInfo::createTable(table_, name, true) < 0) return -1;
   table_.setTitle(kTitle);
   char header[ResultsHeader::kBytes];
@@ -43,6 +44,7 @@ int ResultsFile::create(const std::string& name) {
 
 int ResultsFile::open(const std::string& name, bool write) {
   int mode = write ? filemode::kRead | filemode::kWrite : filemode::kRead;
+  table_.setBlockBytes(kBlockBytes);
   if (table_.open(name.c_str(), mode, true) < 0) return -1;
   if (table_.getTitle() != kTitle || table_.getFieldCount() != DocInfo::kResultFieldCount) {
     table_.close();

@@ -40,6 +40,9 @@ class ResultsFile {
   static constexpr const char* kTitle = "SearchResults";
   static constexpr const char* kHitsObject = "Hits";
   static constexpr size_t kMaxHits = 511;
+  // The block buffer: records and hits are appended and read back in runs, so large blocks
+  // save most of the reads and writes.
+  static constexpr int32_t kBlockBytes = 64 * 1024;
 
   // Creates (emptying) the file. 0 or -1.
   int create(const std::string& name);
@@ -53,6 +56,9 @@ class ResultsFile {
   // Reads item `n` (0-based). 0 or -1.
   int read(int32_t n, ResultsItem* item);
   int32_t count() const { return table_.getRecordCount(); }
+  // Opened for reading and at most `maxBytes` long, the file is read whole at the next
+  // read, so reading its items in any order costs one read (vlrFile::holdWhole). 0 or -1.
+  int holdWhole(int32_t maxBytes) { return table_.holdWhole(maxBytes); }
 
   int writeHeader(const ResultsHeader& header);
   int readHeader(ResultsHeader* header) const;
