@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <vector>
 
 #include "api/DllInterface.h"
 #include "api/ErrorReporter.h"
@@ -34,6 +35,45 @@ constexpr const char* kReadFailedText = "Unable to read file: ";
 int writeAll(File& out, const std::string& text) {
   if (text.empty()) return 0;
   return out.write(text.data(), static_cast<int32_t>(text.size())) < 0 ? -1 : 0;
+}
+
+// Writes the lines of one document; a container's members follow its own text, each after a
+// line naming it, as deep as containers are opened. 0 or -1 (open, read or write failed).
+int writeDocumentText(const ViewerTable& viewers, const Alphabet& alphabet, const std::string& name, int depth,
+                      File& out) {
+  ImportFile doc(viewers, &alphabet);
+  if (doc.open(name) < 0) {
+    trace::line("lxrsDoGetFileText: %s: %s", name.c_str(), doc.errorText().c_str());
+    writeAll(out, std::string(kOpenFailedText) + "\n");
+    return -1;
+  }
+  if (doc.fileInfo().encrypted || !doc.fileInfo().failure.empty()) {
+    const std::string why = doc.fileInfo().encrypted ? "it is encrypted" : doc.fileInfo().failure;
+    writeAll(out, std::string(kReadFailedText) + why + "\n");
+    return -1;
+  }
+  int rc = 0;
+  ScreenLine line;
+  int got;
+  while ((got = doc.nextLine(&line, kTextLineWidth)) > 0) {
+    if (writeAll(out, ImportFile::lineText(line) + "\n") < 0) return -1;
+  }
+  if (got < 0) rc = -1;
+  ContainerViewer* container = doc.container();
+  if (!container || depth >= ImportFile::kMaxContainerDepth) return rc;
+  std::vector<ContainerMember> members;
+  ContainerMember m;
+  for (int more = container->first(&m); more == 0; more = container->next(&m))
+    if (!(m.flags & (ContainerMember::kNotDocument | ContainerMember::kEncrypted | ContainerMember::kSymbolicLink |
+                     ContainerMember::kUnsafeName)))
+      members.push_back(m);
+  doc.close();
+  for (const ContainerMember& member : members) {
+    if (writeAll(out, "[" + member.name + "]\n") < 0) return -1;
+    // A member that cannot be read says so in its place; the others are still written.
+    writeDocumentText(viewers, alphabet, name + "/" + member.name, depth + 1, out);
+  }
+  return rc;
 }
 
 }  // namespace
@@ -76,27 +116,7 @@ int writeFileText(LexaurumInstance& engine, const std::string& documentName,
     return -1;
   }
   const Alphabet unicode = utf8 ? engine.alphabet().asUnicode() : Alphabet();
-  ImportFile doc(engine.viewers(), utf8 ? &unicode : &engine.alphabet());
-  int rc = 0;
-  if (doc.open(documentName) < 0) {
-    trace::line("lxrsDoGetFileText: %s: %s", documentName.c_str(), doc.errorText().c_str());
-    writeAll(out, std::string(kOpenFailedText) + "\n");
-    rc = -1;
-  } else if (doc.fileInfo().encrypted || !doc.fileInfo().failure.empty()) {
-    const std::string why = doc.fileInfo().encrypted ? "it is encrypted" : doc.fileInfo().failure;
-    writeAll(out, std::string(kReadFailedText) + why + "\n");
-    rc = -1;
-  } else {
-    ScreenLine line;
-    int got;
-    while ((got = doc.nextLine(&line, kTextLineWidth)) > 0) {
-      if (writeAll(out, ImportFile::lineText(line) + "\n") < 0) {
-        rc = -1;
-        break;
-      }
-    }
-    if (got < 0) rc = -1;
-  }
+  int rc = writeDocumentText(engine.viewers(), utf8 ? unicode : engine.alphabet(), documentName, 1, out);
   if (out.release() < 0) rc = -1;
   return rc;
 }

@@ -19,7 +19,8 @@ int start(LexaurumInstance& engine);
 void stop(LexaurumInstance& engine);
 
 // Writes the text of `documentName` to `outputName`, line by line, each line followed by a
-// line feed. An output file that is the document itself is refused; an existing output file that is a document or a program is refused (message 43).
+// line feed; the members of a container (an archive, a mailbox, a compressed file, a message's
+// attachments) follow its own text, each after a line "[MEMBER]". An output file that is the document itself is refused; an existing output file that is a document or a program is refused (message 43).
 // When the document cannot be opened, "Unable to open file" is written instead; when its
 // text could not be extracted, "Unable to read file: " and the reason. The text is UTF-8 with
 // `utf8`, else in the engine alphabet's code page. 0, or -1 when the output cannot be created

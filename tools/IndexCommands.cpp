@@ -570,7 +570,8 @@ int failed(const Options& o) {
     std::tm tm{};
     char when[32] = "";
     if (platform::localTime(d.when, &tm)) std::strftime(when, sizeof when, "%Y-%m-%d %H:%M", &tm);
-    std::printf("%s\tcould not be read: %s (%s)\n", d.name.c_str(), d.reason.c_str(), when);
+    const bool locked = d.reason.rfind("encrypted", 0) == 0;
+    std::printf("%s\t%s%s (%s)\n", d.name.c_str(), locked ? "skipped: " : "could not be read: ", d.reason.c_str(), when);
     shown.insert(d.name);
   }
   jobreport::Report r = jobreport::fromIndex(folder);

@@ -336,7 +336,8 @@ LXR_API int16_t lxrsDoSearchJob(lxrSearchJob* job, int16_t* result);
  * an argument is bad (`info` is then untouched or zeroed). */
 LXR_API int16_t lxrsGetIndexInfo(const char* indexPath, lxrIndexInfo* info, int16_t* result);
 /* Writes the text of the document toExtractName, laid out 80 columns wide, one line feed a
- * line, into toCreateName (replaced). The document itself, an existing document or a program
+ * line, into toCreateName (replaced); a container's members follow, each after a line
+ * "[MEMBER]". The document itself, an existing document or a program
  * is never overwritten (message 43). When the document cannot be opened, "Unable to open
  * file" is written instead. Returns 0, or -1 when the output is refused or cannot be
  * written, or the document cannot be opened. */
