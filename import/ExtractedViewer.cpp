@@ -4,25 +4,6 @@
 #include "import/Extractors.h"
 #include "import/UnicodeText.h"
 
-namespace {
-
-// All of a source's bytes: false when a read failed (what was read stays in `out`).
-bool readWhole(ByteSource& source, std::string* out) {
-  out->resize(static_cast<size_t>(std::max<int32_t>(source.size(), 0)));
-  int32_t done = 0;
-  while (done < static_cast<int32_t>(out->size())) {
-    int32_t n = source.readAt(done, out->data() + done, static_cast<int32_t>(out->size()) - done);
-    if (n <= 0) {
-      out->resize(static_cast<size_t>(done));
-      return n == 0;
-    }
-    done += n;
-  }
-  return true;
-}
-
-}  // namespace
-
 ExtractedViewer::ExtractedViewer(const ImportSettings& settings, ByteSource& source, const char* extractor,
                                  int32_t blockBytes)
     : WholeTextViewer(blockBytes) {

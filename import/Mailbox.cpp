@@ -17,20 +17,6 @@
 
 namespace {
 
-bool readWhole(ByteSource& source, std::string* out) {
-  out->resize(static_cast<size_t>(std::max<int32_t>(source.size(), 0)));
-  int32_t done = 0;
-  while (done < static_cast<int32_t>(out->size())) {
-    int32_t n = source.readAt(done, out->data() + done, static_cast<int32_t>(out->size()) - done);
-    if (n <= 0) {
-      out->resize(static_cast<size_t>(done));
-      return n == 0;
-    }
-    done += n;
-  }
-  return true;
-}
-
 bool startsNoCase(std::string_view s, std::string_view what) {
   if (s.size() < what.size()) return false;
   for (size_t i = 0; i < what.size(); ++i)

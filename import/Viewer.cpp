@@ -45,3 +45,17 @@ int32_t MemorySource::readAt(int32_t position, void* into, int32_t n) {
 int32_t MemorySource::size() const {
   return static_cast<int32_t>(std::min<size_t>(bytes_.size(), INT32_MAX));
 }
+
+bool readWhole(ByteSource& source, std::string* out) {
+  out->resize(static_cast<size_t>(std::max<int32_t>(source.size(), 0)));
+  int32_t done = 0;
+  while (done < static_cast<int32_t>(out->size())) {
+    int32_t n = source.readAt(done, out->data() + done, static_cast<int32_t>(out->size()) - done);
+    if (n <= 0) {
+      out->resize(static_cast<size_t>(done));
+      return n == 0;
+    }
+    done += n;
+  }
+  return true;
+}

@@ -43,6 +43,10 @@ class FileSource : public ByteSource {
   std::string name_;
 };
 
+// All of a source's bytes into `out` (replaced): false when a read failed (what was read before
+// stays in `out`).
+bool readWhole(ByteSource& source, std::string* out);
+
 // Bytes in memory (tests, fuzzing, extracted container members). The bytes are copied.
 class MemorySource : public ByteSource {
  public:

@@ -56,15 +56,18 @@ std::vector<uint32_t> codePoints(std::string_view s) {
   return out;
 }
 
-// The same walk as match() below, over code points.
-bool matchCodePoints(const std::vector<uint32_t>& pattern, const std::vector<uint32_t>& text) {
+// Greedy walk with one back-up point, the last "*" seen: every other pattern character
+// matches exactly one text character, so retrying from the latest star is enough. `at(s, i)`
+// gives character i of a side, `one(p, c)` says whether pattern character p takes c.
+template <typename Side, typename At, typename One>
+bool walk(const Side& pattern, size_t patternLength, const Side& text, size_t textLength, At at, One one) {
   size_t p = 0, t = 0;
   size_t starP = std::string::npos, starT = 0;
-  while (t < text.size()) {
-    if (p < pattern.size() && pattern[p] == '*') {
+  while (t < textLength) {
+    if (p < patternLength && at(pattern, p) == '*') {
       starP = p++;
       starT = t;
-    } else if (p < pattern.size() && matchOneCodePoint(pattern[p], text[t])) {
+    } else if (p < patternLength && one(at(pattern, p), at(text, t))) {
       ++p;
       ++t;
     } else if (starP != std::string::npos) {
@@ -74,8 +77,8 @@ bool matchCodePoints(const std::vector<uint32_t>& pattern, const std::vector<uin
       return false;
     }
   }
-  while (p < pattern.size() && pattern[p] == '*') ++p;
-  return p == pattern.size();
+  while (p < patternLength && at(pattern, p) == '*') ++p;
+  return p == patternLength;
 }
 
 }  // namespace
@@ -87,32 +90,17 @@ bool match(const char* pattern, size_t patternLength, const char* text, size_t t
   std::string_view p8(pattern, patternLength), t8(text, textLength);
   if ((hasHighBytes(pattern, patternLength) || hasHighBytes(text, textLength)) && unicodetext::isValid(p8) &&
       unicodetext::isValid(t8))
-    return matchCodePoints(codePoints(p8), codePoints(t8));
+  {
+    const std::vector<uint32_t> p32 = codePoints(p8), t32 = codePoints(t8);
+    return walk(p32, p32.size(), t32, t32.size(), [](const std::vector<uint32_t>& v, size_t i) { return v[i]; },
+                matchOneCodePoint);
+  }
   return matchBytes(pattern, patternLength, text, textLength);
 }
 
 bool matchBytes(const char* pattern, size_t patternLength, const char* text, size_t textLength) {
-  // Greedy walk with one back-up point, the last "*" seen: every other pattern character
-  // matches exactly one text character, so retrying from the latest star is enough.
-  size_t p = 0, t = 0;
-  size_t starP = std::string::npos, starT = 0;
-  while (t < textLength) {
-    if (p < patternLength && pattern[p] == '*') {
-      starP = p++;
-      starT = t;
-    } else if (p < patternLength && matchOne(static_cast<unsigned char>(pattern[p]),
-                                             static_cast<unsigned char>(text[t]))) {
-      ++p;
-      ++t;
-    } else if (starP != std::string::npos) {
-      p = starP + 1;
-      t = ++starT;
-    } else {
-      return false;
-    }
-  }
-  while (p < patternLength && pattern[p] == '*') ++p;
-  return p == patternLength;
+  return walk(pattern, patternLength, text, textLength,
+              [](const char* s, size_t i) { return static_cast<unsigned char>(s[i]); }, matchOne);
 }
 
 bool equalsNoCase(const std::string& a, const std::string& b) {
