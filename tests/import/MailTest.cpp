@@ -19,37 +19,10 @@
 #include "import/Mailbox.h"
 #include "import/TextBlock.h"
 #include "import/ViewerTable.h"
+#include "tests/import/ReferenceWords.h"
 #include "tests/support/TempDir.h"
 
 namespace {
-
-std::vector<std::string> words(const std::string& text) {
-  std::vector<std::string> out;
-  std::string w;
-  for (char c : text + " ") {
-    auto u = static_cast<unsigned char>(c);
-    if (u >= 0x80 || std::isalnum(u)) {
-      w.push_back(static_cast<char>(std::tolower(u)));
-    } else if (!w.empty()) {
-      out.push_back(w);
-      w.clear();
-    }
-  }
-  return out;
-}
-
-// Reference words found in order: each is looked for after the last one found (a greedy
-// match, a lower bound of the longest common subsequence).
-size_t common(const std::vector<std::string>& ours, const std::vector<std::string>& theirs) {
-  size_t found = 0, at = 0;
-  for (const std::string& w : theirs) {
-    auto it = std::find(ours.begin() + static_cast<std::ptrdiff_t>(at), ours.end(), w);
-    if (it == ours.end()) continue;
-    ++found;
-    at = static_cast<size_t>(it - ours.begin()) + 1;
-  }
-  return found;
-}
 
 class MailTest : public ::testing::Test {
  protected:
@@ -117,20 +90,10 @@ std::string gzip(const std::string& data) {
 }  // namespace
 
 TEST_F(MailTest, RealSamplesGiveTheWordsOfTheReferenceTexts) {
-  const std::filesystem::path root = "/work/shared/testdata/real";
-  if (!std::filesystem::is_directory(root)) GTEST_SKIP() << "no real samples here";
-  int compared = 0;
-  for (const char* folder : {"mail", "compressed"}) {
-    for (const auto& e : std::filesystem::directory_iterator(root / folder)) {
-      std::string path = e.path().string();
-      if (path.ends_with(".expected.txt") || !std::filesystem::exists(path + ".expected.txt")) continue;
-      std::vector<std::string> ours = words(allText(e.path().filename().string(), read(path)));
-      std::vector<std::string> theirs = words(read(path + ".expected.txt"));
-      size_t n = common(ours, theirs);
-      EXPECT_GE(n * 10, theirs.size() * 9) << path << ": " << n << " of " << theirs.size();
-      ++compared;
-    }
-  }
+  if (!std::filesystem::is_directory("/work/shared/testdata/real")) GTEST_SKIP() << "no real samples here";
+  int compared = testsupport::expectReferenceWords({"mail", "compressed"}, [&](const std::string& path) {
+    return allText(std::filesystem::path(path).filename().string(), read(path));
+  });
   EXPECT_EQ(14, compared);
 }
 

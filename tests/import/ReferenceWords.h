@@ -4,11 +4,17 @@
 // common subsequence of the two word lists.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <cctype>
+#include <filesystem>
+#include <initializer_list>
 #include <map>
 #include <string>
 #include <vector>
+
+#include "tests/support/TempDir.h"
 
 namespace testsupport {
 
@@ -45,6 +51,27 @@ inline size_t wordsInOrder(const std::vector<std::string>& ref, const std::vecto
     }
   }
   return tails.size();
+}
+
+// The real samples of `folders` (below /work/shared/testdata/real) that have a reference text:
+// `ours(path)` gives our text of each, which must hold at least `percent` of the reference
+// words in order. The number compared; 0 when the samples are not on this machine.
+template <typename Ours>
+int expectReferenceWords(std::initializer_list<const char*> folders, Ours ours, size_t percent = 90) {
+  const std::filesystem::path root = "/work/shared/testdata/real";
+  int compared = 0;
+  for (const char* folder : folders) {
+    if (!std::filesystem::is_directory(root / folder)) continue;
+    for (const auto& e : std::filesystem::directory_iterator(root / folder)) {
+      std::string path = e.path().string(), expected = path + ".expected.txt";
+      if (path.ends_with(".expected.txt") || !std::filesystem::exists(expected)) continue;
+      auto ref = referenceWords(readFile(expected));
+      size_t common = wordsInOrder(ref, referenceWords(ours(path)));
+      EXPECT_GE(common * 100, ref.size() * percent) << path << ": " << common << " of " << ref.size();
+      ++compared;
+    }
+  }
+  return compared;
 }
 
 }  // namespace testsupport
