@@ -12,31 +12,32 @@ namespace wildcard {
 
 namespace {
 
-bool matchOne(unsigned char p, unsigned char c) {
+// Whether pattern character p takes text character c, with the letters and the case folding
+// of one character set.
+template <typename IsLetter, typename Fold>
+bool takes(uint32_t p, uint32_t c, IsLetter isLetter, Fold fold) {
   switch (p) {
     case '?':
       return true;
     case '#':
       return (c >= '0' && c <= '9') || c == '?';
     case '@':
-      return platform::isCharAlpha(c);
+      return isLetter(c);
     default:
-      return platform::charUpper(p) == platform::charUpper(c);
+      return p == c || fold(p) == fold(c);
   }
 }
 
+bool matchOne(uint32_t p, uint32_t c) {
+  return takes(
+      p, c, [](uint32_t x) { return platform::isCharAlpha(static_cast<unsigned char>(x)); },
+      [](uint32_t x) { return static_cast<uint32_t>(platform::charUpper(static_cast<unsigned char>(x))); });
+}
+
 bool matchOneCodePoint(uint32_t p, uint32_t c) {
-  switch (p) {
-    case '?':
-      return true;
-    case '#':
-      return (c >= '0' && c <= '9') || c == '?';
-    case '@':
-      return u_isalpha(static_cast<UChar32>(c));
-    default:
-      return p == c || u_foldCase(static_cast<UChar32>(p), U_FOLD_CASE_DEFAULT) ==
-                           u_foldCase(static_cast<UChar32>(c), U_FOLD_CASE_DEFAULT);
-  }
+  return takes(
+      p, c, [](uint32_t x) { return u_isalpha(static_cast<UChar32>(x)) != 0; },
+      [](uint32_t x) { return static_cast<uint32_t>(u_foldCase(static_cast<UChar32>(x), U_FOLD_CASE_DEFAULT)); });
 }
 
 bool hasHighBytes(const char* s, size_t n) {

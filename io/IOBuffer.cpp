@@ -61,22 +61,20 @@ int32_t InputBuffer::blockFor(int32_t position) {
   int32_t next = position - position % bufferBytes_;
   bool adjacent = loaded_ && (static_cast<int64_t>(next) == static_cast<int64_t>(blockPos_) + bufferBytes_ ||
                               static_cast<int64_t>(next) + bufferBytes_ == blockPos_);
-  if (adjacent && !dirty_ && owned_ && bufferBytes_ < growthLimit_ && bufferBytes_ < length_) {
-    int32_t bytes = static_cast<int32_t>(std::min<int64_t>(2 * static_cast<int64_t>(bufferBytes_), growthLimit_));
+  // A new block size: the block's place is taken again for it.
+  auto resize = [&](int32_t bytes) {
     char* fresh = new char[static_cast<size_t>(bytes)];
     delete[] buffer_;
     buffer_ = fresh;
     bufferBytes_ = bytes;
     loaded_ = false;
     next = position - position % bufferBytes_;
+  };
+  if (adjacent && !dirty_ && owned_ && bufferBytes_ < growthLimit_ && bufferBytes_ < length_) {
+    resize(static_cast<int32_t>(std::min<int64_t>(2 * static_cast<int64_t>(bufferBytes_), growthLimit_)));
   } else if (!adjacent && !dirty_ && owned_ && bufferBytes_ > baseBytes_) {
     // A jump: back to the small block, so scattered reads do not each read a large one.
-    char* fresh = new char[static_cast<size_t>(baseBytes_)];
-    delete[] buffer_;
-    buffer_ = fresh;
-    bufferBytes_ = baseBytes_;
-    loaded_ = false;
-    next = position - position % bufferBytes_;
+    resize(baseBytes_);
   }
   return next;
 }
