@@ -3,7 +3,6 @@
 // compressed file), attachment names, charsets and the choice of alternatives, and hostile
 // input: a 50 MB base64 part, a 1000:1 gzip bomb, signatures that must not steal documents.
 #include <gtest/gtest.h>
-#include <zlib.h>
 
 #include <algorithm>
 #include <cctype>
@@ -21,6 +20,7 @@
 #include "import/ViewerTable.h"
 #include "tests/import/ReferenceWords.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/ZipBuilder.h"
 
 namespace {
 
@@ -71,20 +71,6 @@ class MailTest : public ::testing::Test {
 std::string read(const std::filesystem::path& p) {
   std::ifstream in(p, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-std::string gzip(const std::string& data) {
-  z_stream z{};
-  deflateInit2(&z, 9, Z_DEFLATED, 16 + MAX_WBITS, 9, Z_DEFAULT_STRATEGY);
-  std::string out(deflateBound(&z, data.size()), '\0');
-  z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
-  z.avail_in = static_cast<uInt>(data.size());
-  z.next_out = reinterpret_cast<Bytef*>(out.data());
-  z.avail_out = static_cast<uInt>(out.size());
-  deflate(&z, Z_FINISH);
-  out.resize(z.total_out);
-  deflateEnd(&z);
-  return out;
 }
 
 }  // namespace
@@ -185,7 +171,7 @@ TEST_F(MailTest, AMailboxIsAContainerOfItsMessagesUnquoted) {
 }
 
 TEST_F(MailTest, AGzipBombIsRefusedAtTheBoundWithAClearError) {
-  const std::string packed = gzip(std::string(size_t{50} << 20, '\0'));
+  const std::string packed = testsupport::ZipBuilder::gzip(std::string(size_t{50} << 20, '\0'));
   ASSERT_LT(packed.size() * 900, size_t{50} << 20);  // about 1000:1
   const ViewerEntry* format = nullptr;
   MemorySource* source;
@@ -203,7 +189,7 @@ TEST_F(MailTest, AGzipBombIsRefusedAtTheBoundWithAClearError) {
   EXPECT_NE(std::string::npos, c->errorText().find("expands more than 200 times")) << c->errorText();
   // A damaged stream fails cleanly; a modest one expands.
   std::string out, error;
-  const std::string good = gzip("plain words\n");
+  const std::string good = testsupport::ZipBuilder::gzip("plain words\n");
   EXPECT_EQ(-1, compressed::expand(compressed::Kind::kGzip, good.substr(0, good.size() - 6), ZipLimits(), &out, &error));
   EXPECT_EQ(0, compressed::expand(compressed::Kind::kGzip, good, ZipLimits(), &out, &error));
   EXPECT_EQ("plain words\n", out);

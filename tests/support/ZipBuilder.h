@@ -110,9 +110,15 @@ class ZipBuilder {
     return out;
   }
 
-  static std::string deflateRaw(const std::string& data) {
+  static std::string deflateRaw(const std::string& data) { return deflated(data, -15); }
+  // A gzip file of `data`.
+  static std::string gzip(const std::string& data) { return deflated(data, 16 + 15); }
+
+ private:
+  // zlib's deflate with its window bits: negative for raw deflate, 16 + 15 for gzip.
+  static std::string deflated(const std::string& data, int windowBits) {
     z_stream z{};
-    deflateInit2(&z, 9, Z_DEFLATED, -15, 9, Z_DEFAULT_STRATEGY);
+    deflateInit2(&z, 9, Z_DEFLATED, windowBits, 9, Z_DEFAULT_STRATEGY);
     std::string out(deflateBound(&z, static_cast<uLong>(data.size())), '\0');
     z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
     z.avail_in = static_cast<uInt>(data.size());
@@ -124,7 +130,6 @@ class ZipBuilder {
     return out;
   }
 
- private:
   static void put16(std::string* s, uint16_t v) {
     s->push_back(static_cast<char>(v & 0xFF));
     s->push_back(static_cast<char>(v >> 8));
