@@ -37,11 +37,12 @@ int writeAll(File& out, const std::string& text) {
   return out.write(text.data(), static_cast<int32_t>(text.size())) < 0 ? -1 : 0;
 }
 
-// Writes the lines of one document; a container's members follow its own text, each after a
-// line naming it, as deep as containers are opened. 0 or -1 (open, read or write failed).
-int writeDocumentText(const ViewerTable& viewers, const Alphabet& alphabet, const std::string& name, int depth,
-                      File& out) {
-  ImportFile doc(viewers, &alphabet);
+// Writes the lines of one document, opened through `doc`; a container's members follow its own
+// text, each after a line naming it, as deep as containers are opened. The members are opened
+// through one reader, which keeps their container open between them. 0 or -1 (open, read or
+// write failed).
+int writeDocumentText(ImportFile& doc, const ViewerTable& viewers, const Alphabet& alphabet, const std::string& name,
+                      int depth, File& out) {
   if (doc.open(name) < 0) {
     trace::line("lxrsDoGetFileText: %s: %s", name.c_str(), doc.errorText().c_str());
     writeAll(out, std::string(kOpenFailedText) + "\n");
@@ -68,10 +69,11 @@ int writeDocumentText(const ViewerTable& viewers, const Alphabet& alphabet, cons
                      ContainerMember::kUnsafeName)))
       members.push_back(m);
   doc.close();
+  ImportFile reader(viewers, &alphabet);
   for (const ContainerMember& member : members) {
     if (writeAll(out, "[" + member.name + "]\n") < 0) return -1;
     // A member that cannot be read says so in its place; the others are still written.
-    writeDocumentText(viewers, alphabet, name + "/" + member.name, depth + 1, out);
+    writeDocumentText(reader, viewers, alphabet, name + "/" + member.name, depth + 1, out);
   }
   return rc;
 }
@@ -116,7 +118,9 @@ int writeFileText(LexaurumInstance& engine, const std::string& documentName,
     return -1;
   }
   const Alphabet unicode = utf8 ? engine.alphabet().asUnicode() : Alphabet();
-  int rc = writeDocumentText(engine.viewers(), utf8 ? unicode : engine.alphabet(), documentName, 1, out);
+  const Alphabet& alphabet = utf8 ? unicode : engine.alphabet();
+  ImportFile doc(engine.viewers(), &alphabet);
+  int rc = writeDocumentText(doc, engine.viewers(), alphabet, documentName, 1, out);
   if (out.release() < 0) rc = -1;
   return rc;
 }
