@@ -22,10 +22,10 @@ ExtractedViewer::ExtractedViewer(const ImportSettings& settings, ByteSource& sou
   }
   if (result_.outcome == ExtractedText::Outcome::kFailed && result_.error.empty()) result_.error = "unreadable";
   if (result_.outcome != ExtractedText::Outcome::kText) result_.text.clear();
-  utf8_ = unicodetext::sanitized(result_.text);
+  // The text stays UTF-8 until the first block: Windows-1252 only when UTF-8 was not asked for.
+  text_ = unicodetext::sanitized(result_.text);
   result_.text.clear();
   result_.text.shrink_to_fit();
-  text_ = unicodetext::toWindows1252(utf8_);
   info_.title = unicodetext::toWindows1252(result_.title);
   switch (result_.outcome) {
     case ExtractedText::Outcome::kText: break;
@@ -36,10 +36,17 @@ ExtractedViewer::ExtractedViewer(const ImportSettings& settings, ByteSource& sou
 }
 
 bool ExtractedViewer::deliverUtf8() {
-  text_ = std::move(utf8_);
-  utf8_.clear();
+  utf8_ = true;
   info_.title = result_.title;
   return true;
+}
+
+int ExtractedViewer::readTextBlock(std::string* out) {
+  if (!settled_) {
+    if (!utf8_) text_ = unicodetext::toWindows1252(text_);
+    settled_ = true;
+  }
+  return WholeTextViewer::readTextBlock(out);
 }
 
 Viewer* makeExtractedViewer(const ImportSettings& settings, ByteSource& source, const lxrViewerInfo& info,

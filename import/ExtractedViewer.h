@@ -20,6 +20,7 @@ class ExtractedViewer : public WholeTextViewer {
   // viewer). The text is Windows-1252 until deliverUtf8 is asked for.
   ExtractedViewer(const ImportSettings& settings, ByteSource& source, const char* extractor, int32_t blockBytes);
   bool deliverUtf8() override;
+  int readTextBlock(std::string* out) override;
 
   // What the extraction gave: the outcome, the properties and the members (the text itself
   // has moved into the blocks).
@@ -29,7 +30,8 @@ class ExtractedViewer : public WholeTextViewer {
 
  private:
   ExtractedText result_;
-  std::string utf8_;
+  bool utf8_ = false;     // deliverUtf8 was asked for
+  bool settled_ = false;  // the text is in the form it is delivered in
 };
 
 // The registry's maker for an extracted format: a new ExtractedViewer, or null when `source`
