@@ -1,6 +1,9 @@
 // Resolving the private and home folders.
 #include "api/Folders.h"
 
+#include <vector>
+
+#include "import/ExtractorModule.h"
 #include "objects/WellKnownFiles.h"
 #include "platform/Platform.h"
 
@@ -52,6 +55,19 @@ std::string findExtractionHelper(const std::string& given) {
   const std::string exe = platform::executableDirectory();
   for (const char* place : {"/lxr-extract", "/../libexec/lexaurum/lxr-extract", "/../tools/lxr-extract"}) {
     std::string path = exe + place;
+    if (platform::fileExists(path.c_str())) return path;
+  }
+  return "";
+}
+
+std::string findExtractorModule(const std::string& helper) {
+  if (const char* env = platform::getEnv("LXR_EXTRACTOR_MODULE"); env && *env) return absolute(env);
+  std::vector<std::string> places;
+  if (!helper.empty()) places.push_back(helper.substr(0, helper.find_last_of('/') + 1));
+  const std::string exe = platform::executableDirectory();
+  for (const char* place : {"/", "/../libexec/lexaurum/", "/../tools/"}) places.push_back(exe + place);
+  for (const std::string& folder : places) {
+    std::string path = folder + extractormodule::kFileName;
     if (platform::fileExists(path.c_str())) return path;
   }
   return "";

@@ -22,4 +22,9 @@ std::string chooseHomeDir(const std::string& given);
 // ../tools (the build tree, for the desktop program); "" when there is none.
 std::string findExtractionHelper(const std::string& given);
 
+// The extractor module (import/ExtractorModule.h) for parsing in the engine's own process:
+// $LXR_EXTRACTOR_MODULE when set, else the first found beside `helper` (when not empty),
+// beside the executable, in ../libexec/lexaurum or in ../tools; "" when there is none.
+std::string findExtractorModule(const std::string& helper);
+
 }  // namespace folders

@@ -152,16 +152,14 @@ void LexaurumInstance::applyOptions() {
   s.extractLimits.cpuSeconds = std::max(1, setup_.extraInt("extractSeconds", 30));
   s.extractLimits.addressBytes = int64_t{std::max(64, setup_.extraInt("extractMegabytes", 1024))} << 20;
   s.extractLimits.textBytes = int64_t{std::max(1, setup_.extraInt("extractTextMegabytes", 64))} << 20;
-  if (setup_.extraInt("extractInProcess", 0) == 0) {
-    std::string helper = folders::findExtractionHelper(setup_.extraString("extractHelper"));
-    if (helper.empty()) {
-      trace::text("LexaurumInstance: no extraction helper -- complex formats are read in this process");
-      extraction_.reset();
-    } else if (!extraction_ || extraction_->program() != helper) {
-      extraction_ = std::make_shared<ExtractionService>(helper);
-    }
+  std::string helper = folders::findExtractionHelper(setup_.extraString("extractHelper"));
+  if (setup_.extraInt("extractInProcess", 0) == 0 && !helper.empty()) {
+    if (!extraction_ || extraction_->program() != helper) extraction_ = std::make_shared<ExtractionService>(helper);
   } else {
+    if (helper.empty()) trace::text("LexaurumInstance: no extraction helper -- complex formats are read in this process");
     extraction_.reset();
+    // The module is loaded only when a document needs it.
+    s.extractorModule = folders::findExtractorModule(helper);
   }
   s.extraction = extraction_;
   viewers_.setSettings(std::move(s));

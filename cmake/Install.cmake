@@ -74,6 +74,7 @@ install(FILES ${PROJECT_SOURCE_DIR}/data/completion/_lxr
 # The extraction helper, where the programs look for it: <bindir>/../libexec/lexaurum/.
 if(TARGET lxr-extract)
   install(TARGETS lxr-extract RUNTIME DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/lexaurum COMPONENT cli)
+  install(TARGETS lexaurum-extractors LIBRARY DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/lexaurum COMPONENT cli)
 endif()
 
 # ---- lib and dev -----------------------------------------------------------------------

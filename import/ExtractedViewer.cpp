@@ -1,6 +1,7 @@
 // Reading a document through its extractor.
 #include "import/ExtractedViewer.h"
 
+#include "import/ExtractorModule.h"
 #include "import/Extractors.h"
 #include "import/UnicodeText.h"
 
@@ -8,10 +9,21 @@ ExtractedViewer::ExtractedViewer(const ImportSettings& settings, ByteSource& sou
                                  int32_t blockBytes)
     : WholeTextViewer(blockBytes) {
   std::string bytes;
-  const extractors::Entry* entry = settings.extraction ? nullptr : extractors::find(extractor);
+  const extractors::Entry* entry = nullptr;
+  std::string missing;
+  if (!settings.extraction) {
+    if (auto linked = extractors::linked()) {
+      entry = linked(extractor);
+    } else if (!settings.extractorModule.empty()) {
+      entry = extractormodule::find(settings.extractorModule, extractor, &missing);
+    } else {
+      missing = "no extraction helper (lxr-extract) was found";
+    }
+    if (!entry && missing.empty()) missing = std::string("no extractor ") + extractor;
+  }
   if (!settings.extraction && !entry) {
     result_.outcome = ExtractedText::Outcome::kFailed;
-    result_.error = std::string("no extractor ") + extractor;
+    result_.error = missing;
   } else if (!readWhole(source, &bytes)) {
     result_.outcome = ExtractedText::Outcome::kFailed;
     result_.error = "the file could not be read";

@@ -1,7 +1,7 @@
 // The viewer of a document whose format an extractor reads (import/Extractors.h): the file is
 // read whole, the extractor runs (in the extraction helper process when the settings hold
-// one, else in this process) and its text is handed out in blocks like any converted
-// document. A document the extractor could not read, or that is encrypted or holds no text,
+// one, else in this process: import/Extractors.h says how) and its text is handed out in
+// blocks like any converted document. A document the extractor could not read, or that is encrypted or holds no text,
 // still gets a viewer: its file information says so and it delivers no text, so the registry
 // does not fall back to another format and index the file's raw bytes.
 // Depends on import/WholeTextViewer, import/ExtractedText, import/ImportSettings.

@@ -1,4 +1,5 @@
 // The extractors the engine knows. Add a row for each new format.
+// Part of lxr_extractors (import/Extractors.h says why it is a library of its own).
 #include "import/Extractors.h"
 
 #include "import/PdfExtractor.h"
@@ -31,3 +32,7 @@ const Entry* find(std::string_view name) {
 }
 
 }  // namespace extractors
+
+extern "C" const extractors::Entry* lxr_find_extractor(const char* name, size_t length) {
+  return name ? extractors::find(std::string_view(name, length)) : nullptr;
+}

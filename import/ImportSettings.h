@@ -5,6 +5,7 @@
 #pragma once
 
 #include <memory>
+#include <string>
 
 #include "import/ExtractedText.h"
 #include "import/ExtractionService.h"
@@ -23,6 +24,8 @@ struct ImportSettings {
   ZipLimits zipLimits;
   // The bounds of the extraction of complex formats (PDF, Office, mail).
   ExtractLimits extractLimits;
-  // The helper process the extractors run in; null: they run in this process.
+  // The helper process the extractors run in; null: they run in this process, linked into
+  // the program or else from the module named here (import/ExtractorModule.h; "": none).
   std::shared_ptr<ExtractionService> extraction;
+  std::string extractorModule;
 };

@@ -13,7 +13,6 @@
 #include <set>
 
 #include "import/ExtractedViewer.h"
-#include "import/MailExtractor.h"
 
 namespace {
 

@@ -231,7 +231,8 @@ std::vector<Page> makePages() {
                "documents are read by a helper process within limits: extractSeconds of CPU time "
                "(default 30; it is stopped after twice that and two seconds of waiting), "
                "extractMegabytes of address space (default 1024) and extractTextMegabytes of text "
-               "(default 64) per document. Other values are refused.",
+               "(default 64) per document; extractInProcess 1 reads them in lxr's own process "
+               "instead, without those limits. Other values are refused.",
                {},
                {{"options set binaryFiles 3", "do not index binary files"},
                 {"options set extractSeconds 60", "give each document's extraction a minute"},

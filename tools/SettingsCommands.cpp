@@ -35,6 +35,7 @@ constexpr ExtraOption kExtraOptions[] = {
     {"extractSeconds", 30, 1, 3600, "the CPU seconds one document's extraction may take (1 to 3600; the default is 30)"},
     {"extractMegabytes", 1024, 64, 65536, "the address space of the extraction helper in MiB (64 to 65536; the default is 1024)"},
     {"extractTextMegabytes", 64, 1, 4096, "the MiB of text one document may give (1 to 4096; the default is 64)"},
+    {"extractInProcess", 0, 0, 1, "1 to parse complex formats in this process instead of the helper (the default is 0)"},
 };
 
 LexaurumInstance* engine() {
@@ -118,7 +119,7 @@ int setOption(const std::string& name, const std::string& value) {
       return refuse(name, value, "the name of an alphabet file (.ABC) in the private or the home folder, or its path");
     toolsupport::copyField(options.alphabetName, sizeof options.alphabetName, value);
   } else {
-    std::fprintf(stderr, "lxr: unknown option '%s'; the options are binaryFiles, hyphens, alphabetName, indexNumbers, IndexLogLimit, extractSeconds, extractMegabytes and extractTextMegabytes\n",
+    std::fprintf(stderr, "lxr: unknown option '%s'; the options are binaryFiles, hyphens, alphabetName, indexNumbers, IndexLogLimit, extractSeconds, extractMegabytes, extractTextMegabytes and extractInProcess\n",
                  name.c_str());
     return exitcodes::kUsage;
   }

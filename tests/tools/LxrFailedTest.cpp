@@ -68,4 +68,27 @@ TEST(LxrFailedTest, AHangingOrCrashingExtractionFailsOnlyItsDocument) {
   unsetenv("LXR_EXTRACT_HELPER");
 }
 
+// Parsing in the engine's own process: lxr does not link the parsers of complex formats but
+// loads them as a module beside the helper; a module that cannot be loaded fails the document
+// with the reason, as a crashed helper would.
+TEST(LxrFailedTest, InProcessParsingLoadsTheExtractorModule) {
+  testsupport::TempDir dir;
+  const std::string priv = dir.file("private"), mail = dir.file("note.eml");
+  // Quoted-printable: only a mail parser gives the words with a blank between them.
+  testsupport::writeFile(mail, "From: a@example.org\nDate: Mon, 7 Dec 2026 10:00:00 +0000\nSubject: greeting\n"
+                               "MIME-Version: 1.0\nContent-Type: text/plain\n"
+                               "Content-Transfer-Encoding: quoted-printable\n\nbody of delta=20words\n");
+  auto lxr = [&](const std::string& args) { return testsupport::runLxr(priv, args, 60); };
+  ASSERT_EQ(lxr("options set extractInProcess 1").status, 0);
+  ToolRun text = lxr("text " + mail);
+  EXPECT_EQ(text.status, 0) << text.output;
+  EXPECT_TRUE(has(text, "body of delta words")) << text.output;
+
+  setenv("LXR_EXTRACTOR_MODULE", dir.file("missing.so").c_str(), 1);
+  text = lxr("text " + mail);
+  unsetenv("LXR_EXTRACTOR_MODULE");
+  EXPECT_EQ(text.status, 4);
+  EXPECT_TRUE(has(text, "Unable to read file: the extractor module")) << text.output;
+}
+
 }  // namespace
