@@ -29,7 +29,7 @@ LockFile::LockFile(const char* userName, const char* path, int mode) : path_(pat
   if (mode & filemode::kWrite) {
     std::string text = kLockTitle + user + "\n";
     int32_t n = static_cast<int32_t>(text.size());
-    if (f->setLength(0) < 0 || f->write(text.data(), n) != n || f->commit() < 0) {
+    if (f->setLength(0) < 0 || f->write(text.data(), n) != n) {
       // The open handle is the lock; a text that cannot be written does not undo it.
       textFailed_ = true;
       trace::line("LockFile -- cannot write the lock text of %s", path_.c_str());

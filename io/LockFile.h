@@ -13,8 +13,10 @@ class LockFile {
  public:
   // Opens `path` with `mode` (io/FileMode.h bits). When the open is for writing, the file is
   // emptied and filled with "Lexaurum Lock File\n", the user name ("No user specified" when
-  // empty or null) and "\n", and put on the disk. When the open fails, error() holds the
-  // system error and notFound() / accessDenied() tell errors 2 and 5 apart; no file is held.
+  // empty or null) and "\n". The text is not synced: the open handle is the lock, and the text
+  // only tells a person who holds it (a sync cost every start of the engine a disk flush).
+  // When the open fails, error() holds the system error and notFound() / accessDenied() tell
+  // errors 2 and 5 apart; no file is held.
   LockFile(const char* userName, const char* path, int mode);
   // Releases the lock (the file stays).
   ~LockFile();
