@@ -49,13 +49,13 @@ std::string absoluteFrom(const std::string& stored, const std::string& root) {
   return root == "/" ? "/" + stored : root + "/" + stored;
 }
 
-std::string textField(const vlrFile& table, int field) {
+// Into `out`, whose memory is used again.
+void textField(const vlrFile& table, int field, std::string* out) {
   int32_t n = table.getFieldLength(field);
-  if (n <= 0) return std::string();
-  std::string out(static_cast<size_t>(n), '\0');
-  table.getBytes(field, out.data(), n);
-  out.resize(std::strlen(out.c_str()));  // a NUL inside a stored name ends it
-  return out;
+  out->resize(static_cast<size_t>(std::max(n, 0)));
+  if (n <= 0) return;
+  table.getBytes(field, out->data(), n);
+  out->resize(std::strlen(out->c_str()));  // a NUL inside a stored name ends it
 }
 
 // The folder part of a full name ("" when none) and the name after it.
@@ -100,7 +100,30 @@ int DocInfo::createTable(vlrFile& table, const std::string& name, bool results) 
   return table.create(name.c_str(), defs, true);
 }
 
-void DocInfo::clear() { *this = DocInfo(); }
+void DocInfo::clear() {
+  // Field by field, so that the strings keep their memory for the next record read.
+  fileName.clear();
+  displayName.clear();
+  shortName.clear();
+  title.clear();
+  modDate = 0;
+  foundDate = 0;
+  fileSize = 0;
+  mapPtr = 0;
+  importMap.clear();
+  wordCount = 0;
+  docId = 0;
+  pathId = 0;
+  cancelVer = 0;
+  subDocCount = 0;
+  cancelled = false;
+  isMemberPath = false;
+  hitPtr = 0;
+  hitCount = 0;
+  score = 0;
+  loadedMap_.clear();
+  loadedMapPtr_ = 0;
+}
 
 int DocInfo::readRecord(vlrFile& table, int32_t id, int32_t writeCount,
                         const std::string& docRoot, bool relative, bool loadMap, bool results) {
@@ -109,10 +132,10 @@ int DocInfo::readRecord(vlrFile& table, int32_t id, int32_t writeCount,
     clear();
     return -1;
   }
-  fileName = textField(table, kFileName);
-  displayName = textField(table, kDisplayName);
-  shortName = textField(table, kShortName);
-  title = textField(table, kTitle);
+  textField(table, kFileName, &fileName);
+  textField(table, kDisplayName, &displayName);
+  textField(table, kShortName, &shortName);
+  textField(table, kTitle, &title);
   modDate = static_cast<dosdate::DosDateTime>(table.getLong(kModDate));
   fileSize = table.getLong(kFileSize);
   wordCount = table.getLong(kWordCount);

@@ -480,6 +480,8 @@ int TextDB::openFile(uint32_t type, int mode) {
     case kDocFile:
       if (docs_.open(fileName(kDocFile).c_str(), mode, true) < 0) return -1;
       docStartRecords_ = docs_.getRecordCount();
+      // A reader looks records up in any order: through a map, each costs no system call.
+      if (!(mode & filemode::kWrite)) docs_.mapWhole();
       return 0;
     case kKeyFile:
       return openDictionary(mode);

@@ -284,6 +284,11 @@ int File::resume() {
   return 0;
 }
 
+char* File::mapWhole() {
+  if (!opened_ || (state_ & kWrite) || !(state_ & kRead) || length_ <= 0 || ensureHandle() < 0) return nullptr;
+  return platform::mapFile(handle_, length_);
+}
+
 int File::commit() {
   if (ensureHandle() < 0) return -1;
   if (!(state_ & kWrite)) return 0;  // nothing of ours to put on the disk

@@ -62,6 +62,11 @@ class File {
   dosdate::DosDateTime lastWriteTime() const { return lastWriteTime_; }
   const platform::FileTime& lastAccessTime() const { return lastAccess_; }
 
+  // The whole file, for a File open for reading only and not empty, mapped into memory as a
+  // private copy (platform::mapFile); its length is getLength() at the call. The caller owns
+  // the map (platform::unmapFile) and it outlives the File. Null when not possible.
+  char* mapWhole();
+
   // The device and inode of the open file (resumed first when suspended). 0 or -1.
   int identity(uint64_t* device, uint64_t* inode);
 

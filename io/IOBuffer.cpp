@@ -38,6 +38,35 @@ void InputBuffer::resetBuffer(int32_t position, int32_t length) {
   dirty_ = false;
 }
 
+int InputBuffer::serveWhole(char* data, int32_t length) {
+  if (dirty_ || !data || length <= 0) return -1;
+  const int32_t position = tell();
+  if (!whole_) ownBytes_ = owned_ ? baseBytes_ : bufferBytes_;
+  if (owned_) delete[] buffer_;
+  buffer_ = data;
+  bufferBytes_ = baseBytes_ = length;
+  owned_ = false;
+  whole_ = true;
+  growthLimit_ = 0;
+  length_ = length;
+  blockPos_ = 0;
+  cursor_ = position;
+  loaded_ = true;
+  end_ = false;
+  return 0;
+}
+
+void InputBuffer::serveOwnBuffer() {
+  if (!whole_) return;
+  const int32_t position = tell();
+  bufferBytes_ = baseBytes_ = std::max<int32_t>(ownBytes_, 1);
+  buffer_ = new char[static_cast<size_t>(bufferBytes_)];
+  std::memset(buffer_, 0, static_cast<size_t>(bufferBytes_));
+  owned_ = true;
+  whole_ = false;
+  resetBuffer(position, length_);
+}
+
 int32_t InputBuffer::validBytes() const {
   int64_t n = static_cast<int64_t>(length_) - blockPos_;
   return static_cast<int32_t>(std::clamp<int64_t>(n, 0, bufferBytes_));
@@ -108,7 +137,7 @@ int InputBuffer::seek(int32_t position) {
     return -1;
   }
   end_ = false;
-  if (loaded_ && position >= blockPos_ && position - blockPos_ < bufferBytes_) {
+  if (whole_ || (loaded_ && position >= blockPos_ && position - blockPos_ < bufferBytes_)) {
     cursor_ = position - blockPos_;
     return 0;
   }
@@ -174,6 +203,10 @@ int32_t InputBuffer::readLong() {
 // ---- IOBuffer ----
 
 int32_t IOBuffer::write(const void* buffer, int32_t n) {
+  if (whole_) {
+    trace::line("ERROR IOBuffer::write -- %s is mapped for reading only", bufferName());
+    return -1;
+  }
   if (cursor_ < 0) {
     trace::line("IOBuffer::write -- bufptr < 0: file = %s", bufferName());
     return -1;

@@ -57,6 +57,13 @@ class InputBuffer {
 
   // Forgets the held block and starts over at `position` of data `length` bytes long.
   void resetBuffer(int32_t position, int32_t length);
+  // Serves every read from `data`, all `length` bytes of the file (the caller's memory, which
+  // must stay valid until serveOwnBuffer): no block is read again, a position past the data
+  // reads as the end. The position is kept. -1 while a written block is not yet back.
+  int serveWhole(char* data, int32_t length);
+  // Back to a buffer of its own of the first size after serveWhole.
+  void serveOwnBuffer();
+  bool servesWhole() const { return whole_; }
   // Makes sure a block is held; `needData` false when the caller will overwrite all of it.
   int ensureBlock(bool needData);
   // Writes back and moves to the block that starts at `blockPos`, cursor at its start.
@@ -78,6 +85,8 @@ class InputBuffer {
   bool owned_;
   int32_t baseBytes_;       // the size growth starts from and falls back to after a jump
   int32_t growthLimit_ = 0;
+  bool whole_ = false;      // buffer_ is the whole data, lent by serveWhole
+  int32_t ownBytes_ = 0;    // the size of the own buffer to go back to
 };
 
 class IOBuffer : public InputBuffer {

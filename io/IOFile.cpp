@@ -29,8 +29,32 @@ int IOFile::attach(File* file) {
   return 0;
 }
 
+int IOFile::mapWhole() {
+  File* f = link_.get();
+  if (!f || map_ || f->isWritable() || dirty_) return -1;
+  char* data = f->mapWhole();
+  if (!data) return -1;
+  const int32_t bytes = f->getLength();
+  if (serveWhole(data, bytes) < 0) {
+    platform::unmapFile(data, bytes);
+    return -1;
+  }
+  map_ = data;
+  mapBytes_ = bytes;
+  return 0;
+}
+
+void IOFile::unmap() {
+  if (!map_) return;
+  serveOwnBuffer();
+  platform::unmapFile(map_, mapBytes_);
+  map_ = nullptr;
+  mapBytes_ = 0;
+}
+
 int IOFile::close() {
   if (!link_.get()) return 0;
+  unmap();
   int rc = flush();
   if (link_.release() < 0) rc = -1;
   // A write that failed once makes the file unknown, even when a later write went through.

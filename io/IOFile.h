@@ -43,6 +43,15 @@ class IOFile : public IOBuffer {
   // The last failed write (ok when none has failed since the file was opened).
   const Status& status() const { return status_; }
 
+  // For a file this IOFile opened for reading only: maps the whole file into memory and
+  // serves every read from the map until close(), with no system call and no copy into a
+  // block; the length is the file's at this call. Meant for the index files a search reads
+  // (nothing cuts them while readers are in: a writer only appends, and puts back only what
+  // its own update appended). 0, or -1 when the file is writable, empty, already mapped or
+  // cannot be mapped (reads then go on through the block buffer).
+  int mapWhole();
+  bool isMapped() const { return map_ != nullptr; }
+
   // The attached File (null when none); valid until close().
   File* file() const { return link_.get(); }
   bool isOpen() const { return link_.get() != nullptr; }
@@ -52,6 +61,10 @@ class IOFile : public IOBuffer {
   const char* bufferName() const override;
 
  private:
+  void unmap();
+
   FileLink link_;
   Status status_;
+  char* map_ = nullptr;
+  int32_t mapBytes_ = 0;
 };

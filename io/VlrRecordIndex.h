@@ -45,6 +45,8 @@ class vlrRecordIndex {
   // holds), raised by setEntry.
   int32_t entryCount() const { return entryCount_; }
   bool isOpen() const { return file_.isOpen(); }
+  // Opened for reading only: reads entries from a map of the whole file (IOFile::mapWhole).
+  int mapWhole() { return file_.mapWhole(); }
   bool isWritable() const { return writable_; }
 
  private:

@@ -117,6 +117,12 @@ int vlrFile::holdWhole(int32_t maxBytes) {
   return file_.setBufferBytes(std::max<int32_t>(file_.getLength(), 1));
 }
 
+int vlrFile::mapWhole() {
+  if (!isOpen() || writable_) return -1;
+  if (withIndex_) index_.mapWhole();  // without it the index is read through its buffer
+  return file_.mapWhole();
+}
+
 int vlrFile::create(const char* name, const vlrFieldDef* fieldList, bool withIndex, int mode) {
   if (open(name, mode, withIndex) < 0) return -1;
   if (fieldList && defineFields(fieldList) < 0) {

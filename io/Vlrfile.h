@@ -88,6 +88,12 @@ class vlrFile {
   // the file is open for writing, longer, or not open (nothing changes then).
   int holdWhole(int32_t maxBytes);
 
+  // Opened for reading only: reads records (and the record index) from maps of the whole
+  // files instead of through block buffers (IOFile::mapWhole), so that reading records in any
+  // order costs no system call. 0, or -1 when the record file could not be mapped (it is then
+  // read as before).
+  int mapWhole();
+
   // Adds the definitions of `list` in order, up to the one whose type byte is 0: the type
   // is stored upper-cased, the name cut to 28 bytes. The header is written at once. 0, or -1
   // when the file holds any object (its header can no longer grow), is not writable, or the

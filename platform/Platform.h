@@ -90,6 +90,13 @@ int truncateFile(FileHandle handle, int64_t n);
 int64_t fileLength(FileHandle handle);
 // Forces written data to the disk; 0 or -1.
 int syncFile(FileHandle handle);
+// Maps the first n bytes (n > 0) of a file open for reading into memory as a private copy:
+// it reads as the file does, and a write to it changes only this process's copy. Null when
+// the system refuses, and always while a fault plan is active (tests of failing reads then
+// keep reading through readAt). A file cut shorter while mapped makes access past its new end
+// fault, so callers map only files that no one cuts while they read them.
+char* mapFile(FileHandle handle, int64_t n);
+void unmapFile(char* data, int64_t n);
 
 // File times as seconds and nanoseconds since 1970 (UTC).
 struct FileTime {

@@ -21,11 +21,18 @@ namespace {
 
 constexpr int32_t kHighest = nodekind::kMaxDistance;
 
+// `into` becomes the union of both (each ascending, without repeats). The merge goes through
+// a buffer kept from call to call, so a document's evaluation allocates little.
 void unite(std::vector<int32_t>* into, const std::vector<int32_t>& more) {
-  std::vector<int32_t> out;
-  out.reserve(into->size() + more.size());
-  std::set_union(into->begin(), into->end(), more.begin(), more.end(), std::back_inserter(out));
-  *into = std::move(out);
+  if (more.empty()) return;
+  if (into->empty()) {
+    into->assign(more.begin(), more.end());
+    return;
+  }
+  thread_local std::vector<int32_t> merged;
+  merged.clear();
+  std::set_union(into->begin(), into->end(), more.begin(), more.end(), std::back_inserter(merged));
+  into->swap(merged);
 }
 
 }  // namespace
@@ -237,6 +244,8 @@ void IndexSearch::load(int32_t doc) {
       }
     } else if (node->kind == kOr) {
       s.list.clear();
+      // A simple OR's own list serves position windows only; the hits come from its words.
+      if (!tree_.needsPositions()) continue;
       for (const SearchNode* c : {node->left, node->right})
         if (c) unite(&s.list, state_[static_cast<size_t>(c->id)].list);
     }
@@ -381,7 +390,7 @@ int32_t IndexSearch::score(int32_t doc, const DocInfo& info) const {
 }
 
 int IndexSearch::retrieve(int32_t doc, std::vector<int32_t> hits) {
-  FoundDocument found;
+  FoundDocument& found = foundDoc_;  // used again, so that its strings keep their memory
   if (found.doc.read(db_, doc, false) < 0) return noteDamage("a document record") ? 0 : -1;
   if (found.doc.cancelled) return 0;
   found.doc.hitCount = static_cast<int32_t>(hits.size());

@@ -89,6 +89,7 @@ class IndexSearch {
   std::vector<bool> withoutRefs_;
   int32_t documentCount_ = 0;
   int32_t doc_ = 0;  // the document whose positions are being evaluated
+  FoundDocument foundDoc_;  // the document being handed to settings_.found
   bool damaged_ = false;
   int32_t found_ = 0;
 };

@@ -249,7 +249,7 @@ int Searcher::scanFiles() {
 }
 
 int Searcher::found(FoundDocument& doc) {
-  ResultsItem item;
+  ResultsItem& item = item_;  // used again, so that its strings keep their memory
   item.doc = doc.doc;
   item.doc.score = doc.score;
   item.hits = doc.hits;
@@ -259,7 +259,7 @@ int Searcher::found(FoundDocument& doc) {
   progress_.docName = doc.doc.fileName;
   progress_.hitCount = static_cast<int32_t>(doc.hits.size());
   progress_.docRecord = &doc.doc;
-  trace::line("Found: %s %d hits ", doc.doc.fileName.c_str(), progress_.hitCount);
+  if (trace::isLogging()) trace::line("Found: %s %d hits ", doc.doc.fileName.c_str(), progress_.hitCount);
   reportStatus(searchcode::kDocFound);
   progress_.docRecord = nullptr;
   if (limit_ > 0 && outcome_->totalFiles >= limit_) {

@@ -13,6 +13,7 @@
 #include "import/Alphabet.h"
 #include "index/IndexJob.h"
 #include "search/RequestSettings.h"
+#include "search/ResultsFile.h"
 #include "objects/Reporter.h"
 #include "objects/Status.h"
 #include "search/SearchJobRequest.h"
@@ -87,6 +88,7 @@ class Searcher {
   const SearchJobControl* control_ = nullptr;
   SearchOutcome* outcome_ = nullptr;
   std::unique_ptr<SearchResultsWriter> writer_;
+  ResultsItem item_;  // the found document being written
   SearchProgress progress_;
   int32_t limit_ = 0;
   bool noiseWarned_ = false;  // "only noise words" is said once per search

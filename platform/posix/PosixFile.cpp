@@ -14,6 +14,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <time.h>
 #include <unistd.h>
@@ -348,6 +349,16 @@ int closeFile(FileHandle handle) {
   // Linux releases the descriptor even when close reports EINTR, so it is never retried.
   if (::close(handle) < 0 && errno != EINTR) return failErrno(errno);
   return 0;
+}
+
+char* mapFile(FileHandle handle, int64_t n) {
+  if (handle < 0 || n <= 0 || gPlanActive) return nullptr;
+  void* data = ::mmap(nullptr, static_cast<size_t>(n), PROT_READ | PROT_WRITE, MAP_PRIVATE, handle, 0);
+  return data == MAP_FAILED ? nullptr : static_cast<char*>(data);
+}
+
+void unmapFile(char* data, int64_t n) {
+  if (data && n > 0) ::munmap(data, static_cast<size_t>(n));
 }
 
 int64_t readAt(FileHandle handle, void* buffer, int64_t n, int64_t pos) {
