@@ -486,7 +486,9 @@ int TextDB::openFile(uint32_t type, int mode) {
     case kKeyFile:
       return openDictionary(mode);
     case kRefFile:
-      return refs_.open(fileName(kRefFile).c_str(), mode);
+      if (refs_.open(fileName(kRefFile).c_str(), mode) < 0) return -1;
+      if (!(mode & filemode::kWrite)) refs_.mapWhole();  // reference lists without a read each
+      return 0;
     case kNoiseFile: {
       noiseText_.clear();
       std::string name = fileName(kNoiseFile);
