@@ -34,7 +34,8 @@ class ChildProcess {
   // (see nowMillis). 0; -1 when the child is gone or stopped reading; -2 at the deadline.
   int writeAll(const void* data, size_t n, int64_t deadlineMillis);
   // Reads exactly `n` bytes of the child's output, as writeAll. 0; -1 when the output ended
-  // first (the child exited or crashed); -2 at the deadline.
+  // first (the child exited or crashed); -2 at the deadline. Output is read ahead in blocks of
+  // up to 64 KB, so reading an answer field by field costs few system calls.
   int readExact(void* into, size_t n, int64_t deadlineMillis);
 
   // Closes the pipes, gives the child `graceMillis` to end by itself, then kills it (SIGKILL)
@@ -47,13 +48,24 @@ class ChildProcess {
   static int64_t nowMillis();
 
  private:
+  static constexpr size_t kInBufferBytes = 65536;
+
   int pid_ = -1;
   int toChild_ = -1;
   int fromChild_ = -1;
+  // Output read ahead of the caller: an answer's small fields come in one read.
+  std::vector<char> inBuffer_;
+  size_t inPos_ = 0;
+  size_t inEnd_ = 0;
+  // The child's hard CPU limit, once asked.
+  bool hardCpuKnown_ = false;
+  unsigned long long hardCpu_ = 0;
 };
 
 // The child's side: its standard input and output as the pipes from and to its parent.
 // Each 0, or -1 when the pipe ended or failed (reads: before all `n` bytes came).
+// Reads from standard input go through a read-ahead buffer of this process: nothing else may
+// read standard input.
 int readExactFromParent(void* into, size_t n);
 int writeAllToParent(const void* data, size_t n);
 // Limits this process's address space to `bytes` (the soft limit). 0 or -1.

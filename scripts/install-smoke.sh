@@ -88,6 +88,13 @@ grep -q "letters/pilotage-dues.txt" "$work/search.txt" || fail "the search did n
 # A synonym search needs the thesaurus from share/lexaurum.
 lxr search 'tide&' Samples >/dev/null || fail "a synonym search found nothing"
 lxr search 'zyzzyva' Samples >/dev/null && fail "a search for a word in no sample found something"
+# A mail message read in lxr's own process: the extractor module beside the helper is loaded.
+if [ -x "$PREFIX/libexec/lexaurum/lxr-extract" ]; then
+  printf 'From: a@example.org\nDate: Mon, 7 Dec 2026 10:00:00 +0000\nSubject: note\nContent-Transfer-Encoding: quoted-printable\n\nquay=20lantern\n' >"$work/note.eml"
+  lxr options set extractInProcess 1 >/dev/null
+  lxr text "$work/note.eml" | grep -q "quay lantern" || fail "lxr text of a message in lxr's own process (the extractor module) failed"
+  lxr options set extractInProcess 0 >/dev/null
+fi
 
 step "the desktop program runs a script on the offscreen platform"
 cat >"$work/gui.job" <<JOB

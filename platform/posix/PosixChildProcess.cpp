@@ -12,8 +12,6 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <sstream>
 
 #include "platform/ChildProcess.h"
 #include "platform/Platform.h"
@@ -59,19 +57,29 @@ ssize_t writeNoSignal(int fd, const void* p, size_t n) {
   return k;
 }
 
-// The CPU seconds (user and system) a process has used, from /proc; -1 when unknown.
+// The CPU seconds (user and system) a process has used, from /proc; -1 when unknown. Read
+// with one read into a stack buffer: it is asked once per document.
 int64_t cpuSecondsUsed(int pid) {
-  std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
-  std::string stat((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  size_t close = stat.rfind(')');
-  if (close == std::string::npos) return -1;
-  std::istringstream fields(stat.substr(close + 2));
-  std::string f;
-  long long utime = 0, stime = 0;
+  char path[64];
+  std::snprintf(path, sizeof path, "/proc/%d/stat", pid);
+  int fd = ::open(path, O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return -1;
+  char stat[1024];
+  ssize_t n = ::read(fd, stat, sizeof stat - 1);
+  ::close(fd);
+  if (n <= 0) return -1;
+  stat[n] = 0;
+  const char* close = std::strrchr(stat, ')');
+  if (!close) return -1;
   // After the name: state is field 3; utime and stime are fields 14 and 15.
-  for (int i = 3; i <= 15 && fields >> f; ++i) {
-    if (i == 14) utime = std::atoll(f.c_str());
-    if (i == 15) stime = std::atoll(f.c_str());
+  const char* at = close + 1;
+  long long utime = 0, stime = 0;
+  for (int i = 3; i <= 15; ++i) {
+    while (*at == ' ') ++at;
+    if (!*at) return -1;
+    if (i == 14) utime = std::atoll(at);
+    if (i == 15) stime = std::atoll(at);
+    while (*at && *at != ' ') ++at;
   }
   long ticks = ::sysconf(_SC_CLK_TCK);
   if (ticks <= 0) return -1;
@@ -134,11 +142,15 @@ int ChildProcess::limitCpuFromNow(int32_t seconds) {
   if (pid_ <= 0) return -1;
   int64_t used = cpuSecondsUsed(pid_);
   if (used < 0) return -1;
-  rlimit old{};
-  if (::prlimit(pid_, RLIMIT_CPU, nullptr, &old) < 0) return -1;
+  if (!hardCpuKnown_) {  // the child's hard limit, asked once: nobody but us changes it
+    rlimit old{};
+    if (::prlimit(pid_, RLIMIT_CPU, nullptr, &old) < 0) return -1;
+    hardCpu_ = old.rlim_max;
+    hardCpuKnown_ = true;
+  }
   rlimit lim{};
   lim.rlim_cur = static_cast<rlim_t>(used + std::max<int32_t>(seconds, 1));
-  lim.rlim_max = old.rlim_max;  // an unprivileged process may not raise a hard limit again
+  lim.rlim_max = hardCpu_;  // an unprivileged process may not raise a hard limit again
   if (lim.rlim_max != RLIM_INFINITY && lim.rlim_cur > lim.rlim_max) lim.rlim_cur = lim.rlim_max;
   return ::prlimit(pid_, RLIMIT_CPU, &lim, nullptr) < 0 ? -1 : 0;
 }
@@ -163,14 +175,33 @@ int ChildProcess::readExact(void* into, size_t n, int64_t deadlineMillis) {
   if (fromChild_ < 0) return -1;
   char* p = static_cast<char*>(into);
   while (n > 0) {
-    int ready = waitReady(fromChild_, POLLIN, deadlineMillis);
-    if (ready == 0) return -2;
-    if (ready < 0) return -1;
-    ssize_t k = ::read(fromChild_, p, n);
-    if (k < 0 && (errno == EAGAIN || errno == EINTR)) continue;
+    if (inPos_ < inEnd_) {  // what an earlier read brought first
+      size_t take = std::min(n, inEnd_ - inPos_);
+      std::memcpy(p, inBuffer_.data() + inPos_, take);
+      inPos_ += take;
+      p += take;
+      n -= take;
+      continue;
+    }
+    // A large field goes straight to its place; small ones come many to a read.
+    const bool direct = n >= kInBufferBytes;
+    if (!direct && inBuffer_.size() < kInBufferBytes) inBuffer_.resize(kInBufferBytes);
+    ssize_t k = direct ? ::read(fromChild_, p, n) : ::read(fromChild_, inBuffer_.data(), kInBufferBytes);
+    if (k < 0 && errno == EINTR) continue;
+    if (k < 0 && errno == EAGAIN) {  // nothing yet: wait for it
+      int ready = waitReady(fromChild_, POLLIN, deadlineMillis);
+      if (ready == 0) return -2;
+      if (ready < 0) return -1;
+      continue;
+    }
     if (k <= 0) return -1;
-    p += k;
-    n -= static_cast<size_t>(k);
+    if (direct) {
+      p += k;
+      n -= static_cast<size_t>(k);
+    } else {
+      inPos_ = 0;
+      inEnd_ = static_cast<size_t>(k);
+    }
   }
   return 0;
 }
@@ -178,6 +209,8 @@ int ChildProcess::readExact(void* into, size_t n, int64_t deadlineMillis) {
 std::string ChildProcess::stop(int graceMillis) {
   closeFd(&toChild_);
   closeFd(&fromChild_);
+  inPos_ = inEnd_ = 0;
+  hardCpuKnown_ = false;
   if (pid_ <= 0) return "";
   int status = 0;
   pid_t r = ::waitpid(pid_, &status, WNOHANG);
@@ -203,13 +236,32 @@ std::string ChildProcess::stop(int graceMillis) {
 }
 
 int readExactFromParent(void* into, size_t n) {
+  // Standard input is the process's one pipe from its parent: read ahead in blocks, so that a
+  // request's small fields come in one read. Large fields go straight to their place.
+  constexpr size_t kBlock = 65536;
+  static char buffer[kBlock];
+  static size_t pos = 0, end = 0;
   char* p = static_cast<char*>(into);
   while (n > 0) {
-    ssize_t k = ::read(0, p, n);
+    if (pos < end) {
+      size_t take = std::min(n, end - pos);
+      std::memcpy(p, buffer + pos, take);
+      pos += take;
+      p += take;
+      n -= take;
+      continue;
+    }
+    const bool direct = n >= kBlock;
+    ssize_t k = direct ? ::read(0, p, n) : ::read(0, buffer, kBlock);
     if (k < 0 && errno == EINTR) continue;
     if (k <= 0) return -1;
-    p += k;
-    n -= static_cast<size_t>(k);
+    if (direct) {
+      p += k;
+      n -= static_cast<size_t>(k);
+    } else {
+      pos = 0;
+      end = static_cast<size_t>(k);
+    }
   }
   return 0;
 }
