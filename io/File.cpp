@@ -125,9 +125,20 @@ int File::osClose() {
   platform::FileHandle h = handle_;
   handle_ = platform::kInvalidHandle;
   ++registry().closeCount;
+  // The last-access time is put back only when our reads moved it (with relatime they mostly
+  // do not): setting it also sets the status-change time, which backup tools go by, and
+  // writes the inode.
+  bool moved = true;
+  if (!(state_ & kWrite)) {
+    const int err = platform::lastError();
+    platform::FileTimes now;
+    if (platform::fileTimes(h, &now) == 0)
+      moved = now.lastAccess.seconds != lastAccess_.seconds || now.lastAccess.nanoseconds != lastAccess_.nanoseconds;
+    platform::setLastError(err);
+  }
   int rc = platform::closeFile(h);
   if (rc < 0) trace::line("CloseHandle() failed, returned %d", platform::lastError());
-  if (!(state_ & kWrite)) restoreAccessTime();
+  if (!(state_ & kWrite) && moved) restoreAccessTime();
   return rc;
 }
 

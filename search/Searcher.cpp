@@ -239,7 +239,9 @@ int Searcher::scanFiles() {
   LiteralPrecheck precheck(tree, checkSettings, settings_.indexing.maxWordLength, &folded);
   IndexJobSettings scanSettings = settings_.indexing;
   scanSettings.alphabet = &baseAlphabet();
-  if (precheck.active() && !folded.isUnicode())  // the check reads code-page bytes
+  // The check serves only files of bytes 1..127, which read alike in both text models, and
+  // a Unicode index gives ASCII characters the classes of the alphabet it was made from.
+  if (precheck.active())
     scanSettings.mayHold = [&precheck](const std::string& name, const ViewerEntry& f) { return precheck.mayHold(name, f); };
   IndexJob indexing(scan, scanControl, scanSettings);
   int rc = indexing.run();

@@ -16,11 +16,12 @@ class UnindexedPrecheckTest : public testsupport::EngineTest {
  protected:
 
   // Documents found for `request`: through an index of `docs` when `index` is set, else by
-  // an unindexed scan of the folder.
-  int32_t found(const std::string& docs, const std::string& request, const std::string& index) {
+  // an unindexed scan of the folder (a Unicode one with `utf8`).
+  int32_t found(const std::string& docs, const std::string& request, const std::string& index, bool utf8 = false) {
     lxrSearchJob job;
     LXR_INIT_RECORD(job);
     std::snprintf(job.request, sizeof job.request, "%s", request.c_str());
+    if (utf8) job.searchFlags |= LXR_SEARCH_UTF8;
     job.sortType = 4 + 2;
     StringSet* set = lxrsNewStringSet();
     if (index.empty()) {
@@ -60,10 +61,12 @@ TEST_F(UnindexedPrecheckTest, ScanFindsWhatTheIndexFinds) {
   job.create = job.add = 1;
   int16_t result = 0;
   ASSERT_EQ(0, lxrsDoIndexJob(&job, &result));
-  for (const char* request : {"kobject", "deflatedmember", "object", "kob", "nothing", "kobject and lives"}) {
-    int32_t indexed = found(docs, request, ix);
-    EXPECT_EQ(indexed, found(docs, request, "")) << request;
+  for (bool utf8 : {false, true}) {
+    for (const char* request : {"kobject", "deflatedmember", "object", "kob", "nothing", "kobject and lives"}) {
+      int32_t indexed = found(docs, request, ix, utf8);
+      EXPECT_EQ(indexed, found(docs, request, "", utf8)) << request << (utf8 ? " (Unicode)" : "");
+    }
+    EXPECT_LE(4, found(docs, "kobject", "", utf8)) << "plain, HTML entity, RTF escape and UTF-16";
+    EXPECT_EQ(1, found(docs, "deflatedmember", "", utf8)) << "the ZIP member";
   }
-  EXPECT_LE(4, found(docs, "kobject", "")) << "plain, HTML entity, RTF escape and UTF-16";
-  EXPECT_EQ(1, found(docs, "deflatedmember", "")) << "the ZIP member";
 }

@@ -6,6 +6,7 @@
 #include <climits>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "io/File.h"
@@ -195,6 +196,25 @@ TEST_F(FileTest, ReadingOpenKeepsTheLastAccessTimeAfterClose) {
   }  // the destructor closes
   EXPECT_EQ(kOldAccess.seconds, accessSeconds());
   EXPECT_EQ(1, platform::isReadOnly(path_.c_str()));
+  ASSERT_EQ(0, platform::setReadOnly(path_.c_str(), false));
+
+  // A read that leaves the time alone (relatime: it is after the last write) changes nothing,
+  // not even the status-change time that backup tools go by.
+  platform::FileTimes written;
+  ASSERT_EQ(0, platform::fileTimesByName(path_.c_str(), &written));
+  ASSERT_EQ(0, platform::setAccessTime(path_.c_str(), platform::FileTime{written.lastWrite.seconds + 60, 0}));
+  struct stat before{}, after{};
+  ASSERT_EQ(0, ::stat(path_.c_str(), &before));
+  usleep(20000);
+  {
+    File f;
+    ASSERT_EQ(0, f.open(path_.c_str(), kRead));
+    char buf[20];
+    EXPECT_EQ(20, f.read(buf, 20));
+  }
+  ASSERT_EQ(0, ::stat(path_.c_str(), &after));
+  EXPECT_EQ(before.st_atim.tv_sec, after.st_atim.tv_sec);
+  EXPECT_EQ(before.st_ctim.tv_nsec, after.st_ctim.tv_nsec) << "the status-change time moved";
 }
 
 TEST_F(FileTest, FailedAndShortSystemCallsAreReported) {
