@@ -47,11 +47,13 @@ inline std::vector<QueryClass> forCorpus(const std::string& corpus) {
             {"prefix wildcard", kPrefix, {"govern"}},   {"w/5", kNear, {"people", "said"}},
             {"OR of three", kOr, {"money", "world", "year"}}, {"negation", kAndNot, {"time", "people"}},
             {"fuzzy word", kFuzzy, {"go%verment"}},      {"numeric range", kRange, {"100", "200"}}};
+  // Mail is read as mail: of the headers only From, To, Cc, Subject and Date are text, so the
+  // common word is one of the bodies ("received" is mostly in Received: headers).
   if (corpus == "mail")
-    return {{"common word", kTerm, {"received"}},       {"rare word", kTerm, {"jury"}},
+    return {{"common word", kTerm, {"please"}},       {"rare word", kTerm, {"jury"}},
             {"two-word AND", kAnd, {"linux", "python"}}, {"two-word phrase", kPhrase, {"mailing", "list"}},
             {"prefix wildcard", kPrefix, {"spam"}},     {"w/5", kNear, {"razor", "list"}},
-            {"OR of three", kOr, {"linux", "perl", "python"}}, {"negation", kAndNot, {"received", "list"}},
+            {"OR of three", kOr, {"linux", "perl", "python"}}, {"negation", kAndNot, {"please", "list"}},
             {"fuzzy word", kFuzzy, {"me%sage"}},         {"numeric range", kRange, {"100", "200"}}};
   return {{"common word", kTerm, {"system"}},           {"rare word", kTerm, {"kobject"}},
           {"two-word AND", kAnd, {"memory", "page"}},   {"two-word phrase", kPhrase, {"page", "table"}},

@@ -114,7 +114,7 @@ quest_query() {
 scan_words() {
   case $1 in
     brown) echo "time pentagon" ;;
-    mail) echo "received jury" ;;
+    mail) echo "please jury" ;;
     *) echo "system kobject" ;;
   esac
 }
