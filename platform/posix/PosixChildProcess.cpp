@@ -86,6 +86,41 @@ int64_t cpuSecondsUsed(int pid) {
   return (utime + stime) / ticks;
 }
 
+// Reads exactly n bytes of `fd` into p through a read-ahead buffer of `capacity` bytes, of
+// which [*pos, *end) are read but not yet taken: small reads come many to a system call, a
+// large one goes straight to its place. `wait` is asked when a read would block: 1 go on, 0
+// the deadline passed, -1 failure. 0; -1 when the input ended or failed; -2 at the deadline.
+template <typename Wait>
+int readThrough(int fd, char* ahead, size_t capacity, size_t* pos, size_t* end, char* p, size_t n, Wait wait) {
+  while (n > 0) {
+    if (*pos < *end) {
+      size_t take = std::min(n, *end - *pos);
+      std::memcpy(p, ahead + *pos, take);
+      *pos += take;
+      p += take;
+      n -= take;
+      continue;
+    }
+    const bool direct = n >= capacity;
+    ssize_t k = direct ? ::read(fd, p, n) : ::read(fd, ahead, capacity);
+    if (k < 0 && errno == EINTR) continue;
+    if (k < 0 && errno == EAGAIN) {
+      int ready = wait();
+      if (ready <= 0) return ready == 0 ? -2 : -1;
+      continue;
+    }
+    if (k <= 0) return -1;
+    if (direct) {
+      p += k;
+      n -= static_cast<size_t>(k);
+    } else {
+      *pos = 0;
+      *end = static_cast<size_t>(k);
+    }
+  }
+  return 0;
+}
+
 }  // namespace
 
 ChildProcess::~ChildProcess() { stop(); }
@@ -173,37 +208,9 @@ int ChildProcess::writeAll(const void* data, size_t n, int64_t deadlineMillis) {
 
 int ChildProcess::readExact(void* into, size_t n, int64_t deadlineMillis) {
   if (fromChild_ < 0) return -1;
-  char* p = static_cast<char*>(into);
-  while (n > 0) {
-    if (inPos_ < inEnd_) {  // what an earlier read brought first
-      size_t take = std::min(n, inEnd_ - inPos_);
-      std::memcpy(p, inBuffer_.data() + inPos_, take);
-      inPos_ += take;
-      p += take;
-      n -= take;
-      continue;
-    }
-    // A large field goes straight to its place; small ones come many to a read.
-    const bool direct = n >= kInBufferBytes;
-    if (!direct && inBuffer_.size() < kInBufferBytes) inBuffer_.resize(kInBufferBytes);
-    ssize_t k = direct ? ::read(fromChild_, p, n) : ::read(fromChild_, inBuffer_.data(), kInBufferBytes);
-    if (k < 0 && errno == EINTR) continue;
-    if (k < 0 && errno == EAGAIN) {  // nothing yet: wait for it
-      int ready = waitReady(fromChild_, POLLIN, deadlineMillis);
-      if (ready == 0) return -2;
-      if (ready < 0) return -1;
-      continue;
-    }
-    if (k <= 0) return -1;
-    if (direct) {
-      p += k;
-      n -= static_cast<size_t>(k);
-    } else {
-      inPos_ = 0;
-      inEnd_ = static_cast<size_t>(k);
-    }
-  }
-  return 0;
+  if (inBuffer_.size() < kInBufferBytes) inBuffer_.resize(kInBufferBytes);
+  return readThrough(fromChild_, inBuffer_.data(), kInBufferBytes, &inPos_, &inEnd_, static_cast<char*>(into), n,
+                     [&] { return waitReady(fromChild_, POLLIN, deadlineMillis); });
 }
 
 std::string ChildProcess::stop(int graceMillis) {
@@ -236,34 +243,11 @@ std::string ChildProcess::stop(int graceMillis) {
 }
 
 int readExactFromParent(void* into, size_t n) {
-  // Standard input is the process's one pipe from its parent: read ahead in blocks, so that a
-  // request's small fields come in one read. Large fields go straight to their place.
+  // Standard input is the process's one pipe from its parent, read blocking.
   constexpr size_t kBlock = 65536;
   static char buffer[kBlock];
   static size_t pos = 0, end = 0;
-  char* p = static_cast<char*>(into);
-  while (n > 0) {
-    if (pos < end) {
-      size_t take = std::min(n, end - pos);
-      std::memcpy(p, buffer + pos, take);
-      pos += take;
-      p += take;
-      n -= take;
-      continue;
-    }
-    const bool direct = n >= kBlock;
-    ssize_t k = direct ? ::read(0, p, n) : ::read(0, buffer, kBlock);
-    if (k < 0 && errno == EINTR) continue;
-    if (k <= 0) return -1;
-    if (direct) {
-      p += k;
-      n -= static_cast<size_t>(k);
-    } else {
-      pos = 0;
-      end = static_cast<size_t>(k);
-    }
-  }
-  return 0;
+  return readThrough(0, buffer, kBlock, &pos, &end, static_cast<char*>(into), n, [] { return -1; });
 }
 
 int writeAllToParent(const void* data, size_t n) {
