@@ -368,8 +368,12 @@ int32_t vlrFile::getString(int32_t field, char* buffer, int32_t n) const {
 }
 
 int32_t vlrFile::getLong(int32_t field) const {
-  uint8_t b[4];
-  getBytes(field, b, 4);
+  // Read straight from the workspace: a document record has eight of these to a read.
+  if (field < 0 || field >= record_->fieldCount) return 0;
+  const char* at = record_->data + record_->start[field];
+  if (record_->len[field] >= 4) return loadI32(reinterpret_cast<const uint8_t*>(at));
+  uint8_t b[4] = {0, 0, 0, 0};
+  std::memcpy(b, at, static_cast<size_t>(std::max(record_->len[field], 0)));
   return loadI32(b);
 }
 

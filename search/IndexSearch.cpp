@@ -389,14 +389,14 @@ int32_t IndexSearch::score(int32_t doc, const DocInfo& info) const {
   return static_cast<int32_t>(std::min(100.0 * sum / length, 2.0e9));
 }
 
-int IndexSearch::retrieve(int32_t doc, std::vector<int32_t> hits) {
+int IndexSearch::retrieve(int32_t doc, std::vector<int32_t>* hits) {
   FoundDocument& found = foundDoc_;  // used again, so that its strings keep their memory
   if (found.doc.read(db_, doc, false) < 0) return noteDamage("a document record") ? 0 : -1;
   if (found.doc.cancelled) return 0;
-  found.doc.hitCount = static_cast<int32_t>(hits.size());
+  found.doc.hitCount = static_cast<int32_t>(hits->size());
   found.score = settings_.relevance ? score(doc, found.doc) : found.doc.hitCount;
   found.doc.score = found.score;
-  found.hits = std::move(hits);
+  found.hits.swap(*hits);  // the two buffers change places and keep their memory
   ++found_;
   return settings_.found ? settings_.found(found) : 0;
 }
@@ -441,7 +441,8 @@ int IndexSearch::search() {
     if (pass) {
       doc_ = d;
       load(d);
-      std::vector<int32_t> hits;
+      std::vector<int32_t>& hits = hits_;
+      hits.clear();
       bool satisfied = false;
       if (!tree_.needsPositions()) {
         collectHits(root_, d, &hits);
@@ -449,7 +450,7 @@ int IndexSearch::search() {
       } else {
         hits = positions(root_, Window{1, kHighest}, &satisfied);
       }
-      if (!hits.empty() || satisfied) rc = retrieve(d, std::move(hits));
+      if (!hits.empty() || satisfied) rc = retrieve(d, &hits);
     }
     for (SearchNode* node : tree_.simpleNodes()) {
       NodeState& s = state_[static_cast<size_t>(node->id)];
@@ -464,7 +465,10 @@ int IndexSearch::search() {
   }
   if (!stopped)
     for (int32_t d = 1; d < static_cast<int32_t>(withoutRefs_.size()); ++d)
-      if (withoutRefs_[static_cast<size_t>(d)] && retrieve(d, {}) < 0) break;
+      if (withoutRefs_[static_cast<size_t>(d)]) {
+        hits_.clear();
+        if (retrieve(d, &hits_) < 0) break;
+      }
   for (Entry* e : entries_)
     if (e->reader.damaged()) noteDamage("a reference list");
   if (db_.keys().failed()) noteDamage("a dictionary page");

@@ -74,7 +74,9 @@ class IndexSearch {
   // node's satisfied flag would end up.
   std::vector<int32_t> positions(const SearchNode* node, Window w, bool* satisfied);
   std::vector<int32_t> simplePositions(const SearchNode* node, Window w, bool* satisfied);
-  int retrieve(int32_t doc, std::vector<int32_t> hits);
+  // Hands document `doc` with `*hits` (taken: *hits is left with other contents) to the
+  // caller's found(). The return of found(), or 0 for a cancelled document.
+  int retrieve(int32_t doc, std::vector<int32_t>* hits);
   void collectHits(const SearchNode* node, int32_t doc, std::vector<int32_t>* hits) const;
   int32_t score(int32_t doc, const DocInfo& info) const;
   const SearchNode* child(const SearchNode* node, bool left) const;
@@ -89,7 +91,8 @@ class IndexSearch {
   std::vector<bool> withoutRefs_;
   int32_t documentCount_ = 0;
   int32_t doc_ = 0;  // the document whose positions are being evaluated
-  FoundDocument foundDoc_;  // the document being handed to settings_.found
+  FoundDocument foundDoc_;
+  std::vector<int32_t> hits_;  // the current document's hits, before they go to foundDoc_  // the document being handed to settings_.found
   bool damaged_ = false;
   int32_t found_ = 0;
 };
