@@ -22,6 +22,9 @@ uint32_t decode(std::string_view s, size_t i, int* length);
 // Appends the UTF-8 form of `cp` (a surrogate or a value above U+10FFFF gives U+FFFD).
 void append(std::string* out, uint32_t cp);
 
+// The offset of the first byte from `i` on that is not ASCII (s.size() when there is none).
+size_t asciiEnd(std::string_view s, size_t i);
+
 // True when every byte of `s` belongs to well-formed UTF-8.
 bool isValid(std::string_view s);
 
@@ -35,6 +38,8 @@ std::string sanitized(std::string_view s);
 // five bytes Windows-1252 leaves undefined as the C1 controls of the same value, or as blanks
 // when `undefinedAsBlank`).
 std::string fromWindows1252(std::string_view s, bool undefinedAsBlank = false);
+// The same, appended to `out`.
+void appendWindows1252(std::string* out, std::string_view s, bool undefinedAsBlank = false);
 // UTF-8 text as Windows-1252; characters it cannot hold become `missing`.
 std::string toWindows1252(std::string_view s, char missing = ' ');
 
@@ -68,5 +73,10 @@ struct Folding {
 // the Unicode case folding when `ignoreCase`, and accents are removed when `ignoreAccents`
 // (see docs/unicode.md for which marks). Malformed bytes become U+FFFD.
 std::string foldNonAscii(std::string_view text, Folding folding);
+
+// True when foldNonAscii(text, folding) is `text` itself, as far as the code points of `text`
+// each tell on their own (false for a malformed byte, a format character or anything the
+// folding may change); the folding of most words of most scripts need not be run.
+bool foldsToItself(std::string_view text, Folding folding);
 
 }  // namespace unicodetext

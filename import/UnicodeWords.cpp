@@ -146,6 +146,8 @@ std::string foldText(const Alphabet& alphabet, std::string_view text) {
   if (!wide) return out;
   const uint8_t o = alphabet.options();
   const bool lower = (o & Alphabet::kFoldLower) != 0, accents = (o & Alphabet::kFoldAccents) != 0;
+  // Most words of most scripts are already in their folded form: each code point says so.
+  if (unicodetext::foldsToItself(out, {lower, accents})) return out;
   // Words repeat: the folded form of each is kept, per thread and folding, for the next time.
   thread_local std::unordered_map<std::string, std::string> folded[4];
   auto& cache = folded[(lower ? 1 : 0) | (accents ? 2 : 0)];
