@@ -78,19 +78,12 @@ const icu::Normalizer2* nfc() {
   return n;
 }
 
-// What the tables below record of a code point of the Basic Multilingual Plane, worked out
-// by ICU the first time the code point is asked about.
-constexpr uint8_t kKnown = 0x80;
-constexpr uint8_t kKindMask = 0x03;     // the CharKind
-constexpr uint8_t kDictionary = 0x04;   // isDictionaryScript
-// The code point is left as it is, in any context, by the folding of a word: NFKC with the
-// case folding, NFKC alone, and the removal of accents (NFD, no mark to drop, NFC). See
-// foldsToItself.
-constexpr uint8_t kStaysCasefolded = 0x08;
-constexpr uint8_t kStaysNfkc = 0x10;
-constexpr uint8_t kStaysUnaccented = 0x20;
-
-std::atomic<uint8_t> bmpProperties[0x10000];
+using detail::kDictionary;
+using detail::kKindMask;
+using detail::kKnown;
+using detail::kStaysCasefolded;
+using detail::kStaysNfkc;
+using detail::kStaysUnaccented;
 
 CharKind computeKind(uint32_t cp) {
   if (cp == kReplacement) return CharKind::kSpace;
@@ -133,6 +126,12 @@ bool staysUnder(const icu::Normalizer2* n, uint32_t cp) {
   return U_SUCCESS(err) && normalized;
 }
 
+}  // namespace
+
+namespace detail {
+
+std::atomic<uint8_t> bmpProperties[0x10000];
+
 uint8_t computeProperties(uint32_t cp) {
   const CharKind kind = computeKind(cp);
   uint8_t v = static_cast<uint8_t>(kKnown | static_cast<uint8_t>(kind));
@@ -146,19 +145,13 @@ uint8_t computeProperties(uint32_t cp) {
         staysUnder(nfc(), cp))
       v |= kStaysUnaccented;
   }
+  bmpProperties[cp].store(v, std::memory_order_relaxed);  // threads that meet it at once store the same
   return v;
 }
 
-// The properties of a code point below U+10000.
-inline uint8_t propertiesOf(uint32_t cp) {
-  uint8_t v = bmpProperties[cp].load(std::memory_order_relaxed);
-  if (v == 0) {
-    // Threads that meet the code point at once store the same value.
-    v = computeProperties(cp);
-    bmpProperties[cp].store(v, std::memory_order_relaxed);
-  }
-  return v;
-}
+}  // namespace detail
+
+namespace {
 
 void normalize(const icu::Normalizer2* n, icu::UnicodeString* s) {
   if (!n) return;
@@ -189,36 +182,6 @@ void removeAccents(icu::UnicodeString* s) {
 
 }  // namespace
 
-uint32_t decode(std::string_view s, size_t i, int* length) {
-  const auto* p = reinterpret_cast<const unsigned char*>(s.data()) + i;
-  const size_t n = s.size() - i;
-  unsigned char c = p[0];
-  *length = 1;
-  if (c < 0x80) return c;
-  int len;
-  uint32_t min;
-  if (c >= 0xC2 && c <= 0xDF) {
-    len = 2;
-    min = 0x80;
-  } else if (c >= 0xE0 && c <= 0xEF) {
-    len = 3;
-    min = 0x800;
-  } else if (c >= 0xF0 && c <= 0xF4) {
-    len = 4;
-    min = 0x10000;
-  } else {
-    return kReplacement;
-  }
-  if (n < static_cast<size_t>(len)) return kReplacement;
-  uint32_t cp = c & (0x3Fu >> (len - 1));
-  for (int k = 1; k < len; ++k) {
-    if ((p[k] & 0xC0) != 0x80) return kReplacement;
-    cp = (cp << 6) | (p[k] & 0x3Fu);
-  }
-  if (cp < min || cp > 0x10FFFF || inRange(cp, 0xD800, 0xDFFF)) return kReplacement;
-  *length = len;
-  return cp;
-}
 
 void append(std::string* out, uint32_t cp) {
   if (cp > 0x10FFFF || inRange(cp, 0xD800, 0xDFFF)) cp = kReplacement;
@@ -327,16 +290,9 @@ std::string toWindows1252(std::string_view s, char missing) {
   return out;
 }
 
-CharKind kindOf(uint32_t cp) {
-  if (cp < 0x10000) return static_cast<CharKind>(propertiesOf(cp) & kKindMask);
-  return computeKind(cp);
-}
+CharKind kindOfAbove(uint32_t cp) { return computeKind(cp); }
 
-bool isDictionaryScript(uint32_t cp) {
-  if (cp < 0x0E00) return false;
-  if (cp < 0x10000) return (propertiesOf(cp) & kDictionary) != 0;
-  return computeDictionary(cp, computeKind(cp));
-}
+bool isDictionaryScriptAbove(uint32_t cp) { return computeDictionary(cp, computeKind(cp)); }
 
 bool foldsToItself(std::string_view text, Folding folding) {
   uint8_t need = folding.ignoreCase ? kStaysCasefolded : kStaysNfkc;
@@ -344,7 +300,7 @@ bool foldsToItself(std::string_view text, Folding folding) {
   for (size_t i = 0; i < text.size();) {
     int len;
     uint32_t cp = decode(text, i, &len);
-    if (cp >= 0x10000 || (propertiesOf(cp) & need) != need) return false;  // also a malformed byte
+    if (cp >= 0x10000 || (detail::propertiesOf(cp) & need) != need) return false;  // also a malformed byte
     i += static_cast<size_t>(len);
   }
   return true;

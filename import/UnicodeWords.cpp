@@ -251,18 +251,21 @@ std::string segmentBlock(const std::string& block) {
   std::string out;
   out.reserve(block.size() + block.size() / 8);
   const char breakCode = static_cast<char>(textblock::kWordBreak);
+  thread_local std::vector<size_t> breaks;  // kept from run to run, so runs do not allocate
+  size_t copied = 0;  // the text before this is in `out`
   size_t i = 0;
   while (i < block.size()) {
+    i = unicodetext::asciiEnd(block, i);
+    if (i == block.size()) break;
     int len;
     if (!dictionaryAt(block, i, &len)) {
-      out.append(block, i, static_cast<size_t>(len));
       i += static_cast<size_t>(len);
       continue;
     }
-    size_t end = i;
+    size_t end = i + static_cast<size_t>(len);
     while (end < block.size() && dictionaryAt(block, end, &len)) end += static_cast<size_t>(len);
+    out.append(block, copied, i - copied);
     if (i > 0 && wordByteAt(block, previousStart(block, i))) out += breakCode;
-    thread_local std::vector<size_t> breaks;  // kept from run to run, so runs do not allocate
     findDictionaryBreaks(std::string_view(block).substr(i, end - i), &breaks);
     size_t from = i;
     for (size_t b : breaks) {
@@ -272,8 +275,9 @@ std::string segmentBlock(const std::string& block) {
     }
     out.append(block, from, end - from);
     if (end < block.size() && wordByteAt(block, end)) out += breakCode;
-    i = end;
+    copied = i = end;
   }
+  out.append(block, copied, std::string::npos);
   return out;
 }
 
