@@ -41,6 +41,14 @@ LineLayout::LineLayout(BlockSource source, int width, const Alphabet& alphabet, 
   // UTF-8 text: the words of scripts written without blanks are marked off before layout.
   unicode_ = alphabet.isUnicode();
   if (unicode_) source_ = unicodewords::segmentingSource(std::move(source_));
+  // The run loop's tables: in UTF-8 a byte from 0x80 on begins (or goes on with) a longer
+  // character, which takeCharacter takes whole, so the run stops before it.
+  const textformat::WordClasses& t = alphabet.wordClasses();
+  for (int c = 0; c < 256; ++c) {
+    const bool wide = unicode_ && c >= 0x80;
+    runContinues_[c] = t.continues[c] && !wide;
+    runStops_[c] = textblock::isCode(static_cast<unsigned char>(c)) || wide;
+  }
 }
 
 void LineLayout::setHits(std::vector<int32_t> hits) {
@@ -169,26 +177,19 @@ inline LineLayout::Building LineLayout::startLine(ScreenLine* line) {
 // characters.
 inline bool LineLayout::takeRun(Building& b) {
   const size_t runStart = b.pos;
-  size_t end = pending_.size();
+  const size_t end = pending_.size();
   const unsigned char* data = reinterpret_cast<const unsigned char*>(pending_.data());
   if (b.hidden || textblock::isCode(data[runStart])) return false;
   const uint8_t* wordClass = b.wordClass;
-  const bool* continues = b.continues;
+  // These stop at every byte from 0x80 on in UTF-8: the run holds ASCII only.
+  const bool* continues = runContinues_;
+  const bool* stops = runStops_;
   const size_t textBytes = b.text().size();
   // Every character of the run takes one column and one byte, so a character other than
   // a blank still fits while fewer than `room` characters have been taken.
   const long roomColumns = static_cast<long>(width_) - b.col;
   const long roomBytes = static_cast<long>(kMaxLineBytes) - 2 - static_cast<long>(textBytes);
   const size_t room = static_cast<size_t>(std::max(0L, std::min(roomColumns, roomBytes)));
-  if (unicode_) {
-    // UTF-8: the run holds ASCII only; takeCharacter takes each longer character whole. Past
-    // `room` only blanks are taken, so the search for one can stop there.
-    const size_t scanEnd = std::min(end, runStart + room + 1);
-    size_t k = runStart;
-    while (k < scanEnd && data[k] < 0x80) ++k;
-    if (k < scanEnd) end = k;
-    if (end == runStart) return false;
-  }
   size_t lastBlank = std::string::npos;  // just after the run's last blank
   int lastBlankWords = 0;                // the words before it
   // Locals of the loop's own, so that they stay in registers.
@@ -202,7 +203,7 @@ inline bool LineLayout::takeRun(Building& b) {
       while (j < stop && continues[data[j]]) ++j;
       if (j >= stop) break;
       unsigned char ch = data[j];
-      if (ch != ' ' && !textblock::isCode(ch)) {
+      if (ch != ' ' && !stops[ch]) {
         inW = false;  // a character that ends the word without starting one
         ++j;
         continue;
@@ -218,7 +219,7 @@ inline bool LineLayout::takeRun(Building& b) {
       lastBlankWords = w;
       continue;
     }
-    if (textblock::isCode(ch) || j - runStart >= room) break;
+    if (stops[ch] || j - runStart >= room) break;
     if (wordClass[ch] == textformat::kWordChar) {
       if (w >= textformat::kMaxWordsPerLine) break;
       ++w;

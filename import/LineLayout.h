@@ -79,6 +79,8 @@ class LineLayout {
   bool damaged_ = false;
   bool fastRuns_ = true;  // takeRun lays out runs of ordinary characters
   bool unicode_ = false;  // the text is UTF-8 (the alphabet of a Unicode index)
+  bool runContinues_[256];  // takeRun: the byte goes on with a word
+  bool runStops_[256];      // takeRun: the run ends before the byte
   bool previousCut_ = false;
   int paragraphIndent_ = 0;  // indent codes seen in the current paragraph
   bool hiddenOpen_ = false;  // a hidden run goes on from the previous line

@@ -6,6 +6,7 @@
 #include <unicode/uscript.h>
 #include <unicode/unistr.h>
 
+#include <atomic>
 #include <cstring>
 #include <vector>
 
@@ -60,6 +61,98 @@ const icu::Normalizer2* instance(const icu::Normalizer2* (*get)(UErrorCode&)) {
   return U_SUCCESS(err) ? n : nullptr;
 }
 
+const icu::Normalizer2* nfkcCasefold() {
+  static const icu::Normalizer2* n = instance(&icu::Normalizer2::getNFKCCasefoldInstance);
+  return n;
+}
+const icu::Normalizer2* nfkc() {
+  static const icu::Normalizer2* n = instance(&icu::Normalizer2::getNFKCInstance);
+  return n;
+}
+const icu::Normalizer2* nfd() {
+  static const icu::Normalizer2* n = instance(&icu::Normalizer2::getNFDInstance);
+  return n;
+}
+const icu::Normalizer2* nfc() {
+  static const icu::Normalizer2* n = instance(&icu::Normalizer2::getNFCInstance);
+  return n;
+}
+
+using detail::kDictionary;
+using detail::kKindMask;
+using detail::kKnown;
+using detail::kStaysCasefolded;
+using detail::kStaysNfkc;
+using detail::kStaysUnaccented;
+
+CharKind computeKind(uint32_t cp) {
+  if (cp == kReplacement) return CharKind::kSpace;
+  uint32_t mask = U_GET_GC_MASK(static_cast<UChar32>(cp));
+  if ((mask & U_GC_CF_MASK) || u_hasBinaryProperty(static_cast<UChar32>(cp), UCHAR_DEFAULT_IGNORABLE_CODE_POINT))
+    return CharKind::kIgnored;  // variation selectors and the like fold to nothing
+  if (mask & (U_GC_L_MASK | U_GC_M_MASK | U_GC_ND_MASK | U_GC_NL_MASK | U_GC_NO_MASK)) return CharKind::kWord;
+  return CharKind::kSpace;
+}
+
+bool computeDictionary(uint32_t cp, CharKind kind) {
+  if (cp < 0x0E00) return false;  // below Thai nothing is
+  if (cp == 0x30FC || inRange(cp, 0x3099, 0x309C) || cp == 0xFF70 || cp == 0xFF9E || cp == 0xFF9F ||
+      cp == 0x3005)
+    return true;
+  UErrorCode err = U_ZERO_ERROR;
+  UScriptCode script = uscript_getScript(static_cast<UChar32>(cp), &err);
+  if (U_FAILURE(err)) return false;
+  switch (script) {
+    case USCRIPT_HAN:
+    case USCRIPT_HIRAGANA:
+    case USCRIPT_KATAKANA:
+    case USCRIPT_THAI:
+    case USCRIPT_LAO:
+    case USCRIPT_KHMER:
+    case USCRIPT_MYANMAR:
+      return kind == CharKind::kWord;
+    default:
+      return false;
+  }
+}
+
+// True when `n` leaves `cp` as it is wherever it stands: `cp` never interacts with what
+// comes before it (a normalisation boundary always falls before it), so a text of such code
+// points is normalised one code point at a time, and `cp` on its own is normalised.
+bool staysUnder(const icu::Normalizer2* n, uint32_t cp) {
+  if (!n || !n->hasBoundaryBefore(static_cast<UChar32>(cp))) return false;
+  UErrorCode err = U_ZERO_ERROR;
+  bool normalized = n->isNormalized(icu::UnicodeString(static_cast<UChar32>(cp)), err);
+  return U_SUCCESS(err) && normalized;
+}
+
+}  // namespace
+
+namespace detail {
+
+std::atomic<uint8_t> bmpProperties[0x10000];
+
+uint8_t computeProperties(uint32_t cp) {
+  const CharKind kind = computeKind(cp);
+  uint8_t v = static_cast<uint8_t>(kKnown | static_cast<uint8_t>(kind));
+  if (computeDictionary(cp, kind)) v |= kDictionary;
+  // A format character is dropped by the folding, a malformed byte becomes U+FFFD: neither
+  // stays. Surrogates are never decoded.
+  if (kind != CharKind::kIgnored && cp != kReplacement && !inRange(cp, 0xD800, 0xDFFF)) {
+    if (staysUnder(nfkcCasefold(), cp)) v |= kStaysCasefolded;
+    if (staysUnder(nfkc(), cp)) v |= kStaysNfkc;
+    if (u_charType(static_cast<UChar32>(cp)) != U_NON_SPACING_MARK && staysUnder(nfd(), cp) &&
+        staysUnder(nfc(), cp))
+      v |= kStaysUnaccented;
+  }
+  bmpProperties[cp].store(v, std::memory_order_relaxed);  // threads that meet it at once store the same
+  return v;
+}
+
+}  // namespace detail
+
+namespace {
+
 void normalize(const icu::Normalizer2* n, icu::UnicodeString* s) {
   if (!n) return;
   UErrorCode err = U_ZERO_ERROR;
@@ -68,9 +161,7 @@ void normalize(const icu::Normalizer2* n, icu::UnicodeString* s) {
 }
 
 void removeAccents(icu::UnicodeString* s) {
-  static const icu::Normalizer2* nfd = instance(&icu::Normalizer2::getNFDInstance);
-  static const icu::Normalizer2* nfc = instance(&icu::Normalizer2::getNFCInstance);
-  normalize(nfd, s);
+  normalize(nfd(), s);
   icu::UnicodeString kept;
   UScriptCode base = USCRIPT_INHERITED;
   for (int32_t i = 0; i < s->length();) {
@@ -85,42 +176,12 @@ void removeAccents(icu::UnicodeString* s) {
     }
     kept.append(cp);
   }
-  normalize(nfc, &kept);
+  normalize(nfc(), &kept);
   *s = std::move(kept);
 }
 
 }  // namespace
 
-uint32_t decode(std::string_view s, size_t i, int* length) {
-  const auto* p = reinterpret_cast<const unsigned char*>(s.data()) + i;
-  const size_t n = s.size() - i;
-  unsigned char c = p[0];
-  *length = 1;
-  if (c < 0x80) return c;
-  int len;
-  uint32_t min;
-  if (c >= 0xC2 && c <= 0xDF) {
-    len = 2;
-    min = 0x80;
-  } else if (c >= 0xE0 && c <= 0xEF) {
-    len = 3;
-    min = 0x800;
-  } else if (c >= 0xF0 && c <= 0xF4) {
-    len = 4;
-    min = 0x10000;
-  } else {
-    return kReplacement;
-  }
-  if (n < static_cast<size_t>(len)) return kReplacement;
-  uint32_t cp = c & (0x3Fu >> (len - 1));
-  for (int k = 1; k < len; ++k) {
-    if ((p[k] & 0xC0) != 0x80) return kReplacement;
-    cp = (cp << 6) | (p[k] & 0x3Fu);
-  }
-  if (cp < min || cp > 0x10FFFF || inRange(cp, 0xD800, 0xDFFF)) return kReplacement;
-  *length = len;
-  return cp;
-}
 
 void append(std::string* out, uint32_t cp) {
   if (cp > 0x10FFFF || inRange(cp, 0xD800, 0xDFFF)) cp = kReplacement;
@@ -141,21 +202,20 @@ void append(std::string* out, uint32_t cp) {
   }
 }
 
+size_t asciiEnd(std::string_view s, size_t i) {
+  // Eight bytes at a time while they are all ASCII, then byte by byte.
+  for (uint64_t eight; i + 8 <= s.size(); i += 8) {
+    std::memcpy(&eight, s.data() + i, 8);
+    if ((eight & 0x8080808080808080ULL) != 0) break;
+  }
+  while (i < s.size() && static_cast<unsigned char>(s[i]) < 0x80) ++i;
+  return i;
+}
+
 bool isValid(std::string_view s) {
   for (size_t i = 0; i < s.size();) {
-    // Eight ASCII bytes at a time: the bulk of most text.
-    uint64_t eight;
-    if (i + 8 <= s.size()) {
-      std::memcpy(&eight, s.data() + i, 8);
-      if ((eight & 0x8080808080808080ULL) == 0) {
-        i += 8;
-        continue;
-      }
-    }
-    if (static_cast<unsigned char>(s[i]) < 0x80) {
-      ++i;
-      continue;
-    }
+    i = asciiEnd(s, i);
+    if (i == s.size()) break;
     int len;
     if (decode(s, i, &len) == kReplacement && !(len == 3 && s.compare(i, 3, "\xEF\xBF\xBD") == 0)) return false;
     i += static_cast<size_t>(len);
@@ -192,14 +252,23 @@ std::string sanitized(std::string_view s) {
 
 std::string fromWindows1252(std::string_view s, bool undefinedAsBlank) {
   std::string out;
-  out.reserve(s.size() + s.size() / 4);
-  for (unsigned char c : s) {
-    if (c < 0x80) out += static_cast<char>(c);
-    else if (c < 0xA0 && kHigh1252[c - 0x80]) append(&out, kHigh1252[c - 0x80]);
-    else if (c < 0xA0 && undefinedAsBlank) out += ' ';
-    else append(&out, c);
-  }
+  appendWindows1252(&out, s, undefinedAsBlank);
   return out;
+}
+
+void appendWindows1252(std::string* out, std::string_view s, bool undefinedAsBlank) {
+  out->reserve(out->size() + s.size() + s.size() / 4);
+  for (size_t i = 0; i < s.size();) {
+    // Runs of ASCII, the bulk of most text, are copied whole.
+    const size_t start = i;
+    i = asciiEnd(s, i);
+    out->append(s, start, i - start);
+    if (i == s.size()) break;
+    const unsigned char c = static_cast<unsigned char>(s[i++]);
+    if (c < 0xA0 && kHigh1252[c - 0x80]) append(out, kHigh1252[c - 0x80]);
+    else if (c < 0xA0 && undefinedAsBlank) *out += ' ';
+    else append(out, c);
+  }
 }
 
 std::string toWindows1252(std::string_view s, char missing) {
@@ -221,36 +290,20 @@ std::string toWindows1252(std::string_view s, char missing) {
   return out;
 }
 
-CharKind kindOf(uint32_t cp) {
-  if (cp == kReplacement) return CharKind::kSpace;
-  uint32_t mask = U_GET_GC_MASK(static_cast<UChar32>(cp));
-  if ((mask & U_GC_CF_MASK) || u_hasBinaryProperty(static_cast<UChar32>(cp), UCHAR_DEFAULT_IGNORABLE_CODE_POINT))
-    return CharKind::kIgnored;  // variation selectors and the like fold to nothing
-  if (mask & (U_GC_L_MASK | U_GC_M_MASK | U_GC_ND_MASK | U_GC_NL_MASK | U_GC_NO_MASK)) return CharKind::kWord;
-  if (mask & U_GC_CF_MASK) return CharKind::kIgnored;
-  return CharKind::kSpace;
-}
+CharKind kindOfAbove(uint32_t cp) { return computeKind(cp); }
 
-bool isDictionaryScript(uint32_t cp) {
-  if (cp < 0x0E00) return false;  // below Thai nothing is
-  if (cp == 0x30FC || inRange(cp, 0x3099, 0x309C) || cp == 0xFF70 || cp == 0xFF9E || cp == 0xFF9F ||
-      cp == 0x3005)
-    return true;
-  UErrorCode err = U_ZERO_ERROR;
-  UScriptCode script = uscript_getScript(static_cast<UChar32>(cp), &err);
-  if (U_FAILURE(err)) return false;
-  switch (script) {
-    case USCRIPT_HAN:
-    case USCRIPT_HIRAGANA:
-    case USCRIPT_KATAKANA:
-    case USCRIPT_THAI:
-    case USCRIPT_LAO:
-    case USCRIPT_KHMER:
-    case USCRIPT_MYANMAR:
-      return kindOf(cp) == CharKind::kWord;
-    default:
-      return false;
+bool isDictionaryScriptAbove(uint32_t cp) { return computeDictionary(cp, computeKind(cp)); }
+
+bool foldsToItself(std::string_view text, Folding folding) {
+  uint8_t need = folding.ignoreCase ? kStaysCasefolded : kStaysNfkc;
+  if (folding.ignoreAccents) need |= kStaysUnaccented;
+  for (size_t i = 0; i < text.size();) {
+    int len;
+    uint32_t cp = decode(text, i, &len);
+    if (cp >= 0x10000 || (detail::propertiesOf(cp) & need) != need) return false;  // also a malformed byte
+    i += static_cast<size_t>(len);
   }
+  return true;
 }
 
 size_t charCount(std::string_view s) {
@@ -277,8 +330,6 @@ void cutToChars(std::string* s, size_t maxChars, size_t maxBytes) {
 }
 
 std::string foldNonAscii(std::string_view text, Folding folding) {
-  static const icu::Normalizer2* nfkcCf = instance(&icu::Normalizer2::getNFKCCasefoldInstance);
-  static const icu::Normalizer2* nfkc = instance(&icu::Normalizer2::getNFKCInstance);
   // Format characters go first, so that they neither hold letters apart nor stay in a word.
   std::string clean;
   clean.reserve(text.size());
@@ -294,7 +345,7 @@ std::string foldNonAscii(std::string_view text, Folding folding) {
     i += static_cast<size_t>(len);
   }
   icu::UnicodeString s = icu::UnicodeString::fromUTF8(icu::StringPiece(clean.data(), static_cast<int32_t>(clean.size())));
-  normalize(folding.ignoreCase ? nfkcCf : nfkc, &s);
+  normalize(folding.ignoreCase ? nfkcCasefold() : nfkc(), &s);
   if (folding.ignoreAccents) removeAccents(&s);
   std::string out;
   s.toUTF8String(out);

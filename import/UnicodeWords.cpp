@@ -4,6 +4,7 @@
 #include <unicode/brkiter.h>
 #include <unicode/locid.h>
 #include <unicode/unistr.h>
+#include <unicode/utf16.h>
 
 #include <memory>
 #include <unordered_map>
@@ -146,6 +147,8 @@ std::string foldText(const Alphabet& alphabet, std::string_view text) {
   if (!wide) return out;
   const uint8_t o = alphabet.options();
   const bool lower = (o & Alphabet::kFoldLower) != 0, accents = (o & Alphabet::kFoldAccents) != 0;
+  // Most words of most scripts are already in their folded form: each code point says so.
+  if (unicodetext::foldsToItself(out, {lower, accents})) return out;
   // Words repeat: the folded form of each is kept, per thread and folding, for the next time.
   thread_local std::unordered_map<std::string, std::string> folded[4];
   auto& cache = folded[(lower ? 1 : 0) | (accents ? 2 : 0)];
@@ -190,26 +193,49 @@ std::string foldRequest(const Alphabet& alphabet, const std::string& request, co
   return out;
 }
 
-std::vector<size_t> dictionaryBreaks(const std::string& text) {
-  std::vector<size_t> breaks;
+namespace {
+
+// Sets *breaks to the byte offsets inside `text` at which the dictionary break iterator puts
+// a boundary, start and end left out. The UTF-16 copy the iterator reads and the map back to
+// byte offsets are kept from call to call, so that runs do not allocate.
+void findDictionaryBreaks(std::string_view text, std::vector<size_t>* breaks) {
+  breaks->clear();
+  if (text.empty()) return;
+  int first;
+  unicodetext::decode(text, 0, &first);
+  if (static_cast<size_t>(first) == text.size()) return;  // one character has no boundary inside
   icu::BreakIterator* it = wordIterator();
-  if (!it || text.empty()) return breaks;
-  icu::UnicodeString u;
-  std::vector<size_t> byteAt;  // byte offset of each UTF-16 unit
-  byteAt.reserve(text.size() + 1);
+  if (!it) return;
+  thread_local icu::UnicodeString u;
+  thread_local std::vector<size_t> byteAt;  // byte offset of each UTF-16 unit
+  u.remove();
+  byteAt.clear();
   for (size_t i = 0; i < text.size();) {
     int len;
     uint32_t cp = unicodetext::decode(text, i, &len);
-    u.append(static_cast<UChar32>(cp));
+    if (cp > 0xFFFF) {
+      u.append(static_cast<char16_t>(U16_LEAD(cp)));
+      u.append(static_cast<char16_t>(U16_TRAIL(cp)));
+      byteAt.push_back(i);
+    } else {
+      u.append(static_cast<char16_t>(cp));
+    }
     byteAt.push_back(i);
-    if (cp > 0xFFFF) byteAt.push_back(i);
     i += static_cast<size_t>(len);
   }
   byteAt.push_back(text.size());
   it->setText(u);
   for (int32_t b = it->first(); b != icu::BreakIterator::DONE; b = it->next())
-    if (b > 0 && b < u.length()) breaks.push_back(byteAt[static_cast<size_t>(b)]);
-  it->setText(icu::UnicodeString());  // holds no pointer into this call's text
+    if (b > 0 && b < u.length()) breaks->push_back(byteAt[static_cast<size_t>(b)]);
+  static const icu::UnicodeString kEmpty;
+  it->setText(kEmpty);  // holds no pointer into this call's text
+}
+
+}  // namespace
+
+std::vector<size_t> dictionaryBreaks(const std::string& text) {
+  std::vector<size_t> breaks;
+  findDictionaryBreaks(text, &breaks);
   return breaks;
 }
 
@@ -225,28 +251,33 @@ std::string segmentBlock(const std::string& block) {
   std::string out;
   out.reserve(block.size() + block.size() / 8);
   const char breakCode = static_cast<char>(textblock::kWordBreak);
+  thread_local std::vector<size_t> breaks;  // kept from run to run, so runs do not allocate
+  size_t copied = 0;  // the text before this is in `out`
   size_t i = 0;
   while (i < block.size()) {
+    i = unicodetext::asciiEnd(block, i);
+    if (i == block.size()) break;
     int len;
     if (!dictionaryAt(block, i, &len)) {
-      out.append(block, i, static_cast<size_t>(len));
       i += static_cast<size_t>(len);
       continue;
     }
-    size_t end = i;
+    size_t end = i + static_cast<size_t>(len);
     while (end < block.size() && dictionaryAt(block, end, &len)) end += static_cast<size_t>(len);
+    out.append(block, copied, i - copied);
     if (i > 0 && wordByteAt(block, previousStart(block, i))) out += breakCode;
-    std::string run = block.substr(i, end - i);
-    size_t from = 0;
-    for (size_t b : dictionaryBreaks(run)) {
-      out.append(run, from, b - from);
+    findDictionaryBreaks(std::string_view(block).substr(i, end - i), &breaks);
+    size_t from = i;
+    for (size_t b : breaks) {
+      out.append(block, from, i + b - from);
       out += breakCode;
-      from = b;
+      from = i + b;
     }
-    out.append(run, from, std::string::npos);
+    out.append(block, from, end - from);
     if (end < block.size() && wordByteAt(block, end)) out += breakCode;
-    i = end;
+    copied = i = end;
   }
+  out.append(block, copied, std::string::npos);
   return out;
 }
 

@@ -75,7 +75,7 @@ void Converter::reset() {
 void Converter::convert(const uint8_t* data, size_t length, std::string* out, bool last) {
   std::string_view view(reinterpret_cast<const char*>(data), length);
   if (name_ == "WINDOWS-1252") {  // every byte is one character: nothing waits
-    out->append(unicodetext::fromWindows1252(view));
+    unicodetext::appendWindows1252(out, view);
     return;
   }
   if (name_ == "UTF-8" && carry_.empty()) {
@@ -95,7 +95,7 @@ void Converter::convert(const uint8_t* data, size_t length, std::string* out, bo
     return;
   }
   if (!handle_) {  // no iconv at all: the bytes as Windows-1252
-    out->append(unicodetext::fromWindows1252(std::string_view(reinterpret_cast<const char*>(data), length)));
+    unicodetext::appendWindows1252(out, std::string_view(reinterpret_cast<const char*>(data), length));
     return;
   }
   const size_t before = out->size();

@@ -50,6 +50,7 @@ void NoiseList::clear() {
   exact_.clear();
   std::fill(std::begin(heads_), std::end(heads_), -1);
   std::fill(std::begin(patternFirst_), std::end(patternFirst_), false);
+  std::fill(std::begin(exactFirst_), std::end(exactFirst_), false);
   built_ = false;
 }
 
@@ -107,9 +108,14 @@ void NoiseList::build() {
   // first byte begins a pattern.
   exact_.clear();
   std::fill(std::begin(patternFirst_), std::end(patternFirst_), false);
+  std::fill(std::begin(exactFirst_), std::end(exactFirst_), false);
   for (const std::string& e : entries_) {
-    if (e.find_first_of("?*", 1) == std::string::npos) exact_.insert(e);
-    else patternFirst_[static_cast<unsigned char>(e[0])] = true;
+    if (e.find_first_of("?*", 1) == std::string::npos) {
+      exact_.insert(e);
+      exactFirst_[static_cast<unsigned char>(e[0])] = true;
+    } else {
+      patternFirst_[static_cast<unsigned char>(e[0])] = true;
+    }
   }
   built_ = true;
 }
@@ -201,9 +207,11 @@ bool NoiseList::matchFrom(int32_t node, const char* word, size_t length, size_t 
 
 bool NoiseList::isNoise(const char* word, size_t length) const {
   if (nodes_.empty() || word == nullptr || length == 0) return false;
-  if (exact_.count(std::string_view(word, length))) return true;
-  if (!patternFirst_[static_cast<unsigned char>(word[0])]) return false;
-  int32_t head = heads_[static_cast<unsigned char>(word[0])];
+  const unsigned char first = static_cast<unsigned char>(word[0]);
+  // Most words (all those of other scripts than the list's) begin with a byte no entry does.
+  if (exactFirst_[first] && exact_.count(std::string_view(word, length))) return true;
+  if (!patternFirst_[first]) return false;
+  int32_t head = heads_[first];
   if (head < 0) return false;
   return matchFrom(head, word, length, 1);
 }

@@ -73,5 +73,6 @@ class NoiseList {
   };
   std::unordered_set<std::string, Hash, std::equal_to<>> exact_;  // entries without patterns
   bool patternFirst_[256] = {};                 // some pattern begins with this byte
+  bool exactFirst_[256] = {};                   // some entry of exact_ begins with this byte
   bool built_ = false;
 };

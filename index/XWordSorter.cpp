@@ -124,8 +124,9 @@ int XWordSorter::add(const char* word, int length, int32_t docId, int32_t wordNu
   entry->text[length] = '\0';
   std::string_view key(entry->text, static_cast<size_t>(length));
 
-  auto it = table_->find(key);
-  if (it != table_->end()) {
+  // One walk of the table both finds the word and, for a new one, places it.
+  auto it = table_->lower_bound(key);
+  if (it != table_->end() && it->first == key) {
     giveBack(entry, entryBytes);
     WordEntry* found = it->second;
     DocNode* doc = found->docs;
@@ -146,7 +147,7 @@ int XWordSorter::add(const char* word, int length, int32_t docId, int32_t wordNu
     *p = PosNode{wordNumber, nullptr};
     *d = DocNode{docId, p, nullptr};
     entry->docs = d;
-    table_->emplace(key, entry);
+    table_->emplace_hint(it, key, entry);
     ++wordCount_;
   }
   if (tableFull()) return storeTrack(job);

@@ -174,8 +174,12 @@ TEST_F(LineLayoutTest, RunLoopLaysOutAsTheCharacterStepsDo) {
   auto pick = [&random](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
   Alphabet hyphensKept;
   hyphensKept.setHyphenMode(1);
+  // A quarter of the rounds in UTF-8, where the run stops before every longer character.
+  const Alphabet unicode = Alphabet::builtIn().unicodeFor(true, true);
+  const char* const wide[] = {"\xC3\xA9", "\xD1\x89", "\xE5\x85\x89\xE6\xA0\x87", "\xE2\x80\x94", "\xF0\x9F\x94\x8E"};
   for (int round = 0; round < 1500; ++round) {
-    const Alphabet& alphabet = round % 2 ? hyphensKept : hyphensAsSpaces();
+    const bool utf8 = round % 4 == 3;
+    const Alphabet& alphabet = utf8 ? unicode : round % 2 ? hyphensKept : hyphensAsSpaces();
     // Every kind of byte the layout tells apart, in blocks that cut anywhere; a third of the
     // rounds without codes, so that lines reach the 80-word and the 512-byte limits.
     const bool codes = round % 3 != 1;
@@ -187,6 +191,7 @@ TEST_F(LineLayoutTest, RunLoopLaysOutAsTheCharacterStepsDo) {
         if (r < 55) block += static_cast<char>('a' + pick(26));
         else if (r < 70) block += ' ';
         else if (r < 75) block += "-.,'!?0123456789"[pick(16)];
+        else if (r < 80 && utf8) block += wide[pick(5)];
         else if (r < 80) block += static_cast<char>(0xC0 + pick(64));
         else if (r < 86) block += static_cast<char>(pick(14));
         else if (r < 88) block += static_cast<char>(textblock::kEscape);

@@ -2,6 +2,8 @@
 // layout on UTF-8 lines, dictionary segmentation of Chinese and Japanese, agreement of the
 // ASCII fast path with the code-page word finder, and hostile input kept in bounds.
 #include <algorithm>
+#include <filesystem>
+#include <fstream>
 #include <memory>
 #include <random>
 #include <string>
@@ -53,6 +55,60 @@ TEST(UnicodeFoldTest, CaseCompatibilityAndAccentsFoldAsTheIndexFlagsSay) {
   EXPECT_EQ("Crème", fold(exact, "Crème"));
   EXPECT_EQ("Crème", fold(exact, "Cre\xCC\x80me"));  // still normalised
   EXPECT_EQ("crème", fold(Alphabet::builtIn().unicodeFor(true, false), "CRÈME"));
+}
+
+// A word whose code points each say the folding leaves them alone is taken as its own folded
+// form without ICU: that must be what ICU gives, for each code point alone, for pairs of them,
+// and for the words of the real samples.
+TEST(UnicodeFoldTest, AWordTakenAsFoldedAlreadyIsWhatTheFoldingGives) {
+  const unicodetext::Folding foldings[] = {{true, true}, {true, false}, {false, true}, {false, false}};
+  std::vector<std::string> alone;  // code points that stay under every folding
+  for (uint32_t cp = 1; cp < 0x10000; ++cp) {
+    if (cp >= 0xD800 && cp <= 0xDFFF) continue;
+    std::string s;
+    unicodetext::append(&s, cp);
+    bool all = true;
+    for (const auto& f : foldings) {
+      const bool stays = unicodetext::foldsToItself(s, f);
+      if (stays) {
+        ASSERT_EQ(s, unicodetext::foldNonAscii(s, f)) << "U+" << std::hex << cp;
+      }
+      all = all && stays;
+    }
+    if (all) alone.push_back(s);
+  }
+  ASSERT_GT(alone.size(), 20000u);
+  EXPECT_FALSE(unicodetext::foldsToItself("Привет", {true, true}));
+  EXPECT_TRUE(unicodetext::foldsToItself("привет", {true, true}));
+  EXPECT_FALSE(unicodetext::foldsToItself("e\xCC\x81", {false, false}));  // a combining accent
+  EXPECT_FALSE(unicodetext::foldsToItself("a\xC2\xAD" "b", {false, false}));  // a soft hyphen
+  EXPECT_FALSE(unicodetext::foldsToItself("a\xFF", {false, false}));        // a malformed byte
+  std::mt19937 rng(77);
+  for (int i = 0; i < 200000; ++i) {
+    const std::string pair = alone[rng() % alone.size()] + alone[rng() % alone.size()];
+    const auto& f = foldings[i % 4];
+    ASSERT_TRUE(unicodetext::foldsToItself(pair, f));
+    ASSERT_EQ(pair, unicodetext::foldNonAscii(pair, f));
+  }
+  int checked = 0;
+  for (const auto& entry : std::filesystem::directory_iterator("/work/shared/testdata/real/multilingual")) {
+    if (entry.path().string().find(".expected.txt") == std::string::npos) continue;
+    std::ifstream in(entry.path());
+    for (std::string word; in >> word;)
+      for (const auto& f : foldings)
+        if (unicodetext::isValid(word) && unicodetext::foldsToItself(word, f)) {
+          ASSERT_EQ(word, unicodetext::foldNonAscii(word, f)) << entry.path();
+          ++checked;
+        }
+  }
+  if (checked == 0) GTEST_SKIP() << "no real samples here";
+}
+
+// A one-character run has no boundary inside; one touching other letters is still marked off.
+TEST(UnicodeWordsTest, ARunOfOneCharacterIsMarkedOffButNotCut) {
+  const char brk = static_cast<char>(textblock::kWordBreak);
+  EXPECT_TRUE(unicodewords::dictionaryBreaks("光").empty());
+  EXPECT_EQ(std::string("ab") + brk + "光" + brk + "cd 光 e", unicodewords::segmentBlock("ab光cd 光 e"));
 }
 
 TEST(UnicodeFoldTest, ARequestIsFoldedByTheFunctionThatFoldsTheWords) {
