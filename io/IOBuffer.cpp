@@ -39,9 +39,10 @@ void InputBuffer::resetBuffer(int32_t position, int32_t length) {
 }
 
 int InputBuffer::serveWhole(char* data, int32_t length) {
-  if (dirty_ || !data || length <= 0) return -1;
+  // The caller's own memory is never given up for a map.
+  if (dirty_ || !data || length <= 0 || (!owned_ && !whole_)) return -1;
   const int32_t position = tell();
-  if (!whole_) ownBytes_ = owned_ ? baseBytes_ : bufferBytes_;
+  if (!whole_) ownBytes_ = baseBytes_;
   if (owned_) delete[] buffer_;
   buffer_ = data;
   bufferBytes_ = baseBytes_ = length;

@@ -59,7 +59,8 @@ class InputBuffer {
   void resetBuffer(int32_t position, int32_t length);
   // Serves every read from `data`, all `length` bytes of the file (the caller's memory, which
   // must stay valid until serveOwnBuffer): no block is read again, a position past the data
-  // reads as the end. The position is kept. -1 while a written block is not yet back.
+  // reads as the end. The position is kept. -1 while a written block is not yet back, or
+  // when the buffer is the caller's memory.
   int serveWhole(char* data, int32_t length);
   // Back to a buffer of its own of the first size after serveWhole.
   void serveOwnBuffer();
