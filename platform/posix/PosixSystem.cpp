@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include <mutex>
+
 #include "platform/Platform.h"
 
 namespace platform {
@@ -43,12 +45,22 @@ int memoryUse(MemoryUse* out) {
 int processId() { return static_cast<int>(::getpid()); }
 
 std::string userName() {
+  // Asked at each lock taken; the user database (files, or a name service over a socket) is
+  // read once per effective user.
+  static std::mutex guard;
+  static uid_t known = static_cast<uid_t>(-1);
+  static std::string name;
+  const uid_t uid = ::geteuid();
+  std::lock_guard<std::mutex> hold(guard);
+  if (uid == known) return name;
   struct passwd pw;
   struct passwd* found = nullptr;
   char buffer[4096];
-  if (::getpwuid_r(::geteuid(), &pw, buffer, sizeof buffer, &found) == 0 && found &&
-      found->pw_name)
-    return found->pw_name;
+  if (::getpwuid_r(uid, &pw, buffer, sizeof buffer, &found) == 0 && found && found->pw_name) {
+    name = found->pw_name;
+    known = uid;
+    return name;
+  }
   const char* env = std::getenv("USER");
   return env ? env : "";
 }
