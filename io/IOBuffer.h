@@ -64,7 +64,6 @@ class InputBuffer {
   int serveWhole(char* data, int32_t length);
   // Back to a buffer of its own of the first size after serveWhole.
   void serveOwnBuffer();
-  bool servesWhole() const { return whole_; }
   // Makes sure a block is held; `needData` false when the caller will overwrite all of it.
   int ensureBlock(bool needData);
   // Writes back and moves to the block that starts at `blockPos`, cursor at its start.

@@ -50,7 +50,6 @@ class IOFile : public IOBuffer {
   // its own update appended). 0, or -1 when the file is writable, empty, already mapped or
   // cannot be mapped (reads then go on through the block buffer).
   int mapWhole();
-  bool isMapped() const { return map_ != nullptr; }
 
   // The attached File (null when none); valid until close().
   File* file() const { return link_.get(); }

@@ -20,6 +20,7 @@
 #include "import/PackageViewers.h"
 #include "import/ViewerTable.h"
 #include "import/XmlReader.h"
+#include "tests/import/ReferenceWords.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/ZipBuilder.h"
 
@@ -47,11 +48,7 @@ std::string wordDoc(const std::string& body) {
 std::string para(const std::string& text) { return "<w:p><w:r><w:t>" + text + "</w:t></w:r></w:p>"; }
 
 ExtractedText run(ExtractFunction f, const std::string& bytes, int64_t textBytes = 1 << 20) {
-  ExtractLimits limits;
-  limits.textBytes = textBytes;
-  ExtractedText out;
-  f(bytes, limits, &out);
-  return out;
+  return testsupport::runExtractor(f, bytes, textBytes);
 }
 
 class DocumentPackageTest : public ::testing::Test {

@@ -20,11 +20,7 @@ namespace {
 const std::filesystem::path kReal = "/work/shared/testdata/real/pdf";
 
 ExtractedText extract(const std::string& bytes, int64_t textBytes = int64_t{64} << 20) {
-  ExtractLimits limits;
-  limits.textBytes = textBytes;
-  ExtractedText out;
-  pdfextractor::extract(bytes, limits, &out);
-  return out;
+  return testsupport::runExtractor(pdfextractor::extract, bytes, textBytes);
 }
 
 std::string deflated(const std::string& plain) {

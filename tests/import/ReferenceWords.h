@@ -1,5 +1,5 @@
-// The share of a reference text's words that an extracted text holds in the same order, for
-// the tests of extractors on real samples (like scripts/compare-text.py): words are runs of
+// Helpers of the tests of extractors: running one, and the share of a reference text's words
+// that an extracted text holds in the same order, for the tests on real samples (like scripts/compare-text.py): words are runs of
 // ASCII letters and digits and of non-ASCII bytes, lower-cased; the count is the longest
 // common subsequence of the two word lists.
 #pragma once
@@ -14,9 +14,19 @@
 #include <string>
 #include <vector>
 
+#include "import/ExtractedText.h"
 #include "tests/support/TempDir.h"
 
 namespace testsupport {
+
+// What extractor `f` makes of `bytes`, with at most `textBytes` of text.
+inline ExtractedText runExtractor(ExtractFunction f, const std::string& bytes, int64_t textBytes) {
+  ExtractLimits limits;
+  limits.textBytes = textBytes;
+  ExtractedText out;
+  f(bytes, limits, &out);
+  return out;
+}
 
 inline std::vector<std::string> referenceWords(const std::string& text) {
   std::vector<std::string> out;

@@ -18,11 +18,7 @@ namespace {
 const std::filesystem::path kReal = "/work/shared/testdata/real/doc";
 
 ExtractedText extract(const std::string& bytes, int64_t textBytes = int64_t{64} << 20) {
-  ExtractLimits limits;
-  limits.textBytes = textBytes;
-  ExtractedText out;
-  worddocextractor::extract(bytes, limits, &out);
-  return out;
+  return testsupport::runExtractor(worddocextractor::extract, bytes, textBytes);
 }
 
 void put16(std::string* b, size_t at, uint32_t v) {
