@@ -16,6 +16,7 @@
 #include "objects/Reporter.h"
 
 class Alphabet;
+class ByteSource;
 class Reporter;
 class ViewerTable;
 struct ViewerEntry;
@@ -46,7 +47,7 @@ struct IndexJobSettings {
   std::function<void(const std::string& folder)> forgetIndex;
   // Unindexed scans: asked for each opened document that is not a container; false passes
   // it over unindexed (it cannot match the scan's request). Null: every document is indexed.
-  std::function<bool(const std::string& name, const ViewerEntry& format)> mayHold;
+  std::function<bool(const ViewerEntry& format, ByteSource& bytes)> mayHold;
 };
 
 // Threads: one user at a time.

@@ -358,7 +358,8 @@ int Indexer::indexFile(const FoundFile& file) {
     report(3010);
   } else if (words_->container()) {
     rc = indexContainer(file);
-  } else if (job_.settings().mayHold && words_->format() && !job_.settings().mayHold(file.name, *words_->format())) {
+  } else if (job_.settings().mayHold && words_->format() && words_->source() &&
+             !job_.settings().mayHold(*words_->format(), *words_->source())) {
     ++progress_.filesIndexed;  // passed over: it cannot match the scan's request
   } else {
     rc = indexDoc(file);

@@ -7,21 +7,39 @@
 // by the line layout or the longest word length. Every such word is a piece of the file's
 // letters taken in order with everything else left out. So when that letter stream does not
 // hold the (cut) request word, compared case-blind, no word of the file equals it.
+//
+// In a Unicode scan the same holds for text of other characters, read as the importer reads
+// it (the same choice of UTF-8, Windows-1252 or the DOS code page, from the same head of the
+// file): a word of the index is the folding of a run of characters, and the folding of a run
+// is the folding of its characters one after another (normalisation composes only into
+// letters that are not ASCII, whose accents and case fold back to the letters they came
+// from). So every ASCII letter of an indexed word is a letter that one of its characters
+// folds to on its own. The stream takes each character's letters; whatever it leaves out only
+// joins letters that were apart, which can make the test say "may" but never "cannot".
+// Characters that fold to themselves (most of every script but Latin) give no ASCII letter.
 #include "search/LiteralPrecheck.h"
 
 #include <algorithm>
+#include <cstring>
+#include <unordered_map>
 
 #include "import/Alphabet.h"
+#include "import/Charset.h"
 #include "import/FormatTypes.h"
+#include "import/UnicodeText.h"
+#include "import/Utf8Converter.h"
+#include "import/Viewer.h"
 #include "import/ViewerTable.h"
-#include "io/WholeFile.h"
 #include "search/NodeKind.h"
 #include "search/SearchNode.h"
 #include "search/SearchTree.h"
 
 namespace {
 
-constexpr size_t kMaxCheckedBytes = 64u << 20;  // larger files are scanned without the check
+constexpr int32_t kMaxCheckedBytes = 64 << 20;  // larger files are scanned without the check
+constexpr size_t kHeadBytes = 4096;             // what the text importer judges the encoding on
+constexpr size_t kKeptBufferBytes = 1u << 20;   // a larger read buffer is given back after use
+constexpr size_t kMaxKeptCharacters = 4096;     // foldings of characters kept per thread
 
 unsigned char asciiLower(unsigned char c) { return c >= 'A' && c <= 'Z' ? static_cast<unsigned char>(c + 32) : c; }
 bool isAsciiLetter(unsigned char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
@@ -65,6 +83,7 @@ LiteralPrecheck::LiteralPrecheck(const SearchTree& tree, const RequestSettings& 
   if (maxWordLength > 0 && word_.size() > static_cast<size_t>(maxWordLength)) word_.resize(maxWordLength);
   if (word_.empty()) return;
   const Alphabet& a = alphabet ? *alphabet : Alphabet::builtIn();
+  unicode_ = a.isUnicode();
   for (int b = 0; b < 256; ++b) {
     auto c = static_cast<unsigned char>(b);
     unsigned char folded = a.map(c);
@@ -79,10 +98,90 @@ LiteralPrecheck::LiteralPrecheck(const SearchTree& tree, const RequestSettings& 
     if (word_[i] == word_[k]) ++k;
     fallback_[i] = static_cast<int>(k);
   }
+  if (!unicode_) return;
+  // The upper halves of the two code pages the plain-text importers deliver from.
+  utf8conv::Converter windows("WINDOWS-1252"), dos("CP437");
+  for (int b = 0x80; b < 0x100; ++b) {
+    const auto byte = static_cast<uint8_t>(b);
+    std::string w, d;
+    windows.convert(&byte, 1, &w, true);
+    dos.convert(&byte, 1, &d, true);
+    windows1252_[b - 0x80] = lettersOf(w);
+    dos_[b - 0x80] = lettersOf(d);
+  }
 }
 
-bool LiteralPrecheck::bytesMayHold(const uint8_t* bytes, size_t byteCount) const {
+// The letter stream fed to the Knuth-Morris-Pratt matcher one letter at a time.
+struct LiteralPrecheck::Stream {
+  const LiteralPrecheck& check;
+  size_t matched = 0;
+  // True when the word is complete with `letter`.
+  bool feed(unsigned char letter) {
+    const std::string& want = check.word_;
+    while (matched > 0 && static_cast<unsigned char>(want[matched]) != letter)
+      matched = static_cast<size_t>(check.fallback_[matched - 1]);
+    if (static_cast<unsigned char>(want[matched]) == letter && ++matched == want.size()) return true;
+    return false;
+  }
+  // 1: the word is complete; -1: undecided; 0: go on. For a byte of 0..127.
+  int feedAscii(uint8_t byte) {
+    const uint8_t letter = check.letterOf_[byte];
+    if (letter == kSkipped) return 0;
+    if (letter == kUndecided) return -1;
+    return feed(letter) ? 1 : 0;
+  }
+  int feedLetters(const Letters& letters) {
+    if (!letters.empty() && static_cast<uint8_t>(letters[0]) == kUndecided) return -1;
+    for (char c : letters)
+      if (feed(static_cast<unsigned char>(c))) return 1;
+    return 0;
+  }
+};
+
+LiteralPrecheck::Letters LiteralPrecheck::lettersOf(std::string_view utf8) const {
+  // The widest folding (case and accents) gives every ASCII letter any folding of the index
+  // gives, and more: a letter too many only makes the test say "may". The ASCII letters of
+  // each character's folding are kept per thread; characters repeat.
+  thread_local std::unordered_map<std::string, std::string> foldedLetters;
+  auto it = foldedLetters.find(std::string(utf8));
+  if (it == foldedLetters.end()) {
+    if (foldedLetters.size() >= kMaxKeptCharacters) foldedLetters.clear();
+    std::string ascii;
+    for (char ch : unicodetext::foldNonAscii(utf8, {true, true}))
+      if (isAsciiLetter(static_cast<unsigned char>(ch))) ascii.push_back(static_cast<char>(asciiLower(ch)));
+    it = foldedLetters.emplace(std::string(utf8), std::move(ascii)).first;
+  }
+  // A letter of the folding is not mapped again; one the alphabet would map to another
+  // letter cannot be judged against the word's letters.
+  for (char c : it->second)
+    if (letterOf_[static_cast<unsigned char>(c)] != static_cast<unsigned char>(c)) return Letters(1, static_cast<char>(kUndecided));
+  return it->second;
+}
+
+bool LiteralPrecheck::bytesMayHold(const uint8_t* bytes, size_t byteCount, bool dosText) const {
   if (word_.empty()) return true;
+  uint8_t high = 0, low = 0xFF;
+  const size_t headBytes = std::min(byteCount, kHeadBytes);
+  for (size_t i = 0; i < headBytes; ++i) {
+    high |= bytes[i];
+    low = std::min(low, bytes[i]);
+  }
+  if (!unicode_) return asciiMayHold(bytes, byteCount);
+  // The text importer's choice of encoding, from the same head: 7-bit text is its plain code
+  // page (unless escapes may be ISO-2022, guessed by a detector); else a mark or UTF-16
+  // (not served), UTF-8, or the plain code page when the head is not well-formed UTF-8.
+  const charset::Encoding plain = dosText ? charset::Encoding::kCp437 : charset::Encoding::kWindows1252;
+  const bool seven = headBytes == 0 || (high < 0x80 && low != 0);
+  charset::Detection d = seven ? charset::Detection{plain, 0} : charset::detect(bytes, headBytes, plain);
+  if (d.encoding == charset::Encoding::kUtf8)
+    return utf8MayHold(bytes + d.bomBytes, byteCount - static_cast<size_t>(d.bomBytes));
+  if (d.encoding == charset::Encoding::kCp437) return singleByteMayHold(bytes, byteCount, dos_);
+  if (d.encoding == charset::Encoding::kWindows1252 && seven && std::memchr(bytes, 0x1B, headBytes) == nullptr)
+    return singleByteMayHold(bytes, byteCount, windows1252_);
+  return true;
+}
+
+bool LiteralPrecheck::asciiMayHold(const uint8_t* bytes, size_t byteCount) const {
   const auto* want = reinterpret_cast<const unsigned char*>(word_.data());
   const size_t wantCount = word_.size();
   size_t matched = 0;
@@ -96,7 +195,40 @@ bool LiteralPrecheck::bytesMayHold(const uint8_t* bytes, size_t byteCount) const
   return false;
 }
 
-bool LiteralPrecheck::mayHold(const std::string& fileName, const ViewerEntry& format) const {
+bool LiteralPrecheck::utf8MayHold(const uint8_t* bytes, size_t byteCount) const {
+  Stream stream{*this};
+  const std::string_view text(reinterpret_cast<const char*>(bytes), byteCount);
+  for (size_t i = 0; i < byteCount;) {
+    if (bytes[i] < 0x80) {
+      if (stream.feedAscii(bytes[i++])) return true;
+      continue;
+    }
+    int length = 1;
+    const uint32_t cp = unicodetext::decode(text, i, &length);
+    const std::string_view ch = text.substr(i, static_cast<size_t>(length));
+    i += static_cast<size_t>(length);
+    if (cp == unicodetext::kReplacement) continue;  // a malformed byte: a replacement character
+    if (cp < 0x10000) {
+      using namespace unicodetext::detail;
+      constexpr uint8_t kStays = kStaysCasefolded | kStaysNfkc | kStaysUnaccented;
+      if ((propertiesOf(cp) & kStays) == kStays) continue;  // itself, not ASCII, whatever the folding
+    }
+    if (stream.feedLetters(lettersOf(ch))) return true;
+  }
+  return false;
+}
+
+bool LiteralPrecheck::singleByteMayHold(const uint8_t* bytes, size_t byteCount,
+                                        const std::array<Letters, 128>& high) const {
+  Stream stream{*this};
+  for (size_t i = 0; i < byteCount; ++i) {
+    const int r = bytes[i] < 0x80 ? stream.feedAscii(bytes[i]) : stream.feedLetters(high[bytes[i] - 0x80]);
+    if (r) return true;
+  }
+  return false;
+}
+
+bool LiteralPrecheck::mayHold(const ViewerEntry& format, ByteSource& source) const {
   if (word_.empty()) return true;
   // Only the built-in plain-text importers read the bytes as they stand; every other format
   // (HTML entities, RTF escapes, WordPerfect codes, containers, outside importers) decodes.
@@ -104,7 +236,19 @@ bool LiteralPrecheck::mayHold(const std::string& fileName, const ViewerEntry& fo
   if ((type != formattype::kAnsi && type != formattype::kAscii) || !(format.info.flags & LXR_VIEWER_INTERNAL) ||
       (format.info.flags & LXR_VIEWER_CONTAINER))
     return true;
-  std::string bytes;
-  if (wholefile::read(fileName, &bytes, kMaxCheckedBytes) < 0) return true;
-  return bytesMayHold(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+  const int32_t size = source.size();
+  if (size < 0 || size > kMaxCheckedBytes) return true;
+  // The bytes are read through the importer's own open file, in one read where it can.
+  thread_local std::string bytes;
+  bytes.resize(static_cast<size_t>(size));
+  int32_t have = 0;
+  while (have < size) {
+    int32_t got = source.readAt(have, bytes.data() + have, size - have);
+    if (got <= 0) break;
+    have += got;
+  }
+  bool result = have != size || bytesMayHold(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(),
+                                             type == formattype::kAscii);
+  if (bytes.capacity() > kKeptBufferBytes) std::string().swap(bytes);
+  return result;
 }

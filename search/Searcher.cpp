@@ -239,10 +239,10 @@ int Searcher::scanFiles() {
   LiteralPrecheck precheck(tree, checkSettings, settings_.indexing.maxWordLength, &folded);
   IndexJobSettings scanSettings = settings_.indexing;
   scanSettings.alphabet = &baseAlphabet();
-  // The check serves only files of bytes 1..127, which read alike in both text models, and
-  // a Unicode index gives ASCII characters the classes of the alphabet it was made from.
+  // A Unicode index gives ASCII characters the classes of the alphabet it was made from, and
+  // the check folds other characters at least as widely as any folding of the index.
   if (precheck.active())
-    scanSettings.mayHold = [&precheck](const std::string& name, const ViewerEntry& f) { return precheck.mayHold(name, f); };
+    scanSettings.mayHold = [&precheck](const ViewerEntry& f, ByteSource& bytes) { return precheck.mayHold(f, bytes); };
   IndexJob indexing(scan, scanControl, scanSettings);
   int rc = indexing.run();
   if (rc == 0 && cancelFlag() == 0) rc = searchIndex(folder, false);

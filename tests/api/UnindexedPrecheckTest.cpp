@@ -70,3 +70,24 @@ TEST_F(UnindexedPrecheckTest, ScanFindsWhatTheIndexFinds) {
     EXPECT_EQ(1, found(docs, "deflatedmember", "", utf8)) << "the ZIP member";
   }
 }
+
+TEST_F(UnindexedPrecheckTest, UnicodeScanFindsWhatTheIndexFinds) {
+  std::string docs = dir_.file("docs");
+  std::filesystem::create_directories(docs);
+  testsupport::writeFile(docs + "/accent.txt", "\xD0\x96 the K\xC3\x96" "BJECT\n");
+  testsupport::writeFile(docs + "/wide.txt", "\xEF\xBC\xAB\xEF\xBD\x8F" "bject \xE4\xB8\xAD\xE6\x96\x87\n");
+  testsupport::writeFile(docs + "/soft.txt", "\xD0\x96 kob\xC2\xAD" "ject\n");
+  testsupport::writeFile(docs + "/late.txt", std::string(5000, 'a') + " k\xF6" "bject\n");
+  testsupport::writeFile(docs + "/none.txt", "\xD0\xBA\xD0\xBE\xD0\xB1 object kob\n");
+  std::string ix = dir_.file("ix");
+  lxrIndexJob job;
+  LXR_INIT_RECORD(job);
+  std::snprintf(job.indexPath, sizeof job.indexPath, "%s", ix.c_str());
+  std::snprintf(job.toAdd.directory, sizeof job.toAdd.directory, "%s", docs.c_str());
+  job.create = job.add = 1;
+  int16_t result = 0;
+  ASSERT_EQ(0, lxrsDoIndexJob(&job, &result));
+  for (const char* request : {"kobject", "object", "kob", "bject"})
+    EXPECT_EQ(found(docs, request, ix, true), found(docs, request, "", true)) << request;
+  EXPECT_EQ(4, found(docs, "kobject", "", true)) << "accent, fullwidth, soft hyphen, Windows-1252";
+}

@@ -53,3 +53,21 @@ TEST(LiteralPrecheckTest, PassesOverOnlyFilesWhoseLettersLackTheWord) {
   paired.setAccentPair('x', 'k');
   EXPECT_TRUE(mayHold(precheckFor("kobject", {}, &paired), "xobject"));
 }
+
+TEST(LiteralPrecheckTest, UnicodeScanFoldsEachCharacterAsTheIndexMay) {
+  const Alphabet unicode = Alphabet::builtIn().unicodeFor(true, true);
+  LiteralPrecheck p = precheckFor("kobject", {}, &unicode);
+  const std::string late = std::string(5000, 'x') + " ";  // past the head the encoding is judged on
+  // Each of these spells the word only through folding: accents, fullwidth letters, a
+  // ligature-free mathematical letter, a soft hyphen, a combining mark.
+  for (const char* spelt : {"k\xC3\xB6" "bject", "\xEF\xBD\x8B\xEF\xBD\x8F" "bject", "\xF0\x9D\x90\xA4" "object",
+                            "kob\xC2\xAD" "ject", "ko\xCC\x81" "bject"})
+    EXPECT_TRUE(mayHold(p, std::string("\xD0\x96 ") + spelt)) << spelt;
+  EXPECT_FALSE(mayHold(p, "\xD0\xBA\xD0\xBE\xD0\xB1 object \xE4\xB8\xAD\xE6\x96\x87 kob")) << "Cyrillic and Chinese";
+  EXPECT_FALSE(mayHold(p, "caf\xC3\xA9 kob-jec"));
+  // 7-bit head: the rest is Windows-1252, where 0xF6 is "ö"; in the DOS code page it is "÷".
+  EXPECT_TRUE(mayHold(p, late + "k\xF6" "bject"));
+  EXPECT_FALSE(p.bytesMayHold(reinterpret_cast<const uint8_t*>((late + "k\xF6" "bject").data()), late.size() + 7, true));
+  EXPECT_TRUE(mayHold(p, "\xFF\xFE" "k\0o\0")) << "UTF-16 is not served";
+  EXPECT_TRUE(mayHold(p, "bad \xC3 kob\x1B")) << "neither UTF-8 nor plain: the code page is guessed";
+}
