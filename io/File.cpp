@@ -105,15 +105,13 @@ int File::identity(uint64_t* device, uint64_t* inode) {
 }
 
 int File::readLengthAndTimes(bool firstOpen) {
-  int64_t length = platform::fileLength(handle_);
-  if (length < 0) return -1;
-  if (length > kMaxFileBytes) {
+  platform::FileTimes times;  // the length and the times from one system call
+  if (platform::fileTimes(handle_, &times) < 0) return -1;
+  if (times.length > kMaxFileBytes) {
     platform::setLastError(platform::kErrFileTooLarge);
     return -1;
   }
-  platform::FileTimes times;
-  if (platform::fileTimes(handle_, &times) < 0) return -1;
-  length_ = static_cast<int32_t>(length);
+  length_ = static_cast<int32_t>(times.length);
   creationTime_ = dosdate::fromTime(static_cast<std::time_t>(times.creation.seconds));
   lastWriteTime_ = dosdate::fromTime(static_cast<std::time_t>(times.lastWrite.seconds));
   // Keep the access time of the first open: a resume after reads would see our own reads.

@@ -107,6 +107,7 @@ struct FileTimes {
   FileTime creation;    // the status change time on systems that keep no creation time
   FileTime lastWrite;
   FileTime lastAccess;
+  int64_t length = 0;   // the file's length at the same moment
 };
 int fileTimes(FileHandle handle, FileTimes* out);
 // The device and inode of the open file, as describePath gives them for a name; 0 or -1.

@@ -98,6 +98,17 @@ LiteralPrecheck::LiteralPrecheck(const SearchTree& tree, const RequestSettings& 
     if (word_[i] == word_[k]) ++k;
     fallback_[i] = static_cast<int>(k);
   }
+  // The bytes that fold to the word's first letter, when there are at most two and no
+  // ASCII letter is undecided; else the letter stream is read byte by byte.
+  bool undecidedAscii = false;
+  for (int b = 1; b < 128; ++b) {
+    if (letterOf_[b] == kUndecided) undecidedAscii = true;
+    if (letterOf_[b] == static_cast<uint8_t>(word_[0])) {
+      if (starterCount_ < 2) starters_[starterCount_] = static_cast<uint8_t>(b);
+      ++starterCount_;
+    }
+  }
+  if (undecidedAscii || starterCount_ > 2) starterCount_ = 0;
   if (!unicode_) return;
   // The upper halves of the two code pages the plain-text importers deliver from.
   utf8conv::Converter windows("WINDOWS-1252"), dos("CP437");
@@ -160,13 +171,15 @@ LiteralPrecheck::Letters LiteralPrecheck::lettersOf(std::string_view utf8) const
 
 bool LiteralPrecheck::bytesMayHold(const uint8_t* bytes, size_t byteCount, bool dosText) const {
   if (word_.empty()) return true;
+  // Text of bytes 1..127 reads alike in both text models: the usual case, and a fast one.
+  if (sevenBit(bytes, byteCount)) return sevenBitMayHold(bytes, byteCount);
+  if (!unicode_) return true;  // a byte the code page may fold to a letter of the word
   uint8_t high = 0, low = 0xFF;
   const size_t headBytes = std::min(byteCount, kHeadBytes);
   for (size_t i = 0; i < headBytes; ++i) {
     high |= bytes[i];
     low = std::min(low, bytes[i]);
   }
-  if (!unicode_) return asciiMayHold(bytes, byteCount);
   // The text importer's choice of encoding, from the same head: 7-bit text is its plain code
   // page (unless escapes may be ISO-2022, guessed by a detector); else a mark or UTF-16
   // (not served), UTF-8, or the plain code page when the head is not well-formed UTF-8.
@@ -179,6 +192,38 @@ bool LiteralPrecheck::bytesMayHold(const uint8_t* bytes, size_t byteCount, bool 
   if (d.encoding == charset::Encoding::kWindows1252 && seven && std::memchr(bytes, 0x1B, headBytes) == nullptr)
     return singleByteMayHold(bytes, byteCount, windows1252_);
   return true;
+}
+
+bool LiteralPrecheck::sevenBit(const uint8_t* bytes, size_t byteCount) {
+  uint8_t high = 0, low = 0xFF;
+  for (size_t i = 0; i < byteCount; ++i) {  // no early exit, so that the loop is vectorised
+    high |= bytes[i];
+    low = std::min(low, bytes[i]);
+  }
+  return byteCount == 0 || (high < 0x80 && low != 0);
+}
+
+bool LiteralPrecheck::sevenBitMayHold(const uint8_t* bytes, size_t byteCount) const {
+  if (starterCount_ == 0) return asciiMayHold(bytes, byteCount);
+  // The word is tried at each byte that folds to its first letter, found by memchr.
+  const uint8_t* end = bytes + byteCount;
+  const uint8_t* next[2] = {nullptr, nullptr};
+  for (int s = 0; s < starterCount_; ++s)
+    next[s] = static_cast<const uint8_t*>(std::memchr(bytes, starters_[s], byteCount));
+  for (;;) {
+    int s = 0;
+    if (starterCount_ == 2 && next[1] && (!next[0] || next[1] < next[0])) s = 1;
+    const uint8_t* at = next[s];
+    if (!at) return false;
+    size_t matched = 0;
+    for (const uint8_t* p = at; p < end; ++p) {
+      const uint8_t letter = letterOf_[*p];
+      if (letter == kSkipped) continue;
+      if (letter != static_cast<uint8_t>(word_[matched])) break;
+      if (++matched == word_.size()) return true;
+    }
+    next[s] = static_cast<const uint8_t*>(std::memchr(at + 1, starters_[s], static_cast<size_t>(end - at - 1)));
+  }
 }
 
 bool LiteralPrecheck::asciiMayHold(const uint8_t* bytes, size_t byteCount) const {

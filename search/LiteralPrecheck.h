@@ -56,6 +56,8 @@ class LiteralPrecheck {
   // A character's part in the letter stream: its letters, or kUndecided as the first byte.
   using Letters = std::string;
   struct Stream;
+  static bool sevenBit(const uint8_t* bytes, size_t byteCount);  // all bytes 1..127
+  bool sevenBitMayHold(const uint8_t* bytes, size_t byteCount) const;
   bool asciiMayHold(const uint8_t* bytes, size_t byteCount) const;
   bool utf8MayHold(const uint8_t* bytes, size_t byteCount) const;
   bool singleByteMayHold(const uint8_t* bytes, size_t byteCount, const std::array<Letters, 128>& high) const;
@@ -67,6 +69,8 @@ class LiteralPrecheck {
   std::array<Letters, 128> windows1252_;  // bytes 0x80..0xFF of each code page (Unicode scans)
   std::array<Letters, 128> dos_;
   std::string word_;
+  uint8_t starters_[2] = {};  // the bytes that fold to the word's first letter
+  int starterCount_ = 0;      // 0: none found that way
   std::vector<int> fallback_;  // the word's failure function for the letter stream
   uint8_t letterOf_[256] = {};  // each byte's folded letter, kSkipped or kUndecided
 };

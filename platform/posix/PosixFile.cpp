@@ -455,6 +455,7 @@ int timesFromStatx(int dirFd, const char* path, int flags, FileTimes* out) {
   t.creation = (sx.stx_mask & STATX_BTIME) ? fromTimespec(sx.stx_btime) : fromTimespec(sx.stx_ctime);
   t.lastWrite = fromTimespec(sx.stx_mtime);
   t.lastAccess = fromTimespec(sx.stx_atime);
+  t.length = static_cast<int64_t>(sx.stx_size);
   *out = t;
   return 0;
 }

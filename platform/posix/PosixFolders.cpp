@@ -163,8 +163,8 @@ int listDirectory(const char* folder, std::vector<DirEntry>* out) {
   DIR* dir = ::opendir(folder);
   if (!dir) return failPath(folder, errno);
   std::vector<DirEntry> entries;
-  std::string prefix(folder);
-  if (prefix.back() != '/') prefix += '/';
+  // Entries are looked up from the open folder, not through the whole path again.
+  const int dirFd = ::dirfd(dir);
   for (;;) {
     errno = 0;
     struct dirent* e = ::readdir(dir);
@@ -173,7 +173,7 @@ int listDirectory(const char* folder, std::vector<DirEntry>* out) {
     if (name == "." || name == "..") continue;
     struct stat st;
     // An entry removed meanwhile, or a dangling link, is left out.
-    if (::stat((prefix + name).c_str(), &st) < 0) continue;
+    if (::fstatat(dirFd, name.c_str(), &st, 0) < 0) continue;
     DirEntry entry;
     entry.name = std::move(name);
     fillEntry(st, &entry);
