@@ -88,8 +88,19 @@ int64_t writeAt(FileHandle handle, const void* buffer, int64_t n, int64_t pos);
 int truncateFile(FileHandle handle, int64_t n);
 // The file's length in bytes, or -1.
 int64_t fileLength(FileHandle handle);
-// Forces written data to the disk; 0 or -1.
+// Forces written data to the disk; 0 or -1. Does nothing (and succeeds) on a thread inside
+// a SyncsSkipped scope.
 int syncFile(FileHandle handle);
+// While one lives, syncFile on this thread returns at once: for files that are deleted when
+// the work that writes them ends (the temporary index of an unindexed scan), where a sync
+// would only wait for the disk. Scopes nest.
+class SyncsSkipped {
+ public:
+  SyncsSkipped();
+  ~SyncsSkipped();
+  SyncsSkipped(const SyncsSkipped&) = delete;
+  SyncsSkipped& operator=(const SyncsSkipped&) = delete;
+};
 // Maps the first n bytes (n > 0) of a file open for reading into memory as a private copy:
 // it reads as the file does, and a write to it changes only this process's copy. Null when
 // the system refuses, and always while a fault plan is active (tests of failing reads then

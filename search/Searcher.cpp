@@ -11,6 +11,7 @@
 #include "objects/MessageTable.h"
 #include "objects/Reporter.h"
 #include "objects/Trace.h"
+#include "platform/Platform.h"
 #include "search/IndexSearch.h"
 #include "search/LiteralPrecheck.h"
 #include "search/RequestWarnings.h"
@@ -244,7 +245,12 @@ int Searcher::scanFiles() {
   if (precheck.active())
     scanSettings.mayHold = [&precheck](const ViewerEntry& f, ByteSource& bytes) { return precheck.mayHold(f, bytes); };
   IndexJob indexing(scan, scanControl, scanSettings);
-  int rc = indexing.run();
+  int rc;
+  {
+    // The temporary index is deleted when the scan ends: nothing of it need reach the disk.
+    platform::SyncsSkipped noSyncs;
+    rc = indexing.run();
+  }
   if (rc == 0 && cancelFlag() == 0) rc = searchIndex(folder, false);
   TextDB::deleteIndex(folder, false);
   return rc;

@@ -8,6 +8,7 @@
 #include "api/DllInterface.h"
 #include "lexaurum/lexaurum.h"
 #include "objects/Trace.h"
+#include "platform/FaultInjection.h"
 #include "tests/support/EngineTest.h"
 
 namespace {
@@ -69,6 +70,10 @@ TEST_F(UnindexedPrecheckTest, ScanFindsWhatTheIndexFinds) {
     EXPECT_LE(4, found(docs, "kobject", "", utf8)) << "plain, HTML entity, RTF escape and UTF-16";
     EXPECT_EQ(1, found(docs, "deflatedmember", "", utf8)) << "the ZIP member";
   }
+  // The temporary index is deleted right after: the scan waits for no disk.
+  platform::resetIoCounters();
+  EXPECT_LE(1, found(docs, "kob*", ""));
+  EXPECT_EQ(0, platform::ioCounters().syncs);
 }
 
 TEST_F(UnindexedPrecheckTest, UnicodeScanFindsWhatTheIndexFinds) {
