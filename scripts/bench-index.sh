@@ -49,7 +49,7 @@ die() { echo "bench-index: $*" >&2; exit 1; }
 
 command -v /usr/bin/time >/dev/null || die "GNU time is missing (apt-get install time)"
 source scripts/bench-build.sh
-bench_build "$BUILD" lxr ReadSplitLoop -- XapianIndexAnchor || die "the build failed"
+bench_build "$BUILD" lxr lxr-extract ReadSplitLoop -- XapianIndexAnchor || die "the build failed"
 LXR=${LXR_BENCH_LXR:-$BUILD/tools/lxr}
 LOOP=$BUILD/bench/ReadSplitLoop
 ANCHOR=$BUILD/bench/XapianIndexAnchor

@@ -40,7 +40,7 @@ CORPORA=("$@")
 die() { echo "bench-search: $*" >&2; exit 1; }
 
 source scripts/bench-build.sh
-bench_build "$BUILD" lxr SearchBench -- XapianIndexAnchor XapianQueryProcess || die "the build failed"
+bench_build "$BUILD" lxr lxr-extract SearchBench -- XapianIndexAnchor XapianQueryProcess || die "the build failed"
 LXR=$BUILD/tools/lxr
 BENCH=$BUILD/bench/SearchBench
 ANCHOR=$BUILD/bench/XapianIndexAnchor
@@ -138,6 +138,13 @@ for c in "${CORPORA[@]}"; do
     if ! { "$LXR" --dir "$ENGINE" create "$INDEX" && "$LXR" --dir "$ENGINE" add "$INDEX" "$TEXT"; } \
       >"$CW/logs/build.out" 2>&1; then
       echo "bench-search: building our index of $c failed:" >&2; tail -5 "$CW/logs/build.out" >&2
+      failed=1; continue
+    fi
+    # A corpus whose documents could not be read (the extraction helper missing, say) would
+    # be timed as an index of nothing.
+    unread=$(grep -o '[0-9]* could not be read' "$CW/logs/build.out" | awk '{ print $1 }' | tail -1 || true)
+    if [ -n "$unread" ] && ((unread * 100 > NFILES)); then
+      echo "bench-search: $unread of $NFILES files of $c could not be read (see lxr failed $INDEX)" >&2
       failed=1; continue
     fi
   fi
