@@ -43,13 +43,7 @@ class SearchJobTest : public testsupport::EngineTest {
     std::filesystem::create_directories(docs);
     for (int i = 0; i < count; ++i)
       testsupport::writeFile(docs + "/" + prefix + std::to_string(i) + ".txt", "anchor " + prefix + std::to_string(i) + "\n");
-    lxrIndexJob job;
-    LXR_INIT_RECORD(job);
-    std::snprintf(job.indexPath, sizeof job.indexPath, "%s", ix.c_str());
-    std::snprintf(job.toAdd.directory, sizeof job.toAdd.directory, "%s", docs.c_str());
-    job.create = job.add = 1;
-    int16_t result = 0;
-    EXPECT_EQ(0, lxrsDoIndexJob(&job, &result));
+    makeIndex(ix, docs);
     return ix;
   }
 

@@ -39,19 +39,6 @@ class UnindexedPrecheckTest : public testsupport::EngineTest {
     return job.totalFiles;
   }
 
-  // A new index (of the default, Unicode, text model) of the files of `docs`.
-  std::string indexOf(const std::string& docs) {
-    std::string ix = dir_.file("ix");
-    lxrIndexJob job;
-    LXR_INIT_RECORD(job);
-    std::snprintf(job.indexPath, sizeof job.indexPath, "%s", ix.c_str());
-    std::snprintf(job.toAdd.directory, sizeof job.toAdd.directory, "%s", docs.c_str());
-    job.create = job.add = 1;
-    int16_t result = 0;
-    EXPECT_EQ(0, lxrsDoIndexJob(&job, &result));
-    return ix;
-  }
-
 };
 
 }  // namespace
@@ -67,7 +54,8 @@ TEST_F(UnindexedPrecheckTest, ScanFindsWhatTheIndexFinds) {
   testsupport::writeFile(docs + "/wide.txt", std::string("k\0o\0b\0j\0e\0c\0t\0\n\0", 16));
   // The word "deflatedmember" is only in a compressed member of this archive.
   std::filesystem::copy_file(testsupport::sourcePath("tests/data/zip/made-zip-stored-deflated.zip"), docs + "/member.zip");
-  const std::string ix = indexOf(docs);
+  const std::string ix = dir_.file("ix");
+  ASSERT_TRUE(makeIndex(ix, docs));
   for (bool utf8 : {false, true}) {
     for (const char* request : {"kobject", "deflatedmember", "object", "kob", "nothing", "kobject and lives"}) {
       int32_t indexed = found(docs, request, ix, utf8);
@@ -90,7 +78,8 @@ TEST_F(UnindexedPrecheckTest, UnicodeScanFindsWhatTheIndexFinds) {
   testsupport::writeFile(docs + "/soft.txt", "\xD0\x96 kob\xC2\xAD" "ject\n");
   testsupport::writeFile(docs + "/late.txt", std::string(5000, 'a') + " k\xF6" "bject\n");
   testsupport::writeFile(docs + "/none.txt", "\xD0\xBA\xD0\xBE\xD0\xB1 object kob\n");
-  const std::string ix = indexOf(docs);
+  const std::string ix = dir_.file("ix");
+  ASSERT_TRUE(makeIndex(ix, docs));
   for (const char* request : {"kobject", "object", "kob", "bject"})
     EXPECT_EQ(found(docs, request, ix, true), found(docs, request, "", true)) << request;
   EXPECT_EQ(4, found(docs, "kobject", "", true)) << "accent, fullwidth, soft hyphen, Windows-1252";

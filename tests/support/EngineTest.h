@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <string>
 
 #include "api/DllInterface.h"
 #include "lexaurum/lexaurum.h"
@@ -43,6 +44,20 @@ class EngineTest : public ::testing::Test {
     int16_t result = 0;
     lxrsRunScript(dir_.file(name).c_str(), &result);
     return result;
+  }
+
+  // Makes the index `ix` (of the default, Unicode, text model) of the files of `docs`: true
+  // when the job succeeded (a failure is also reported as a test failure).
+  bool makeIndex(const std::string& ix, const std::string& docs) {
+    lxrIndexJob job;
+    LXR_INIT_RECORD(job);
+    std::snprintf(job.indexPath, sizeof job.indexPath, "%s", ix.c_str());
+    std::snprintf(job.toAdd.directory, sizeof job.toAdd.directory, "%s", docs.c_str());
+    job.create = job.add = 1;
+    int16_t result = 0;
+    const int rc = lxrsDoIndexJob(&job, &result);
+    EXPECT_EQ(0, rc) << ix;
+    return rc == 0;
   }
 
   TempDir dir_;

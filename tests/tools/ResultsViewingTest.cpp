@@ -58,13 +58,7 @@ class ResultsViewingTest : public testsupport::EngineTest {
     for (int i = 0; i < 400; ++i) text += "w" + std::to_string(i) + (i % 7 == 6 ? "\n" : " ");
     doc_ = docs + "/long.txt";
     testsupport::writeFile(doc_, text + "\nzeta\n");
-    lxrIndexJob job;
-    LXR_INIT_RECORD(job);
-    std::snprintf(job.indexPath, sizeof job.indexPath, "%s", dir_.file("ix").c_str());
-    std::snprintf(job.toAdd.directory, sizeof job.toAdd.directory, "%s", docs.c_str());
-    job.create = job.add = 1;
-    int16_t result = 0;
-    ASSERT_EQ(0, lxrsDoIndexJob(&job, &result));
+    ASSERT_TRUE(makeIndex(dir_.file("ix"), docs));
   }
   // Searches the index; the results file's name.
   std::string search(const std::string& request) {
