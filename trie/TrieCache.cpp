@@ -1,6 +1,8 @@
 // TrieCache: page reads and writes of a key file, with the layout check of every page read.
 #include "trie/TrieCache.h"
 
+#include <cstring>
+
 #include "io/File.h"
 #include "objects/Trace.h"
 #include "trie/TrieFormat.h"
@@ -18,8 +20,17 @@ int TrieCache::readPage(int32_t id, char* into) {
                 static_cast<long>(pos));
     return -1;
   }
-  if (file_->seek(static_cast<int32_t>(pos)) < 0) return -1;
-  int32_t got = file_->read(into, kPageBytes);
+  int32_t got = 0;
+  if (map_) {
+    // A copy out of the map: the cache's pages are checked, and changed by the cursor.
+    if (pos + kPageBytes <= mapBytes_) {
+      std::memcpy(into, map_ + pos, kPageBytes);
+      got = kPageBytes;
+    }
+  } else {
+    if (file_->seek(static_cast<int32_t>(pos)) < 0) return -1;
+    got = file_->read(into, kPageBytes);
+  }
   if (got != kPageBytes) {
     trace::line("ERROR TrieCache: page %ld lies past the end of %s", static_cast<long>(id),
                 file_->getName().c_str());

@@ -19,6 +19,14 @@ class TrieCache : public GenericCache {
   // `file` stays owned by the caller and must outlive the cache's use of it.
   explicit TrieCache(File* file);
 
+  // Serves page reads from `data`, the first `length` bytes of the file mapped into memory
+  // (a file open for reading only), instead of reading the file; null stops it. The map
+  // must live until then. A page past `length` fails as a page past the end of the file.
+  void useMap(const char* data, int64_t length) {
+    map_ = data;
+    mapBytes_ = data ? length : 0;
+  }
+
  protected:
   // Reads page `id`; a page that is short, or whose layout is unsound for its kind, fails
   // (traced "ERROR TrieCache: page %ld ..."). A leaf's cursor is set to 0 and its free space
@@ -29,6 +37,8 @@ class TrieCache : public GenericCache {
 
  private:
   File* file_;
+  const char* map_ = nullptr;
+  int64_t mapBytes_ = 0;
 };
 
 // Holds one page of a TrieCache from get() to the end of the scope (or release()).

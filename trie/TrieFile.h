@@ -153,6 +153,8 @@ class TrieFile {
 
   File file_;
   TrieCache cache_;
+  char* map_ = nullptr;  // the whole file, for an open for reading only (see open)
+  int64_t mapBytes_ = 0;
   std::string name_;
   bool open_ = false;
   bool writable_ = false;
