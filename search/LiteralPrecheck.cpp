@@ -134,7 +134,7 @@ struct LiteralPrecheck::Stream {
     if (static_cast<unsigned char>(want[matched]) == letter && ++matched == want.size()) return true;
     return false;
   }
-  // 1: the word is complete; -1: undecided; 0: go on. For a byte of 0..127.
+  // 1: the word is complete; -1: undecided (also for a byte above 127); 0: go on.
   int feedAscii(uint8_t byte) {
     const uint8_t letter = check.letterOf_[byte];
     if (letter == kSkipped) return 0;
@@ -174,17 +174,12 @@ bool LiteralPrecheck::bytesMayHold(const uint8_t* bytes, size_t byteCount, bool 
   // Text of bytes 1..127 reads alike in both text models: the usual case, and a fast one.
   if (sevenBit(bytes, byteCount)) return sevenBitMayHold(bytes, byteCount);
   if (!unicode_) return true;  // a byte the code page may fold to a letter of the word
-  uint8_t high = 0, low = 0xFF;
   const size_t headBytes = std::min(byteCount, kHeadBytes);
-  for (size_t i = 0; i < headBytes; ++i) {
-    high |= bytes[i];
-    low = std::min(low, bytes[i]);
-  }
   // The text importer's choice of encoding, from the same head: 7-bit text is its plain code
   // page (unless escapes may be ISO-2022, guessed by a detector); else a mark or UTF-16
   // (not served), UTF-8, or the plain code page when the head is not well-formed UTF-8.
   const charset::Encoding plain = dosText ? charset::Encoding::kCp437 : charset::Encoding::kWindows1252;
-  const bool seven = headBytes == 0 || (high < 0x80 && low != 0);
+  const bool seven = sevenBit(bytes, headBytes);
   charset::Detection d = seven ? charset::Detection{plain, 0} : charset::detect(bytes, headBytes, plain);
   if (d.encoding == charset::Encoding::kUtf8)
     return utf8MayHold(bytes + d.bomBytes, byteCount - static_cast<size_t>(d.bomBytes));
@@ -227,16 +222,9 @@ bool LiteralPrecheck::sevenBitMayHold(const uint8_t* bytes, size_t byteCount) co
 }
 
 bool LiteralPrecheck::asciiMayHold(const uint8_t* bytes, size_t byteCount) const {
-  const auto* want = reinterpret_cast<const unsigned char*>(word_.data());
-  const size_t wantCount = word_.size();
-  size_t matched = 0;
-  for (size_t i = 0; i < byteCount; ++i) {
-    uint8_t letter = letterOf_[bytes[i]];
-    if (letter == kSkipped) continue;
-    if (letter == kUndecided) return true;
-    while (matched > 0 && want[matched] != letter) matched = static_cast<size_t>(fallback_[matched - 1]);
-    if (want[matched] == letter && ++matched == wantCount) return true;
-  }
+  Stream stream{*this};
+  for (size_t i = 0; i < byteCount; ++i)
+    if (stream.feedAscii(bytes[i])) return true;  // the word, or a byte above 127
   return false;
 }
 
