@@ -224,7 +224,11 @@ int watchIndexes(const Options& o, const std::string& privateDir) {
     for (auto& w : all) {
       w->watcher->takeEvents(now);
       if (stopSignals() == 0 && w->watcher->work(now)) worked = true;
-      if (w->watcher->pending() != w->lastPending) publish(*w);
+      // A folder made or deleted changes the counts without a change to index.
+      if (w->watcher->pending() != w->lastPending ||
+          static_cast<int64_t>(w->watcher->watched()) != w->state.watched ||
+          static_cast<int64_t>(w->watcher->unwatched()) != w->state.polled)
+        publish(*w);
       anyAlive = anyAlive || w->watcher->alive();
     }
     if (!anyAlive) return exitcodes::kIoError;

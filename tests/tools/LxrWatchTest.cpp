@@ -240,6 +240,17 @@ TEST_F(LxrWatchTest, FoldersBeyondTheWatchLimitArePolled) {
   EXPECT_NE(std::string::npos, status.output.find("2 watched, 3 polled")) << status.output;
 }
 
+TEST_F(LxrWatchTest, TheStatusCountsAFolderDeletedWithNothingToIndex) {
+  fs::create_directories(docs + "/empty");
+  index();
+  WatchRun watcher(priv, dir.file("watch.log"), {idx, "--quiet-period", "0.2s"});
+  ASSERT_TRUE(watcher.saw("rescan done")) << watcher.log();
+  auto watchedNow = [&](const char* counts) { return lxr("status " + idx).output.find(counts) != std::string::npos; };
+  ASSERT_TRUE(waitFor([&] { return watchedNow("2 watched"); })) << lxr("status " + idx).output;
+  fs::remove(docs + "/empty");
+  EXPECT_TRUE(waitFor([&] { return watchedNow("1 watched"); })) << lxr("status " + idx).output;
+}
+
 TEST_F(LxrWatchTest, KilledInTheMiddleOfAnUpdateItLosesNothing) {
   std::string words;
   for (int w = 0; w < 400; ++w) words += "fulmar kittiwake razorbill " + std::to_string(w) + "\n";
