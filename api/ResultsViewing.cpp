@@ -52,9 +52,10 @@ bool initialised() {
 int listResults(const std::string& name, lxrResultListFn fn, uintptr_t data) {
   ResultsFile file;
   if (file.open(name) < 0) return apierror::report("ListResults", name, "is not a search results file");
+  file.mapWhole();
   const int32_t count = file.count();
+  ResultsItem item;  // used again, so that its strings keep their memory
   for (int32_t n = 0; n < count; ++n) {
-    ResultsItem item;
     if (file.read(n, &item) < 0) {
       file.close();
       return apierror::report("ListResults", name, "item " + std::to_string(n) + " could not be read");

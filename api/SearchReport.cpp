@@ -69,6 +69,7 @@ int write(const LexaurumInstance& engine, const std::string& resultsName, const 
     results.close();
     return -1;
   }
+  results.mapWhole();
   const int32_t count = results.count();
   const int32_t shown = std::max(0, std::min<int32_t>(count, maxDocuments));
   std::fprintf(out, "%s\n", kFirstLine);

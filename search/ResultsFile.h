@@ -59,6 +59,11 @@ class ResultsFile {
   // Opened for reading and at most `maxBytes` long, the file is read whole at the next
   // read, so reading its items in any order costs one read (vlrFile::holdWhole). 0 or -1.
   int holdWhole(int32_t maxBytes) { return table_.holdWhole(maxBytes); }
+  // Opened for reading, the items are read from a map of the file (vlrFile::mapWhole), so
+  // that a listing of every item makes no read call per block. Results files are always made
+  // afresh under their name, never cut in place, so the map stays whole. 0, or -1 when the
+  // file could not be mapped (it is then read as before).
+  int mapWhole() { return table_.mapWhole(); }
 
   int writeHeader(const ResultsHeader& header);
   int readHeader(ResultsHeader* header) const;

@@ -89,10 +89,11 @@ int SearchResultsWriter::sort() {
   };
   std::vector<Key> keys;
   ResultsItem item;
-  // Read back through a read-only open: a file of up to 16 MB is read whole, so the second
-  // pass's jumps cost no reads; a larger one is read in growing blocks over the first pass.
+  // Read back through a read-only open, from a map of the file, so the second pass's jumps
+  // cost no reads; where it cannot be mapped, a file of up to 16 MB is read whole and a
+  // larger one in growing blocks over the first pass.
   if (file_.close() < 0 || file_.open(job_.resultsName, false) < 0) return -1;
-  file_.holdWhole(kWholeReadBytes);
+  if (file_.mapWhole() < 0) file_.holdWhole(kWholeReadBytes);
   for (int32_t n = 0; n < file_.count(); ++n) {
     if (file_.read(n, &item) < 0) return -1;
     int64_t value = (type & kByName) ? 0 : (type & kByDate) ? item.doc.modDate : item.doc.score;
