@@ -7,8 +7,8 @@
 // (Alphabet, Charset, UnicodeText, ViewerTable) and search/ (SearchTree, RequestSettings).
 #pragma once
 
-#include <cstddef>
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>

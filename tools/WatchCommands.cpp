@@ -114,7 +114,6 @@ struct Watched {
   std::unique_ptr<Watcher> watcher;
   WatcherState state;
   int64_t lastWriteMillis = 0;
-  size_t lastPending = 0;
 };
 
 void say(const Watched& w, const std::string& text) {
@@ -139,7 +138,15 @@ void publish(Watched& w) {
   s.moreFailed = w.jobs->moreFailed();
   w.file.write(s);
   w.lastWriteMillis = steadyMillis();
-  w.lastPending = watcher.pending();
+}
+
+// True when the status file's counts are no longer the watcher's (a folder made or deleted
+// changes them without a change to index).
+bool countsMoved(const Watched& w) {
+  const Watcher& watcher = *w.watcher;
+  return static_cast<int64_t>(watcher.pending()) != w.state.pending ||
+         static_cast<int64_t>(watcher.watched()) != w.state.watched ||
+         static_cast<int64_t>(watcher.unwatched()) != w.state.polled;
 }
 
 int stopSignals() { return platform::signalCount(Signal::Interrupt) + platform::signalCount(Signal::Terminate); }
@@ -224,11 +231,7 @@ int watchIndexes(const Options& o, const std::string& privateDir) {
     for (auto& w : all) {
       w->watcher->takeEvents(now);
       if (stopSignals() == 0 && w->watcher->work(now)) worked = true;
-      // A folder made or deleted changes the counts without a change to index.
-      if (w->watcher->pending() != w->lastPending ||
-          static_cast<int64_t>(w->watcher->watched()) != w->state.watched ||
-          static_cast<int64_t>(w->watcher->unwatched()) != w->state.polled)
-        publish(*w);
+      if (countsMoved(*w)) publish(*w);
       anyAlive = anyAlive || w->watcher->alive();
     }
     if (!anyAlive) return exitcodes::kIoError;
