@@ -289,6 +289,22 @@ std::unique_ptr<Viewer> ViewerTable::makeViewerOf(const ViewerEntry& entry, Byte
   return viewer;
 }
 
+const ViewerEntry* ViewerTable::firstChoice(ByteSource& source) const {
+  FileProbe p;
+  if (probe(source, &p) < 0) return nullptr;
+  const ViewerEntry* best = nullptr;
+  int bestScore = 0;
+  for (const auto& e : entries_) {
+    int s = score(*e, p);
+    if (s == kMaxScore) return e.get();
+    if (s > bestScore) {
+      best = e.get();
+      bestScore = s;
+    }
+  }
+  return best;
+}
+
 std::unique_ptr<Viewer> ViewerTable::makeViewer(ByteSource& source, const ViewerEntry** chosen) const {
   FileProbe p;
   if (probe(source, &p) < 0) return nullptr;

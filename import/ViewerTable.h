@@ -45,7 +45,8 @@ struct FileProbe {
   ByteSource* source = nullptr;  // may be null: then only the head is looked at
 };
 
-// Threads: the registry is filled at start-up and read afterwards, by one thread at a time.
+// Threads: the registry is filled at start-up and read afterwards, by any number of threads at
+// once (recognition and the viewer makers keep no state of their own).
 // The engine owns one, filled with the built-in formats, the external viewers and the file
 // type table, and sets its import settings from the engine's options.
 class ViewerTable {
@@ -94,6 +95,10 @@ class ViewerTable {
   // date and the entry's type. Null when no viewer could be made; `chosen` (when given) is
   // set to the entry on success only. The viewer reads `source`, which must outlive it.
   std::unique_ptr<Viewer> makeViewer(ByteSource& source, const ViewerEntry** chosen = nullptr) const;
+  // The entry makeViewer tries first for the document: the first met that scores 100, else the
+  // highest score, the earliest met among equals. Null when none scores or the first bytes
+  // cannot be read. Nothing is made.
+  const ViewerEntry* firstChoice(ByteSource& source) const;
   // Makes the viewer of one entry; null when it cannot be made.
   std::unique_ptr<Viewer> makeViewerOf(const ViewerEntry& entry, ByteSource& source) const;
 

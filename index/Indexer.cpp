@@ -4,12 +4,14 @@
 #include <cinttypes>
 #include <cstdio>
 #include <cstring>
+#include <deque>
 
 #include "import/LineLayout.h"
 #include "import/ViewerTable.h"
 #include "index/IndexFileNames.h"
 #include "index/IndexJob.h"
 #include "index/IndexMaker.h"
+#include "index/PrecheckAhead.h"
 #include "io/FileMode.h"
 #include "objects/MessageTable.h"
 #include "objects/StringSet.h"
@@ -127,17 +129,7 @@ int Indexer::addDocs() {
   if (record.add && toIndex_.count() > 0 && !immediate_) {
     setPhase(4);
     toIndex_.rewind();
-    FoundFile file;
-    while (cancelFlag() == 0) {
-      int rc = toIndex_.next(&file);
-      if (rc == 0) break;
-      if (rc < 0) {
-        log_.line("The list of files to index could not be read back.");
-        abortImmediately();
-        break;
-      }
-      if (indexFile(file) < 0) break;
-    }
+    indexListedFiles();
   }
   if (sorter_ && cancelFlag() != kImmediate) {
     relayCancel_ = cancelFlag();
@@ -342,7 +334,53 @@ int Indexer::checkFilesSelected() {
   return 0;
 }
 
-int Indexer::indexFile(const FoundFile& file) {
+void Indexer::indexListedFiles() {
+  // A scan's pre-check runs ahead of the indexing on helper threads: the files that cannot
+  // match are passed over unopened here, in list order, as the indexer itself would.
+  std::unique_ptr<PrecheckAhead> ahead;
+  if (job_.settings().mayHold)
+    ahead = std::make_unique<PrecheckAhead>(*job_.settings().viewers, job_.settings().mayHold,
+                                            PrecheckAhead::helperThreads());
+  std::deque<FoundFile> pending;
+  bool listEnded = false;
+  bool listFailed = false;
+  FoundFile file;
+  while (cancelFlag() == 0) {
+    while (!listEnded && (ahead ? ahead->hasRoom() : pending.empty())) {
+      int rc = toIndex_.next(&file);
+      if (rc != 1) {
+        listEnded = true;
+        listFailed = rc < 0;
+        break;
+      }
+      if (ahead) ahead->add(file.name);
+      pending.push_back(std::move(file));
+    }
+    if (pending.empty()) {
+      if (listFailed) {
+        log_.line("The list of files to index could not be read back.");
+        abortImmediately();
+      }
+      break;
+    }
+    const FoundFile next = std::move(pending.front());
+    pending.pop_front();
+    if (ahead && !ahead->nextMayHold()) {
+      ++progress_.filesIndexed;  // passed over: it cannot match the scan's request
+      countDone(next);
+      continue;
+    }
+    if (indexFile(next, ahead != nullptr) < 0) break;
+  }
+}
+
+void Indexer::countDone(const FoundFile& file) {
+  bytesDone_ += file.size;
+  if (progress_.bytesToIndex > 0)
+    progress_.percentDone = static_cast<int32_t>(std::min<int64_t>(100, bytesDone_ * 100 / progress_.bytesToIndex));
+}
+
+int Indexer::indexFile(const FoundFile& file, bool checked) {
   trace::text("Indexer::indexFile " + file.name);
   progress_.fileName = textfields::baseName(file.name);
   progress_.filePath = textfields::folderOf(file.name);
@@ -358,7 +396,7 @@ int Indexer::indexFile(const FoundFile& file) {
     report(3010);
   } else if (words_->container()) {
     rc = indexContainer(file);
-  } else if (job_.settings().mayHold && words_->format() && words_->source() &&
+  } else if (!checked && job_.settings().mayHold && words_->format() && words_->source() &&
              !job_.settings().mayHold(*words_->format(), *words_->source())) {
     ++progress_.filesIndexed;  // passed over: it cannot match the scan's request
   } else {
@@ -371,9 +409,7 @@ int Indexer::indexFile(const FoundFile& file) {
   const std::string failure = platform::takeFileFailure();
   if (jobFailure_.empty() && !failure.empty() && failure.find(file.name) == std::string::npos)
     jobFailure_ = failure;
-  bytesDone_ += file.size;
-  if (progress_.bytesToIndex > 0)
-    progress_.percentDone = static_cast<int32_t>(std::min<int64_t>(100, bytesDone_ * 100 / progress_.bytesToIndex));
+  countDone(file);
   return rc;
 }
 

@@ -55,7 +55,13 @@ class Indexer {
   int setupForAdd();
   int listFilesToIndex();
   int checkFilesSelected();
-  int indexFile(const FoundFile& file);
+  // The files of the list to index, in order; the job is aborted when the list cannot be
+  // read back.
+  void indexListedFiles();
+  // Indexes one file; `checked` when the scan's pre-check has already passed it.
+  int indexFile(const FoundFile& file, bool checked = false);
+  // The file's bytes count as done.
+  void countDone(const FoundFile& file);
   int indexDoc(const FoundFile& file);
   int storeDocInfo(const FoundFile& file, int32_t docId, int32_t lastWord);
   // A document that gives no text for the index: encrypted, failed or without text. True

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <mutex>
 #include <vector>
 
 #include "io/FileMode.h"
@@ -13,7 +14,10 @@ namespace {
 
 constexpr int64_t kMaxFileBytes = INT32_MAX;  // the layer counts in signed 32-bit bytes
 
+// Files are made and closed on more than one thread (an unindexed scan reads files on helper
+// threads), so the list and its counts are kept under a lock.
 struct Registry {
+  std::mutex mutex;
   std::vector<File*> files;
   int64_t openCount = 0;   // system opens made by File
   int64_t closeCount = 0;  // system closes made by File
@@ -26,12 +30,17 @@ Registry& registry() {
 
 }  // namespace
 
-File::File() { registry().files.push_back(this); }
+File::File() {
+  Registry& r = registry();
+  std::lock_guard<std::mutex> hold(r.mutex);
+  r.files.push_back(this);
+}
 
 File::~File() {
   if (handle_ != platform::kInvalidHandle) osClose();
-  std::vector<File*>& files = registry().files;
-  files.erase(std::remove(files.begin(), files.end(), this), files.end());
+  Registry& r = registry();
+  std::lock_guard<std::mutex> hold(r.mutex);
+  r.files.erase(std::remove(r.files.begin(), r.files.end(), this), r.files.end());
 }
 
 int File::open(const char* name, int mode) {
@@ -61,8 +70,9 @@ int File::open(const char* name, int mode) {
   if (!write) state |= kShareRead;  // a reader never keeps others from reading
   state_ = state;
 
-  if (osOpen() < 0) return -1;
-  if (readLengthAndTimes(true) < 0) {
+  platform::FileTimes times;
+  if (osOpen(&times) < 0) return -1;
+  if (takeLengthAndTimes(times, true) < 0) {
     int err = platform::lastError();
     osClose();
     platform::setLastError(err);
@@ -74,8 +84,10 @@ int File::open(const char* name, int mode) {
   return 0;
 }
 
-int File::osOpen() {
+int File::osOpen(platform::FileTimes* times) {
   platform::OpenRequest request;
+  // Reading a document must not show as an access to it.
+  request.keepAccessTime = !(state_ & kWrite);
   request.read = (state_ & kRead) != 0;
   request.write = (state_ & kWrite) != 0;
   request.shareRead = (state_ & kShareRead) != 0;
@@ -92,10 +104,17 @@ int File::osOpen() {
     request.disposition = platform::Disposition::OpenAlways;
   else
     request.disposition = platform::Disposition::OpenExisting;
-  platform::FileHandle h = platform::openFile(name_.c_str(), request);
+  platform::OpenedFile opened;
+  platform::FileHandle h = platform::openFile(name_.c_str(), request, &opened);
   if (h == platform::kInvalidHandle) return -1;
   handle_ = h;
-  ++registry().openCount;
+  accessTimeKept_ = opened.accessTimeKept;
+  *times = opened.times;
+  {
+    Registry& r = registry();
+    std::lock_guard<std::mutex> hold(r.mutex);
+    ++r.openCount;
+  }
   return 0;
 }
 
@@ -104,9 +123,7 @@ int File::identity(uint64_t* device, uint64_t* inode) {
   return platform::fileIdentity(handle_, device, inode);
 }
 
-int File::readLengthAndTimes(bool firstOpen) {
-  platform::FileTimes times;  // the length and the times from one system call
-  if (platform::fileTimes(handle_, &times) < 0) return -1;
+int File::takeLengthAndTimes(const platform::FileTimes& times, bool firstOpen) {
   if (times.length > kMaxFileBytes) {
     platform::setLastError(platform::kErrFileTooLarge);
     return -1;
@@ -122,12 +139,16 @@ int File::readLengthAndTimes(bool firstOpen) {
 int File::osClose() {
   platform::FileHandle h = handle_;
   handle_ = platform::kInvalidHandle;
-  ++registry().closeCount;
+  {
+    Registry& r = registry();
+    std::lock_guard<std::mutex> hold(r.mutex);
+    ++r.closeCount;
+  }
   // The last-access time is put back only when our reads moved it (with relatime they mostly
   // do not): setting it also sets the status-change time, which backup tools go by, and
   // writes the inode.
-  bool moved = true;
-  if (!(state_ & kWrite)) {
+  bool moved = !accessTimeKept_;
+  if (!(state_ & kWrite) && moved) {
     const int err = platform::lastError();
     platform::FileTimes now;
     if (platform::fileTimes(h, &now) == 0)
@@ -282,8 +303,9 @@ int File::suspend() {
 
 int File::resume() {
   if (!opened_ || !(state_ & kSuspended)) return -1;
-  if (osOpen() < 0) return -1;
-  if (readLengthAndTimes(false) < 0) {
+  platform::FileTimes times;
+  if (osOpen(&times) < 0) return -1;
+  if (takeLengthAndTimes(times, false) < 0) {
     int err = platform::lastError();
     osClose();
     platform::setLastError(err);
@@ -306,7 +328,13 @@ int File::commit() {
 
 int File::suspendAll() {
   int count = 0;
-  for (File* f : registry().files) {
+  std::vector<File*> files;
+  {
+    Registry& r = registry();
+    std::lock_guard<std::mutex> hold(r.mutex);
+    files = r.files;  // suspending closes handles, which counts under the lock
+  }
+  for (File* f : files) {
     if (f->opened_ && !(f->state_ & kSuspended)) {
       f->suspend();
       ++count;
@@ -316,7 +344,8 @@ int File::suspendAll() {
 }
 
 std::string File::listing() {
-  const Registry& r = registry();
+  Registry& r = registry();
+  std::lock_guard<std::mutex> hold(r.mutex);
   std::string out;
   for (const File* f : r.files) {
     out += '"';
@@ -332,4 +361,8 @@ std::string File::listing() {
 
 void File::traceListing() { trace::text(listing()); }
 
-int File::registeredCount() { return static_cast<int>(registry().files.size()); }
+int File::registeredCount() {
+  Registry& r = registry();
+  std::lock_guard<std::mutex> hold(r.mutex);
+  return static_cast<int>(r.files.size());
+}

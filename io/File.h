@@ -12,7 +12,9 @@
 #include "platform/Platform.h"
 
 // Threads: a File belongs to one user at a time; the registry and its counters are
-// process-wide and unlocked, like the rest of the engine's single-threaded state.
+// process-wide and locked, so Files may be made, opened and closed on several threads.
+// suspendAll suspends the files of every thread: it is for a moment when no other thread
+// uses its files (before another program is started).
 class File {
  public:
   File();
@@ -108,9 +110,10 @@ class File {
     kFresh = 1u << 7,
   };
 
-  int osOpen();
+  // The system open; `times` receives the length and times it read.
+  int osOpen(platform::FileTimes* times);
   int osClose();
-  int readLengthAndTimes(bool firstOpen);
+  int takeLengthAndTimes(const platform::FileTimes& times, bool firstOpen);
   int ensureHandle();
   void restoreAccessTime();
 
@@ -124,4 +127,5 @@ class File {
   dosdate::DosDateTime creationTime_ = 0;
   dosdate::DosDateTime lastWriteTime_ = 0;
   platform::FileTime lastAccess_;
+  bool accessTimeKept_ = false;  // the system leaves the access time alone: nothing to put back
 };

@@ -1,7 +1,8 @@
 // A test hook in the file layer: a plan of faults (fail the Nth read, write or open, cut the
 // Nth read short) and counters of the calls made, so tests can simulate a full disk, a
 // damaged read or a lock held elsewhere, and check how many system calls an operation made.
-// Only tests install a plan; with none installed the hook costs one branch per call.
+// Only tests install a plan; with none installed the hook costs one branch per call. The
+// counts take in the calls of every thread.
 #pragma once
 
 #include <cstdint>

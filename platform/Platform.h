@@ -62,6 +62,9 @@ struct OpenRequest {
   // A symbolic link at the name itself is refused (kErrLinkRefused), never followed; links
   // among the folders above it still are.
   bool noFollow = false;
+  // Reads through the handle leave the file's last-access time alone where the system allows
+  // it (the user's own files, or a privileged process); elsewhere the open goes on without.
+  bool keepAccessTime = false;
 };
 
 using FileHandle = int;
@@ -72,7 +75,10 @@ constexpr FileHandle kInvalidHandle = -1;
 // conflicts with another open's sharing, or its sharing with another open's access.
 // Returns the handle, or kInvalidHandle with lastError() set (2 missing, 3 no folder,
 // 5 refused). The sharing marks vanish with the handle, also when the process dies.
-FileHandle openFile(const char* name, const OpenRequest& request);
+// `opened` (when given) receives the file's length and times at the open, and whether the
+// last-access time is kept, without a system call of its own.
+struct OpenedFile;
+FileHandle openFile(const char* name, const OpenRequest& request, OpenedFile* opened = nullptr);
 // A C stream over a file the engine writes under a name of its own ("a" appends, "w" replaces
 // the contents, "w+" also reads them back; a "b" is ignored): opened as openFile does with
 // noFollow, and with "w" or "w+" as CreateFresh. Null with lastError() on failure. The
@@ -121,6 +127,11 @@ struct FileTimes {
   int64_t length = 0;   // the file's length at the same moment
 };
 int fileTimes(FileHandle handle, FileTimes* out);
+// What openFile tells of the file it opened.
+struct OpenedFile {
+  FileTimes times;
+  bool accessTimeKept = false;  // keepAccessTime was asked and the system allowed it
+};
 // The device and inode of the open file, as describePath gives them for a name; 0 or -1.
 int fileIdentity(FileHandle handle, uint64_t* device, uint64_t* inode);
 int fileTimesByName(const char* name, FileTimes* out);

@@ -9,6 +9,7 @@
 // locks on Linux. The locks belong to the open file description, so they conflict between
 // two opens in one process as well as between processes, and vanish when the last
 // descriptor closes or the process dies.
+#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <cstring>
@@ -39,18 +40,24 @@ constexpr int kGuardAttempts = 3000;
 constexpr long kGuardPauseNanos = 1000000;
 
 // ---- Fault plan ----
+// A plan is installed by a test before the calls it aims at; the counts are atomic because
+// the calls may come from several threads (an unindexed scan reads files on helper threads).
 FaultPlan gPlan;
-bool gPlanActive = false;
+std::atomic<bool> gPlanActive{false};
 struct PlanCounts {
-  int opens = 0, reads = 0, writes = 0, syncs = 0;
+  std::atomic<int> opens{0}, reads{0}, writes{0}, syncs{0};
 } gPlanCounts;
-IoCounters gCounters;
+struct Counters {
+  std::atomic<int64_t> opens{0}, closes{0}, reads{0}, writes{0}, syncs{0};
+} gCounters;
+
+void count(std::atomic<int64_t>* counter) { counter->fetch_add(1, std::memory_order_relaxed); }
 
 // Advances the plan's count for one kind of call; true when this call is the planned one.
-bool planHits(int* count, int at) {
-  if (!gPlanActive) return false;
-  ++*count;
-  return at > 0 && *count == at;
+bool planHits(std::atomic<int>* count, int at) {
+  if (!gPlanActive.load(std::memory_order_relaxed)) return false;
+  const int made = count->fetch_add(1) + 1;
+  return at > 0 && made == at;
 }
 
 int plannedFailure() {
@@ -193,6 +200,15 @@ FileTime fromTimespec(const struct statx_timestamp& ts) {
   return FileTime{ts.tv_sec, static_cast<int32_t>(ts.tv_nsec)};
 }
 
+FileTimes timesOf(const struct statx& sx) {
+  FileTimes t;
+  t.creation = (sx.stx_mask & STATX_BTIME) ? fromTimespec(sx.stx_btime) : fromTimespec(sx.stx_ctime);
+  t.lastWrite = fromTimespec(sx.stx_mtime);
+  t.lastAccess = fromTimespec(sx.stx_atime);
+  t.length = static_cast<int64_t>(sx.stx_size);
+  return t;
+}
+
 int setTimes(const char* name, const struct timespec times[2]) {
   if (!name) {
     setLastError(kErrInvalidParameter);
@@ -206,29 +222,48 @@ int setTimes(const char* name, const struct timespec times[2]) {
 
 // ---- Fault hook ----
 
+namespace {
+void resetPlanCounts() {
+  for (std::atomic<int>* c : {&gPlanCounts.opens, &gPlanCounts.reads, &gPlanCounts.writes, &gPlanCounts.syncs})
+    c->store(0);
+}
+}  // namespace
+
 void setFaultPlan(const FaultPlan& plan) {
   gPlan = plan;
-  gPlanCounts = PlanCounts{};
+  resetPlanCounts();
   gPlanActive = true;
 }
 
 void clearFaultPlan() {
   gPlanActive = false;
   gPlan = FaultPlan{};
-  gPlanCounts = PlanCounts{};
+  resetPlanCounts();
 }
 
-IoCounters ioCounters() { return gCounters; }
-void resetIoCounters() { gCounters = IoCounters{}; }
+IoCounters ioCounters() {
+  IoCounters out;
+  out.opens = gCounters.opens.load();
+  out.closes = gCounters.closes.load();
+  out.reads = gCounters.reads.load();
+  out.writes = gCounters.writes.load();
+  out.syncs = gCounters.syncs.load();
+  return out;
+}
+
+void resetIoCounters() {
+  for (std::atomic<int64_t>* c : {&gCounters.opens, &gCounters.closes, &gCounters.reads, &gCounters.writes, &gCounters.syncs})
+    c->store(0);
+}
 
 // ---- Files ----
 
-FileHandle openFile(const char* name, const OpenRequest& request) {
+FileHandle openFile(const char* name, const OpenRequest& request, OpenedFile* opened) {
   if (!name || !*name) {
     setLastError(kErrPathNotFound);
     return kInvalidHandle;
   }
-  ++gCounters.opens;
+  count(&gCounters.opens);
   if (planHits(&gPlanCounts.opens, gPlan.failOpenAt)) return plannedFailure();
 
   const bool truncate = request.disposition == Disposition::CreateAlways ||
@@ -254,13 +289,19 @@ FileHandle openFile(const char* name, const OpenRequest& request) {
   // A writer opens read-write so that it can hold the shared sharing marks; only when the
   // file cannot be read does it fall back to write-only.
   int access = request.write ? O_RDWR : O_RDONLY;
+  // O_NOATIME is refused (EPERM) on files of other users: the open is then made without it.
+  bool noAtime = request.keepAccessTime;
   int fd;
   // A fresh file that another open made between the removal and the creation is removed
   // again, a few times.
   for (int attempt = 0;; ++attempt) {
     do {
-      fd = ::open(name, flags | access, 0666);
+      fd = ::open(name, flags | access | (noAtime ? O_NOATIME : 0), 0666);
     } while (fd < 0 && errno == EINTR);
+    if (fd < 0 && errno == EPERM && noAtime) {
+      noAtime = false;
+      continue;
+    }
     if (fd >= 0 || errno != EEXIST || request.disposition != Disposition::CreateFresh || attempt >= 3) break;
     if (removeStale(name) < 0) return kInvalidHandle;
   }
@@ -276,16 +317,16 @@ FileHandle openFile(const char* name, const OpenRequest& request) {
     return kInvalidHandle;
   }
 
-  struct stat st;
-  if (::fstat(fd, &st) < 0) {
+  struct statx st;
+  if (::statx(fd, "", AT_EMPTY_PATH, STATX_BASIC_STATS | STATX_BTIME, &st) < 0) {
     failErrno(errno);
     closeQuietly(fd);
     return kInvalidHandle;
   }
   // A folder is never opened as a file, and a file without write permission bits carries the
   // read-only attribute, which refuses writers even when the user could override it (root).
-  if (S_ISDIR(st.st_mode) ||
-      (request.write && (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)) {
+  if (S_ISDIR(st.stx_mode) ||
+      (request.write && (st.stx_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)) {
     closeQuietly(fd);
     setLastError(kErrAccessDenied);
     return kInvalidHandle;
@@ -302,10 +343,15 @@ FileHandle openFile(const char* name, const OpenRequest& request) {
   }
   // Only cut the file once the open is known to be allowed: a refused open must leave the
   // other opener's data alone.
-  if (truncate && st.st_size != 0 && ::ftruncate(fd, 0) < 0) {
+  if (truncate && st.stx_size != 0 && ::ftruncate(fd, 0) < 0) {
     failErrno(errno);
     closeQuietly(fd);
     return kInvalidHandle;
+  }
+  if (opened) {
+    opened->times = timesOf(st);
+    if (truncate) opened->times.length = 0;
+    opened->accessTimeKept = noAtime;
   }
   return fd;
 }
@@ -345,7 +391,7 @@ int closeFile(FileHandle handle) {
     setLastError(kErrInvalidHandle);
     return -1;
   }
-  ++gCounters.closes;
+  count(&gCounters.closes);
   // Linux releases the descriptor even when close reports EINTR, so it is never retried.
   if (::close(handle) < 0 && errno != EINTR) return failErrno(errno);
   return 0;
@@ -366,7 +412,7 @@ int64_t readAt(FileHandle handle, void* buffer, int64_t n, int64_t pos) {
     setLastError(handle < 0 ? kErrInvalidHandle : kErrInvalidParameter);
     return -1;
   }
-  ++gCounters.reads;
+  count(&gCounters.reads);
   if (planHits(&gPlanCounts.reads, gPlan.failReadAt)) return noteFailure("reading", handle, plannedFailure());
   if (gPlanActive && gPlan.shortReadAt > 0 && gPlanCounts.reads == gPlan.shortReadAt &&
       n > gPlan.shortReadBytes)
@@ -392,7 +438,7 @@ int64_t writeAt(FileHandle handle, const void* buffer, int64_t n, int64_t pos) {
     setLastError(handle < 0 ? kErrInvalidHandle : kErrInvalidParameter);
     return -1;
   }
-  ++gCounters.writes;
+  count(&gCounters.writes);
   if (planHits(&gPlanCounts.writes, gPlan.failWriteAt)) return noteFailure("writing", handle, plannedFailure());
 
   const char* in = static_cast<const char*>(buffer);
@@ -441,7 +487,7 @@ SyncsSkipped::~SyncsSkipped() { --tSyncsSkipped; }
 
 int syncFile(FileHandle handle) {
   if (tSyncsSkipped > 0) return 0;
-  ++gCounters.syncs;
+  count(&gCounters.syncs);
   if (planHits(&gPlanCounts.syncs, gPlan.failSyncAt)) return noteFailure("syncing", handle, plannedFailure());
   if (gPlanActive && gPlan.skipSyncs) return 0;
   if (::fsync(handle) < 0) return noteFailure("syncing", handle, failErrno(errno));
@@ -459,12 +505,7 @@ namespace {
 int timesFromStatx(int dirFd, const char* path, int flags, FileTimes* out) {
   struct statx sx;
   if (::statx(dirFd, path, flags, STATX_BASIC_STATS | STATX_BTIME, &sx) < 0) return -1;
-  FileTimes t;
-  t.creation = (sx.stx_mask & STATX_BTIME) ? fromTimespec(sx.stx_btime) : fromTimespec(sx.stx_ctime);
-  t.lastWrite = fromTimespec(sx.stx_mtime);
-  t.lastAccess = fromTimespec(sx.stx_atime);
-  t.length = static_cast<int64_t>(sx.stx_size);
-  *out = t;
+  *out = timesOf(sx);
   return 0;
 }
 
