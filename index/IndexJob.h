@@ -45,8 +45,10 @@ struct IndexJobSettings {
   LibraryNameFn libraryName;
   // Called when making an index deleted the index `folder` held before (null: nothing to do).
   std::function<void(const std::string& folder)> forgetIndex;
-  // Unindexed scans: asked for each opened document that is not a container; false passes
-  // it over unindexed (it cannot match the scan's request). Null: every document is indexed.
+  // Unindexed scans: asked for each document before it is read (containers too, with their
+  // format and bytes); false passes it over unindexed (it cannot match the scan's request).
+  // False for a container only when its bytes are 7-bit text that cannot hold the request.
+  // Called from several threads at once. Null: every document is indexed.
   std::function<bool(const ViewerEntry& format, ByteSource& bytes)> mayHold;
 };
 

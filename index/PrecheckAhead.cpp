@@ -96,11 +96,13 @@ bool PrecheckAhead::check(const std::string& name) const {
   bool may = true;
   if (file.open(name) == 0) {
     // The check is asked about the format the document will be read as: the one the
-    // registry tries first. A format the check reads is only passed over once its viewer
-    // is known to be made, so that no later choice of the registry could differ.
+    // registry tries first. A document is only passed over once that format's viewer is
+    // known to be made, so that no later choice of the registry could differ. A container's
+    // viewer is not made here (that is its extraction): the check passes one over only when
+    // its bytes are 7-bit text without the word, which every format reads alike.
     const ViewerEntry* format = table_.firstChoice(file);
-    if (format && !(format->info.flags & LXR_VIEWER_CONTAINER) && !mayHold_(*format, file))
-      may = table_.makeViewerOf(*format, file) == nullptr;
+    if (format && !mayHold_(*format, file))
+      may = !(format->info.flags & LXR_VIEWER_CONTAINER) && table_.makeViewerOf(*format, file) == nullptr;
     file.close();
   }
   // The indexer opens every file that may hold, and meets any failure of it there itself.

@@ -26,6 +26,7 @@
 #include "import/Alphabet.h"
 #include "import/Charset.h"
 #include "import/FormatTypes.h"
+#include "import/PlainMail.h"
 #include "import/UnicodeText.h"
 #include "import/Utf8Converter.h"
 #include "import/Viewer.h"
@@ -266,9 +267,16 @@ bool LiteralPrecheck::mayHold(const ViewerEntry& format, ByteSource& source) con
   // Only the built-in plain-text importers read the bytes as they stand; every other format
   // (HTML entities, RTF escapes, WordPerfect codes, containers, outside importers) decodes.
   const int16_t type = format.info.type;
-  if ((type != formattype::kAnsi && type != formattype::kAscii) || !(format.info.flags & LXR_VIEWER_INTERNAL) ||
-      (format.info.flags & LXR_VIEWER_CONTAINER))
+  // Our own mail reader gives some messages' text as the bytes stand (import/PlainMail): those
+  // are checked as 7-bit text, unless the word is one of the reader's own labels.
+  const bool mail = (type == formattype::kMailMessage || type == formattype::kMailbox) && format.hooks.make;
+  if (mail) {
+    for (std::string_view label : plainmail::kLabels)
+      if (label == word_) return true;
+  } else if ((type != formattype::kAnsi && type != formattype::kAscii) || !(format.info.flags & LXR_VIEWER_INTERNAL) ||
+             (format.info.flags & LXR_VIEWER_CONTAINER)) {
     return true;
+  }
   const int32_t size = source.size();
   if (size < 0 || size > kMaxCheckedBytes) return true;
   // The bytes are read through the importer's own open file, in one read where it can.
@@ -280,8 +288,11 @@ bool LiteralPrecheck::mayHold(const ViewerEntry& format, ByteSource& source) con
     if (got <= 0) break;
     have += got;
   }
-  bool result = have != size || bytesMayHold(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(),
-                                             type == formattype::kAscii);
+  bool result = have != size ||
+                (mail ? !plainmail::readsAsItStands(bytes) ||
+                            sevenBitMayHold(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size())
+                      : bytesMayHold(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(),
+                                     type == formattype::kAscii));
   if (bytes.capacity() > kKeptBufferBytes) std::string().swap(bytes);
   return result;
 }

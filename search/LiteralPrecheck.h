@@ -3,8 +3,10 @@
 // one plain word only (letters, no markers, no word options) and files of the built-in Ansi
 // and Ascii importers: bytes 1..127 in both text models, and for a Unicode scan also text
 // the importer reads as UTF-8, Windows-1252 or the DOS code page, each character folded as
-// the index folds it; any other request or file is always scanned. Depends on import/
-// (Alphabet, Charset, UnicodeText, ViewerTable) and search/ (SearchTree, RequestSettings).
+// the index folds it. It also serves messages and mailboxes that the mail reader gives as
+// their bytes stand (import/PlainMail). Any other request or file is always scanned.
+// Depends on import/ (Alphabet, Charset, PlainMail, UnicodeText, ViewerTable) and search/
+// (SearchTree, RequestSettings).
 #pragma once
 
 #include <array>

@@ -16,6 +16,7 @@
 #include "import/ImportFile.h"
 #include "import/MailExtractor.h"
 #include "import/Mailbox.h"
+#include "import/PlainMail.h"
 #include "import/TextBlock.h"
 #include "import/ViewerTable.h"
 #include "tests/import/ReferenceWords.h"
@@ -224,5 +225,68 @@ TEST_F(MailTest, FilesWithoutTextAreRecognisedWithoutStealingDocuments) {
     std::unique_ptr<Viewer> viewer = viewerOf(doc, &format, &source);
     ASSERT_NE(nullptr, viewer);
     EXPECT_FALSE(viewer->fileInfo().notText) << doc.substr(0, 4);
+  }
+}
+
+// What the unindexed scan's check relies on: a message that PlainMail passes gives no word that
+// is not in its own bytes, save the reader's labels; one with anything decoded is not passed.
+TEST_F(MailTest, APlainMessageGivesOnlyWordsOfItsOwnBytes) {
+  auto lower = [](std::string s) {
+    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return s;
+  };
+  // The first word of the text that the bytes do not hold, "" when there is none. Control
+  // characters other than line ends are left out of the bytes, as the reader leaves them out
+  // (and as the check reads past them).
+  auto foreignWord = [&](const std::string& bytes) {
+    std::string raw;
+    for (char c : lower(bytes))
+      if (static_cast<unsigned char>(c) >= 32 || c == '\t' || c == '\r' || c == '\n') raw.push_back(c);
+    const std::string text = lower(allText("m.eml", bytes));
+    for (size_t i = 0; i < text.size();) {
+      size_t j = i;
+      while (j < text.size() && std::isalnum(static_cast<unsigned char>(text[j]))) ++j;
+      const std::string word = text.substr(i, j - i);
+      const bool label = std::find(plainmail::kLabels.begin(), plainmail::kLabels.end(), word) != plainmail::kLabels.end();
+      if (!word.empty() && !label && raw.find(word) == std::string::npos) return word;
+      i = j + 1;
+    }
+    return std::string();
+  };
+  const std::string head = "From: Ann Example <ann@example.org>\r\nTo: bob@example.org (Bob Builder)\r\n"
+                           "Subject: a folded\r\n subject line\r\nDate: Tue, 30 Jul 2002 08:30:04 +0100\r\n";
+  const std::vector<std::string> plain = {
+      head + "Content-Type: text/plain; charset=\"us-ascii\"; format=flowed\r\n\r\nkob-\r\nject body\x01text\r\n",
+      head + "Content-Type: multipart/mixed; boundary=\"B\"\r\n\r\n--B\r\nContent-Type: text/plain; charset=utf-8\r\n"
+             "Content-Transfer-Encoding: 7bit\r\n\r\nfirst part\r\n--B\r\n\r\nsecond part\r\n--B--\r\n",
+      "From ann@example.org Tue Jul 30 08:30:04 2002\nFrom: ann@example.org\nSubject: one\n\nfirst\n>From here\n\n"
+      "From bob@example.org Tue Jul 30 09:30:04 2002\nFrom: bob@example.org\nSubject: two\n\nsecond\n",
+  };
+  for (const std::string& m : plain) {
+    EXPECT_TRUE(plainmail::readsAsItStands(m)) << m;
+    EXPECT_EQ("", foreignWord(m)) << m;
+  }
+  const std::string body = "Content-Type: text/plain\r\n\r\nbody\r\n";
+  const std::vector<std::string> decoded = {
+      head + "Content-Transfer-Encoding: base64\r\n" + body,
+      head + "Content-Transfer-Encoding: Quoted-Printable\r\n" + body,
+      head + "Content-Type: text/plain; charset = UTF-7\r\n\r\n+AGs-object\r\n",
+      head + "Content-Type:  TEXT/HTML\r\n\r\n<b>kob</b>ject\r\n",
+      head + "Content-Type: application/rtf\r\n\r\n{\\rtf1 k\\'6fbject}\r\n",
+      head + "Content-Disposition: attachment\r\n" + body,
+      "From: =?utf-8?q?Ann?= <ann@example.org>\r\n" + body,
+      "From: ann@xn--mnchen-3ya.de\r\n" + body,
+      head + "Content-Type: text/plain; charset=iso-8859-1\r\n\r\nd\xFCsseldorf\r\n",
+      head + "Content-Type: text/plain; charset=iso-2022-jp\r\n\r\n\x1B$B#K#O#B\x1B(B\r\n",
+  };
+  for (const std::string& m : decoded) EXPECT_FALSE(plainmail::readsAsItStands(m)) << m;
+
+  const std::filesystem::path real = "/work/shared/testdata/real/mail";
+  if (!std::filesystem::is_directory(real)) return;
+  for (const auto& e : std::filesystem::directory_iterator(real)) {
+    const std::string bytes = read(e.path());
+    if (plainmail::readsAsItStands(bytes)) {
+      EXPECT_EQ("", foreignWord(bytes)) << e.path();
+    }
   }
 }
