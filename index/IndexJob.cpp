@@ -53,6 +53,7 @@ int IndexJob::doAdd() {
   {
     Indexer indexer(*this);
     rc = indexer.addDocs();
+    passedOverDocuments_ = indexer.passedOverDocuments();
   }
   trace::text("IndexJob::doAdd done");
   return rc;

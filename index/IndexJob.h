@@ -50,6 +50,10 @@ struct IndexJobSettings {
   // False for a container only when its bytes are 7-bit text that cannot hold the request.
   // Called from several threads at once. Null: every document is indexed.
   std::function<bool(const ViewerEntry& format, ByteSource& bytes)> mayHold;
+  // Unindexed scans: asked for each word of a document (as the index folds it) before it is
+  // stored; false passes it over with its number kept, as a noise word is, so the temporary
+  // index holds only the words the scan's request may match. Null: every word is stored.
+  std::function<bool(const std::string& word)> keepWord;
 };
 
 // Threads: one user at a time.
@@ -77,6 +81,9 @@ class IndexJob {
   const IndexJobSettings& settings() const { return settings_; }
   // Where the job's messages and questions go.
   Reporter& reporter() const { return settings_.reporter ? *settings_.reporter : Reporter::quiet(); }
+  // After an add: the documents an unindexed scan's check passed over without reading
+  // them; a search of the scan's index counts them in the weight of its words.
+  int32_t passedOverDocuments() const { return passedOverDocuments_; }
   // The library's name of the index (empty: none).
   std::string libraryName() const { return settings_.libraryName ? settings_.libraryName(folder_) : ""; }
 
@@ -85,4 +92,5 @@ class IndexJob {
   IndexJobControl control_;
   IndexJobSettings settings_;
   std::string folder_;
+  int32_t passedOverDocuments_ = 0;
 };

@@ -339,8 +339,9 @@ void Indexer::indexListedFiles() {
   // match are passed over unopened here, in list order, as the indexer itself would.
   std::unique_ptr<PrecheckAhead> ahead;
   if (job_.settings().mayHold)
-    ahead = std::make_unique<PrecheckAhead>(*job_.settings().viewers, job_.settings().mayHold,
-                                            PrecheckAhead::helperThreads());
+    ahead = std::make_unique<PrecheckAhead>(
+        *job_.settings().viewers, job_.settings().mayHold,
+        [this](const ViewerFileInfo& info) { return wouldBeDocument(info); }, PrecheckAhead::helperThreads());
   std::deque<FoundFile> pending;
   bool listEnded = false;
   bool listFailed = false;
@@ -365,13 +366,19 @@ void Indexer::indexListedFiles() {
     }
     const FoundFile next = std::move(pending.front());
     pending.pop_front();
-    if (ahead && !ahead->nextMayHold()) {
+    bool document = false;
+    if (ahead && !ahead->nextMayHold(&document)) {
       ++progress_.filesIndexed;  // passed over: it cannot match the scan's request
+      if (document) ++passedOverDocuments_;
       countDone(next);
       continue;
     }
     if (indexFile(next, ahead != nullptr) < 0) break;
   }
+}
+
+bool Indexer::wouldBeDocument(const ViewerFileInfo& info) const {
+  return !info.notText && !info.encrypted && info.failure.empty() && !(info.binary && job_.settings().binaryFiles == 3);
 }
 
 void Indexer::countDone(const FoundFile& file) {
@@ -399,6 +406,7 @@ int Indexer::indexFile(const FoundFile& file, bool checked) {
   } else if (!checked && job_.settings().mayHold && words_->format() && words_->source() &&
              !job_.settings().mayHold(*words_->format(), *words_->source())) {
     ++progress_.filesIndexed;  // passed over: it cannot match the scan's request
+    if (wouldBeDocument(words_->fileInfo())) ++passedOverDocuments_;
   } else {
     rc = indexDoc(file);
   }
@@ -438,6 +446,7 @@ int Indexer::indexDoc(const FoundFile& file) {
   int32_t nextReport = kWordsPerCheck;
   bool saidSave = false;
   const bool numbers = job_.settings().indexNumbers;
+  const auto& keep = job_.settings().keepWord;
   while (words_->next(&word, &number)) {
     if (++sinceCheck > kWordsPerCheck) {
       sinceCheck = 0;
@@ -460,7 +469,7 @@ int Indexer::indexDoc(const FoundFile& file) {
         saidSave = true;
       }
     }
-    if (noise_.isNoise(word)) continue;
+    if ((keep && !keep(word)) || noise_.isNoise(word)) continue;
     if (!isDigit(word[0])) {
       if (addWord(word, docId, number) < 0) return -1;
     } else if (numbers) {

@@ -43,6 +43,9 @@ class Indexer {
   int addDocs();
 
   const IndexProgress& progress() const { return progress_; }
+  // Documents an unindexed scan's check passed over unread (files it would otherwise have
+  // made one document each).
+  int32_t passedOverDocuments() const { return passedOverDocuments_; }
 
   // Disk space an add of `bytes` bytes may need, in kilobytes.
   static int64_t neededKBytes(int64_t bytes);
@@ -62,6 +65,9 @@ class Indexer {
   int indexFile(const FoundFile& file, bool checked = false);
   // The file's bytes count as done.
   void countDone(const FoundFile& file);
+  // Whether a file its viewer describes so would be a document (not passed over as holding
+  // no text, encrypted, failed or binary).
+  bool wouldBeDocument(const ViewerFileInfo& info) const;
   int indexDoc(const FoundFile& file);
   int storeDocInfo(const FoundFile& file, int32_t docId, int32_t lastWord);
   // A document that gives no text for the index: encrypted, failed or without text. True
@@ -120,6 +126,7 @@ class Indexer {
   bool committed_ = false;
   bool immediate_ = false;
   int64_t bytesDone_ = 0;
+  int32_t passedOverDocuments_ = 0;
   // The last number word stored, so a hyphenated number is not stored three times.
   std::string lastNumberWord_;
   int32_t lastNumberDoc_ = 0;

@@ -9,8 +9,8 @@
 #include "lexaurum/lxrviewer.h"
 #include "platform/Platform.h"
 
-PrecheckAhead::PrecheckAhead(const ViewerTable& table, MayHold mayHold, int threads)
-    : table_(table), mayHold_(std::move(mayHold)), slots_(kWindow) {
+PrecheckAhead::PrecheckAhead(const ViewerTable& table, MayHold mayHold, IsDocument isDocument, int threads)
+    : table_(table), mayHold_(std::move(mayHold)), isDocument_(std::move(isDocument)), slots_(kWindow) {
   for (int i = 0; i < threads; ++i) {
     try {
       threads_.emplace_back([this] { work(); });
@@ -54,16 +54,19 @@ bool PrecheckAhead::takeAndCheck(std::unique_lock<std::mutex>& lock) {
   s.state = State::kTaken;
   const std::string name = s.name;
   lock.unlock();
-  const bool may = check(name);
+  bool document = false;
+  const bool may = check(name, &document);
   lock.lock();
   // The slot stays this file's until its verdict is asked for: the caller hands over no more
   // than kWindow files ahead.
   s.mayHold = may;
+  s.document = document;
   s.state = State::kDone;
   return true;
 }
 
-bool PrecheckAhead::nextMayHold() {
+bool PrecheckAhead::nextMayHold(bool* document) {
+  *document = false;
   std::unique_lock<std::mutex> lock(mutex_);
   if (asked_ >= added_) return true;
   Slot& s = slot(asked_);
@@ -75,6 +78,7 @@ bool PrecheckAhead::nextMayHold() {
     callerWaiting_ = false;
   }
   ++asked_;
+  *document = s.document;
   return s.mayHold;
 }
 
@@ -91,7 +95,7 @@ void PrecheckAhead::work() {
   }
 }
 
-bool PrecheckAhead::check(const std::string& name) const {
+bool PrecheckAhead::check(const std::string& name, bool* document) const {
   FileSource file;
   bool may = true;
   if (file.open(name) == 0) {
@@ -101,8 +105,15 @@ bool PrecheckAhead::check(const std::string& name) const {
     // viewer is not made here (that is its extraction): the check passes one over only when
     // its bytes are 7-bit text without the word, which every format reads alike.
     const ViewerEntry* format = table_.firstChoice(file);
-    if (format && !mayHold_(*format, file))
-      may = !(format->info.flags & LXR_VIEWER_CONTAINER) && table_.makeViewerOf(*format, file) == nullptr;
+    if (format && !mayHold_(*format, file)) {
+      if (format->info.flags & LXR_VIEWER_CONTAINER) {
+        may = false;
+        *document = true;
+      } else if (std::unique_ptr<Viewer> viewer = table_.makeViewerOf(*format, file)) {
+        may = false;
+        *document = isDocument_(viewer->fileInfo());
+      }
+    }
     file.close();
   }
   // The indexer opens every file that may hold, and meets any failure of it there itself.

@@ -17,18 +17,22 @@
 class ByteSource;
 class ViewerTable;
 struct ViewerEntry;
+struct ViewerFileInfo;
 
 // Threads: one caller (the indexer); the work runs on threads of the object's own.
 class PrecheckAhead {
  public:
   using MayHold = std::function<bool(const ViewerEntry& format, ByteSource& bytes)>;
+  // Whether the indexer would make a document of a file its viewer describes so (not one it
+  // passes over as holding no text, encrypted, failed or binary).
+  using IsDocument = std::function<bool(const ViewerFileInfo& info)>;
   // Files handed over and not yet asked for, at most.
   static constexpr int kWindow = 64;
 
   // `mayHold` is the job's pre-check: it must allow calls from several threads at once.
   // `threads` helper threads are started (0: the caller computes every verdict itself; a
   // thread that cannot be started leaves the work to the caller).
-  PrecheckAhead(const ViewerTable& table, MayHold mayHold, int threads);
+  PrecheckAhead(const ViewerTable& table, MayHold mayHold, IsDocument isDocument, int threads);
   // Stops the threads; verdicts not asked for are dropped.
   ~PrecheckAhead();
   PrecheckAhead(const PrecheckAhead&) = delete;
@@ -41,7 +45,10 @@ class PrecheckAhead {
   // The verdict of the oldest file handed over and not yet asked for: false when the file
   // cannot match, true when it may or the check could not tell (it could not be opened, or
   // its format is one the check does not read). Computed here when no thread has started it.
-  bool nextMayHold();
+  // For a file that cannot match, `*document` tells whether indexing it would have made one
+  // document (a container is passed over only when it would be one message, as the check
+  // promises); a search counts those in the weight of its words.
+  bool nextMayHold(bool* document);
   // Files handed over and not yet asked for.
   int waiting() const { return static_cast<int>(added_ - asked_); }
 
@@ -55,10 +62,11 @@ class PrecheckAhead {
     std::string name;
     State state = State::kQueued;
     bool mayHold = true;
+    bool document = false;  // passed over, and would have been a document
   };
 
   // The verdict of one file, as the indexer would reach it.
-  bool check(const std::string& name) const;
+  bool check(const std::string& name, bool* document) const;
   // Checks the next file not yet started, the lock released meanwhile; false when there is
   // none.
   bool takeAndCheck(std::unique_lock<std::mutex>& lock);
@@ -67,6 +75,7 @@ class PrecheckAhead {
 
   const ViewerTable& table_;
   MayHold mayHold_;
+  IsDocument isDocument_;
   std::vector<Slot> slots_;
   std::vector<std::thread> threads_;
   std::mutex mutex_;

@@ -71,7 +71,8 @@ int IndexSearch::setUp() {
   documentCount_ = db_.header().documentCount;
   state_.assign(static_cast<size_t>(tree_.nodeCount()), NodeState());
   WordLookup lookup(db_.keys(), settings_.lookup);
-  const double liveDocs = std::max(1, documentCount_ - db_.header().obsoleteCount);
+  const double liveDocs =
+      std::max(1, documentCount_ - db_.header().obsoleteCount + std::max(0, settings_.documentsNotIndexed));
   for (SearchNode* node : tree_.simpleNodes()) {
     if (!node->hasOwnWord()) continue;
     NodeWords words;

@@ -28,6 +28,10 @@ struct FoundDocument {
 struct IndexSearchSettings {
   WordLookupSettings lookup;  // noise list, markers, stemmer, index name (message 34)
   bool relevance = false;     // score by relevance (else the score is the hit count)
+  // Documents of the searched collection that are not in the index (files an unindexed
+  // scan passed over unread, knowing they cannot match): they count in each word's weight as
+  // if they were there.
+  int32_t documentsNotIndexed = 0;
   // Each retrieved document; -1 stops the search of this index.
   std::function<int(FoundDocument&)> found;
 };

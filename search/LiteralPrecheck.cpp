@@ -26,6 +26,7 @@
 #include "import/Alphabet.h"
 #include "import/Charset.h"
 #include "import/FormatTypes.h"
+#include "import/Mailbox.h"
 #include "import/PlainMail.h"
 #include "import/UnicodeText.h"
 #include "import/Utf8Converter.h"
@@ -74,6 +75,12 @@ unsigned char oneLetter(const Alphabet& a, unsigned char c) {
   for (unsigned char v : {a.map(c), base, a.lower(c), a.upper(c), a.lower(base), a.upper(base)})
     if (v != 0 && asciiLower(v) != own) return 0xFF;
   return own;
+}
+
+// True when the mailbox `bytes` holds a single message.
+bool oneMessage(const std::string& bytes) {
+  bool cut = false;
+  return mailbox::split(bytes, static_cast<int64_t>(bytes.size()) + 1, &cut).size() == 1 && !cut;
 }
 
 }  // namespace
@@ -190,6 +197,14 @@ bool LiteralPrecheck::bytesMayHold(const uint8_t* bytes, size_t byteCount, bool 
   return true;
 }
 
+bool LiteralPrecheck::indexWordMayBe(std::string_view word) const {
+  if (word_.empty()) return true;
+  const auto* bytes = reinterpret_cast<const uint8_t*>(word.data());
+  if (sevenBit(bytes, word.size())) return sevenBitMayHold(bytes, word.size());
+  // A word of a Unicode index is well-formed UTF-8 whatever its document's encoding was.
+  return !unicode_ || utf8MayHold(bytes, word.size());
+}
+
 bool LiteralPrecheck::sevenBit(const uint8_t* bytes, size_t byteCount) {
   uint8_t high = 0, low = 0xFF;
   for (size_t i = 0; i < byteCount; ++i) {  // no early exit, so that the loop is vectorised
@@ -288,8 +303,10 @@ bool LiteralPrecheck::mayHold(const ViewerEntry& format, ByteSource& source) con
     if (got <= 0) break;
     have += got;
   }
+  // A mailbox is passed over only when it holds one message, which indexing makes one
+  // document: the search then counts it as one.
   bool result = have != size ||
-                (mail ? !plainmail::readsAsItStands(bytes) ||
+                (mail ? !plainmail::readsAsItStands(bytes) || (type == formattype::kMailbox && !oneMessage(bytes)) ||
                             sevenBitMayHold(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size())
                       : bytesMayHold(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(),
                                      type == formattype::kAscii));

@@ -49,6 +49,9 @@ class LiteralPrecheck {
   // Ansi importer (the DOS code page with `dosText`, the Ascii importer) would decode them,
   // and each character gives the letters it folds to. True when the check is inactive.
   bool bytesMayHold(const uint8_t* bytes, size_t byteCount, bool dosText = false) const;
+  // The same test on one word of the scan's index, as the index folds it (UTF-8 for a
+  // Unicode scan): false only when the request's word cannot be it. True when inactive.
+  bool indexWordMayBe(std::string_view word) const;
 
  private:
   static constexpr uint8_t kSkipped = 0;     // not a letter: left out of the letter stream

@@ -149,7 +149,7 @@ int Searcher::finishEarly() {
   return -1;
 }
 
-int Searcher::searchIndex(const std::string& folder, bool report) {
+int Searcher::searchIndex(const std::string& folder, bool report, int32_t documentsNotIndexed) {
   if (report) {  // an unindexed scan reports its files instead
     trace::line("Searching in index %s", folder.c_str());
     progress_.name = folder;
@@ -181,6 +181,7 @@ int Searcher::searchIndex(const std::string& folder, bool report) {
   s.lookup.reporter = settings_.request.reporter;
   s.lookup.isNoise = [&noise](const std::string& w) { return noise.isNoise(w); };
   s.relevance = relevance_;
+  s.documentsNotIndexed = documentsNotIndexed;
   s.found = [this](FoundDocument& d) { return found(d); };
   IndexSearch search(tree, db, s);
   int rc = search.search();
@@ -242,8 +243,11 @@ int Searcher::scanFiles() {
   scanSettings.alphabet = &baseAlphabet();
   // A Unicode index gives ASCII characters the classes of the alphabet it was made from, and
   // the check folds other characters at least as widely as any folding of the index.
-  if (precheck.active())
+  if (precheck.active()) {
     scanSettings.mayHold = [&precheck](const ViewerEntry& f, ByteSource& bytes) { return precheck.mayHold(f, bytes); };
+    // The request is that one word: the temporary index needs no other.
+    scanSettings.keepWord = [&precheck](const std::string& word) { return precheck.indexWordMayBe(word); };
+  }
   IndexJob indexing(scan, scanControl, scanSettings);
   int rc;
   {
@@ -251,7 +255,8 @@ int Searcher::scanFiles() {
     platform::SyncsSkipped noSyncs;
     rc = indexing.run();
   }
-  if (rc == 0 && cancelFlag() == 0) rc = searchIndex(folder, false);
+  // The files passed over unread still weigh in the scores, as they would in an index.
+  if (rc == 0 && cancelFlag() == 0) rc = searchIndex(folder, false, indexing.passedOverDocuments());
   TextDB::deleteIndex(folder, false);
   return rc;
 }

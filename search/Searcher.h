@@ -73,7 +73,7 @@ class Searcher {
   int parse(SearchTree* tree, const Alphabet* alphabet = nullptr);
   const Alphabet& baseAlphabet() const;
   int finishEarly();
-  int searchIndex(const std::string& folder, bool report = true);
+  int searchIndex(const std::string& folder, bool report = true, int32_t documentsNotIndexed = 0);
   int scanFiles();
   void relayScan(const IndexProgress& p, int32_t* scanCancel);
   int found(FoundDocument& doc);

@@ -1,14 +1,17 @@
 // An unindexed scan with the literal pre-check finds the same documents as an index of the
-// same files, also where the word is spelt only through a format's decoding.
+// same files, also where the word is spelt only through a format's decoding, and scores them
+// alike although it reads only the files that may hold the word.
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
 #include <string>
 
 #include "api/DllInterface.h"
 #include "lexaurum/lexaurum.h"
 #include "objects/Trace.h"
 #include "platform/FaultInjection.h"
+#include "search/ResultsFile.h"
 #include "tests/support/EngineTest.h"
 
 namespace {
@@ -18,12 +21,15 @@ class UnindexedPrecheckTest : public testsupport::EngineTest {
 
   // Documents found for `request`: through an index of `docs` when `index` is set, else by
   // an unindexed scan of the folder (a Unicode one with `utf8`).
-  int32_t found(const std::string& docs, const std::string& request, const std::string& index, bool utf8 = false) {
+  int32_t found(const std::string& docs, const std::string& request, const std::string& index, bool utf8 = false,
+                std::map<std::string, int32_t>* scores = nullptr) {
     lxrSearchJob job;
     LXR_INIT_RECORD(job);
     std::snprintf(job.request, sizeof job.request, "%s", request.c_str());
     if (utf8) job.searchFlags |= LXR_SEARCH_UTF8;
-    job.sortType = 4 + 2;
+    job.sortType = scores ? LXR_SORT_BY_SCORE : 4 + 2;
+    const std::string results = dir_.file("RESULTS.DAT");
+    if (scores) std::snprintf(job.resultsName, sizeof job.resultsName, "%s", results.c_str());
     StringSet* set = lxrsNewStringSet();
     if (index.empty()) {
       std::snprintf(job.filesToSearch.directory, sizeof job.filesToSearch.directory, "%s", docs.c_str());
@@ -36,6 +42,12 @@ class UnindexedPrecheckTest : public testsupport::EngineTest {
     int16_t result = 0;
     lxrsDoSearchJob(&job, &result);
     lxrsFreeStringSet(set);
+    if (scores) {
+      ResultsFile file;
+      ResultsItem item;
+      if (file.open(results) == 0)
+        for (int32_t n = 0; n < file.count() && file.read(n, &item) == 0; ++n) (*scores)[item.doc.fileName] = item.doc.score;
+    }
     return job.totalFiles;
   }
 
@@ -83,4 +95,23 @@ TEST_F(UnindexedPrecheckTest, UnicodeScanFindsWhatTheIndexFinds) {
   for (const char* request : {"kobject", "object", "kob", "bject"})
     EXPECT_EQ(found(docs, request, ix, true), found(docs, request, "", true)) << request;
   EXPECT_EQ(4, found(docs, "kobject", "", true)) << "accent, fullwidth, soft hyphen, Windows-1252";
+}
+
+TEST_F(UnindexedPrecheckTest, ScanScoresAsAnIndexOfTheSameFilesDoes) {
+  std::string docs = dir_.file("docs");
+  std::filesystem::create_directories(docs);
+  for (int i = 0; i < 30; ++i)
+    testsupport::writeFile(docs + "/f" + std::to_string(i) + ".txt",
+                           i % 7 == 0 ? std::string("kobject ") + std::string(i, 'x') + " kobject\n" : "other words\n");
+  testsupport::writeFile(docs + "/plain.eml", "From: a@example.org\nTo: b@example.org\nSubject: kobject\n\nno more\n");
+  testsupport::writeFile(docs + "/other.eml", "From: a@example.org\nTo: b@example.org\nSubject: hello\n\nno more\n");
+  const std::string ix = dir_.file("ix");
+  ASSERT_TRUE(makeIndex(ix, docs));
+  for (bool utf8 : {false, true}) {
+    std::map<std::string, int32_t> indexed, scanned;
+    found(docs, "kobject", ix, utf8, &indexed);
+    found(docs, "kobject", "", utf8, &scanned);
+    EXPECT_EQ(6u, indexed.size());
+    EXPECT_EQ(indexed, scanned) << (utf8 ? "Unicode" : "code page");
+  }
 }

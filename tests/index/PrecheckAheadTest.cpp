@@ -40,12 +40,15 @@ TEST(PrecheckAheadTest, VerdictsComeBackInOrderFromAnyThread) {
     return text.find("needle") != std::string::npos;
   };
   for (int threads : {0, 1, 3}) {
-    PrecheckAhead ahead(viewers, mayHold, threads);
+    PrecheckAhead ahead(viewers, mayHold, [](const ViewerFileInfo&) { return true; }, threads);
     std::vector<bool> got;
     size_t next = 0;
     while (got.size() < names.size()) {
       while (next < names.size() && ahead.hasRoom()) ahead.add(names[next++]);
-      got.push_back(ahead.nextMayHold());
+      bool document = false;
+      const bool may = ahead.nextMayHold(&document);
+      EXPECT_EQ(!may, document);
+      got.push_back(may);
     }
     EXPECT_EQ(expected, got) << threads << " threads";
     EXPECT_EQ(0, ahead.waiting());
