@@ -46,4 +46,10 @@ std::vector<Xapian::docid> listAll(Xapian::Database& db, const Xapian::Query& qu
   return ids;
 }
 
+size_t topTen(Xapian::Database& db, const Xapian::Query& query) {
+  Xapian::Enquire enquire(db);
+  enquire.set_query(query);
+  return enquire.get_mset(0, 10).size();
+}
+
 }  // namespace xapianqueries

@@ -21,4 +21,8 @@ bool build(const queryclasses::QueryClass& q, Xapian::Query* query);
 // are wanted, not the best few). Throws Xapian::Error like the library.
 std::vector<Xapian::docid> listAll(Xapian::Database& db, const Xapian::Query& query);
 
+// The ten best documents for `query` by Xapian's default weighting (BM25), as a desktop
+// search shows its first page: Xapian stops early with its weight bounds. Their number.
+size_t topTen(Xapian::Database& db, const Xapian::Query& query);
+
 }  // namespace xapianqueries

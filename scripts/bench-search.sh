@@ -4,7 +4,8 @@
 # same files in a scratch folder, then measures on page-cached files:
 #   1. the evaluation over an already open index, every match with its hits in memory, for each
 #      request class, against Xapian listing all matches of the same query on its index
-#      (bench/SearchBench, median and 95th percentile of repeated runs in one process);
+#      (bench/SearchBench, median and 95th percentile of repeated runs in one process), and the
+#      best 20 of the common word by relevance against Xapian's best 10;
 #   2. a whole `lxr search` process against Xapian's own `quest -s none -m 1000000` (Debian
 #      xapian-tools) and a whole Xapian query process (bench/XapianQueryProcess) on the same
 #      files, output to /dev/null, median of repeated runs, the three taken in turn;
