@@ -10,11 +10,13 @@
 #include <cstring>
 #include <vector>
 
+#include "io/FileMode.h"
 #include "objects/ByteCodec.h"
 #include "objects/Check.h"
 #include "objects/ErrorLog.h"
 #include "objects/Fail.h"
 #include "objects/Trace.h"
+#include "platform/Platform.h"
 
 using namespace vlrformat;
 using bytecodec::loadI16;
@@ -550,6 +552,37 @@ int vlrFile::scanForRecord(int32_t num, int32_t* objectPos) {
   }
   return VLR_FAIL("vlrFile -- record %d not found: %s ends after %d records", num,
                   name_.c_str(), seen);
+}
+
+int vlrFile::reorder(const std::vector<int32_t>& order) {
+  if (!isOpen() || writable_ || !withIndex_ || index_.entryCount() < recordCount_ ||
+      order.size() != static_cast<size_t>(recordCount_)) {
+    close();
+    return LXR_FAIL("vlrFile::reorder -- not open for reading with a complete index");
+  }
+  std::vector<int32_t> positions(order.size());
+  std::vector<bool> seen(order.size(), false);
+  for (size_t k = 0; k < order.size(); ++k) {
+    const int32_t from = order[k];
+    if (from < 0 || from >= recordCount_ || seen[static_cast<size_t>(from)] ||
+        index_.getEntry(from, &positions[k]) < 0) {
+      close();
+      return LXR_FAIL("vlrFile::reorder -- not a permutation of the records");
+    }
+    seen[static_cast<size_t>(from)] = true;
+  }
+  const std::string name = name_;
+  const std::string indexName = vlrRecordIndex::nameFor(name);
+  const std::string fresh = indexName + ".new";
+  close();
+  vlrRecordIndex index;
+  bool created = false;
+  int rc = index.open(fresh, filemode::kRead | filemode::kWrite | filemode::kCreate | filemode::kTruncate, &created);
+  for (size_t k = 0; rc == 0 && k < positions.size(); ++k) rc = index.setEntry(static_cast<int32_t>(k), positions[k]);
+  if (index.close() < 0) rc = -1;
+  if (rc == 0 && platform::renameFile(fresh.c_str(), indexName.c_str()) == 0) return 0;
+  platform::removeFile(fresh.c_str());
+  return VLR_FAIL("vlrFile::reorder -- the new record index of %s could not be written", name.c_str());
 }
 
 int vlrFile::locateRecord(int32_t num, int32_t* objectPos) {

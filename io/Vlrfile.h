@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "io/FileMode.h"
 #include "io/IOFile.h"
@@ -107,6 +108,12 @@ class vlrFile {
   const vlrFieldDef* getField(int32_t i) const;
 
   int32_t getRecordCount() const { return recordCount_; }
+  // Puts the records in a new order without moving them: record k becomes the record that was
+  // number order[k] (`order` a permutation of every record number). The record index is
+  // written afresh beside the file and renamed over the old one. The file must be open for
+  // reading only, with its index complete; it is closed by the call. 0, or -1 (the old index
+  // stays; the file is closed).
+  int reorder(const std::vector<int32_t>& order);
   // Where the first object starts: the end of the header.
   int32_t getFirstRecordPos() const { return firstRecordPos_; }
 

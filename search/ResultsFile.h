@@ -64,6 +64,9 @@ class ResultsFile {
   // afresh under their name, never cut in place, so the map stays whole. 0, or -1 when the
   // file could not be mapped (it is then read as before).
   int mapWhole() { return table_.mapWhole(); }
+  // Opened for reading: puts the items in a new order without moving them (item k becomes the
+  // one that was number order[k]); closes the file. 0 or -1 (io/Vlrfile.h, reorder).
+  int reorder(const std::vector<int32_t>& order) { return table_.reorder(order); }
 
   int writeHeader(const ResultsHeader& header);
   int readHeader(ResultsHeader* header) const;

@@ -4,7 +4,6 @@
 #include <climits>
 #include <cstdio>
 
-#include "io/VlrRecordIndex.h"
 #include "search/BestNFilter.h"
 #include "objects/MessageTable.h"
 #include "objects/Reporter.h"
@@ -106,22 +105,11 @@ int SearchResultsWriter::sort() {
     if (a.value != b.value) return ascending ? a.value < b.value : a.value > b.value;
     return a.name < b.name;  // the name breaks ties, always ascending
   });
-  // The sorted copy replaces the file.
-  std::string sortedName = job_.resultsName + ".SRT";
-  ResultsFile sorted;
-  if (sorted.create(sortedName) < 0) return -1;
-  for (const Key& k : keys)
-    if (file_.read(k.record, &item) < 0 || sorted.add(item) < 0) {
-      sorted.close();
-      platform::removeFile(sortedName.c_str());
-      return -1;
-    }
-  // The record index is a file of its own and moves with its records.
-  if (sorted.close() < 0 || file_.close() < 0 ||
-      platform::renameFile(vlrRecordIndex::nameFor(sortedName).c_str(),
-                           vlrRecordIndex::nameFor(job_.resultsName).c_str()) < 0 ||
-      platform::renameFile(sortedName.c_str(), job_.resultsName.c_str()) < 0)
-    return -1;
+  // The items stay where they are; a new record index lists them in the sorted order.
+  std::vector<int32_t> order;
+  order.reserve(keys.size());
+  for (const Key& k : keys) order.push_back(k.record);
+  if (file_.reorder(order) < 0) return -1;
   return file_.open(job_.resultsName, true);
 }
 

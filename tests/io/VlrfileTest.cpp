@@ -408,6 +408,31 @@ TEST_F(VlrfileTest, RecordIndexNamesEntriesAndRepair) {
   EXPECT_FALSE(f.isOpen());
 }
 
+// A sort of a results file reorders its record index and leaves the records where they are.
+TEST_F(VlrfileTest, ReorderRenumbersRecordsThroughANewIndex) {
+  makeFile(5, true);
+  const std::string file = testsupport::readFile(path_);
+  vlrFile f;
+  for (const std::vector<int32_t>& bad : {std::vector<int32_t>{0, 1, 2, 3}, {0, 1, 2, 3, 3}, {0, 1, 2, 3, 5}}) {
+    ASSERT_EQ(0, f.open(path_.c_str(), kRead, true));
+    EXPECT_EQ(-1, f.reorder(bad));
+    EXPECT_FALSE(f.isOpen());
+  }
+  ASSERT_EQ(0, f.open(path_.c_str(), kRead, true));
+  ASSERT_EQ(0, f.gotoRecord(1));  // still as made
+  expectExample(f, 1);
+  ASSERT_EQ(0, f.reorder({4, 2, 0, 3, 1}));
+  EXPECT_EQ(file, testsupport::readFile(path_));
+  ASSERT_EQ(0, f.open(path_.c_str(), kRead, true));
+  const int was[] = {4, 2, 0, 3, 1};
+  for (int k = 0; k < 5; ++k) {
+    ASSERT_EQ(0, f.gotoRecord(k));
+    expectExample(f, was[k]);
+  }
+  EXPECT_EQ(0, f.close());
+  EXPECT_FALSE(testsupport::exists(dir_.file("INDEX_DI.IX.new")));
+}
+
 TEST_F(VlrfileTest, ForeignOrEmptyFilesAreRefusedNotOverwritten) {
   testsupport::writeFile(path_, "just some text that is not a record file at all");
   vlrFile f;
