@@ -7,7 +7,8 @@
 # then
 #   1. indexes it with `lxr create` + `lxr add` under /usr/bin/time -v: wall time, MB/s,
 #      processor time, peak resident memory (GNU time's maximum resident set, from wait4: the
-#      largest single process, lxr or a helper), the index's size on disk;
+#      largest single process, lxr or a helper) and the median of lxr's resident memory sampled
+#      once a second (the peak can come from one short step), the index's size on disk;
 #   2. reads the index files once (hot cache) and times each request class in process
 #      (bench/SearchBench: parse, lookup, evaluation, every document with its hits; one untimed
 #      run, then the median of RUNS) and as a whole `lxr search REQUEST INDEX > /dev/null`
@@ -15,13 +16,16 @@
 #      bash's `time`);
 # and prints one table: a block of rows per class (documents found, in-process median ms,
 # whole-process median ms) with a column per size and the growth from the smallest to the
-# largest size, then the indexing rows. The words are of the Brown corpus, found at every size.
+# largest size, then the indexing rows. The common word ("struct", in about two documents of
+# three) makes a near-full listing; the others are words of the Brown corpus, found at every
+# size.
 #
 # Usage: bench/bench-scale.sh [SIZE_MB...]
 # Environment: LXR_SCALE_BUILD   Release build folder with -DBUILD_BENCH=ON (default build/scale-release)
 #              LXR_SCALE_WORK    scratch folder (default /tmp/lxr-scale): corpus-SIZE/, index-SIZE/, logs/
 #              LXR_SCALE_REUSE=1 keep corpora and indexes already built there
 #              LXR_SCALE_RUNS    timed runs per request (default 5)
+#              LXR_SCALE_NOBUILD=1  measure the build folder as it is (no rebuild first)
 #              LXR_SCALE_DROP=1  delete each corpus and index once measured (when space is short)
 #              LXR_CORPUS_DIR    the real corpora (default /tmp/lxr-corpus)
 # Results also go to $LXR_SCALE_WORK/results.tsv. Exit status 1 when a step fails.
@@ -41,16 +45,20 @@ SIZES=("$@")
 die() { echo "bench-scale: $*" >&2; exit 1; }
 [ -x /usr/bin/time ] || die "/usr/bin/time missing (apt-get install time)"
 
-source scripts/bench-build.sh
-bench_build "$BUILD" lxr lxr-extract SearchBench || die "the build failed"
+if [ "${LXR_SCALE_NOBUILD:-0}" != 1 ]; then
+  source scripts/bench-build.sh
+  bench_build "$BUILD" lxr lxr-extract SearchBench || die "the build failed"
+fi
 LXR=$BUILD/tools/lxr
 BENCH=$BUILD/bench/SearchBench
 
-# The request classes (bench/QueryClasses.h) with Brown words.
+# The request classes of bench/QueryClasses.h: a common word of the kernel sources, Brown words
+# for the others, and the start-up alone.
 CLASSES=("common word" "rare word" "two-word AND" "two-word phrase" "prefix wildcard" "w/5" "OR of three"
-         "negation")
-REQUESTS=("time" "pentagon" "state and government" "united states" "govern*" "people w/5 said"
-          "money or world or year" "time and not people")
+         "negation" "start-up")
+REQUESTS=("struct" "pentagon" "state and government" "united states" "govern*" "people w/5 said"
+          "money or world or year" "struct and not time"
+          "zzqqxxnotaword")  # the last, a word no index holds: opening the index and nothing else
 
 mkdir -p "$WORK/logs"
 WORK=$(cd "$WORK" && pwd)
@@ -110,11 +118,25 @@ for S in "${SIZES[@]}"; do
   if [ "${LXR_SCALE_REUSE:-0}" != 1 ] || [ ! -f "$INDEX.done" ]; then
     rm -rf "$INDEX" "$INDEX.done"
     sync
-    if ! "$LXR" --dir "$ENGINE" create "$INDEX" >"$LOG.create" 2>&1 ||
-       ! /usr/bin/time -v -o "$LOG.add.time" "$LXR" --dir "$ENGINE" add "$INDEX" "$CORPUS" >"$LOG.add" 2>&1; then
+    if ! "$LXR" --dir "$ENGINE" create "$INDEX" >"$LOG.create" 2>&1; then
+      echo "bench-scale: lxr create $INDEX failed:" >&2; cat "$LOG.create" >&2
+      failed=1; continue
+    fi
+    /usr/bin/time -v -o "$LOG.add.time" "$LXR" --dir "$ENGINE" add "$INDEX" "$CORPUS" >"$LOG.add" 2>&1 &
+    timer=$!
+    # lxr's resident memory once a second while it runs (kB), beside GNU time's peak
+    : >"$LOG.add.rss"
+    while kill -0 "$timer" 2>/dev/null; do
+      for p in $(pgrep -P "$timer" || true); do
+        awk '/^VmRSS:/ { print $2 }' "/proc/$p/status" 2>/dev/null >>"$LOG.add.rss" || true
+      done
+      sleep 1
+    done
+    if ! wait "$timer"; then
       echo "bench-scale: indexing $S MB failed:" >&2; tail -5 "$LOG.add" "$LOG.add.time" >&2
       failed=1; continue
     fi
+    cp "$LOG.add.rss" "$INDEX.rss"
     cp "$LOG.add.time" "$INDEX.done"
   fi
   tail -1 "$LOG.add" >&2
@@ -126,8 +148,12 @@ for S in "${SIZES[@]}"; do
   ADDED=$(grep -o '[0-9]* added' "$LOG.add" | tail -1 | awk '{ print $1 }' || true)
   put "$S" index_wall_s "$WALL"
   put "$S" index_cpu_s "$CPU"
-  put "$S" index_mb_per_s "$(awk -v m="$TEXT_MB" -v w="$WALL" 'BEGIN { printf "%.1f", w > 0 ? m / w : 0 }')"
+  put "$S" index_mb_per_s "$(awk -v m="$TEXT_MB" -v w="$WALL" 'BEGIN { printf "%.1f", (w > 0 ? m / w : 0) }')"
   put "$S" index_peak_rss_mb "$RSS"
+  if [ -s "$INDEX.rss" ]; then
+    put "$S" index_median_rss_mb "$(sort -n "$INDEX.rss" | awk '{ v[NR] = $1 } END { printf "%.0f", v[int((NR + 1) / 2)] / 1024 }')"
+  fi
+  put "$S" index_log_mb "$(du -m "$INDEX/INDEXLOG.DAT" 2>/dev/null | awk '{ print $1 }')"
   put "$S" index_size_mb "$IDX_MB"
   put "$S" index_added "${ADDED:--}"
 
@@ -153,6 +179,8 @@ for S in "${SIZES[@]}"; do
     # the documents lxr lists (its output holds one line per document with its path)
     n=$("$LXR" --dir "$ENGINE" search "$request" "$INDEX" --color never 2>/dev/null | grep -c "$CORPUS/" || true)
     put "$S" "proc_docs:$request" "$n"
+    d=$(awk -F'\t' -v s="$S" -v k="docs:$request" '$1 == s && $2 == k { print $3 }' "$RESULTS")
+    [ "$n" = "$d" ] || echo "bench-scale: at $S MB lxr search lists $n documents for '$request', SearchBench $d" >&2
   done
 
   if [ "${LXR_SCALE_DROP:-0}" = 1 ]; then
@@ -194,8 +222,10 @@ echo "indexing (lxr create + lxr add)"
 row "  wall s" index_wall_s
 row "  processor s (user + system)" index_cpu_s
 row "  MB/s (wall)" index_mb_per_s
-row "  peak resident MB" index_peak_rss_mb
+row "  peak resident MB (GNU time)" index_peak_rss_mb
+row "  resident MB, median of 1 s samples" index_median_rss_mb
 row "  index size on disk MB" index_size_mb
+row "  of which the index log INDEXLOG.DAT" index_log_mb
 echo
 echo "(medians of $RUNS runs, hot cache; growth = largest size / smallest; results in $RESULTS, logs in $WORK/logs)"
 exit $failed

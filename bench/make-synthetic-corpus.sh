@@ -11,7 +11,7 @@
 #   body only (its header block would make a document that starts with it read as mail); a
 #   paragraph over 16 KB is cut at line ends into pieces of at most 16 KB.
 # - Order: the paragraphs are dealt out in passes, each pass a fresh random permutation of all
-#   of them, so the first ~360 MB hold every paragraph once, the next ~360 MB every one again,
+#   of them, so the first ~333 MB hold every paragraph once, the next ~333 MB every one again,
 #   and so on: a word's count grows in proportion to the corpus.
 # - Sizes: the documents' sizes are drawn from a log-normal distribution (sigma 1.2: a few
 #   hundred bytes to tens of kilobytes, median about half the mean) scaled so that they add up
@@ -23,8 +23,8 @@
 #   to the first MB megabytes are written: the same files, with the same names and contents, as
 #   the start of the full corpus, so smaller corpora are prefixes of the big one.
 #
-# Memory: the paragraphs of the real corpora (~0.5 GB), whatever the size asked for. Needs
-# python3. OUT_DIR must not exist or be empty. Prints one line: documents, bytes, folders, time.
+# Memory: the paragraphs of the real corpora (about 400 MB resident), whatever the size asked
+# for. Needs python3. OUT_DIR must not exist or be empty. Prints one line: documents, bytes, folders, time.
 set -euo pipefail
 
 usage() { echo "usage: $0 [--first MB] OUT_DIR [MEGABYTES] [DOCUMENTS]" >&2; exit 2; }
