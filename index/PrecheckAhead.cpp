@@ -96,6 +96,8 @@ void PrecheckAhead::work() {
 }
 
 bool PrecheckAhead::check(const std::string& name, bool* document) const {
+  // The caller's thread may check files too: a failure it had not yet taken stays its own.
+  const std::string earlier = platform::takeFileFailure();
   FileSource file;
   bool may = true;
   if (file.open(name) == 0) {
@@ -118,5 +120,6 @@ bool PrecheckAhead::check(const std::string& name, bool* document) const {
   }
   // The indexer opens every file that may hold, and meets any failure of it there itself.
   platform::takeFileFailure();
+  platform::restoreFileFailure(earlier);
   return may;
 }

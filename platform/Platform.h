@@ -41,6 +41,9 @@ void setLastError(int code);
 // when none did). Kept like lastError(), so that a job that fails far from the file can
 // still name the file and the cause; takeFileFailure() also clears it.
 std::string takeFileFailure();
+// Puts back a failure that takeFileFailure() took, unless another one is pending by now: for
+// work done on a thread between its own operations whose failures belong to someone else.
+void restoreFileFailure(std::string text);
 // Maps an errno value to the error numbers above.
 int errorFromErrno(int errnoValue);
 // A readable text for an error number (the system's text where there is one).

@@ -494,6 +494,10 @@ int syncFile(FileHandle handle) {
   return 0;
 }
 
+void restoreFileFailure(std::string text) {
+  if (tFileFailure.empty()) tFileFailure = std::move(text);
+}
+
 std::string takeFileFailure() {
   std::string text;
   text.swap(tFileFailure);
