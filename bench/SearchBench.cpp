@@ -110,6 +110,22 @@ bool ourSearch(TextDB& db, const NoiseList& noise, const std::string& folder, co
   return true;
 }
 
+#ifdef LXR_BENCH_XAPIAN
+// Times a Xapian query that gives the number of documents it found; a Xapian error fails it.
+Latency measureXapian(int runs, const std::function<size_t()>& query) {
+  return measure(runs, [&](long long* d, long long* h) {
+    try {
+      *d = static_cast<long long>(query());
+      *h = 0;
+      return true;
+    } catch (const Xapian::Error& e) {
+      std::fprintf(stderr, "SearchBench: Xapian: %s\n", e.get_description().c_str());
+      return false;
+    }
+  });
+}
+#endif
+
 std::string ms(const Latency& l, double value) {
   if (!l.ok) return "-";
   char buf[32];
@@ -196,16 +212,7 @@ int main(int argc, char** argv) {
     if (xdb && !xapianqueries::build(q, &query)) {
       note = "not supported by Xapian";
     } else if (xdb) {
-      x = measure(runs, [&](long long* d, long long* h) {
-        try {
-          *d = static_cast<long long>(xapianqueries::listAll(*xdb, query).size());
-          *h = 0;
-          return true;
-        } catch (const Xapian::Error& e) {
-          std::fprintf(stderr, "SearchBench: Xapian: %s\n", e.get_description().c_str());
-          return false;
-        }
-      });
+      x = measureXapian(runs, [&] { return xapianqueries::listAll(*xdb, query).size(); });
     }
 #endif
     row(q.name, text, ours, x, note);
@@ -215,18 +222,7 @@ int main(int argc, char** argv) {
     Latency best = measure(runs, [&](long long* d, long long* h) { return ourSearch(db, noise, folder, text, d, h, 20); });
     Latency top;
 #ifdef LXR_BENCH_XAPIAN
-    if (xdb) {
-      top = measure(runs, [&](long long* d, long long* h) {
-        try {
-          *d = static_cast<long long>(xapianqueries::topTen(*xdb, query));
-          *h = 0;
-          return true;
-        } catch (const Xapian::Error& e) {
-          std::fprintf(stderr, "SearchBench: Xapian: %s\n", e.get_description().c_str());
-          return false;
-        }
-      });
-    }
+    if (xdb) top = measureXapian(runs, [&] { return xapianqueries::topTen(*xdb, query); });
 #endif
     row("best 20", text, best, top, note);
   }
