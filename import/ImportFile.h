@@ -67,8 +67,6 @@ class ImportFile {
   ContainerViewer* container() const { return dynamic_cast<ContainerViewer*>(viewer_.get()); }
   // The chosen format's registration, or null when closed.
   const ViewerEntry* format() const { return format_; }
-  // The open document's bytes (its file, or its member in memory), null when closed.
-  ByteSource* source() const { return source_.get(); }
   const std::string& name() const { return name_; }
   const std::string& errorText() const { return errorText_; }
 

@@ -373,7 +373,7 @@ void Indexer::indexListedFiles() {
       countDone(next);
       continue;
     }
-    if (indexFile(next, ahead != nullptr) < 0) break;
+    if (indexFile(next) < 0) break;
   }
 }
 
@@ -387,7 +387,7 @@ void Indexer::countDone(const FoundFile& file) {
     progress_.percentDone = static_cast<int32_t>(std::min<int64_t>(100, bytesDone_ * 100 / progress_.bytesToIndex));
 }
 
-int Indexer::indexFile(const FoundFile& file, bool checked) {
+int Indexer::indexFile(const FoundFile& file) {
   trace::text("Indexer::indexFile " + file.name);
   progress_.fileName = textfields::baseName(file.name);
   progress_.filePath = textfields::folderOf(file.name);
@@ -403,10 +403,6 @@ int Indexer::indexFile(const FoundFile& file, bool checked) {
     report(3010);
   } else if (words_->container()) {
     rc = indexContainer(file);
-  } else if (!checked && job_.settings().mayHold && words_->format() && words_->source() &&
-             !job_.settings().mayHold(*words_->format(), *words_->source())) {
-    ++progress_.filesIndexed;  // passed over: it cannot match the scan's request
-    if (wouldBeDocument(words_->fileInfo())) ++passedOverDocuments_;
   } else {
     rc = indexDoc(file);
   }

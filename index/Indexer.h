@@ -61,8 +61,9 @@ class Indexer {
   // The files of the list to index, in order; the job is aborted when the list cannot be
   // read back.
   void indexListedFiles();
-  // Indexes one file; `checked` when the scan's pre-check has already passed it.
-  int indexFile(const FoundFile& file, bool checked = false);
+  // Indexes one file (a scan's pre-check has already been asked about it, in
+  // indexListedFiles).
+  int indexFile(const FoundFile& file);
   // The file's bytes count as done.
   void countDone(const FoundFile& file);
   // Whether a file its viewer describes so would be a document (not passed over as holding

@@ -35,10 +35,6 @@ class WordSource {
   const ViewerFileInfo& fileInfo() const { return doc_.fileInfo(); }
   // The document's container viewer when it is a container (a ZIP archive), else null.
   ContainerViewer* container() const { return doc_.container(); }
-  // The recognised format's registration, null when no document is open.
-  const ViewerEntry* format() const { return doc_.format(); }
-  // The open document's bytes, null when none is open.
-  ByteSource* source() const { return doc_.source(); }
   // The recognised format's description ("Unknown" when there is none).
   std::string typeName() const;
   int64_t bytesRead() const { return doc_.textBytesRead(); }

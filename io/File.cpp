@@ -3,6 +3,7 @@
 #include "io/File.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <mutex>
 #include <vector>
@@ -17,10 +18,10 @@ constexpr int64_t kMaxFileBytes = INT32_MAX;  // the layer counts in signed 32-b
 // Files are made and closed on more than one thread (an unindexed scan reads files on helper
 // threads), so the list and its counts are kept under a lock.
 struct Registry {
-  std::mutex mutex;
+  std::mutex mutex;  // guards the list
   std::vector<File*> files;
-  int64_t openCount = 0;   // system opens made by File
-  int64_t closeCount = 0;  // system closes made by File
+  std::atomic<int64_t> openCount{0};   // system opens made by File
+  std::atomic<int64_t> closeCount{0};  // system closes made by File
 };
 
 Registry& registry() {
@@ -110,11 +111,7 @@ int File::osOpen(platform::FileTimes* times) {
   handle_ = h;
   accessTimeKept_ = opened.accessTimeKept;
   *times = opened.times;
-  {
-    Registry& r = registry();
-    std::lock_guard<std::mutex> hold(r.mutex);
-    ++r.openCount;
-  }
+  ++registry().openCount;
   return 0;
 }
 
@@ -139,11 +136,7 @@ int File::takeLengthAndTimes(const platform::FileTimes& times, bool firstOpen) {
 int File::osClose() {
   platform::FileHandle h = handle_;
   handle_ = platform::kInvalidHandle;
-  {
-    Registry& r = registry();
-    std::lock_guard<std::mutex> hold(r.mutex);
-    ++r.closeCount;
-  }
+  ++registry().closeCount;
   // The last-access time is put back only when our reads moved it (with relatime they mostly
   // do not): setting it also sets the status-change time, which backup tools go by, and
   // writes the inode.
@@ -328,13 +321,9 @@ int File::commit() {
 
 int File::suspendAll() {
   int count = 0;
-  std::vector<File*> files;
-  {
-    Registry& r = registry();
-    std::lock_guard<std::mutex> hold(r.mutex);
-    files = r.files;  // suspending closes handles, which counts under the lock
-  }
-  for (File* f : files) {
+  Registry& r = registry();
+  std::lock_guard<std::mutex> hold(r.mutex);
+  for (File* f : r.files) {
     if (f->opened_ && !(f->state_ & kSuspended)) {
       f->suspend();
       ++count;

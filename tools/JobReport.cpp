@@ -11,6 +11,7 @@
 #include <map>
 #include <set>
 #include <sstream>
+#include <string_view>
 #include <vector>
 
 namespace jobreport {
@@ -31,13 +32,14 @@ constexpr const char* kReindexed = " reindexed because ";
 // The file a selection line names and whether it is new; false for any other line.
 bool selection(const std::string& raw, std::string* name, bool* isNew) {
   if (!startsWith(raw, kDocIndent)) return false;
-  const std::string text = raw.substr(std::string(kDocIndent).size());
-  if (endsWith(text, kAddedTail)) {
-    *name = text.substr(0, text.size() - std::string(kAddedTail).size());
+  const std::string_view text = std::string_view(raw).substr(std::string_view(kDocIndent).size());
+  const std::string_view added = kAddedTail;
+  if (text.size() >= added.size() && text.substr(text.size() - added.size()) == added) {
+    *name = text.substr(0, text.size() - added.size());
     *isNew = true;
     return true;
   }
-  if (size_t at = text.find(kReindexed); at != std::string::npos) {
+  if (size_t at = text.find(kReindexed); at != std::string_view::npos) {
     *name = text.substr(0, at);
     *isNew = false;
     return true;
