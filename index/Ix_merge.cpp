@@ -4,6 +4,8 @@
 // file "index/Ix_merge"; the condition texts are fixed and must not be reworded.
 #include <algorithm>
 #include <cstring>
+#include <string>
+#include <unordered_set>
 
 #include "index/IndexFormat.h"
 #include "index/MergeFile.h"
@@ -19,6 +21,9 @@ using namespace mergeformat;
 namespace {
 
 constexpr int kTrackBufferBytes = 4096;
+// Words of one document carried from a merge to the next; a document with more distinct
+// words than this, split over two merges, may count once too often for the rest.
+constexpr size_t kMaxCarriedWords = 65536;
 
 int32_t addCapped(int32_t a, int32_t b) {
   int64_t s = static_cast<int64_t>(a) + b;
@@ -71,6 +76,7 @@ int MergeFile::getWord(int track) {
   if (!LXR_CHECK(m.citeCount < 1000000L)) return -1;
   if (!LXR_CHECK(m.docIdCount > 0)) return -1;
   if (!LXR_CHECK(m.citeCount >= m.docIdCount)) return -1;
+  m.holds = recordHolds(track);
   queue_.push_back(track);
   std::push_heap(queue_.begin(), queue_.end(), [this](int a, int b) { return queueBefore(b, a); });
 
@@ -90,6 +96,13 @@ int MergeFile::getWord(int track) {
                 static_cast<long>(percent));
   }
   return 0;
+}
+
+uint8_t MergeFile::recordHolds(int track) {
+  TrackDocs& docs = trackDocs_[track];
+  int32_t i = docs.nextRecord++;
+  if (static_cast<size_t>(i / 4) >= docs.holds.size()) return 0;
+  return static_cast<uint8_t>(docs.holds[static_cast<size_t>(i / 4)] >> (2 * (i % 4)) & 3);
 }
 
 int MergeFile::writeRefsToIndex(int track) {
@@ -120,6 +133,8 @@ int MergeFile::writeWordToIndex(const char* word, int32_t blockPos, int32_t cite
     value.v[1] = addCapped(old.v[1], citeCount);
     value.v[2] = addCapped(old.v[2], docIdCount);
     *oldPos = old.v[0];
+  } else if (docIdCount < 1) {
+    value.v[2] = 1;  // a new word is in one document at least
   }
   return keys.insert(indexformat::kWordKind, word, value);
 }
@@ -140,6 +155,9 @@ int MergeFile::merge(const IndexJobControl* job) {
 
   wordsMerged_ = 0;
   queue_.clear();
+  int32_t mergeHighest = 0;
+  for (int t = 0; t < trackCount_; ++t) mergeHighest = std::max(mergeHighest, trackDocs_[t].highest);
+  std::unordered_set<std::string> highestWords;
   for (int t = 0; t < trackCount_; ++t) {
     trackFile_[t] = new InputFile(kTrackBufferBytes);
     trackEmpty_[t] = false;
@@ -165,6 +183,12 @@ int MergeFile::merge(const IndexJobControl* job) {
     int32_t blockStart = refs.getLength();
     if (chunk.position(blockStart) < 0) return failMerge();
     int32_t citeCount = 0, docIdCount = 0;
+    // The word's records come newest track first, and within a track in file order: from
+    // its highest documents down. Two records in a row hold the same document when they
+    // are one track's record split in two, or when the later track begins with the
+    // document the earlier one ends with and each record lists it.
+    int previous = -1;
+    bool previousHoldsLowest = false;
     while (!queue_.empty() && w == mergeWord_[static_cast<size_t>(queue_.front())].word) {
       int t = queue_.front();
       std::pop_heap(queue_.begin(), queue_.end(), after);
@@ -172,9 +196,24 @@ int MergeFile::merge(const IndexJobControl* job) {
       const MergeWord& m = mergeWord_[static_cast<size_t>(t)];
       citeCount = addCapped(citeCount, m.citeCount);
       docIdCount = addCapped(docIdCount, m.docIdCount);
+      const bool holdsHighest = (m.holds & kHoldsHighest) != 0;
+      if (previous < 0) {
+        if (holdsHighest && trackDocs_[t].highest == mergeHighest && highestWords.size() < kMaxCarriedWords)
+          highestWords.insert(w);
+      } else if (previous == t ||
+                 (previousHoldsLowest && holdsHighest && trackDocs_[previous].lowest == trackDocs_[t].highest)) {
+        --docIdCount;
+      }
+      previous = t;
+      previousHoldsLowest = (m.holds & kHoldsLowest) != 0;
       if (writeRefsToIndex(t) < 0) return failMerge();
       if (getWord(t) < 0) return failMerge();
     }
+    // The last record holds the word's lowest document: the last merge's highest one, when
+    // this merge began inside it, was counted there already for the words it held.
+    if (previousHoldsLowest && carriedDoc_ != 0 && trackDocs_[previous].lowest == carriedDoc_ &&
+        carriedWords_.count(w) != 0)
+      --docIdCount;
     // The dictionary entry first, which hands back the word's previous block for the
     // back pointer; a previous block not before this one would be damage and is dropped.
     int32_t oldPos = 0;
@@ -184,6 +223,17 @@ int MergeFile::merge(const IndexJobControl* job) {
     if (chunk.endChunk(oldPos) < 0 || refs.writeByte(kBlockEndByte) < 0) return failMerge();
   }
 
+  if (!aborted) {
+    // Words that held the highest document carry it into the next merge of this job.
+    if (mergeHighest != carriedDoc_) {
+      carriedDoc_ = mergeHighest;
+      carriedWords_.clear();
+    }
+    for (const std::string& word : highestWords) {
+      if (carriedWords_.size() >= kMaxCarriedWords) break;
+      carriedWords_.insert(word);
+    }
+  }
   trace::line("Merge: Saving output files...");
   if (refs.flush() < 0) return failMerge();
   trace::line("Merge: closing...");

@@ -82,6 +82,7 @@ int MergeFile::beginTrack() {
   pendingId_ = 0;
   groupLastId_ = 0;
   pending_.clear();
+  trackRecords_.clear();
   return 0;
 }
 
@@ -96,6 +97,7 @@ int MergeFile::startRecord(const char* text, int length) {
   citeCount_ = 0;
   docIdCount_ = 0;
   groupLastId_ = 0;
+  recordHighest_ = recordLowest_ = 0;
   inWord_ = true;
   return 0;
 }
@@ -133,7 +135,29 @@ int MergeFile::finishWord() {
   if (out_.seek(countsPos_) < 0 || out_.writeLong(refLen) < 0 ||
       out_.writeLong(citeCount_) < 0 || out_.writeLong(docIdCount_) < 0 || out_.seek(end) < 0)
     return -1;
+  noteRecordDocs();
   return 0;
+}
+
+void MergeFile::noteRecordDocs() {
+  if (trackCount_ < kMaxTracks) trackRecords_.emplace_back(recordHighest_, recordLowest_);
+}
+
+void MergeFile::noteTrackDocs() {
+  TrackDocs& docs = trackDocs_[trackCount_];
+  docs = TrackDocs();
+  for (const auto& [highest, lowest] : trackRecords_) {
+    if (docs.highest == 0 || highest > docs.highest) docs.highest = highest;
+    if (docs.lowest == 0 || lowest < docs.lowest) docs.lowest = lowest;
+  }
+  docs.holds.assign((trackRecords_.size() + 3) / 4, 0);
+  for (size_t i = 0; i < trackRecords_.size(); ++i) {
+    uint8_t bits = 0;
+    if (trackRecords_[i].second == docs.lowest) bits |= kHoldsLowest;
+    if (trackRecords_[i].first == docs.highest) bits |= kHoldsHighest;
+    docs.holds[i / 4] = static_cast<uint8_t>(docs.holds[i / 4] | bits << (2 * (i % 4)));
+  }
+  trackRecords_.clear();
 }
 
 int MergeFile::document(int32_t id) {
@@ -141,7 +165,8 @@ int MergeFile::document(int32_t id) {
   if (id < 1) return fail("document id below 1");
   if (writePending() < 0) return -1;
   pendingId_ = id;
-  ++docIdCount_;
+  if (docIdCount_++ == 0) recordHighest_ = id;
+  recordLowest_ = id;
   return 0;
 }
 
@@ -155,6 +180,7 @@ int MergeFile::wordNumber(int32_t n) {
       return -1;
     pendingId_ = id;
     docIdCount_ = 1;
+    recordHighest_ = recordLowest_ = id;
   }
   if (pending_.add(n) < 0) return -1;
   ++citeCount_;
@@ -178,6 +204,7 @@ int MergeFile::endTrack() {
   int32_t pad = kPadAlign - out_.tell() % kPadAlign;  // a full 16 when already aligned
   if (out_.write(zeros, pad) < 0) return -1;
   if (out_.write(kEndMarker, kEndMarkerBytes) < 0) return -1;
+  noteTrackDocs();
   ++trackCount_;
   if (trackCount_ + 1 >= kFullTracks) full_ = true;
   if (progress_) {
@@ -200,6 +227,7 @@ void MergeFile::closeReaders() {
 
 int MergeFile::reset() {
   closeReaders();
+  for (TrackDocs& docs : trackDocs_) docs = TrackDocs();
   trackCount_ = 0;
   full_ = false;
   inTrack_ = inWord_ = false;

@@ -7,6 +7,8 @@
 
 #include <cstdint>
 #include <string>
+#include <unordered_set>
+#include <utility>
 #include <vector>
 
 #include "index/CiteTable.h"
@@ -86,6 +88,9 @@ class MergeFile {
   // the words merged so far stay in the index), or when a track is damaged, a check fails
   // or a write fails: the TextDB's update is then marked failed, so closing it restores the
   // index as it was.
+  // A word's document count in the dictionary counts each document once, also when the
+  // document's references were split over several tracks (documents come in increasing id
+  // order across tracks, as the sorter delivers them) or over two merges of this file.
   int merge(const IndexJobControl* job);
 
   // Discards every track and empties MERGE.TMP. 0 or -1.
@@ -98,6 +103,19 @@ class MergeFile {
     int32_t refLen = 0;
     int32_t citeCount = 0;
     int32_t docIdCount = 0;
+    uint8_t holds = 0;  // kHoldsLowest / kHoldsHighest of the record read last
+  };
+
+  // A record's documents against its track's: whether the record lists the track's lowest
+  // and its highest document. A document whose words fill more than one track is listed in
+  // the records of both, and each record counts it; the merge takes the second count off.
+  static constexpr uint8_t kHoldsLowest = 1;
+  static constexpr uint8_t kHoldsHighest = 2;
+  struct TrackDocs {
+    int32_t lowest = 0;
+    int32_t highest = 0;
+    std::vector<uint8_t> holds;  // two bits per record, four records a byte
+    int32_t nextRecord = 0;      // the merge's cursor
   };
 
   int startRecord(const char* text, int length);
@@ -112,6 +130,9 @@ class MergeFile {
   int writeWordToIndex(const char* word, int32_t blockPos, int32_t citeCount,
                        int32_t docIdCount, int32_t* oldPos);
   bool queueBefore(int a, int b) const;
+  uint8_t recordHolds(int track);
+  void noteRecordDocs();
+  void noteTrackDocs();
   void report(const IndexJobControl* job, int32_t code);
   void closeReaders();
 
@@ -131,6 +152,11 @@ class MergeFile {
   InputFile* trackFile_[mergeformat::kMaxTracks] = {};
   std::vector<MergeWord> mergeWord_;
   std::vector<int> queue_;  // a heap of track numbers; the front is the next to merge
+  TrackDocs trackDocs_[mergeformat::kMaxTracks];
+  // The highest document of the last merge, and the words it holds there: when the next
+  // merge starts in the same document, those words have counted it already.
+  int32_t carriedDoc_ = 0;
+  std::unordered_set<std::string> carriedWords_;
 
   // The track being written.
   bool inTrack_ = false;
@@ -142,6 +168,9 @@ class MergeFile {
   int32_t docIdCount_ = 0;
   int32_t pendingId_ = 0;
   int32_t groupLastId_ = 0;  // last id written in the open group, 0 when none
+  int32_t recordHighest_ = 0;  // the first (highest) and last (lowest) id of the open record
+  int32_t recordLowest_ = 0;
+  std::vector<std::pair<int32_t, int32_t>> trackRecords_;  // per record: highest, lowest
   CiteTable pending_;
 
   // Progress.
