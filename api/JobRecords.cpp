@@ -25,6 +25,7 @@ static_assert(searchcode::kStart == LXR_PROGRESS_SEARCH_START);
 static_assert(searchcode::kIndexesDone == LXR_PROGRESS_SEARCH_2002);
 static_assert(searchcode::kSearching == LXR_PROGRESS_SEARCHING);
 static_assert(searchcode::kDocFound == LXR_PROGRESS_DOC_FOUND);
+static_assert(kBestOnlyFlag == LXR_SEARCH_BEST_ONLY);
 static_assert(kUtf8RequestFlag == LXR_SEARCH_UTF8);
 
 namespace jobrecords {

@@ -103,6 +103,14 @@ bool ourSearch(TextDB& db, const NoiseList& noise, const std::string& folder, co
     }
     return 0;
   };
+  if (best > 0) {  // as the search job does for a best-N listing: the rest are only counted
+    s.scoreBar = [&] { return static_cast<int>(kept.size()) >= best ? kept.top().first : INT32_MIN; };
+    s.counted = [&](int32_t n) {
+      ++d;
+      h += n;
+      return 0;
+    };
+  }
   IndexSearch search(tree, db, s);
   if (search.search() < 0) return false;
   *docs = d;

@@ -4,6 +4,7 @@
 // Depends on search/ResultsFile only.
 #pragma once
 
+#include <climits>
 #include <cstdint>
 #include <memory>
 #include <queue>
@@ -39,6 +40,10 @@ class BestNFilter {
   // Appends the kept items to `out` in descending score order (equal scores in order of
   // arrival). 0 or -1.
   int flush(ResultsFile& out);
+  // The score an item must beat to be kept: the lowest kept once N are kept, else INT32_MIN.
+  int32_t bar() const {
+    return static_cast<int32_t>(heap_.size()) >= n_ ? heap_.top().score : INT32_MIN;
+  }
 
  protected:
   // Where kept items wait: store one (its place, or -1), forget one, read one back.

@@ -94,6 +94,16 @@ int IndexSearch::setUp() {
     state_[static_cast<size_t>(node->id)].weight = static_cast<int32_t>(std::min(w, 60000.0));
   }
   root_ = prune(tree_.root());
+  // Words under NOT or in file conditions do not count in the score.
+  counted_.assign(state_.size(), false);
+  for (SearchNode* node : tree_.simpleNodes()) {
+    if (!node->hasOwnWord()) continue;
+    bool counted = true;
+    for (const SearchNode* up = node->parent; up; up = up->parent)
+      if (up->kind == kNot || up->kind == kXFilter || up->kind == kNotWithin) counted = false;
+    counted_[static_cast<size_t>(node->id)] = counted;
+  }
+  useBar_ = settings_.relevance && settings_.scoreBar && settings_.counted && db_.header().obsoleteCount == 0;
   // File conditions: one bit per document.
   filterDocs_.assign(state_.size(), {});
   for (SearchNode* f : tree_.filterNodes()) {
@@ -373,21 +383,38 @@ void IndexSearch::collectHits(const SearchNode* node, int32_t doc, std::vector<i
   collectHits(simpleOr ? node->right : s.right, doc, hits);
 }
 
-int32_t IndexSearch::score(int32_t doc, const DocInfo& info) const {
-  (void)doc;
+double IndexSearch::scoreSum() const {
   double sum = 0;
-  // Words under NOT or in file conditions do not count.
   for (SearchNode* node : tree_.simpleNodes()) {
-    if (!node->hasOwnWord()) continue;
-    bool counted = true;
-    for (const SearchNode* up = node->parent; up; up = up->parent)
-      if (up->kind == kNot || up->kind == kXFilter || up->kind == kNotWithin) counted = false;
-    if (!counted) continue;
+    if (!counted_[static_cast<size_t>(node->id)]) continue;
     const NodeState& s = state_[static_cast<size_t>(node->id)];
     sum += static_cast<double>(s.own.size()) * s.weight;
   }
-  double length = std::sqrt(static_cast<double>(std::max<int32_t>(info.wordCount, 1)));
+  return sum;
+}
+
+int32_t IndexSearch::scoreOf(double sum, int32_t wordCount) {
+  double length = std::sqrt(static_cast<double>(std::max<int32_t>(wordCount, 1)));
   return static_cast<int32_t>(std::min(100.0 * sum / length, 2.0e9));
+}
+
+bool IndexSearch::belowBar() const {
+  // Before evaluation a node's positions may hold repeats: the sum only grows by them, and a
+  // larger sum over a shorter length is still a bound from above. Equal scores keep the
+  // earlier document, so a document at the bar is not kept either.
+  int32_t largest = 0;
+  for (SearchNode* node : tree_.simpleNodes())
+    for (int32_t p : state_[static_cast<size_t>(node->id)].own) largest = std::max(largest, p);
+  return scoreOf(scoreSum(), largest) <= settings_.scoreBar();
+}
+
+int32_t IndexSearch::plainHitCount() const {
+  if (tree_.needsPositions() || root_->kind != kWord) return -1;
+  // One word's positions as stored, each entry's largest first: without repeats they are the hits.
+  const std::vector<int32_t>& own = state_[static_cast<size_t>(root_->id)].own;
+  for (size_t i = 1; i < own.size(); ++i)
+    if (own[i] >= own[i - 1]) return -1;
+  return static_cast<int32_t>(own.size());
 }
 
 int IndexSearch::retrieve(int32_t doc, std::vector<int32_t>* hits) {
@@ -395,11 +422,16 @@ int IndexSearch::retrieve(int32_t doc, std::vector<int32_t>* hits) {
   if (found.doc.read(db_, doc, false) < 0) return noteDamage("a document record") ? 0 : -1;
   if (found.doc.cancelled) return 0;
   found.doc.hitCount = static_cast<int32_t>(hits->size());
-  found.score = settings_.relevance ? score(doc, found.doc) : found.doc.hitCount;
+  found.score = settings_.relevance ? scoreOf(scoreSum(), found.doc.wordCount) : found.doc.hitCount;
   found.doc.score = found.score;
   found.hits.swap(*hits);  // the two buffers change places and keep their memory
   ++found_;
   return settings_.found ? settings_.found(found) : 0;
+}
+
+int IndexSearch::countOnly(int32_t hits) {
+  ++found_;
+  return settings_.counted(hits);
 }
 
 int IndexSearch::search() {
@@ -439,7 +471,11 @@ int IndexSearch::search() {
       if (e->doc > 0) heap.push(e);
     }
     int rc = 0;
-    if (pass) {
+    int32_t plain = -1;
+    const bool below = pass && useBar_ && belowBar();
+    if (below && (plain = plainHitCount()) >= 0) {
+      rc = countOnly(plain);
+    } else if (pass) {
       doc_ = d;
       load(d);
       std::vector<int32_t>& hits = hits_;
@@ -451,7 +487,7 @@ int IndexSearch::search() {
       } else {
         hits = positions(root_, Window{1, kHighest}, &satisfied);
       }
-      if (!hits.empty() || satisfied) rc = retrieve(d, &hits);
+      if (!hits.empty() || satisfied) rc = below ? countOnly(static_cast<int32_t>(hits.size())) : retrieve(d, &hits);
     }
     for (SearchNode* node : tree_.simpleNodes()) {
       NodeState& s = state_[static_cast<size_t>(node->id)];
@@ -468,7 +504,9 @@ int IndexSearch::search() {
     for (int32_t d = 1; d < static_cast<int32_t>(withoutRefs_.size()); ++d)
       if (withoutRefs_[static_cast<size_t>(d)]) {
         hits_.clear();
-        if (retrieve(d, &hits_) < 0) break;
+        // No positions: the score is 0.
+        const int rc = useBar_ && settings_.scoreBar() >= 0 ? countOnly(0) : retrieve(d, &hits_);
+        if (rc < 0) break;
       }
   for (Entry* e : entries_)
     if (e->reader.damaged()) noteDamage("a reference list");

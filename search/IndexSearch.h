@@ -34,6 +34,14 @@ struct IndexSearchSettings {
   int32_t documentsNotIndexed = 0;
   // Each retrieved document; -1 stops the search of this index.
   std::function<int(FoundDocument&)> found;
+  // For a listing of the best documents by relevance: the score a document must beat to be
+  // kept (INT32_MIN while any is kept). A document whose score is shown, from its hits alone,
+  // not to beat it goes to `counted` with its hit count instead of to `found`, and its record
+  // is not read; the return as of found(). Both null: every document goes to `found`. Used
+  // only with `relevance` and in an index without cancelled documents (a record must be read
+  // to know that its document is cancelled).
+  std::function<int32_t()> scoreBar;
+  std::function<int(int32_t hits)> counted;
 };
 
 // Threads: one user at a time. The tree must outlive the search and is not changed except
@@ -81,8 +89,19 @@ class IndexSearch {
   // Hands document `doc` with `*hits` (taken: *hits is left with other contents) to the
   // caller's found(). The return of found(), or 0 for a cancelled document.
   int retrieve(int32_t doc, std::vector<int32_t>* hits);
+  // Counts a document below the score bar through the caller's counted(); its return.
+  int countOnly(int32_t hits);
   void collectHits(const SearchNode* node, int32_t doc, std::vector<int32_t>* hits) const;
-  int32_t score(int32_t doc, const DocInfo& info) const;
+  // The score's sum over the counted words' positions, and the score of a sum in a document
+  // of `wordCount` words.
+  double scoreSum() const;
+  static int32_t scoreOf(double sum, int32_t wordCount);
+  // True when the current document, its positions read, cannot beat the caller's score bar:
+  // its length is at least its largest position, which bounds its score from above.
+  bool belowBar() const;
+  // For a document below the bar: its hit count, when its positions give it without
+  // evaluation (the request is one word without positions to check); else -1.
+  int32_t plainHitCount() const;
   const SearchNode* child(const SearchNode* node, bool left) const;
 
   SearchTree& tree_;
@@ -93,10 +112,12 @@ class IndexSearch {
   SearchNode* root_ = nullptr;
   std::vector<std::vector<bool>> filterDocs_;  // by node id, for XFILTER nodes
   std::vector<bool> withoutRefs_;
+  std::vector<bool> counted_;  // by node id: the node's words count in the score
+  bool useBar_ = false;        // documents below the caller's score bar are only counted
   int32_t documentCount_ = 0;
   int32_t doc_ = 0;  // the document whose positions are being evaluated
   FoundDocument foundDoc_;
-  std::vector<int32_t> hits_;  // the current document's hits, before they go to foundDoc_  // the document being handed to settings_.found
+  std::vector<int32_t> hits_;  // the current document's hits, before they go to foundDoc_
   bool damaged_ = false;
   int32_t found_ = 0;
 };

@@ -16,6 +16,10 @@
 // The status codes of search jobs; the engine interface hands callers the same numbers.
 // The searchFlags bit of a request written in UTF-8 (else Windows-1252).
 constexpr int16_t kUtf8RequestFlag = 64;
+// The searchFlags bit of a best-N search whose caller wants only the best N reported: the
+// documents that cannot be among them are counted in the totals without a 2004 report, and
+// their records are not read.
+constexpr int16_t kBestOnlyFlag = 128;
 
 namespace searchcode {
 constexpr int32_t kStopQuery = 1001;  // the call-back may answer -1 to stop the search
@@ -40,7 +44,7 @@ struct SearchJobRequest {
   int32_t listingFlags = 0;
   int16_t searchParameter = 0;            // best N documents; 0: all
   int16_t searchFlags = 0;                // 1 fuzzy, 2 phonic, 4 stemming, 8 natural, 16 synonyms,
-                                          // kUtf8RequestFlag
+                                          // kUtf8RequestFlag, kBestOnlyFlag
   int16_t fuzziness = 0;                  // 0..9, with the fuzzy flag
 };
 

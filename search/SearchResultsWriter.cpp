@@ -72,6 +72,13 @@ int SearchResultsWriter::add(ResultsItem& item) {
   return file_.add(item) < 0 ? (failed_ = true, -1) : 0;
 }
 
+void SearchResultsWriter::count(int32_t hits) {
+  ++documents_;
+  totalHits_ += hits;
+}
+
+int32_t SearchResultsWriter::scoreBar() const { return best_ ? best_->bar() : INT32_MIN; }
+
 int SearchResultsWriter::effectiveSortType() const {
   int type = job_.sortType;
   if (type == 0) type = job_.getSortType ? job_.getSortType() : kUnsorted;

@@ -47,6 +47,11 @@ class SearchResultsWriter {
   // Keeps a found document (its score in item.doc.score). 0, or -1 when it could not be kept
   // (it is counted all the same).
   int add(ResultsItem& item);
+  // Counts a found document that cannot be kept (its score does not beat scoreBar()).
+  void count(int32_t hits);
+  // With a best-N filter: the score a document must beat to be kept (INT32_MIN while any is
+  // kept). Without one: INT32_MIN.
+  int32_t scoreBar() const;
   // Flushes the best-N filter, sorts the file and writes its header. 0 or -1.
   int finish();
   // Writes the job's listing file (after finish). 0 (also when none is asked for) or -1

@@ -24,6 +24,7 @@ namespace {
 
 constexpr uint32_t kSearchTypes = kHeaderFile | kKeyFile | kRefFile | kDocFile | kNoiseFile;
 constexpr int kScoreSort = 16;
+constexpr int32_t kCountedPerStopQuery = 1024;
 
 std::string trimmed(const std::string& s) {
   size_t a = s.find_first_not_of(" \t\r\n");
@@ -183,6 +184,11 @@ int Searcher::searchIndex(const std::string& folder, bool report, int32_t docume
   s.relevance = relevance_;
   s.documentsNotIndexed = documentsNotIndexed;
   s.found = [this](FoundDocument& d) { return found(d); };
+  // The debug log names every document found, so it keeps the full path.
+  if ((job_->searchFlags & kBestOnlyFlag) && !trace::isLogging()) {
+    s.scoreBar = [this] { return writer_->scoreBar(); };
+    s.counted = [this](int32_t hits) { return counted(hits); };
+  }
   IndexSearch search(tree, db, s);
   int rc = search.search();
   if (search.damaged()) {
@@ -275,6 +281,25 @@ int Searcher::found(FoundDocument& doc) {
   if (trace::isLogging()) trace::line("Found: %s %d hits ", doc.doc.fileName.c_str(), progress_.hitCount);
   reportStatus(searchcode::kDocFound);
   progress_.docRecord = nullptr;
+  return afterDocument();
+}
+
+int Searcher::counted(int32_t hits) {
+  writer_->count(hits);
+  outcome_->totalHits += hits;
+  ++outcome_->totalFiles;
+  // Unreported documents still give the caller its chance to stop the search now and then.
+  if (control_ && ++countedSinceQuery_ >= kCountedPerStopQuery) {
+    countedSinceQuery_ = 0;
+    progress_.statusCode = searchcode::kStopQuery;
+    progress_.answer = 0;
+    control_->send(progress_);
+    if (progress_.answer == -1) control_->setCancel(1);
+  }
+  return afterDocument();
+}
+
+int Searcher::afterDocument() {
   if (limit_ > 0 && outcome_->totalFiles >= limit_) {
     if (reporter().ask(messages::text(kLimitQuestion, {std::to_string(limit_)}), true)) stop_ = true;
     else limit_ *= 2;

@@ -77,6 +77,10 @@ class Searcher {
   int scanFiles();
   void relayScan(const IndexProgress& p, int32_t* scanCancel);
   int found(FoundDocument& doc);
+  // A found document below the best N's score bar: counted, neither reported nor kept.
+  int counted(int32_t hits);
+  // After each found or counted document: the retrieval limit's question and the cancel flag.
+  int afterDocument();
   void reportStatus(int code);
   int32_t cancelFlag() const { return control_ ? control_->cancel() : 0; }
   Reporter& reporter() const {
@@ -91,6 +95,7 @@ class Searcher {
   ResultsItem item_;  // the found document being written
   SearchProgress progress_;
   int32_t limit_ = 0;
+  int32_t countedSinceQuery_ = 0;  // counted documents since the caller was last asked to stop
   bool noiseWarned_ = false;  // "only noise words" is said once per search
   bool stop_ = false;
   bool relevance_ = false;

@@ -94,6 +94,8 @@ Results run(const searchoptions::SearchOptions& o, const std::string& privateDir
   // In an order the tool makes itself, --max keeps the first documents of that order, not
   // the best by score: the engine then keeps them all.
   job.searchParameter = static_cast<int16_t>(searchoptions::sortedByTool(o) ? 0 : o.best);
+  // Only the documents shown are needed: the others are counted, not read.
+  if (job.searchParameter > 0) job.searchFlags = static_cast<int16_t>(job.searchFlags | LXR_SEARCH_BEST_ONLY);
   job.searchIndexes = o.indexes.empty() ? 0 : 1;
   job.searchFiles = o.files.empty() && filesList.empty() ? 0 : 1;
   if (!o.files.empty())

@@ -91,6 +91,10 @@ typedef struct lxrSearcher lxrSearcher;
 #define LXR_SEARCH_SYNONYMS 16
 /* The request is UTF-8 (else Windows-1252); the engine converts it for each index. */
 #define LXR_SEARCH_UTF8 64
+/* With a best-N count (searchParameter) and the score order: only the best N are reported
+ * (2004). The other documents found count in totalFiles and totalHits, unreported, and the
+ * search need not read their records, which makes a first page of a common word cheap. */
+#define LXR_SEARCH_BEST_ONLY 128
 
 /* Text models of an index. In a Unicode index every text the engine hands out for it (words,
  * document titles, text blocks and lines, hits in context) is UTF-8; in a code-page index it

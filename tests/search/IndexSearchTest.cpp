@@ -3,6 +3,7 @@
 // hits and scores.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <map>
 #include <string>
 
@@ -48,7 +49,9 @@ class IndexSearchTest : public ::testing::TestWithParam<searchtest::IndexKind> {
 
   // The documents a request finds (by short name) with their hits.
   // The request is folded by the index's own alphabet, as the search driver folds it.
-  Found find(const std::string& request, bool relevance = false, std::map<std::string, int32_t>* scores = nullptr) {
+  // `adjust` may change the settings last.
+  Found find(const std::string& request, bool relevance = false, std::map<std::string, int32_t>* scores = nullptr,
+             const std::function<void(IndexSearchSettings&)>& adjust = nullptr) {
     TextDB db;
     db.setDirectory(index_);
     db.setBaseAlphabet(searchtest::latinAlphabet());
@@ -73,6 +76,7 @@ class IndexSearchTest : public ::testing::TestWithParam<searchtest::IndexKind> {
       if (scores) (*scores)[d.doc.shortName] = d.score;
       return 0;
     };
+    if (adjust) adjust(s);
     IndexSearch search(tree, db, s);
     EXPECT_EQ(0, search.search()) << request;
     return found;
@@ -133,6 +137,82 @@ TEST_P(IndexSearchTest, RelevanceFavoursRareWordsAndShortDocuments) {
 }
 
 // Each kind of index answers with its own folding, for words the request gives in any case.
+// The best N by score as a best-N listing keeps them: among equal scores the earlier stays.
+struct BestKept {
+  size_t n;
+  std::vector<std::pair<int32_t, std::string>> kept;  // score, name; in arrival order
+  int32_t bar() const {
+    if (kept.size() < n) return INT32_MIN;
+    int32_t low = INT32_MAX;
+    for (const auto& k : kept) low = std::min(low, k.first);
+    return low;
+  }
+  void add(int32_t score, const std::string& name) {
+    if (kept.size() >= n) {
+      if (score <= bar()) return;
+      auto lowest = kept.end();  // the latest of the lowest goes
+      for (auto it = kept.begin(); it != kept.end(); ++it)
+        if (lowest == kept.end() || it->first <= lowest->first) lowest = it;
+      kept.erase(lowest);
+    }
+    kept.emplace_back(score, name);
+  }
+};
+
+TEST_P(IndexSearchTest, BestOfManyComeWithoutReadingTheRestAndTheSameTotals) {
+  std::map<std::string, std::string> texts;
+  uint32_t r = 7;
+  const char* words[] = {"alpha", "beta", "gamma", "delta", "omega", "sigma", "tau", "rho"};
+  for (int d = 0; d < 60; ++d) {
+    std::string text;
+    for (int w = 0, n = 3 + d % 17; w < n; ++w) {
+      r = r * 1103515245u + 12345u;
+      text += std::string(words[(r >> 16) % 8]) + ((r >> 8) % 5 == 0 ? "\n" : " ");
+    }
+    texts["d" + std::to_string(d) + ".txt"] = text;
+  }
+  build(texts);
+  for (const char* request : {"alpha", "alpha or beta", "a*", "alpha and beta", "alpha beta", "gamma w/2 delta",
+                              "omega and not sigma", "not tau", "rho or (tau and not beta)"}) {
+    BestKept full{3, {}}, barred{3, {}};
+    std::map<std::string, int32_t> scores;
+    Found all = find(request, true, &scores, [&](IndexSearchSettings& s) {
+      auto inner = s.found;
+      s.found = [&full, inner](FoundDocument& d) {
+        full.add(d.score, d.doc.shortName);
+        return inner(d);
+      };
+    });
+    size_t hits = 0;
+    for (const auto& [name, h] : all) hits += h.size();
+    size_t counted = 0, countedHits = 0;
+    Found kept = find(request, true, nullptr, [&](IndexSearchSettings& s) {
+      auto inner = s.found;
+      s.found = [&barred, inner](FoundDocument& d) {
+        barred.add(d.score, d.doc.shortName);
+        return inner(d);
+      };
+      s.scoreBar = [&barred] { return barred.bar(); };
+      s.counted = [&](int32_t n) {
+        ++counted;
+        countedHits += static_cast<size_t>(n);
+        return 0;
+      };
+    });
+    size_t keptHits = 0;
+    for (const auto& [name, h] : kept) {
+      keptHits += h.size();
+      EXPECT_EQ(all.at(name), h) << request;
+    }
+    EXPECT_EQ(full.kept, barred.kept) << request;
+    EXPECT_EQ(all.size(), kept.size() + counted) << request;
+    EXPECT_EQ(hits, keptHits + countedHits) << request;
+    if (all.size() > 10) {
+      EXPECT_GT(counted, 0u) << request << ": the bar passed over no document";
+    }
+  }
+}
+
 TEST_P(IndexSearchTest, EachIndexFoldsRequestsByItsOwnFlags) {
   build({{"a.txt", "Apple pie and apple tart\n"},  // Apple 1 pie 2 and 3 apple 4 tart 5
          {"b.txt", "caf\xE9 and cafe\n"}});        // café 1 and 2 cafe 3
