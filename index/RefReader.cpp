@@ -144,6 +144,27 @@ int32_t RefReader::readAll(CiteTable& list) {
   }
 }
 
+int32_t RefReader::readAllAscending(std::vector<int32_t>* list) {
+  const int32_t id = currentId_;
+  int64_t total = 0;
+  for (;;) {
+    int c = 0;
+    int32_t n = 0;
+    if (citeHeader(&c, &n) < 0) return -1;
+    const size_t base = list->size();
+    list->resize(base + static_cast<size_t>(n));
+    int32_t* out = list->data() + base;
+    for (int32_t i = n - 1; i >= 0; --i) out[i] = static_cast<int32_t>(bits_.read(c));
+    total += n;
+    const int32_t next = nextId();
+    if (next != id || next == 0) {
+      held_ = true;
+      heldId_ = next;
+      return static_cast<int32_t>(std::min<int64_t>(total, INT32_MAX));
+    }
+  }
+}
+
 int RefReader::skipAll() {
   const int32_t id = currentId_;
   for (;;) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "index/BitStream.h"
 #include "index/CiteTable.h"
@@ -57,6 +58,9 @@ class RefReader {
   // returned by the next nextId(). The total appended, or -1 as getCites() (positions
   // appended before the failure stay in `list`).
   int32_t readAll(CiteTable& list);
+  // readAll() into a vector, each entry's positions reversed (ascending), so that a document
+  // held in one entry arrives in order. The total appended, or -1 as readAll().
+  int32_t readAllAscending(std::vector<int32_t>* list);
   // skipCites() over the same entries as readAll(). 0 or -1.
   int skipAll();
 

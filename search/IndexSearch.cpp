@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <queue>
 
 #include "index/CiteTable.h"
@@ -228,8 +229,11 @@ bool IndexSearch::test(const SearchNode* node, int32_t doc) const {
 void IndexSearch::load(int32_t doc) {
   for (SearchNode* node : tree_.simpleNodes()) {
     NodeState& s = state_[static_cast<size_t>(node->id)];
-    std::sort(s.own.begin(), s.own.end());
-    s.own.erase(std::unique(s.own.begin(), s.own.end()), s.own.end());
+    // A word held in one entry comes ascending without repeats already.
+    if (std::adjacent_find(s.own.begin(), s.own.end(), std::greater_equal<int32_t>()) != s.own.end()) {
+      std::sort(s.own.begin(), s.own.end());
+      s.own.erase(std::unique(s.own.begin(), s.own.end()), s.own.end());
+    }
     if (node->kind == kWord) {
       s.list = s.own;
     } else if (node->kind == kPhrase) {
@@ -410,10 +414,9 @@ bool IndexSearch::belowBar() const {
 
 int32_t IndexSearch::plainHitCount() const {
   if (tree_.needsPositions() || root_->kind != kWord) return -1;
-  // One word's positions as stored, each entry's largest first: without repeats they are the hits.
+  // One word's positions as read, ascending in each entry: without repeats they are the hits.
   const std::vector<int32_t>& own = state_[static_cast<size_t>(root_->id)].own;
-  for (size_t i = 1; i < own.size(); ++i)
-    if (own[i] >= own[i - 1]) return -1;
+  if (std::adjacent_find(own.begin(), own.end(), std::greater_equal<int32_t>()) != own.end()) return -1;
   return static_cast<int32_t>(own.size());
 }
 
@@ -442,7 +445,6 @@ int IndexSearch::search() {
   for (Entry* e : entries_)
     if (e->doc > 0) heap.push(e);
   std::vector<Entry*> here;
-  CiteTable cites;
   bool stopped = false;
   while (!heap.empty()) {
     const int32_t d = heap.top()->doc;
@@ -460,10 +462,7 @@ int IndexSearch::search() {
     const bool pass = test(root_, d);
     for (Entry* e : here) {
       if (pass) {
-        cites.clear();
-        e->reader.readAll(cites);
-        NodeState& s = state_[static_cast<size_t>(e->node)];
-        for (int32_t i = 0; i < cites.count(); ++i) s.own.push_back(cites.at(i));
+        e->reader.readAllAscending(&state_[static_cast<size_t>(e->node)].own);
       } else {
         e->reader.skipAll();
       }
