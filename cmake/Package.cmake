@@ -67,6 +67,8 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${PROJECT_BINARY_DIR}/api)
 
 set(CPACK_DEBIAN_CLI_PACKAGE_NAME lexaurum)
+# libzip is loaded at run time (import/ZipLibrary), out of dpkg-shlibdeps' sight: named here.
+set(CPACK_DEBIAN_CLI_PACKAGE_DEPENDS "${LXR_LIBZIP_PACKAGE}")
 set(CPACK_DEBIAN_CLI_PACKAGE_SECTION utils)
 set(CPACK_COMPONENT_CLI_DESCRIPTION "full-text retrieval system: indexer, search tool and watcher
 Lexaurum indexes folders of documents with the position of every word and
@@ -97,7 +99,7 @@ set(CPACK_DEBIAN_LIB_PACKAGE_CONTROL_EXTRA ${PROJECT_SOURCE_DIR}/cmake/debian/tr
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS_POLICY ">=")
 # The engine reads its data files (message file, alphabet) from share/lexaurum.
-set(CPACK_DEBIAN_LIB_PACKAGE_DEPENDS "lexaurum (>= ${LXR_DEB_VERSION})")
+set(CPACK_DEBIAN_LIB_PACKAGE_DEPENDS "lexaurum (>= ${LXR_DEB_VERSION}), ${LXR_LIBZIP_PACKAGE}")
 set(CPACK_COMPONENT_LIB_DESCRIPTION "full-text retrieval system: shared engine library
 Lexaurum indexes folders of documents and answers a rich query language.
 .

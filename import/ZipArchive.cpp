@@ -1,13 +1,12 @@
-// The unzip layer over libzip. libzip reads the archive through a source whose call-back
+// The unzip layer over libzip (its calls loaded when the first archive is opened). libzip reads the archive through a source whose call-back
 // reads the ByteSource, so files and archives held in memory are read the same way.
 #include "import/ZipArchive.h"
-
-#include <zip.h>
 
 #include <algorithm>
 #include <cctype>
 #include <climits>
 
+#include "import/ZipLibrary.h"
 #include "import/ZipResult.h"
 #include "io/File.h"
 #include "io/FileMode.h"
@@ -16,6 +15,9 @@
 #include "platform/Platform.h"
 
 namespace {
+
+// The library's calls; loaded, since an archive is open (openAt() checks).
+const ZipCalls& lib() { return *ziplibrary::calls(); }
 
 // Unix file types kept in the high half of the external attributes.
 constexpr uint32_t kUnixTypeMask = 0170000;
@@ -115,7 +117,7 @@ struct ZipArchive::Source {
         if (n == 0) return 0;
         int32_t got = self->bytes->readAt(static_cast<int32_t>(self->base + self->position), data, n);
         if (got < 0) {
-          zip_error_set(&self->error, ZIP_ER_READ, 0);
+          lib().error_set(&self->error, ZIP_ER_READ, 0);
           return -1;
         }
         self->position += static_cast<zip_uint64_t>(got);
@@ -125,29 +127,29 @@ struct ZipArchive::Source {
       case ZIP_SOURCE_FREE: return 0;
       case ZIP_SOURCE_STAT: {
         if (length < sizeof(zip_stat_t)) {
-          zip_error_set(&self->error, ZIP_ER_INVAL, 0);
+          lib().error_set(&self->error, ZIP_ER_INVAL, 0);
           return -1;
         }
         auto* st = static_cast<zip_stat_t*>(data);
-        zip_stat_init(st);
+        lib().stat_init(st);
         st->size = self->size();
         st->valid |= ZIP_STAT_SIZE;
         return sizeof(zip_stat_t);
       }
-      case ZIP_SOURCE_ERROR: return zip_error_to_data(&self->error, data, length);
+      case ZIP_SOURCE_ERROR: return lib().error_to_data(&self->error, data, length);
       case ZIP_SOURCE_SEEK: {
-        zip_int64_t to = zip_source_seek_compute_offset(self->position, self->size(), data, length, &self->error);
+        zip_int64_t to = lib().source_seek_compute_offset(self->position, self->size(), data, length, &self->error);
         if (to < 0) return -1;
         self->position = static_cast<zip_uint64_t>(to);
         return 0;
       }
       case ZIP_SOURCE_TELL: return static_cast<zip_int64_t>(self->position);
       case ZIP_SOURCE_SUPPORTS:
-        return zip_source_make_command_bitmap(ZIP_SOURCE_OPEN, ZIP_SOURCE_READ, ZIP_SOURCE_CLOSE,
+        return lib().source_make_command_bitmap(ZIP_SOURCE_OPEN, ZIP_SOURCE_READ, ZIP_SOURCE_CLOSE,
                                               ZIP_SOURCE_STAT, ZIP_SOURCE_ERROR, ZIP_SOURCE_FREE,
                                               ZIP_SOURCE_SEEK, ZIP_SOURCE_TELL, ZIP_SOURCE_SUPPORTS, -1);
       default:
-        zip_error_set(&self->error, ZIP_ER_OPNOTSUPP, 0);
+        lib().error_set(&self->error, ZIP_ER_OPNOTSUPP, 0);
         return -1;
     }
   }
@@ -164,7 +166,7 @@ int ZipArchive::fail(int code) {
 }
 
 void ZipArchive::close() {
-  if (zip_) zip_discard(zip_);
+  if (zip_) lib().discard(zip_);
   zip_ = nullptr;
   source_.reset();
   count_ = 0;
@@ -187,29 +189,30 @@ int ZipArchive::open(ByteSource& bytes) {
 int ZipArchive::openAt(ByteSource& bytes, int64_t prefix) {
   close();
   archiveName_ = bytes.name();
+  if (!ziplibrary::calls()) return fail(zipresult::kNoLibrary);
   source_ = std::make_unique<Source>();
   source_->bytes = &bytes;
   source_->base = static_cast<zip_uint64_t>(prefix);
-  zip_error_init(&source_->error);
+  lib().error_init(&source_->error);
   zip_error_t error;
-  zip_error_init(&error);
-  zip_source_t* src = zip_source_function_create(&Source::callback, source_.get(), &error);
+  lib().error_init(&error);
+  zip_source_t* src = lib().source_function_create(&Source::callback, source_.get(), &error);
   if (!src) {
-    int code = codeOf(zip_error_code_zip(&error));
-    zip_error_fini(&error);
+    int code = codeOf(lib().error_code_zip(&error));
+    lib().error_fini(&error);
     source_.reset();
     return fail(code);
   }
-  zip_ = zip_open_from_source(src, ZIP_RDONLY, &error);
+  zip_ = lib().open_from_source(src, ZIP_RDONLY, &error);
   if (!zip_) {
-    zip_source_free(src);
-    int code = codeOf(zip_error_code_zip(&error));
-    zip_error_fini(&error);
+    lib().source_free(src);
+    int code = codeOf(lib().error_code_zip(&error));
+    lib().error_fini(&error);
     source_.reset();
     return fail(code);
   }
-  zip_error_fini(&error);
-  zip_int64_t n = zip_get_num_entries(zip_, 0);
+  lib().error_fini(&error);
+  zip_int64_t n = lib().get_num_entries(zip_, 0);
   count_ = static_cast<int32_t>(std::clamp<zip_int64_t>(n, 0, INT32_MAX));
   result_ = zipresult::kOk;
   if (log_) trace::line("Zip %s: open, %d members", archiveName_.c_str(), count_);
@@ -220,10 +223,10 @@ int ZipArchive::itemAt(int32_t index, ContainerMember* member) {
   if (!zip_) return fail(zipresult::kNotOpen);
   if (index < 0 || index >= count_) return fail(zipresult::kIndexOutOfBounds);
   zip_stat_t st;
-  zip_stat_init(&st);
-  if (zip_stat_index(zip_, static_cast<zip_uint64_t>(index), 0, &st) < 0 || !(st.valid & ZIP_STAT_NAME) ||
+  lib().stat_init(&st);
+  if (lib().stat_index(zip_, static_cast<zip_uint64_t>(index), 0, &st) < 0 || !(st.valid & ZIP_STAT_NAME) ||
       !st.name)
-    return fail(codeOf(zip_error_code_zip(zip_get_error(zip_))));
+    return fail(codeOf(lib().error_code_zip(lib().get_error(zip_))));
   ContainerMember m;
   m.index = index;
   m.name = st.name;
@@ -236,7 +239,7 @@ int ZipArchive::itemAt(int32_t index, ContainerMember* member) {
     m.flags |= ContainerMember::kNotDocument;
   zip_uint8_t system = 0;
   zip_uint32_t attributes = 0;
-  if (zip_file_get_external_attributes(zip_, static_cast<zip_uint64_t>(index), 0, &system, &attributes) == 0 &&
+  if (lib().file_get_external_attributes(zip_, static_cast<zip_uint64_t>(index), 0, &system, &attributes) == 0 &&
       system == ZIP_OPSYS_UNIX && ((attributes >> kUnixTypeShift) & kUnixTypeMask) == kUnixSymbolicLink)
     m.flags |= ContainerMember::kSymbolicLink;
   if (isUnsafeName(m.name)) m.flags |= ContainerMember::kUnsafeName;
@@ -247,8 +250,8 @@ int ZipArchive::itemAt(int32_t index, ContainerMember* member) {
 
 int ZipArchive::find(const std::string& name, ContainerMember* member) {
   if (!zip_) return fail(zipresult::kNotOpen);
-  zip_int64_t at = zip_name_locate(zip_, name.c_str(), 0);
-  if (at < 0) at = zip_name_locate(zip_, name.c_str(), ZIP_FL_NOCASE);
+  zip_int64_t at = lib().name_locate(zip_, name.c_str(), 0);
+  if (at < 0) at = lib().name_locate(zip_, name.c_str(), ZIP_FL_NOCASE);
   ContainerMember m;
   // The name found must be the one asked for: a name holding a NUL never matches.
   if (at < 0 || at >= count_ || itemAt(static_cast<int32_t>(at), &m) < 0 || !sameIgnoringCase(m.name, name))
@@ -263,15 +266,15 @@ int ZipArchive::readMember(const ContainerMember& member, std::string* bytes) {
   if (member.flags & ContainerMember::kSymbolicLink) return fail(zipresult::kSymbolicLink);
   if (member.sizeBytes > limits_.maxMemberBytes) return fail(zipresult::kMemberTooLarge);
   if (member.sizeBytes > limits_.maxTotalBytes - extractedBytes_) return fail(zipresult::kArchiveTooLarge);
-  zip_file_t* file = zip_fopen_index(zip_, static_cast<zip_uint64_t>(member.index), 0);
-  if (!file) return fail(codeOf(zip_error_code_zip(zip_get_error(zip_))));
+  zip_file_t* file = lib().fopen_index(zip_, static_cast<zip_uint64_t>(member.index), 0);
+  if (!file) return fail(codeOf(lib().error_code_zip(lib().get_error(zip_))));
   bytes->reserve(static_cast<size_t>(std::min(member.sizeBytes, kMaxReserveBytes)));
   char chunk[kReadChunkBytes];
   int code = zipresult::kOk;
   for (;;) {
-    zip_int64_t got = zip_fread(file, chunk, sizeof chunk);
+    zip_int64_t got = lib().fread(file, chunk, sizeof chunk);
     if (got < 0) {
-      code = codeOf(zip_error_code_zip(zip_file_get_error(file)));
+      code = codeOf(lib().error_code_zip(lib().file_get_error(file)));
       break;
     }
     if (got == 0) break;
@@ -287,7 +290,7 @@ int ZipArchive::readMember(const ContainerMember& member, std::string* bytes) {
     }
     if (code != zipresult::kOk) break;
   }
-  zip_fclose(file);
+  lib().fclose(file);
   extractedBytes_ += static_cast<int64_t>(bytes->size());
   if (code != zipresult::kOk) {
     bytes->clear();

@@ -30,6 +30,7 @@ std::string text(int code) {
     case kUnsafeName: return "Member name leads outside the extraction folder";
     case kSymbolicLink: return "Member is a symbolic link";
     case kNotOpen: return "Zip file not open";
+    case kNoLibrary: return "The zip library cannot be loaded";
     default: return "Zip error code " + std::to_string(code);
   }
 }

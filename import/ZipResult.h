@@ -28,6 +28,7 @@ constexpr int kArchiveTooLarge = 104;
 constexpr int kUnsafeName = 105;
 constexpr int kSymbolicLink = 106;
 constexpr int kNotOpen = 107;
+constexpr int kNoLibrary = 108;  // the zip library could not be loaded
 
 // The text of a code: "OK", "Item not found", ..., "Zip error code N" for unknown codes.
 std::string text(int code);

@@ -16,13 +16,11 @@ constexpr char kGuard = '*';
 GenericCache::GenericCache(int slotCount, int32_t pageBytes)
     : pageBytes_(pageBytes),
       slots_(static_cast<size_t>(slotCount)),
-      memory_(static_cast<size_t>(slotCount) * static_cast<size_t>(pageBytes + kHeadBytes)) {
-  for (int i = 0; i < slotCount; ++i) {
-    char* head = memory_.data() + static_cast<size_t>(i) * static_cast<size_t>(pageBytes + kHeadBytes);
-    std::memcpy(head + kSlotNumPos, &i, sizeof i);
-    head[kGuardPos] = kGuard;
-    slots_[static_cast<size_t>(i)].image = head + kHeadBytes;
-  }
+      memoryBytes_(static_cast<size_t>(slotCount) * static_cast<size_t>(pageBytes + kHeadBytes)) {
+  memory_.reset(new char[memoryBytes_]);
+  for (int i = 0; i < slotCount; ++i)
+    slots_[static_cast<size_t>(i)].image =
+        memory_.get() + static_cast<size_t>(i) * static_cast<size_t>(pageBytes + kHeadBytes) + kHeadBytes;
 }
 
 GenericCache::~GenericCache() = default;
@@ -93,6 +91,9 @@ char* GenericCache::get(int32_t id, bool fresh) {
   }
   Slot& slot = slots_[static_cast<size_t>(s)];
   slot.id = -1;  // stays free until the read succeeds
+  char* head = slot.image - kHeadBytes;
+  std::memcpy(head + kSlotNumPos, &s, sizeof s);
+  head[kGuardPos] = kGuard;
   if (fresh) {
     std::memset(slot.image, 0, static_cast<size_t>(pageBytes_));
   } else if (readPage(id, slot.image) < 0) {
@@ -106,11 +107,11 @@ char* GenericCache::get(int32_t id, bool fresh) {
 }
 
 int GenericCache::getCacheMember(const char* page) const {
-  const char* base = memory_.data();
+  const char* base = memory_.get();
   size_t stride = static_cast<size_t>(pageBytes_ + kHeadBytes);
   uintptr_t p = reinterpret_cast<uintptr_t>(page);
   uintptr_t b = reinterpret_cast<uintptr_t>(base);
-  if (!page || p < b + kHeadBytes || p >= b + memory_.size() || (p - b) % stride != kHeadBytes) {
+  if (!page || p < b + kHeadBytes || p >= b + memoryBytes_ || (p - b) % stride != kHeadBytes) {
     trace::line("ERROR getCacheMember failed!");
     return -1;
   }
@@ -159,11 +160,11 @@ int GenericCache::markDirty(char* page) {
 }
 
 int GenericCache::verify(const char* page, int32_t id) const {
-  const char* base = memory_.data();
+  const char* base = memory_.get();
   uintptr_t p = reinterpret_cast<uintptr_t>(page);
   uintptr_t b = reinterpret_cast<uintptr_t>(base);
   size_t stride = static_cast<size_t>(pageBytes_ + kHeadBytes);
-  if (!page || p < b || p >= b + memory_.size() || (p - b) % stride != kHeadBytes) {
+  if (!page || p < b || p >= b + memoryBytes_ || (p - b) % stride != kHeadBytes) {
     trace::line("ERROR GenericCache::verify(id = %ld) failed\n", static_cast<long>(id));
     return -1;
   }

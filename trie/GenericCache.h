@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 // Threads: one user at a time.
@@ -71,7 +72,10 @@ class GenericCache {
 
   int32_t pageBytes_;
   std::vector<Slot> slots_;
-  std::vector<char> memory_;
+  // The slots' heads and images. Left unset until a slot is first filled, so that the pages
+  // of slots never used are never touched (an index opened for one lookup uses a few).
+  std::unique_ptr<char[]> memory_;
+  size_t memoryBytes_ = 0;
   bool failed_ = false;
   int lastSlot_ = -1;  // the slot of the last hit, tried first
   int lruHead_ = -1;  // least recently used

@@ -10,6 +10,8 @@
 #include <cstdio>
 #include <cstring>
 #include <mutex>
+#include <utility>
+#include <vector>
 
 #include "platform/Platform.h"
 
@@ -115,6 +117,15 @@ bool isReadableString(const char* s, size_t maxLength) {
 bool isCode(const void* fn) {
   if (!fn) return false;
   uintptr_t addr = reinterpret_cast<uintptr_t>(fn);
+  // Executable mappings found before are remembered: a program's call-backs lie in a few of
+  // them, and the map need not be read again for each (a job checks several call-backs).
+  // A mapping of code that went away (a library unloaded) could leave a stale range behind,
+  // but the pointers checked here are the caller's own functions, alive while it runs.
+  static std::mutex codeMutex;
+  static std::vector<std::pair<uintptr_t, uintptr_t>> codeRanges;
+  std::lock_guard<std::mutex> lock(codeMutex);
+  for (const auto& [start, end] : codeRanges)
+    if (addr >= start && addr < end) return true;
   FILE* maps = std::fopen("/proc/self/maps", "re");
   if (!maps) return true;  // cannot tell: trust the non-null pointer
   char line[512];
@@ -125,6 +136,7 @@ bool isCode(const void* fn) {
     if (std::sscanf(line, "%llx-%llx %7s", &start, &end, perms) != 3) continue;
     if (addr >= start && addr < end) {
       found = perms[2] == 'x';
+      if (found) codeRanges.emplace_back(static_cast<uintptr_t>(start), static_cast<uintptr_t>(end));
       break;
     }
   }
